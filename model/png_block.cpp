@@ -1,0 +1,64 @@
+#include "model/png_block.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <memory>
+
+namespace plumavo {
+
+bool EncodePngRgb(const TBitmap32& image, std::vector<uint8_t>& out) {
+  if (image.Empty()) return false;
+  const int32_t w = image.Width(), h = image.Height();
+  std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+  uint8_t* d = rgb.data();
+  for (int32_t y = 0; y < h; ++y) {
+    const TColor32* s = image.ScanLine(y);
+    for (int32_t x = 0; x < w; ++x) {
+      *d++ = RedComponent(s[x]);
+      *d++ = GreenComponent(s[x]);
+      *d++ = BlueComponent(s[x]);
+    }
+  }
+  png_image img;
+  std::memset(&img, 0, sizeof img);
+  img.version = PNG_IMAGE_VERSION;
+  img.width = png_uint_32(w);
+  img.height = png_uint_32(h);
+  img.format = PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&img, nullptr, &size, 0, rgb.data(), 0, nullptr) || size == 0) return false;
+  out.resize(size);
+  if (!png_image_write_to_memory(&img, out.data(), &size, 0, rgb.data(), 0, nullptr)) {
+    out.clear();
+    return false;
+  }
+  out.resize(size);
+  return true;
+}
+
+bool DecodePng(const uint8_t* data, size_t size, TBitmap32& out, int32_t minSide, int32_t maxSide) {
+  if (data == nullptr || size == 0) return false;
+  png_image img;
+  std::memset(&img, 0, sizeof img);
+  img.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&img, data, size)) return false;
+  // From here on libpng holds state that png_image_free releases.
+  std::unique_ptr<png_image, void (*)(png_imagep)> guard(&img, png_image_free);
+  if (img.width < png_uint_32(minSide) || img.height < png_uint_32(minSide) || img.width > png_uint_32(maxSide) ||
+      img.height > png_uint_32(maxSide))
+    return false;
+  // BGRA bytes are 0xAARRGGBB words on a little-endian machine.
+  img.format = PNG_FORMAT_BGRA;
+  TBitmap32 decoded(int32_t(img.width), int32_t(img.height));
+  static_assert(sizeof(TColor32) == 4);
+  if (!png_image_finish_read(&img, nullptr, decoded.Bits(), 0, nullptr)) return false;
+  for (int32_t y = 0; y < decoded.Height(); ++y) {
+    TColor32* row = decoded.ScanLine(y);
+    for (int32_t x = 0; x < decoded.Width(); ++x) row[x] |= 0xFF000000u;
+  }
+  out = std::move(decoded);
+  return true;
+}
+
+}  // namespace plumavo

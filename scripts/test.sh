@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors, runs every test,
+# then runs the widget-free core tests again under AddressSanitizer and UBSan.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+jobs=$(nproc)
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DPLUMAVO_WERROR=ON
+(cd "$root/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+"$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPLUMAVO_WERROR=ON \
+  -DPLUMAVO_SANITIZE=ON -DPLUMAVO_CORE_ONLY=ON -DPLUMAVO_BENCH=OFF
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs")
