@@ -1,0 +1,207 @@
+#include "render/blend/blend_modes.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "render/blend/blend_formulas.h"
+#include "render/blend/stamp.h"
+#include "render/blend/stamp_kernels.h"
+
+namespace plumavo {
+
+namespace {
+
+constexpr std::array<uint8_t, 65536> MakeSqrtTable() {
+  std::array<uint8_t, 65536> t{};
+  uint32_t r = 0;
+  for (uint32_t i = 0; i < 65536; ++i) {
+    while ((r + 1) * (r + 1) <= i) ++r;  // r = floor(sqrt(i))
+    // sqrt(i) >= r + 1/2 exactly when i > r^2 + r (no integer sits on the half).
+    const uint32_t rounded = i > r * r + r ? r + 1 : r;
+    t[i] = uint8_t(std::min(rounded, 255u));
+  }
+  return t;
+}
+
+// Computed by the compiler: no start-up cost and no initialisation race.
+constexpr std::array<uint8_t, 65536> kSqrtTable = MakeSqrtTable();
+
+// channel / 255 in single precision, the same quotients without a division.
+constexpr std::array<float, 256> kUnit = [] {
+  std::array<float, 256> t{};
+  for (int i = 0; i < 256; ++i) t[size_t(i)] = float(i) / 255.0f;
+  return t;
+}();
+
+// Round(255 v) to nearest, halves to even, clamped to a byte. Adding and
+// removing 1.5 * 2^23 leaves a float with no fraction bits, so the hardware's
+// round-to-nearest-even does the rounding without a library call per channel.
+static_assert(FLT_EVAL_METHOD == 0, "the rounding below needs floats evaluated in single precision");
+int RoundChannel(float v) {
+  const float x = 255.0f * v;
+  if (!(x > -1.0f)) return 0;  // also NaN
+  if (x > 256.0f) return 255;
+  constexpr float kShift = 12582912.0f;
+  const int r = int((x + kShift) - kShift);
+  return r < 0 ? 0 : (r > 255 ? 255 : r);
+}
+
+// h - floor(h) without a library call for the hues the modes produce.
+float Fraction(float h) {
+  if (!(h > -4194304.0f && h < 4194304.0f)) return h - std::floor(h);
+  float whole = float(int32_t(h));
+  if (whole > h) whole -= 1.0f;
+  return h - whole;
+}
+
+float HueToChannelValue(float m1, float m2, float h) {
+  h = Fraction(h);
+  if (6.0f * h < 1.0f) return m1 + (m2 - m1) * (6.0f * h);
+  if (2.0f * h < 1.0f) return m2;
+  if (3.0f * h < 2.0f) return m1 + (m2 - m1) * (2.0f / 3.0f - h) * 6.0f;
+  return m1;
+}
+
+}  // namespace
+
+const std::array<uint8_t, 65536>& SqrtTable() { return kSqrtTable; }
+
+const std::array<TColor32, 65536>& IdentityTable() {
+  static const std::array<TColor32, 65536> table = [] {
+    std::array<TColor32, 65536> t{};
+    for (uint32_t i = 0; i < 65536; ++i) {
+      const uint32_t f = i >> 8;
+      t[i] = (f << 16) | (f << 8) | f;
+    }
+    return t;
+  }();
+  return table;
+}
+
+THSL RGBToHSL(TColor32 c) {
+  const float r = kUnit[RedComponent(c)];
+  const float g = kUnit[GreenComponent(c)];
+  const float b = kUnit[BlueComponent(c)];
+  const float mx = std::max(r, std::max(g, b));
+  const float mn = std::min(r, std::min(g, b));
+  THSL out;
+  out.L = (mx + mn) / 2.0f;
+  if (mx == mn) return out;
+  const float d = mx - mn;
+  out.S = out.L < 0.5f ? d / (mx + mn) : d / (2.0f - mx - mn);
+  if (r == mx)
+    out.H = (g - b) / d;
+  else if (g == mx)
+    out.H = 2.0f + (b - r) / d;
+  else
+    out.H = 4.0f + (r - g) / d;
+  out.H = out.H / 6.0f;
+  if (out.H < 0.0f) out.H += 1.0f;
+  return out;
+}
+
+TColor32 HSLToRGB(THSL hsl) {
+  if (hsl.S == 0.0f) {
+    const uint32_t v = uint32_t(RoundChannel(hsl.L));
+    return Color32(uint8_t(v), uint8_t(v), uint8_t(v));
+  }
+  const float m2 = hsl.L <= 0.5f ? hsl.L * (1.0f + hsl.S) : hsl.L + hsl.S - hsl.L * hsl.S;
+  const float m1 = 2.0f * hsl.L - m2;
+  return Color32(uint8_t(RoundChannel(HueToChannelValue(m1, m2, hsl.H + 1.0f / 3.0f))),
+                 uint8_t(RoundChannel(HueToChannelValue(m1, m2, hsl.H))),
+                 uint8_t(RoundChannel(HueToChannelValue(m1, m2, hsl.H - 1.0f / 3.0f))));
+}
+
+namespace {
+
+using namespace blend;
+
+// The combine function installed as OnPixelCombine.
+template <class Mode>
+void Combine(TColor32 F, TColor32& B, TColor32 M) {
+  if constexpr (Mode::kSkipEqual) {
+    if (F == B) return;
+  }
+  const uint32_t O = ((F >> 24) * (M & 255u)) >> 8;
+  if (O == 0) return;
+  B = Mode::Apply(F, B, O);
+}
+
+// The same per pixel, one row at a time. F == B needs no test here: every mode
+// that skips it would leave B unchanged anyway.
+template <class Mode>
+struct CustomRow {
+  static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
+    for (int32_t i = 0; i < n; ++i) {
+      const TColor32 F = s[i];
+      const uint32_t O = ((F >> 24) * master) >> 8;
+      if (O == 0) continue;  // transparent pixels and zero opacity leave B in every mode
+      d[i] = Mode::Apply(F, d[i], O);
+    }
+  }
+};
+
+struct ModeEntry {
+  const char* name;  // nullptr for the unnamed index
+  TPixelCombineEvent combine;
+  TStampProc stamp;
+};
+
+template <class Mode>
+constexpr ModeEntry Entry(const char* name) {
+  return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>};
+}
+
+// Index, name and formula, in list order.
+constexpr ModeEntry kModes[kBlendFunctionCount] = {
+    Entry<Normal>("Normal"),
+    Entry<PerChannel<MultiplyRule>>("Multiply"),
+    Entry<PerChannel<ScreenRule>>("Screen"),
+    Entry<PerChannel<OverlayRule>>("Overlay"),
+    Entry<PerChannel<ReflectRule>>("Reflect"),
+    Entry<PerChannel<SoftLightRule>>("Soft Light"),
+    Entry<PerChannel<BrightLightRule>>("Bright Light"),
+    Entry<PerChannel<HardLightRule>>("Hard Light"),
+    Entry<PerChannel<ColorDodgeRule>>("Color Dodge"),
+    Entry<PerChannel<ColorBurnRule>>("Color Burn"),
+    Entry<PerChannel<LightenRule>>("Lighten"),
+    Entry<PerChannel<DarkenRule>>("Darken"),
+    Entry<PerChannel<AdditiveRule>>("Additive"),
+    Entry<PerChannel<SubtractiveRule>>("Subtractive"),
+    Entry<PerChannel<AverageRule>>("Average"),
+    Entry<PerChannel<DifferenceRule>>("Difference"),
+    Entry<PerChannel<ExclusionRule>>("Exclusion"),
+    Entry<PerChannel<NegationRule>>("Negation"),
+    Entry<Glow>("Glow"),
+    Entry<PerChannel<HeatRule>>("Heat"),
+    Entry<PerChannel<FreezeRule>>("Freeze"),
+    Entry<SingleChannel<16>>("Red"),
+    Entry<SingleChannel<8>>("Green"),
+    Entry<SingleChannel<0>>("Blue"),
+    Entry<HSLComponent<0>>("Hue"),
+    Entry<HSLComponent<1>>("Saturation"),
+    Entry<HSLComponent<2>>("Lightness"),
+    Entry<PerChannel<IdentityRule>>(nullptr),
+};
+
+}  // namespace
+
+const std::vector<std::string>& BlendModeNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> v;
+    for (int i = 0; i < kBlendModeCount; ++i) v.emplace_back(kModes[i].name);
+    return v;
+  }();
+  return names;
+}
+
+TPixelCombineEvent BlendModeFunction(int index) {
+  return index >= 0 && index < kBlendFunctionCount ? kModes[index].combine : nullptr;
+}
+
+TStampProc blend::CustomStampProc(int index) {
+  return index >= 0 && index < kBlendFunctionCount ? kModes[index].stamp : nullptr;
+}
+
+}  // namespace plumavo

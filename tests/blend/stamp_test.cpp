@@ -1,0 +1,139 @@
+#include "render/blend/stamp.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "render/blend/blend_modes.h"
+
+namespace plumavo {
+namespace {
+
+// Random pixels leaning on the values where the formulas branch, with plenty of
+// fully transparent and fully opaque source pixels.
+TColor32 EdgyPixel(std::mt19937& rng) {
+  static const uint32_t kEdges[] = {0, 1, 2, 126, 127, 128, 129, 253, 254, 255};
+  TColor32 c = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t v = rng() % 3 == 0 ? kEdges[rng() % 10] : rng() % 256;
+    c |= v << shift;
+  }
+  return c;
+}
+
+void Fill(TBitmap32& bmp, std::mt19937& rng) {
+  for (int32_t y = 0; y < bmp.Height(); ++y)
+    for (int32_t x = 0; x < bmp.Width(); ++x) bmp.Pixel(x, y) = EdgyPixel(rng);
+}
+
+struct Placement {
+  int32_t x, y;
+  TRect srcRect;
+};
+
+// Source 7 x 5 onto a 12 x 9 destination: inside, past every edge, sub-rectangles
+// (one animation frame), a rectangle reaching outside the source, and misses.
+const Placement kPlacements[] = {
+    {2, 2, {0, 0, 7, 5}},   {-3, 1, {0, 0, 7, 5}},  {8, 6, {0, 0, 7, 5}},     {1, -4, {0, 0, 7, 5}},
+    {-6, -4, {0, 0, 7, 5}}, {11, 8, {0, 0, 7, 5}},  {3, 2, {2, 1, 5, 4}},     {-1, 7, {2, 1, 5, 4}},
+    {4, 3, {-2, -1, 9, 8}}, {-2, 0, {5, 0, 99, 5}}, {12, 0, {0, 0, 7, 5}},    {0, -5, {0, 0, 7, 5}},
+    {0, 0, {7, 0, 9, 5}},   {0, 0, {3, 3, 3, 4}},   {-40000, 0, {0, 0, 7, 5}}, {5, 5, {6, 4, 2, 1}},
+};
+
+// Straight from the definition: every source pixel of srcRect that exists lands
+// at (x, y) + (its offset in srcRect), if that lies in the destination.
+void ReferenceCustom(TBitmap32& dst, const Placement& p, const TBitmap32& src, uint8_t master,
+                     TPixelCombineEvent combine) {
+  if (!combine) return;
+  for (int32_t sy = p.srcRect.Top; sy < p.srcRect.Bottom; ++sy)
+    for (int32_t sx = p.srcRect.Left; sx < p.srcRect.Right; ++sx) {
+      if (sx < 0 || sy < 0 || sx >= src.Width() || sy >= src.Height()) continue;
+      const int32_t dx = p.x + sx - p.srcRect.Left, dy = p.y + sy - p.srcRect.Top;
+      if (dx < 0 || dy < 0 || dx >= dst.Width() || dy >= dst.Height()) continue;
+      combine(src.Pixel(sx, sy), dst.Pixel(dx, dy), master);
+    }
+}
+
+struct KernelCase {
+  TDrawMode mode;
+  int blendIndex;
+};
+
+void PrintTo(const KernelCase& k, std::ostream* os) { *os << "draw mode " << int(k.mode) << " blend " << k.blendIndex; }
+
+std::string KernelName(const testing::TestParamInfo<KernelCase>& info) {
+  const KernelCase& k = info.param;
+  if (k.mode == dmOpaque) return "Opaque";
+  if (k.mode == dmBlend) return "Blend";
+  return k.blendIndex < 0 ? "CustomNone" : "Custom" + std::to_string(k.blendIndex);
+}
+
+std::vector<KernelCase> AllKernels() {
+  std::vector<KernelCase> v{{dmOpaque, 0}, {dmBlend, 5}, {dmCustom, -1}, {dmCustom, 28}};
+  for (int i = 0; i < kBlendFunctionCount; ++i) v.push_back({dmCustom, i});
+  return v;
+}
+
+class StampKernel : public testing::TestWithParam<KernelCase> {};
+
+TEST_P(StampKernel, SamePixelsAsDrawAndAsCombiningPixelByPixel) {
+  const KernelCase k = GetParam();
+  const TStampProc stamp = StampProcFor(k.mode, k.blendIndex);
+  ASSERT_NE(stamp, nullptr);
+  std::mt19937 rng(uint32_t(k.mode * 100 + k.blendIndex + 7));
+  TBitmap32 src(7, 5), base(12, 9);
+  src.DrawMode = k.mode;
+  src.OnPixelCombine = BlendModeFunction(k.blendIndex);
+  for (int round = 0; round < 12; ++round) {
+    Fill(src, rng);
+    Fill(base, rng);
+    // A few destination pixels equal to the source one that lands there, for
+    // modes that treat F == B specially.
+    base.Pixel(2, 2) = src.Pixel(0, 0);
+    base.Pixel(5, 4) = src.Pixel(3, 2);
+    for (uint8_t master : {uint8_t(255), uint8_t(254), uint8_t(0), uint8_t(1), uint8_t(rng() % 256)}) {
+      src.MasterAlpha = master;
+      for (const Placement& p : kPlacements) {
+        TBitmap32 viaDraw(base), viaKernel(base);
+        viaDraw.Draw(p.x, p.y, p.srcRect, src);
+        stamp(viaKernel, p.x, p.y, src, p.srcRect, master);
+        const std::string where = "master " + std::to_string(master) + " at " + std::to_string(p.x) + "," +
+                                  std::to_string(p.y) + " rect " + std::to_string(p.srcRect.Left) + "," +
+                                  std::to_string(p.srcRect.Top) + "," + std::to_string(p.srcRect.Right) + "," +
+                                  std::to_string(p.srcRect.Bottom);
+        for (int32_t y = 0; y < base.Height(); ++y)
+          for (int32_t x = 0; x < base.Width(); ++x)
+            ASSERT_EQ(viaKernel.Pixel(x, y), viaDraw.Pixel(x, y)) << where << " pixel " << x << "," << y;
+        if (k.mode == dmCustom) {
+          TBitmap32 direct(base);
+          ReferenceCustom(direct, p, src, master, src.OnPixelCombine);
+          for (int32_t y = 0; y < base.Height(); ++y)
+            for (int32_t x = 0; x < base.Width(); ++x)
+              ASSERT_EQ(viaKernel.Pixel(x, y), direct.Pixel(x, y)) << where << " pixel " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModes, StampKernel, testing::ValuesIn(AllKernels()), KernelName);
+
+TEST(StampKernel, NotifiesOnceWhenSomethingLandsAndNeverWhenClippedAway) {
+  TBitmap32 dst(4, 4), src(2, 2);
+  src.Clear(0xFF112233u);
+  int changes = 0;
+  dst.OnChange = [&] { ++changes; };
+  const TStampProc stamp = StampProcFor(dmCustom, 1);
+  stamp(dst, 3, 3, src, src.BoundsRect(), 255);
+  EXPECT_EQ(changes, 1);
+  stamp(dst, 4, 0, src, src.BoundsRect(), 255);
+  stamp(dst, 0, 0, src, TRect{2, 0, 4, 2}, 255);
+  EXPECT_EQ(changes, 1);
+  TBitmap32 empty;
+  stamp(empty, 0, 0, src, src.BoundsRect(), 255);
+}
+
+}  // namespace
+}  // namespace plumavo
