@@ -42,7 +42,7 @@ void CopyOpaque(TBitmap32& dst, int32_t x, int32_t y, const TBitmap32& src) {
   }
 }
 
-bool DefaultLoadImage(const std::string& path, TBitmap32& out) { return LoadImageFile(path, out, 0); }
+bool DefaultLoadImage(const std::string& path, TBitmap32& out) { return LoadImageFile(out, path, 0); }
 
 bool IsTextureStyle(uint16_t style) { return style >= csFirstTexture && style < kCanvasStyleCount; }
 

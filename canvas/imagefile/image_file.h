@@ -28,11 +28,6 @@ inline constexpr int32_t kSaveQuantize = -1;
 // can: GIF and IFF by their headers, the rest through FreeImage) is refused.
 bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags);
 
-// The same with the file named first, for callers that read it that way.
-inline bool LoadImageFile(const std::string& fileName, TBitmap32& target, int32_t flags) {
-  return LoadImageFile(target, fileName, flags);
-}
-
 // Writes the red, green and blue channels of source to fileName in the format
 // of its extension (bmp, jpg, gif, png, tif, tga, ppm, ...). flags go to the
 // encoder (the quality 1..100 for JPEG); kSaveQuantize first reduces the
