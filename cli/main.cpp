@@ -1,39 +1,134 @@
-// plumavo-render: the program's headless front end.
+// plumavo-render: the program's headless front end. It loads a project and
+// either describes it, saves it again, or composes its canvas, renders it as
+// the program does and writes the picture.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
+#include "canvas/canvas_style.h"
+#include "canvas/imagefile/image_file.h"
 #include "model/project_file.h"
+#include "render/ifs/renderer.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: plumavo-render INPUT.plv [OUTPUT.plv]\n";
+using namespace plumavo;
 
-const char* ModeName(plumavo::ShapeMode m) { return m == plumavo::ShapeMode::Affine ? "Affine" : "Projective"; }
+constexpr const char* kUsage =
+    "usage: plumavo-render [--loops N] [--aliased] [--jpeg-quality Q] INPUT.plv [OUTPUT]\n"
+    "  without OUTPUT: describe the project\n"
+    "  OUTPUT.plv: save the project again\n"
+    "  OUTPUT.bmp|jpg|gif|png|tif|tga|ppm: render the picture and write it\n";
+
+enum ExitCode { kOk = 0, kUsageError = 1, kLoadError = 2, kSaveError = 3, kImageError = 4 };
+
+struct Options {
+  int32_t Loops = kDefaultRenderingLoops;
+  bool Antialiased = true;
+  int32_t JpegQuality = 90;
+  const char* Input = nullptr;
+  const char* Output = nullptr;
+};
+
+bool ParseInt(const char* text, int32_t lo, int32_t hi, int32_t& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < lo || v > hi) return false;
+  out = int32_t(v);
+  return true;
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+  int positional = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--aliased") {
+      o.Antialiased = false;
+    } else if (a == "--loops" && i + 1 < argc) {
+      if (!ParseInt(argv[++i], 1, kMaxRenderingLoops, o.Loops)) return false;
+    } else if (a == "--jpeg-quality" && i + 1 < argc) {
+      if (!ParseInt(argv[++i], 1, 100, o.JpegQuality)) return false;
+    } else if (!a.empty() && a[0] == '-') {
+      return false;
+    } else if (positional == 0) {
+      o.Input = argv[i];
+      ++positional;
+    } else if (positional == 1) {
+      o.Output = argv[i];
+      ++positional;
+    } else {
+      return false;
+    }
+  }
+  return o.Input != nullptr;
+}
+
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  const size_t slash = path.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+// The writer's flags for an extension, as the export dialog's filters give them.
+int32_t ExportFlags(const std::string& ext, int32_t jpegQuality) {
+  if (ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jif") return jpegQuality;
+  if (ext == "gif") return kSaveQuantize;
+  return 0;
+}
+
+int RenderToImage(Project& project, const Options& o) {
+  TCanvasState canvas;
+  TBitmap32 layer;
+  canvas.PrepareForProject(project);
+  if (!canvas.ComposeCanvas(project, layer)) {
+    std::fputs("Cannot write the image.\n", stderr);
+    return kImageError;
+  }
+  TRenderer renderer;
+  renderer.Preferences.RenderingLoops = o.Loops;
+  renderer.Preferences.Antialiased = o.Antialiased;
+  renderer.RenderImage(project, canvas.CanvasPicture, layer);
+  const std::string out = o.Output;
+  if (!SaveImageFile(layer, out, ExportFlags(LowerExtension(out), o.JpegQuality))) {
+    std::fputs("Cannot write the image.\n", stderr);
+    return kImageError;
+  }
+  return kOk;
+}
+
+const char* ModeName(ShapeMode m) { return m == ShapeMode::Affine ? "Affine" : "Projective"; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace plumavo;
-  if (argc < 2 || argc > 3 || std::strncmp(argv[1], "-", 1) == 0) {
+  Options o;
+  if (!ParseOptions(argc, argv, o)) {
     std::fputs(kUsage, stderr);
-    return 1;
+    return kUsageError;
   }
   Project project;
-  const uint8_t loaded = LoadProject(project, argv[1]);
+  const uint8_t loaded = LoadProject(project, o.Input);
   if (loaded != kFileOk) {
     std::fprintf(stderr, "%s\n", loaded == kFileCannotOpen ? "Cannot open the project." : "Unexpected file format.");
-    return 2;
+    return kLoadError;
   }
   ResetProject(project, project.Width, project.Height, false, project.Mode);
-  if (argc == 3) {
-    if (SaveProject(project, argv[2]) != kFileOk) {
-      std::fputs("Cannot save the project.\n", stderr);
-      return 3;
-    }
-    return 0;
+  if (o.Output == nullptr) {
+    std::printf("%s %dx%d vertices=%d shapes=%d selected=%d\n", ModeName(project.Mode), project.Width, project.Height,
+                project.VertexCount, project.ShapeCount(), project.Selected());
+    return kOk;
   }
-  std::printf("%s %dx%d vertices=%d shapes=%d selected=%d\n", ModeName(project.Mode), project.Width, project.Height,
-              project.VertexCount, project.ShapeCount(), project.Selected());
-  return 0;
+  if (LowerExtension(o.Output) == "plv") {
+    if (SaveProject(project, o.Output) != kFileOk) {
+      std::fputs("Cannot save the project.\n", stderr);
+      return kSaveError;
+    }
+    return kOk;
+  }
+  return RenderToImage(project, o);
 }

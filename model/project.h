@@ -20,7 +20,7 @@ inline constexpr int32_t CornerCount(ShapeMode m) { return m == ShapeMode::Affin
 inline constexpr int32_t kMinProjectSize = 16;
 inline constexpr int32_t kMaxProjectSize = 1280;
 inline constexpr int32_t kBrushCount = 230;
-inline constexpr int32_t kBlendModeCount = 28;  // 27 named modes and the unnamed index 27
+inline constexpr int32_t kBlendModeIndexCount = 28;  // the 27 named modes and the unnamed index 27
 inline constexpr int32_t kCanvasStyleCount = 24;
 inline constexpr int32_t kGradientStyleCount = 23;
 inline constexpr int32_t kMaxDiffusingLen = 20;

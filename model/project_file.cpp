@@ -62,7 +62,7 @@ class Reader {
 template <int N>
 bool ValidRecord(const ShapeRecord<N>& r) {
   return r.Diffusing <= 1 && r.DiffusingLen >= 1 && r.DiffusingLen <= kMaxDiffusingLen && r.Brush >= 0 &&
-         r.Brush < kBrushCount && r.BlendingMode >= 0 && r.BlendingMode < kBlendModeCount && r.BrushOpacity >= 0 &&
+         r.Brush < kBrushCount && r.BlendingMode >= 0 && r.BlendingMode < kBlendModeIndexCount && r.BrushOpacity >= 0 &&
          r.BrushOpacity <= 255;
 }
 

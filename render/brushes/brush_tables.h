@@ -4,9 +4,10 @@
 
 #include <vector>
 
+#include "model/project.h"  // kBrushCount: brush numbers 0..229
+
 namespace plumavo {
 
-inline constexpr int kBrushCount = 230;          // brush numbers 0..229
 inline constexpr int kDotBrushCount = 3;         // brushes 0..2 are square dots
 inline constexpr int kBrushCategoryCount = 20;
 inline constexpr int kBrushListCount = kBrushCount + 1;  // scratch entries 0..3, brush v in v + 1

@@ -1,0 +1,76 @@
+#include "app/image_view.h"
+
+#include <cmath>
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace plumavo {
+
+int RoundHalfEven(double v) { return int(std::nearbyint(v)); }
+
+TImageView::TImageView(TBitmap32& viewBitmap, TBitmap32& canvasLayer, QWidget* parent)
+    : QWidget(parent), view_(viewBitmap), layer_(canvasLayer) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::NoFocus);  // the window takes the arrow keys
+  setMouseTracking(true);
+}
+
+void TImageView::SetScale(double s) {
+  scale_ = s;
+  update();
+}
+
+QSize TImageView::ScaledSize() const {
+  return {RoundHalfEven(view_.Width() * scale_), RoundHalfEven(view_.Height() * scale_)};
+}
+
+void TImageView::SetOverlayVisible(bool v) {
+  overlayVisible_ = v;
+  update();
+}
+
+namespace {
+
+QImage Wrap(const TBitmap32& b, QImage::Format f) {
+  return QImage(reinterpret_cast<const uchar*>(b.Bits()), b.Width(), b.Height(), qsizetype(b.Width()) * 4, f);
+}
+
+}  // namespace
+
+void TImageView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), QColor(0x78, 0x78, 0x78));
+  if (view_.Empty()) return;
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const QRect target(QPoint(0, 0), ScaledSize());
+  // The view bitmap is opaque BackColor: drawn as RGB32 there is no alpha to convert.
+  p.drawImage(target, Wrap(view_, QImage::Format_RGB32));
+  if (!layer_.Empty() && layer_.MasterAlpha > 0) {
+    p.setOpacity(layer_.MasterAlpha / 255.0);
+    p.drawImage(QRect(QPoint(0, 0), QSize(RoundHalfEven(layer_.Width() * scale_), RoundHalfEven(layer_.Height() * scale_))),
+                Wrap(layer_, QImage::Format_ARGB32));
+    p.setOpacity(1.0);
+  }
+  if (overlayVisible_ && OverlayPainter) OverlayPainter(p);
+}
+
+void TImageView::mousePressEvent(QMouseEvent* e) {
+  if (OnMouseDown) OnMouseDown(*e);
+}
+
+void TImageView::mouseMoveEvent(QMouseEvent* e) {
+  if (OnMouseMove) OnMouseMove(*e);
+}
+
+void TImageView::mouseReleaseEvent(QMouseEvent* e) {
+  if (OnMouseUp) OnMouseUp(*e);
+}
+
+void TImageView::leaveEvent(QEvent* e) {
+  QWidget::leaveEvent(e);
+  if (OnMouseLeave) OnMouseLeave();
+}
+
+}  // namespace plumavo

@@ -1,0 +1,1072 @@
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <variant>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/engine_bridge.h"
+#include "app/gradient_dialog.h"
+#include "app/image_view.h"
+#include "app/widgets.h"
+#include "editing/overlay_painter.h"
+
+// The pictures are compiled into this static library; nothing else refers to
+// them, so they are registered by hand.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+
+namespace plumavo {
+
+namespace {
+
+// Every handler catches its own errors and abandons the rest of its work.
+template <typename F>
+void Safely(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+QImage WrapCopy(const TBitmap32& b) {
+  if (b.Empty()) return {};
+  return QImage(reinterpret_cast<const uchar*>(b.Bits()), b.Width(), b.Height(), qsizetype(b.Width()) * 4,
+                QImage::Format_ARGB32)
+      .copy();
+}
+
+// Virtual-key codes for the keys the editor looks at.
+int32_t VirtualKey(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Escape: return kKeyEscape;
+    case Qt::Key_Left: return kKeyLeft;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Right: return kKeyRight;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    default: return qtKey & 0xFFFF;
+  }
+}
+
+ShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
+  ShiftState s;
+  s.Shift = m & Qt::ShiftModifier;
+  s.Ctrl = m & Qt::ControlModifier;
+  s.Alt = m & Qt::AltModifier;
+  s.Left = b & Qt::LeftButton;
+  s.Right = b & Qt::RightButton;
+  s.Middle = b & Qt::MiddleButton;
+  return s;
+}
+
+std::optional<MouseButton> ButtonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+
+// A dark title bar with light text over each side panel section.
+QLabel* SectionTitle(const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setAutoFillBackground(true);
+  QPalette pal = l->palette();
+  pal.setColor(QPalette::Window, QColor(64, 64, 72));
+  pal.setColor(QPalette::WindowText, QColor(235, 235, 235));
+  l->setPalette(pal);
+  l->setContentsMargins(4, 1, 4, 1);
+  QFont f = l->font();
+  f.setBold(true);
+  f.setPixelSize(11);  // the section titles must fit the 138-pixel panel
+  l->setFont(f);
+  return l;
+}
+
+void SetHint(QWidget* w, const QString& hint) {
+  w->setToolTip(hint);
+  w->setStatusTip(hint);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Status bar
+
+TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
+  setFixedHeight(20);
+  QFont f = font();
+  f.setPixelSize(11);
+  setFont(f);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TStatusBar::SetText(int panel, const QString& text) {
+  if (panel < 0 || panel > 2 || texts_[size_t(panel)] == text) return;
+  texts_[size_t(panel)] = text;
+  update();
+}
+
+void TStatusBar::SetProjective(bool projective) {
+  if (projective_ == projective) return;
+  projective_ = projective;
+  update();
+}
+
+void TStatusBar::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), palette().window());
+  int left = 0;
+  for (int i = 0; i < 3; ++i) {
+    // The last panel also takes whatever room is left at the right.
+    const int w = i == 2 ? std::max(kWidths[2], width() - left) : kWidths[size_t(i)];
+    const QRect r(left, 1, w - 2, height() - 2);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(palette().color(QPalette::WindowText));
+    int textLeft = r.left() + 2;
+    if (i > 0 && OwnerDrawn) {
+      try {
+        const QPixmap icon = ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
+        if (i == 1)
+          p.drawPixmap(r.left() + 1, r.top() + 1, icon);
+        else
+          p.drawPixmap(r.left(), r.top(), icon);
+        textLeft = r.left() + 16;
+      } catch (...) {
+        OwnerDrawn = false;
+        update();
+      }
+    }
+    p.drawText(QRect(textLeft, r.top() + 2, r.right() - textLeft, r.height() - 2), Qt::AlignLeft | Qt::AlignVCenter,
+               texts_[size_t(i)]);
+    left += kWidths[size_t(i)];
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Construction
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prompts_(std::make_unique<TQtPrompts>(this)) {
+  InitIconResources();
+  setWindowTitle(kApplicationTitle);
+  resize(700, 576);
+  setMinimumSize(320, 240);
+  editor = std::make_unique<ShapeEditor>(project);
+  try {
+    FormCreate();
+    // Key preview, the grey area's mouse moves and the depth field's typing
+    // rules all pass through eventFilter.
+    qApp->installEventFilter(this);
+  } catch (...) {
+    // A failure while building the window ends the start-up silently.
+  }
+}
+
+TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+
+void TfrmMain::SetPrompts(std::unique_ptr<TPrompts> prompts) {
+  if (prompts) prompts_ = std::move(prompts);
+}
+
+void TfrmMain::LoadResources() {
+  imageList_.load(":/icons/imagelist16.png");
+  static constexpr std::array<const char*, 6> files{"", ":/icons/cursor_movev.png", ":/icons/cursor_eyedrop.png",
+                                                    ":/icons/cursor_move.png", ":/icons/cursor_pencil.png",
+                                                    ":/icons/cursor_hand.png"};
+  for (size_t i = 1; i < files.size(); ++i) {
+    QImage img(files[i]);
+    if (img.isNull()) continue;  // a missing cursor leaves the default one
+    const int hx = img.text("HotSpotX").toInt(), hy = img.text("HotSpotY").toInt();
+    cursors_[i] = QCursor(QPixmap::fromImage(img), hx, hy);
+  }
+}
+
+QPixmap TfrmMain::ImageListPixmap(int index) const {
+  if (imageList_.isNull() || index < 0 || (index + 1) * 16 > imageList_.width()) return {};
+  return QPixmap::fromImage(imageList_.copy(index * 16, 0, 16, 16));
+}
+
+const QCursor& TfrmMain::CursorOf(EditCursor c) const {
+  const auto i = size_t(c);
+  return i < cursors_.size() ? cursors_[i] : cursors_[0];
+}
+
+void TfrmMain::FormCreate() {
+  // The platform's colours stand in for the system colour table.
+  const QPalette pal = QApplication::palette();
+  SystemColorTable::Set(5, pal.color(QPalette::Base).rgb() | 0xFF000000u);
+  SystemColorTable::Set(8, pal.color(QPalette::Text).rgb() | 0xFF000000u);
+  SystemColorTable::Set(15, pal.color(QPalette::Button).rgb() | 0xFF000000u);
+  SystemColorTable::Set(18, pal.color(QPalette::ButtonText).rgb() | 0xFF000000u);
+
+  LoadResources();
+  CreateMenus();
+  CreateToolBar();
+
+  auto* central = new QWidget(this);
+  auto* rows = new QVBoxLayout(central);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  auto* middle = new QHBoxLayout;
+  middle->setContentsMargins(0, 0, 0, 0);
+  middle->setSpacing(0);
+  CreateDrawingArea();
+  CreateSidePanel();
+  middle->addWidget(sbDraw, 1);
+  middle->addWidget(pnlSide);
+  rows->addLayout(middle, 1);
+  StatusBar = new TStatusBar(central);
+  StatusBar->ImageSource = [this](int i) { return ImageListPixmap(i); };
+  rows->addWidget(StatusBar);
+  setCentralWidget(central);
+
+  uiTimer = new QTimer(this);
+  uiTimer->setInterval(300);
+  connect(uiTimer, &QTimer::timeout, this, [this] { Safely([&] { uiTimerTimer(); }); });
+  aniTimer = new QTimer(this);  // started by animation recording
+
+  frmGradient = new TfrmGradient(*prompts_, this);
+
+  // Menu items whose hints carry the title.
+  const QString title = kApplicationTitle;
+  mnuProjectPreferences->setStatusTip("Change the rendering or animation settings");
+  mnuHelpTips->setStatusTip("Display tips about using " + title);
+  mnuHelpTutorial->setStatusTip("View tutorials about using " + title);
+  mnuHelpCheck->setStatusTip("Check the latest version of " + title);
+  mnuHelpWeb->setStatusTip("Browse the Web Site of " + title);
+
+  editor->SetRealTimeRendering(renderer.Preferences.RealTimeRendering);
+  ResetProject(480, 360, true, ShapeMode::Affine);
+  UpdateInterfaceState();
+  ComposeCanvas();
+}
+
+void TfrmMain::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  auto add = [this](QMenu* menu, const QString& caption, QKeySequence key, const QString& hint, int image = -1) {
+    QAction* a = menu->addAction(caption);
+    if (!key.isEmpty()) a->setShortcut(key);
+    a->setStatusTip(hint);
+    if (image >= 0) a->setIcon(ImageListPixmap(image));
+    return a;
+  };
+  auto safe = [this](QAction* a, auto f) {
+    connect(a, &QAction::triggered, this, [f] { Safely(f); });
+  };
+
+  mnuFile = bar->addMenu("&File");
+  mnuFileNew = add(mnuFile, "&New", QKeySequence("Ctrl+N"), "Create a new project", iiNew);
+  mnuFileOpen = add(mnuFile, "&Open...", QKeySequence("Ctrl+O"), "Open an existing project", iiOpen);
+  mnuFile->addSeparator();
+  mnuFileSave = add(mnuFile, "&Save", QKeySequence("Ctrl+S"), "Save the current project", iiSave);
+  mnuFileSaveAs = add(mnuFile, "Save &As...", {}, "Save the current project with a new name");
+  mnuFile->addSeparator();
+  mnuFileExport = add(mnuFile, "&Export Image...", {}, "Export the current image to file", iiExport);
+  mnuFile->addSeparator();
+  mnuFilePrintSetup = add(mnuFile, "P&rint Setup...", {}, "Change the printer and page setup", iiPrintSetup);
+  mnuFilePrintPreview = add(mnuFile, "Print Pre&view", {}, "Change the print layout and display print preview", iiPrintPreview);
+  mnuFilePrint = add(mnuFile, "&Print...", QKeySequence("Ctrl+P"), "Print the current image", iiPrint);
+  mnuFile->addSeparator();
+  mnuFileRecentMenu = new QMenu("Re&cent Projects", this);
+  mnuFileRecent = mnuFile->addMenu(mnuFileRecentMenu);
+  mnuFile->addSeparator();
+  mnuFileExit = add(mnuFile, "E&xit", QKeySequence("Alt+F4"), "Quit the application", iiExit);
+  safe(mnuFileExit, [this] { close(); });
+
+  mnuEdit = bar->addMenu("&Edit");
+  mnuEditUndo = add(mnuEdit, "&Undo", QKeySequence("Ctrl+Z"), "Undo the last action", iiUndo);
+  mnuEditRedo = add(mnuEdit, "&Redo", QKeySequence("Ctrl+Y"), "Redo the previously undone action", iiRedo);
+  mnuEdit->addSeparator();
+  mnuEditCut = add(mnuEdit, "Cu&t", QKeySequence("Ctrl+X"), "Cut out the active shape and put it into the Clipboard", iiCut);
+  mnuEditCopy = add(mnuEdit, "&Copy", QKeySequence("Ctrl+C"), "Copy the active shape into the Clipboard", iiCopy);
+  mnuEditPaste = add(mnuEdit, "&Paste", QKeySequence("Ctrl+V"), "Paste shape in the Clipboard into the current project", iiPaste);
+  mnuEdit->addSeparator();
+  mnuEditDelete = add(mnuEdit, "&Delete", QKeySequence(Qt::Key_Delete), "Delete the active shape", iiDelete);
+  mnuEditClear = add(mnuEdit, "C&lear All", QKeySequence("Ctrl+Del"), "Clear all shapes of the project", iiClear);
+  mnuEdit->addSeparator();
+  mnuEditSelectAll = add(mnuEdit, "Select &All", QKeySequence("Ctrl+A"), "Select all shapes of the project", iiSelectAll);
+  mnuEditSelectNone = add(mnuEdit, "Select &None", QKeySequence("Ctrl+D"), "Deselect the selection");
+  safe(mnuEditUndo, [this] { ApplyEdit(editor->Undo()); });
+  safe(mnuEditRedo, [this] { ApplyEdit(editor->Redo()); });
+  safe(mnuEditCut, [this] { ApplyEdit(editor->Cut()); });
+  safe(mnuEditCopy, [this] { ApplyEdit(editor->Copy()); });
+  safe(mnuEditPaste, [this] { ApplyEdit(editor->Paste()); });
+  safe(mnuEditDelete, [this] { ApplyEdit(editor->Delete()); });
+  safe(mnuEditClear, [this] { ApplyEdit(editor->ClearAll()); });
+  safe(mnuEditSelectAll, [this] { ApplyEdit(editor->SelectAll()); });
+  safe(mnuEditSelectNone, [this] { ApplyEdit(editor->SelectNone()); });
+
+  mnuProject = bar->addMenu("&Project");
+  mnuProjectCanvasSize = add(mnuProject, "&Size and Color...", {}, "Change the size and background color of the project", iiCanvasSize);
+  mnuProject->addSeparator();
+  mnuProjectPreferences = add(mnuProject, "Pre&ferences...", {}, QString(), iiPreferences);
+
+  mnuBack = bar->addMenu("&Background");
+  mnuBackImport = add(mnuBack, "&Import Background Image...", {}, "Import a background image", iiBackImport);
+  mnuBackClear = add(mnuBack, "&Clear Background Image", {}, "Clear the background image", iiBackClear);
+
+  mnuAnimation = bar->addMenu("&Animation");
+  mnuAnimationRecord = add(mnuAnimation, "&Record Animation", {}, "Start recording an animation", iiRecord);
+  mnuAnimationStop = add(mnuAnimation, "&Stop Recording", {}, "Stop animation recording", iiStop);
+  mnuAnimation->addSeparator();
+  mnuAnimationPlay = add(mnuAnimation, "&Play Animation", {}, "Play an animation", iiPlay);
+
+  mnuView = bar->addMenu("&View");
+  mnuViewShapes = add(mnuView, "&Shapes", {}, "Show/Hide shapes");
+  mnuViewShapes->setCheckable(true);
+  mnuViewShapes->setChecked(true);
+  safe(mnuViewShapes, [this] { ApplyEdit(editor->ToggleShapes()); });
+  mnuView->addSeparator();
+  mnuViewZoomMenu = new QMenu("&Zoom", this);
+  mnuViewZoom = mnuView->addMenu(mnuViewZoomMenu);
+  mnuViewZoom->setStatusTip("Change the view magnification");
+  mnuViewZoom->setIcon(ImageListPixmap(iiZoom));
+  popMenuZoom = new QMenu(this);
+  static constexpr std::array<const char*, 5> zoomCaptions{"25%", "50%", "100%", "200%", "400%"};
+  static constexpr std::array<const char*, 5> zoomHints{"Reduce the view to 25%", "Reduce the view to 50%",
+                                                        "Display the image at 100% ", "Magnify the view to 200% ",
+                                                        "Magnify the view to 400% "};
+  auto* zoomGroup = new QActionGroup(this);
+  auto* popZoomGroup = new QActionGroup(this);
+  for (int i = 0; i < 5; ++i) {
+    QString popHint = zoomHints[size_t(i)];
+    if (i >= 3) popHint = popHint.trimmed();  // the popup copy has no trailing blank on 200 % and 400 %
+    mnuViewZoomX[size_t(i)] = add(mnuViewZoomMenu, zoomCaptions[size_t(i)], {}, zoomHints[size_t(i)]);
+    popMenuZoomX[size_t(i)] = add(popMenuZoom, zoomCaptions[size_t(i)], {}, popHint);
+    for (QAction* a : {mnuViewZoomX[size_t(i)], popMenuZoomX[size_t(i)]}) {
+      a->setCheckable(true);
+      a->setChecked(i == 2);
+      safe(a, [this, i] { mnuViewZoomXClick(i); });
+    }
+    zoomGroup->addAction(mnuViewZoomX[size_t(i)]);
+    popZoomGroup->addAction(popMenuZoomX[size_t(i)]);
+  }
+  mnuView->addSeparator();
+  mnuViewToolbar = add(mnuView, "&Toolbar", {}, "Show/Hide toolbar");
+  mnuViewStatus = add(mnuView, "St&atus Bar", {}, "Show/Hide status bar");
+  mnuViewSidePanel = add(mnuView, "Right &Panel", {}, "Show/Hide right panel");
+  for (QAction* a : {mnuViewToolbar, mnuViewStatus, mnuViewSidePanel}) {
+    a->setCheckable(true);
+    a->setChecked(true);
+  }
+  // The check mark has already flipped when triggered arrives.
+  safe(mnuViewToolbar, [this] {
+    ToolBar->setVisible(mnuViewToolbar->isChecked());
+    CentreView();
+  });
+  safe(mnuViewStatus, [this] {
+    StatusBar->setVisible(mnuViewStatus->isChecked());
+    CentreView();
+  });
+  safe(mnuViewSidePanel, [this] {
+    pnlSide->setVisible(mnuViewSidePanel->isChecked());
+    CentreView();
+  });
+  mnuView->addSeparator();
+  mnuViewRefresh = add(mnuView, "&Refresh", QKeySequence(Qt::Key_F5), QString());
+  safe(mnuViewRefresh, [this] { RenderImage(); });
+
+  mnuHelp = bar->addMenu("&Help");
+  mnuHelpContents = add(mnuHelp, "&Contents", QKeySequence(Qt::Key_F1), "Display help contents", iiHelp);
+  mnuHelpTips = add(mnuHelp, "&Tip of the Day...", {}, QString());
+  mnuHelpTutorial = add(mnuHelp, "&View Tutorials...", {}, QString());
+  mnuHelp->addSeparator();
+  mnuHelpSend = add(mnuHelp, "Send &Feedback...", {}, "Send feedback to the author");
+  mnuHelpSupport = add(mnuHelp, "&Support", {}, "Display support information");
+  mnuHelp->addSeparator();
+  mnuHelpCheck = add(mnuHelp, "Check the &Latest Version", {}, QString());
+  mnuHelpWeb = add(mnuHelp, "&Browse " + QString(kApplicationTitle) + " Web Site...", {}, QString());
+  mnuHelp->addSeparator();
+  mnuHelpAbout = add(mnuHelp, "&About...", {}, "Display copyright and version information");
+
+  popMenuRecent = new QMenu(this);
+  // The file, print, background, animation and help commands are filled in
+  // by their own modules; until then their items do nothing.
+}
+
+void TfrmMain::CreateToolBar() {
+  ToolBar = addToolBar("Toolbar");
+  ToolBar->setMovable(false);
+  ToolBar->setFloatable(false);
+  ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar->setIconSize(QSize(16, 16));
+  auto button = [&](const char* caption, int image, QAction* twin) {
+    auto* b = new QToolButton(ToolBar);
+    b->setText(caption);
+    b->setAutoRaise(true);  // flat
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setFixedSize(46, 36);
+    b->setIcon(ImageListPixmap(image));
+    SetHint(b, twin->statusTip());
+    connect(b, &QToolButton::clicked, twin, [twin] { twin->trigger(); });
+    ToolBar->addWidget(b);
+    return b;
+  };
+  btnNew = button("New", iiNew, mnuFileNew);
+  btnOpen = button("Open", iiOpen, mnuFileOpen);
+  btnOpen->setMenu(popMenuRecent);
+  btnOpen->setPopupMode(QToolButton::MenuButtonPopup);
+  btnSave = button("Save", iiSave, mnuFileSave);
+  ToolBar->addSeparator();
+  btnExport = button("Export", iiExport, mnuFileExport);
+  ToolBar->addSeparator();
+  btnCut = button("Cut", iiCut, mnuEditCut);
+  btnCopy = button("Copy", iiCopy, mnuEditCopy);
+  btnPaste = button("Paste", iiPaste, mnuEditPaste);
+  ToolBar->addSeparator();
+  btnClear = button("Clear", iiClear, mnuEditClear);
+  ToolBar->addSeparator();
+  btnZoom = button("Zoom", iiZoom, mnuViewZoom);
+  disconnect(btnZoom, &QToolButton::clicked, nullptr, nullptr);
+  connect(btnZoom, &QToolButton::clicked, this, [this] { Safely([&] { btnZoomClick(); }); });
+  btnZoom->setMenu(popMenuZoom);
+  btnZoom->setPopupMode(QToolButton::MenuButtonPopup);
+  ToolBar->addSeparator();
+  btnHelp = button("Help", iiHelp, mnuHelpContents);
+  // Drop-down buttons need room for their arrow.
+  btnOpen->setFixedWidth(58);
+  btnZoom->setFixedWidth(58);
+}
+
+void TfrmMain::CreateDrawingArea() {
+  sbDraw = new QScrollArea(this);
+  sbDraw->setFrameShape(QFrame::NoFrame);
+  sbDraw->setAlignment(Qt::AlignCenter);
+  sbDraw->setWidgetResizable(false);
+  QPalette pal = sbDraw->palette();
+  pal.setColor(QPalette::Window, QColor(0x78, 0x78, 0x78));
+  sbDraw->setPalette(pal);
+  sbDraw->setBackgroundRole(QPalette::Window);
+  sbDraw->setAutoFillBackground(true);
+  sbDraw->viewport()->setMouseTracking(true);
+
+  PanelDraw = new QWidget;
+  PanelDraw->setMouseTracking(true);
+  shShadow = new QFrame(PanelDraw);
+  shShadow->setStyleSheet("background-color: #505050; border: none;");
+  shFrame = new QFrame(PanelDraw);
+  shFrame->setStyleSheet("background: transparent; border: 1px solid #808080;");
+  ImgDraw = new TImageView(ViewBitmap, CanvasLayer, PanelDraw);
+  ImgDraw->move(1, 1);
+  ImgDraw->OverlayPainter = [this](QPainter& p) { Safely([&] { PaintShapeOverlay(p, *editor); }); };
+  ImgDraw->OnMouseDown = [this](QMouseEvent& e) {
+    Safely([&] {
+      const auto b = ButtonOf(e.button());
+      if (!b) return;
+      const QPoint pos = e.position().toPoint();
+      ApplyEdit(editor->MouseDown(*b, ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y(), PanelSettings()));
+    });
+  };
+  ImgDraw->OnMouseMove = [this](QMouseEvent& e) {
+    Safely([&] {
+      const QPoint pos = e.position().toPoint();
+      ApplyEdit(editor->MouseMove(ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
+    });
+  };
+  ImgDraw->OnMouseUp = [this](QMouseEvent& e) {
+    Safely([&] {
+      const auto b = ButtonOf(e.button());
+      if (!b) return;
+      const QPoint pos = e.position().toPoint();
+      ApplyEdit(editor->MouseUp(*b, ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
+    });
+  };
+  ImgDraw->OnMouseLeave = [this] {
+    Safely([&] {
+      ApplyEdit(editor->MouseLeave());
+    });
+  };
+  ImgDraw->setCursor(CursorOf(EditCursor::Pencil));
+  sbDraw->setWidget(PanelDraw);
+}
+
+void TfrmMain::CreateSidePanel() {
+  pnlSide = new QWidget(this);
+  pnlSide->setFixedWidth(138);
+  auto* col = new QVBoxLayout(pnlSide);
+  col->setContentsMargins(2, 2, 2, 2);
+  col->setSpacing(2);
+  auto section = [&](const QString& title) {
+    col->addWidget(SectionTitle(title, pnlSide));
+  };
+
+  // Shape Color: the eye icon and the swatch beside the palette picture.
+  section("Shape Color");
+  pnlColor = new QWidget(pnlSide);
+  auto* colorRow = new QHBoxLayout(pnlColor);
+  colorRow->setContentsMargins(2, 2, 2, 2);
+  colorRow->setSpacing(4);
+  auto* swatches = new QVBoxLayout;
+  swatches->setSpacing(4);
+  icoShowShapes = new TClickLabel(pnlColor);
+  icoShowShapes->setFixedSize(16, 16);
+  icoShowShapes->setPixmap(ImageListPixmap(iiShapesShown));
+  SetHint(icoShowShapes, "Show/Hide shapes");
+  icoShowShapes->setCursor(CursorOf(EditCursor::Hand));
+  icoShowShapes->OnClick = [this] { Safely([&] { ApplyEdit(editor->ToggleShapes()); }); };
+  shpColor = new TColorSwatch(pnlColor);
+  shpColor->setFixedSize(16, 16);
+  shpColor->SetColor(0x0000FF);
+  shpColor->setCursor(CursorOf(EditCursor::Hand));
+  shpColor->OnMouseDown = [this] {
+    Safely([&] {
+      const auto c = prompts_->ChooseColor(shpColor->Color());
+      if (c && *c != shpColor->Color()) {
+        shpColor->SetColor(*c);
+        ApplySetting(ShapeSetting::Color);
+      }
+    });
+  };
+  swatches->addWidget(icoShowShapes);
+  swatches->addWidget(shpColor);
+  swatches->addStretch();
+  imgColor = new TPalettePicture(pnlColor);
+  imgColor->setFixedSize(106, 62);
+  imgColor->SetPicture(QImage(":/icons/colorpanel.png"));
+  imgColor->setCursor(CursorOf(EditCursor::EyeDrop));
+  imgColor->OnPreview = [this](TColor c) { shpColor->SetColor(c); };
+  imgColor->OnPick = [this](TColor c) {
+    Safely([&] {
+      shpColor->SetColor(c);
+      ApplySetting(ShapeSetting::Color);
+    });
+  };
+  colorRow->addLayout(swatches);
+  colorRow->addWidget(imgColor);
+  col->addWidget(pnlColor);
+
+  section("Rendering Diffusion");
+  auto* diffRow = new QHBoxLayout;
+  cbDiffusing = new QCheckBox("Diffusing", pnlSide);
+  seDiffusingLen = new TSpinEdit(pnlSide);
+  seDiffusingLen->setRange(1, kMaxDiffusingLen);
+  seDiffusingLen->setValue(1);
+  seDiffusingLen->lineEdit()->setMaxLength(2);
+  seDiffusingLen->setEnabled(false);
+  SetHint(seDiffusingLen, "Diffusing Depth");
+  diffRow->addWidget(cbDiffusing);
+  diffRow->addWidget(seDiffusingLen);
+  col->addLayout(diffRow);
+  connect(cbDiffusing, &QCheckBox::clicked, this, [this](bool checked) {
+    Safely([&] {
+      seDiffusingLen->setEnabled(checked);
+      ApplySetting(ShapeSetting::Diffusing);
+    });
+  });
+  connect(seDiffusingLen, &QSpinBox::valueChanged, this, [this](int) { Safely([&] { ApplySetting(ShapeSetting::DiffusingLen); }); });
+
+  section("Brush Style");
+  cbeBrushStyle = new QComboBox(pnlSide);
+  SetHint(cbeBrushStyle, "Brush Categories");
+  for (int c = 0; c < engine::CategoryCount(); ++c)
+    cbeBrushStyle->addItem(QPixmap::fromImage(engine::BrushIconImage(engine::CategoryIconBrush(c))), engine::CategoryCaption(c));
+  cbeBrushStyle->setCurrentIndex(0);
+  cbeBrush = new QComboBox(pnlSide);
+  SetHint(cbeBrush, "Brushes");
+  col->addWidget(cbeBrushStyle);
+  col->addWidget(cbeBrush);
+  FillBrushList(-1);
+  connect(cbeBrushStyle, &QComboBox::activated, this, [this](int) {
+    Safely([&] {
+      FillBrushList(-1);
+      ApplySetting(ShapeSetting::Brush);
+    });
+  });
+  connect(cbeBrush, &QComboBox::activated, this, [this](int) { Safely([&] { ApplySetting(ShapeSetting::Brush); }); });
+
+  section("Blending Mode");
+  cbBlendingMode = new QComboBox(pnlSide);
+  SetHint(cbBlendingMode, "Blending Modes");
+  Safely([&] { cbBlendingMode->addItems(engine::BlendModeCaptions()); });
+  cbBlendingMode->setCurrentIndex(0);
+  col->addWidget(cbBlendingMode);
+  connect(cbBlendingMode, &QComboBox::activated, this,
+          [this](int) { Safely([&] { ApplySetting(ShapeSetting::BlendingMode); }); });
+
+  section("Brush Opacity");
+  gbBrushOpacity = new QSlider(Qt::Horizontal, pnlSide);
+  gbBrushOpacity->setRange(0, 255);
+  gbBrushOpacity->setValue(255);
+  gbBrushOpacity->setCursor(CursorOf(EditCursor::Hand));
+  col->addWidget(gbBrushOpacity);
+  connect(gbBrushOpacity, &QSlider::valueChanged, this,
+          [this](int) { Safely([&] { ApplySetting(ShapeSetting::BrushOpacity); }); });
+
+  section("Canvas Style");
+  cbeCanvasStyle = new QComboBox(pnlSide);
+  cbeCanvasStyle->setMaxVisibleItems(8);
+  SetHint(cbeCanvasStyle, "Canvas Styles");
+  FillCanvasStyleList();
+  col->addWidget(cbeCanvasStyle);
+  connect(cbeCanvasStyle, &QComboBox::activated, this, [this](int i) { Safely([&] { cbeCanvasStyleChange(i); }); });
+
+  section("Canvas Opacity");
+  gbCanvasOpacity = new QSlider(Qt::Horizontal, pnlSide);
+  gbCanvasOpacity->setRange(0, 255);
+  gbCanvasOpacity->setValue(255);
+  SetHint(gbCanvasOpacity, "Canvas Opacity");
+  gbCanvasOpacity->setCursor(CursorOf(EditCursor::Hand));
+  col->addWidget(gbCanvasOpacity);
+  connect(gbCanvasOpacity, &QSlider::valueChanged, this, [this](int v) { Safely([&] { gbCanvasOpacityChange(v); }); });
+
+  section("Animation");
+  auto* aniRow = new QHBoxLayout;
+  auto speed = [&](int image, QAction* twin) {
+    auto* b = new QToolButton(pnlSide);
+    b->setIcon(ImageListPixmap(image));
+    b->setAutoRaise(true);
+    SetHint(b, twin->statusTip());
+    connect(b, &QToolButton::clicked, twin, [twin] { twin->trigger(); });
+    aniRow->addWidget(b);
+    return b;
+  };
+  btnRecord = speed(iiRecord, mnuAnimationRecord);
+  btnStop = speed(iiStop, mnuAnimationStop);
+  btnPlay = speed(iiPlay, mnuAnimationPlay);
+  aniRow->addStretch();
+  col->addLayout(aniRow);
+  col->addStretch();
+}
+
+void TfrmMain::FillCanvasStyleList() {
+  const QSignalBlocker block(cbeCanvasStyle);
+  cbeCanvasStyle->clear();
+  const auto& captions = CanvasStyleCaptions();
+  for (size_t i = 0; i < captions.size(); ++i) {
+    QImage icon;
+    if (i == csGrid) {
+      icon = WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else if (i >= csFirstTexture) {
+      // The icon of a texture is the texture itself, shrunk.
+      TBitmap32 tile;
+      if (canvas.LoadImage && canvas.LoadImage(canvas.TexturePath(uint16_t(i)), tile) && !tile.Empty())
+        icon = WrapCopy(tile).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (icon.isNull()) {
+      icon = QImage(16, 16, QImage::Format_ARGB32);
+      icon.fill(QColor(160, 160, 160));
+    }
+    cbeCanvasStyle->addItem(QPixmap::fromImage(icon), captions[i]);
+  }
+}
+
+void TfrmMain::UpdateSolidSwatch(TColor c) {
+  Safely([&] { cbeCanvasStyle->setItemIcon(csSolid, QPixmap::fromImage(WrapCopy(MakeSolidSwatch(c)))); });
+}
+
+void TfrmMain::UpdateGradientSwatch() {
+  Safely([&] {
+    cbeCanvasStyle->setItemIcon(csGradient, QPixmap::fromImage(WrapCopy(MakeGradientSwatch(canvas.GradientBitmap))));
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and shutdown
+
+void TfrmMain::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!shown_) {
+    shown_ = true;
+    Safely([&] { FormShow(); });
+  }
+}
+
+void TfrmMain::FormShow() {
+  // Recent projects, preferences and a command-line project are loaded by the
+  // shell module when it is wired in.
+  ImgDraw->raise();
+  shShadow->lower();
+  if (QWidget* f = focusWidget()) f->clearFocus();
+  uiTimer->start();
+  CentreView();
+}
+
+bool TfrmMain::SaveBeforeClosing() {
+  if (project.ProjectSaved) return true;
+  const QString name = QString::fromStdString(project.ProjectFileName);
+  switch (prompts_->Question("Save changes to " + name + "?")) {
+    case TPromptAnswer::No: return true;
+    case TPromptAnswer::Cancel: return false;
+    case TPromptAnswer::Yes:
+      // Saving is not wired in yet: keep the window open rather than lose the work.
+      mnuFileSave->trigger();
+      return project.ProjectSaved;
+  }
+  return false;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* e) {
+  bool close = true;
+  Safely([&] { close = SaveBeforeClosing(); });
+  if (!close) {
+    e->ignore();
+    return;
+  }
+  project.VertexCount = 0;
+  uiTimer->stop();
+  aniTimer->stop();
+  e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Events: hints, the grey area around the picture, key preview
+
+bool TfrmMain::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    HintHandler(static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+void TfrmMain::HintHandler(const QString& hint) { StatusBar->SetText(0, " " + hint); }
+
+void TfrmMain::KeyPreview(QKeyEvent* e, bool down) {
+  QWidget* focus = QApplication::focusWidget();
+  const bool controlHasFocus = focus != nullptr && focus->window() == this;
+  const ShiftState shift = ShiftOf(e->modifiers(), QApplication::mouseButtons());
+  const int32_t key = VirtualKey(e->key());
+  ApplyEdit(down ? editor->KeyDown(key, shift, controlHasFocus) : editor->KeyUp(key, shift, controlHasFocus));
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+  if ((watched == sbDraw->viewport() || watched == PanelDraw) && e->type() == QEvent::MouseMove) {
+    Safely([&] {
+      if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+      StatusBar->SetText(0, QString());
+      ApplyEdit(editor->ScrollAreaMouseMove());
+    });
+    return false;
+  }
+  if (watched == seDiffusingLen) {
+    if (e->type() == QEvent::KeyPress) {
+      // Only digits and backspace may be typed; arrows and the like still step.
+      auto* k = static_cast<QKeyEvent*>(e);
+      const QString t = k->text();
+      if (!t.isEmpty() && t[0].isPrint() && !(t[0] >= '0' && t[0] <= '9')) return true;
+    } else if (e->type() == QEvent::KeyRelease) {
+      Safely([&] { seDiffusingLenKeyUp(); });
+    } else if (e->type() == QEvent::FocusOut) {
+      Safely([&] {
+        const QSignalBlocker block(seDiffusingLen);
+        seDiffusingLen->setValue(seDiffusingLen->value());
+        seDiffusingLen->lineEdit()->setText(QString::number(seDiffusingLen->value()));
+      });
+    }
+  }
+  if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    auto* k = static_cast<QKeyEvent*>(e);
+    // Key preview: the window sees each key once, at its first receiver (the
+    // focused control, or the window itself when nothing has the focus).
+    QWidget* first = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : this;
+    if (w != nullptr && w == first && w->window() == this) Safely([&] { KeyPreview(k, e->type() == QEvent::KeyPress); });
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
+void TfrmMain::seDiffusingLenKeyUp() {
+  // The field is never left empty or out of range: its text is read as a
+  // number (0 when it is none) and limited to 1..20.
+  bool ok = false;
+  const int typed = seDiffusingLen->lineEdit()->text().toInt(&ok);
+  const int v = std::clamp(ok ? typed : 0, 1, kMaxDiffusingLen);
+  if (!ok || typed != v) {
+    seDiffusingLen->lineEdit()->setText(QString::number(v));
+    seDiffusingLen->setValue(v);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Interface state
+
+bool TfrmMain::Recording() const { return aniTimer->isActive(); }
+
+bool TfrmMain::ShapesShownCheck() const { return mnuViewShapes->isChecked(); }
+
+void TfrmMain::UpdateInterfaceState() {
+  const int32_t s = project.Selected();
+  StatusBar->SetText(2, QString::fromStdString(ShapeSummaryText(project)));
+  StatusBar->SetProjective(project.Mode == ShapeMode::Projective);
+
+  const bool sub = s >= 1;
+  for (QWidget* w : std::initializer_list<QWidget*>{imgColor, shpColor, cbDiffusing, cbeBrushStyle, cbeBrush, cbBlendingMode,
+                                                    gbBrushOpacity})
+    w->setEnabled(sub);
+  seDiffusingLen->setEnabled(sub && cbDiffusing->isChecked());
+
+  const bool recording = Recording();
+  const bool anyVertex = project.VertexCount >= 1;
+  mnuFileSave->setEnabled(!project.ProjectSaved && anyVertex);
+  mnuFileSaveAs->setEnabled(anyVertex);
+  mnuFileRecent->setEnabled(!mnuFileRecentMenu->isEmpty());
+  for (QAction* a : {mnuFileExport, mnuFilePrintSetup, mnuFilePrintPreview, mnuFilePrint, mnuAnimationRecord, mnuAnimationPlay})
+    a->setEnabled(!recording);
+  mnuAnimationStop->setEnabled(recording);
+  mnuBackClear->setEnabled(!project.BackgroundImage.Empty());
+
+  const EditMenuState m = editor->EditMenu();
+  mnuEditCut->setEnabled(m.Cut);
+  mnuEditCopy->setEnabled(m.Copy);
+  mnuEditPaste->setEnabled(m.Paste);
+  mnuEditDelete->setEnabled(m.Delete);
+  mnuEditClear->setEnabled(m.Clear);
+  mnuEditSelectAll->setEnabled(m.SelectAll);
+  mnuEditSelectNone->setEnabled(m.SelectNone);
+
+  // The toolbar buttons always take their menu item's state.
+  const std::array<std::pair<QWidget*, QAction*>, 8> twins{{{btnSave, mnuFileSave},
+                                                            {btnExport, mnuFileExport},
+                                                            {btnCut, mnuEditCut},
+                                                            {btnCopy, mnuEditCopy},
+                                                            {btnPaste, mnuEditPaste},
+                                                            {btnClear, mnuEditClear},
+                                                            {btnRecord, mnuAnimationRecord},
+                                                            {btnStop, mnuAnimationStop}}};
+  for (const auto& [button, item] : twins) button->setEnabled(item->isEnabled());
+  btnPlay->setEnabled(mnuAnimationPlay->isEnabled());
+}
+
+void TfrmMain::TakeOutputSnapshot() {
+  try {
+    OutputImage.Assign(CanvasLayer);
+  } catch (...) {
+    OutputImage.SetSize(16, 16);
+    OutputImage.Clear(0xFFFFFFFFu);
+  }
+}
+
+void TfrmMain::uiTimerTimer() { ApplyEdit(editor->TimerTick()); }
+
+void TfrmMain::SyncShapesVisible() {
+  const bool shown = editor->ShapesVisible();
+  mnuViewShapes->setChecked(shown);
+  icoShowShapes->setPixmap(ImageListPixmap(shown ? iiShapesShown : iiShapesHidden));
+  ImgDraw->SetOverlayVisible(shown);
+}
+
+void TfrmMain::ApplyEdit(const EditResult& r) {
+  if (r.ShapesVisibilityChanged) SyncShapesVisible();
+  if (r.ClearFocus)
+    if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+  if (r.ShowShapeSettings) ShowShapeSettingsInPanel();
+  if (r.UpdateInterface) UpdateInterfaceState();
+  if (r.UndoRedoChanged) {
+    mnuEditUndo->setEnabled(editor->UndoEnabled());
+    mnuEditRedo->setEnabled(editor->RedoEnabled());
+  }
+  if (r.Status0) StatusBar->SetText(0, QString::fromStdString(*r.Status0));
+  if (r.Status1) StatusBar->SetText(1, QString::fromStdString(*r.Status1));
+  if (r.Cursor) ImgDraw->setCursor(CursorOf(*r.Cursor));
+  if (r.StopRecording) mnuAnimationStop->trigger();
+  if (r.Render) {
+    // Let the overlay show the edit before a possibly long render.
+    if (r.ProcessMessageFirst) ImgDraw->repaint();
+    RenderImage();
+  }
+  if (r.RepaintView) ImgDraw->update();
+}
+
+void TfrmMain::RenderImage() {
+  Safely([&] { renderer.RenderImage(project, canvas.CanvasPicture, CanvasLayer); });
+  ImgDraw->update();
+}
+
+void TfrmMain::ComposeCanvas() {
+  Safely([&] { canvas.ComposeCanvas(project, CanvasLayer, &ViewBitmap); });
+  ImgDraw->update();
+}
+
+// ---------------------------------------------------------------------------
+// Project size and view
+
+void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode) {
+  plumavo::ResetProject(project, width, height, clearDocument, mode);
+  // The view returns to 100 % with the right panel shown.
+  ImgDraw->SetScale(1.0);
+  editor->SetScale(1.0);
+  mnuViewZoomX[2]->setChecked(true);
+  popMenuZoomX[2]->setChecked(true);
+  mnuViewSidePanel->setChecked(true);
+  pnlSide->setVisible(true);
+  SetProjectSize(width, height);
+  CentreView();
+  // Canvas: icons, gradient picture, texture, list selection, opacity.
+  UpdateSolidSwatch(project.CanvasColor);
+  Safely([&] { canvas.PrepareForProject(project); });
+  UpdateGradientSwatch();
+  {
+    const QSignalBlocker block(cbeCanvasStyle);
+    cbeCanvasStyle->setCurrentIndex(project.CanvasStyle);
+  }
+  gbCanvasOpacity->setValue(255);
+  gbCanvasOpacityChange(255);
+  ApplyEdit(editor->OnProjectReset());
+}
+
+void TfrmMain::SetProjectSize(int32_t width, int32_t height) {
+  project.Width = width;
+  project.Height = height;
+  ViewBitmap.SetSize(width, height);
+  CanvasLayer.SetSize(width, height);
+  CanvasLayer.Clear(0x00000000u);
+  LayoutView();
+}
+
+void TfrmMain::LayoutView() {
+  const QSize s = ImgDraw->ScaledSize();
+  ImgDraw->setGeometry(1, 1, s.width(), s.height());
+  shFrame->setGeometry(0, 0, s.width() + 2, s.height() + 2);
+  shShadow->setGeometry(5, 5, s.width() + 2, s.height() + 2);
+  PanelDraw->resize(s.width() + 7, s.height() + 7);
+  ImgDraw->update();
+}
+
+void TfrmMain::CentreView() {
+  const QSize client = sbDraw->viewport()->size();
+  const QSize panel = PanelDraw->size();
+  const int x = panel.width() < client.width() ? (client.width() - panel.width()) / 2 : 0;
+  const int y = panel.height() < client.height() ? (client.height() - panel.height()) / 2 : 0;
+  PanelDraw->move(x - sbDraw->horizontalScrollBar()->value(), y - sbDraw->verticalScrollBar()->value());
+}
+
+void TfrmMain::mnuViewZoomXClick(int index) {
+  if (index < 0 || index >= 5) return;
+  mnuViewZoomX[size_t(index)]->setChecked(true);
+  popMenuZoomX[size_t(index)]->setChecked(true);
+  bool ok = false;
+  int percent = mnuViewZoomX[size_t(index)]->text().remove('%').toInt(&ok);
+  if (!ok) percent = 100;
+  const double scale = percent / 100.0;
+  if (scale != ImgDraw->Scale()) {
+    ImgDraw->SetScale(scale);
+    editor->SetScale(scale);
+    LayoutView();
+    CentreView();
+  }
+}
+
+void TfrmMain::btnZoomClick() {
+  if (popMenuZoomX[2]->isChecked())
+    popMenuZoom->popup(btnZoom->mapToGlobal(QPoint(0, btnZoom->height())));
+  else
+    popMenuZoomX[2]->trigger();
+}
+
+// ---------------------------------------------------------------------------
+// Side panel
+
+ShapeSettings TfrmMain::PanelSettings() const {
+  ShapeSettings s;
+  s.Color = shpColor->Color();
+  s.Diffusing = cbDiffusing->isChecked();
+  s.DiffusingLen = seDiffusingLen->value();
+  s.Brush = cbeBrush->currentIndex() >= 0 ? cbeBrush->currentData().toInt() : 0;
+  s.BlendingMode = std::max(cbBlendingMode->currentIndex(), 0);
+  s.BrushOpacity = gbBrushOpacity->value();
+  return s;
+}
+
+void TfrmMain::ApplySetting(ShapeSetting kind) {
+  editor->TakeUndoSnapshot();
+  const bool applied = plumavo::ApplyShapeSetting(project, kind, PanelSettings());
+  if (!applied) return;
+  editor->TakeRedoSnapshot();
+  mnuEditUndo->setEnabled(editor->UndoEnabled());
+  mnuEditRedo->setEnabled(editor->RedoEnabled());
+  UpdateInterfaceState();
+  RenderImage();
+}
+
+void TfrmMain::FillBrushList(int brush) {
+  const QSignalBlocker block(cbeBrush);
+  cbeBrush->setEnabled(false);
+  const int category = cbeBrushStyle->currentIndex();
+  int row = 0, selected = -1;
+  for (int b : engine::BrushesOf(category)) {
+    const QIcon icon(QPixmap::fromImage(engine::BrushIconImage(b)));
+    if (row < cbeBrush->count()) {
+      cbeBrush->setItemText(row, engine::BrushCaption(b));
+      cbeBrush->setItemIcon(row, icon);
+      cbeBrush->setItemData(row, b);
+    } else {
+      cbeBrush->addItem(icon, engine::BrushCaption(b), b);
+    }
+    if (b == brush) selected = row;
+    ++row;
+  }
+  while (cbeBrush->count() > row) cbeBrush->removeItem(cbeBrush->count() - 1);
+  if (brush == -1 || selected < 0) selected = cbeBrush->count() > 0 ? 0 : -1;
+  cbeBrush->setCurrentIndex(selected);
+  cbeBrush->setEnabled(project.Selected() >= 1);
+}
+
+void TfrmMain::ShowShapeSettingsInPanel() {
+  const std::optional<ShapeSettings> s = ShowShapeSettings(project);
+  if (!s) return;  // the Main-Shape, nothing or all: the controls stay as they are
+  const QSignalBlocker b1(cbDiffusing), b2(seDiffusingLen), b3(gbBrushOpacity), b4(cbeBrushStyle), b5(cbBlendingMode);
+  cbDiffusing->setChecked(s->Diffusing);
+  seDiffusingLen->setValue(std::clamp(s->DiffusingLen, 1, kMaxDiffusingLen));
+  shpColor->SetColor(s->Color);
+  const int category = engine::CategoryOf(s->Brush);
+  cbeBrushStyle->setCurrentIndex(category >= 0 ? category : 0);
+  FillBrushList(s->Brush);
+  cbBlendingMode->setCurrentIndex(s->BlendingMode >= 0 && s->BlendingMode < cbBlendingMode->count() ? s->BlendingMode : 0);
+  gbBrushOpacity->setValue(s->BrushOpacity);
+}
+
+void TfrmMain::gbCanvasOpacityChange(int value) {
+  CanvasLayer.MasterAlpha = uint8_t(std::clamp(value, 0, 255));
+  ImgDraw->update();
+}
+
+void TfrmMain::cbeCanvasStyleChange(int index) {
+  if (index < 0) return;
+  TStyleChoice choice;
+  if (index == csSolid) {
+    choice.Color = prompts_->ChooseColor(project.CanvasColor);
+  } else if (index == csGradient) {
+    frmGradient->Load(GradientSettingsOf(project));
+    if (prompts_->RunDialog(*frmGradient)) choice.Gradient = frmGradient->Settings();
+  }
+  const TStyleChangeResult r = canvas.ChangeCanvasStyle(project, uint16_t(index), choice, CanvasLayer, &ViewBitmap);
+  {
+    const QSignalBlocker block(cbeCanvasStyle);
+    cbeCanvasStyle->setCurrentIndex(r.ListIndex);
+  }
+  if (r.Texture && !r.Texture->Ok() && !r.Texture->Message.empty())
+    prompts_->Error(QString::fromStdString(r.Texture->Message));
+  if (!r.Applied) return;
+  if (r.SolidSwatchChanged) UpdateSolidSwatch(project.CanvasColor);
+  if (r.GradientSwatchChanged) UpdateGradientSwatch();
+  UpdateInterfaceState();
+  ImgDraw->update();
+  RenderImage();
+}
+
+}  // namespace plumavo

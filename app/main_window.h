@@ -1,0 +1,207 @@
+// The main window: menus, toolbar, the drawing area, the side panel of brush
+// and canvas controls and the status bar. It owns the one Project, the canvas
+// and view surfaces, the renderer and the shape editor for the whole run, and
+// turns every input into model operations followed by UpdateInterfaceState
+// and a render.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QCursor>
+#include <QImage>
+#include <QMainWindow>
+
+#include "app/prompts.h"
+#include "canvas/canvas_style.h"
+#include "editing/shape_editor.h"
+#include "model/project.h"
+#include "render/ifs/renderer.h"
+#include "render/surface/bitmap32.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QSlider;
+class QSpinBox;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace plumavo {
+
+class TClickLabel;
+class TColorSwatch;
+class TImageView;
+class TPalettePicture;
+class TSpinEdit;
+class TfrmGradient;
+
+inline constexpr const char* kApplicationTitle = "Plumavo PRO";
+
+// Image list indexes used by the window (see resources/icons/LICENSE.txt).
+enum TImageIndex : int {
+  iiNew = 0, iiOpen, iiSave, iiExport, iiCut, iiCopy, iiPaste, iiClear, iiZoom, iiHelp, iiUndo, iiRedo, iiDelete,
+  iiPrint, iiPrintPreview, iiPrintSetup, iiExit, iiCanvasSize, iiPreferences, iiBackImport, iiBackClear, iiRecord,
+  iiStop, iiPlay, iiSelectAll, iiMousePos = 25, iiAffine = 26, iiProjective = 27, iiShapesShown = 28, iiShapesHidden = 29,
+  iiCount
+};
+
+// The status bar: panel 0 plain text (330 pixels), panels 1 (90) and 2 (132)
+// drawn with an icon before their text.
+class TStatusBar : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr std::array<int, 3> kWidths{330, 90, 132};
+  explicit TStatusBar(QWidget* parent = nullptr);
+  QString Text(int panel) const { return texts_[size_t(panel)]; }
+  void SetText(int panel, const QString& text);
+  // Icon of panel 2 follows the shape mode.
+  void SetProjective(bool projective);
+  std::function<QPixmap(int)> ImageSource;
+  // Switches panels 1 and 2 to plain text when drawing them fails.
+  bool OwnerDrawn = true;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  std::array<QString, 3> texts_;
+  bool projective_ = false;
+};
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // Replaces the dialogs (tests install a TScriptedPrompts).
+  void SetPrompts(std::unique_ptr<TPrompts> prompts);
+  TPrompts& Prompts() { return *prompts_; }
+
+  // --- Program-wide state -------------------------------------------------
+  Project project;
+  TCanvasState canvas;
+  TBitmap32 ViewBitmap;   // the view's own bitmap, BackColor
+  TBitmap32 CanvasLayer;  // composed canvas and rendered picture
+  TBitmap32 OutputImage;  // snapshot for export, printing and frames
+  TRenderer renderer;
+  std::unique_ptr<ShapeEditor> editor;
+
+  // --- Commands and routines ------------------------------------------------
+  void UpdateInterfaceState();
+  void TakeOutputSnapshot();
+  void RenderImage();
+  void ComposeCanvas();
+  // The window's part of a project reset: model reset, view at 100 %, canvas
+  // icons and list, opacity 255, the editor's reset.
+  void ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode);
+  void SetProjectSize(int32_t width, int32_t height);
+  void LayoutView();
+  void CentreView();
+  // Carries out what an editor call asks of the window.
+  void ApplyEdit(const EditResult& r);
+  // The side panel's settings as plain values, and the reverse.
+  ShapeSettings PanelSettings() const;
+  void ShowShapeSettingsInPanel();
+  void ApplySetting(ShapeSetting kind);
+  void FillBrushList(int brush);
+  // Handlers.
+  void mnuViewZoomXClick(int index);
+  void btnZoomClick();
+  void cbeCanvasStyleChange(int index);
+  void gbCanvasOpacityChange(int value);
+  void uiTimerTimer();
+  void HintHandler(const QString& hint);
+  bool Recording() const;
+  bool ShapesShownCheck() const;
+
+  QPixmap ImageListPixmap(int index) const;
+  const QCursor& CursorOf(EditCursor c) const;
+
+  // --- Menus ------------------------------------------------------------------
+  QMenu *mnuFile, *mnuEdit, *mnuProject, *mnuBack, *mnuAnimation, *mnuView, *mnuHelp;
+  QAction *mnuFileNew, *mnuFileOpen, *mnuFileSave, *mnuFileSaveAs, *mnuFileExport, *mnuFilePrintSetup,
+      *mnuFilePrintPreview, *mnuFilePrint, *mnuFileRecent, *mnuFileExit;
+  QMenu* mnuFileRecentMenu;
+  QAction *mnuEditUndo, *mnuEditRedo, *mnuEditCut, *mnuEditCopy, *mnuEditPaste, *mnuEditDelete, *mnuEditClear,
+      *mnuEditSelectAll, *mnuEditSelectNone;
+  QAction *mnuProjectCanvasSize, *mnuProjectPreferences;
+  QAction *mnuBackImport, *mnuBackClear;
+  QAction *mnuAnimationRecord, *mnuAnimationStop, *mnuAnimationPlay;
+  QAction *mnuViewShapes, *mnuViewZoom, *mnuViewToolbar, *mnuViewStatus, *mnuViewSidePanel, *mnuViewRefresh;
+  QMenu* mnuViewZoomMenu;
+  std::array<QAction*, 5> mnuViewZoomX{};
+  QMenu* popMenuZoom;
+  std::array<QAction*, 5> popMenuZoomX{};
+  QMenu* popMenuRecent;
+  QAction *mnuHelpContents, *mnuHelpTips, *mnuHelpTutorial, *mnuHelpSend, *mnuHelpSupport, *mnuHelpCheck,
+      *mnuHelpWeb, *mnuHelpAbout;
+
+  // --- Toolbar ------------------------------------------------------------------
+  QToolBar* ToolBar;
+  QToolButton *btnNew, *btnOpen, *btnSave, *btnExport, *btnCut, *btnCopy, *btnPaste, *btnClear, *btnZoom, *btnHelp;
+
+  // --- Side panel -----------------------------------------------------------------
+  QWidget* pnlSide;
+  QWidget* pnlColor;
+  TClickLabel* icoShowShapes;
+  TColorSwatch* shpColor;
+  TPalettePicture* imgColor;
+  QCheckBox* cbDiffusing;
+  TSpinEdit* seDiffusingLen;
+  QComboBox* cbeBrushStyle;
+  QComboBox* cbeBrush;
+  QComboBox* cbBlendingMode;
+  QSlider* gbBrushOpacity;
+  QComboBox* cbeCanvasStyle;
+  QSlider* gbCanvasOpacity;
+  QToolButton *btnRecord, *btnStop, *btnPlay;
+
+  // --- Drawing area and status bar --------------------------------------------------
+  QScrollArea* sbDraw;
+  QWidget* PanelDraw;
+  QFrame* shShadow;
+  QFrame* shFrame;
+  TImageView* ImgDraw;
+  TStatusBar* StatusBar;
+
+  QTimer* uiTimer;
+  QTimer* aniTimer;
+  TfrmGradient* frmGradient;
+
+ protected:
+  bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateSidePanel();
+  void CreateDrawingArea();
+  void LoadResources();
+  void FillCanvasStyleList();
+  void UpdateSolidSwatch(TColor c);
+  void UpdateGradientSwatch();
+  void SyncShapesVisible();
+  bool SaveBeforeClosing();
+  void seDiffusingLenKeyUp();
+  void KeyPreview(QKeyEvent* e, bool down);
+
+  std::unique_ptr<TPrompts> prompts_;
+  QImage imageList_;
+  std::array<QCursor, 6> cursors_{};
+  bool shown_ = false;
+};
+
+}  // namespace plumavo

@@ -1,0 +1,110 @@
+#include "app/prompts.h"
+
+#include <QColor>
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace plumavo {
+
+QColor ToQColor(TColor c) {
+  const TColor32 c32 = Color32(c);
+  return QColor(RedComponent(c32), GreenComponent(c32), BlueComponent(c32));
+}
+
+TColor FromQColor(const QColor& c) { return TColor(c.red() | (c.green() << 8) | (c.blue() << 16)); }
+
+TPromptAnswer TQtPrompts::Question(const QString& text) {
+  const auto r = QMessageBox::question(parent_, QString(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                       QMessageBox::Yes);
+  return r == QMessageBox::Yes ? TPromptAnswer::Yes : r == QMessageBox::No ? TPromptAnswer::No : TPromptAnswer::Cancel;
+}
+
+void TQtPrompts::Error(const QString& text) { QMessageBox::critical(parent_, QString(), text, QMessageBox::Ok); }
+
+void TQtPrompts::Warning(const QString& text) { QMessageBox::warning(parent_, QString(), text, QMessageBox::Ok); }
+
+std::optional<QString> TQtPrompts::OpenFileName(const QString& title, const QString& folder, const QString& filter) {
+  const QString name = QFileDialog::getOpenFileName(parent_, title, folder, filter);
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
+std::optional<QString> TQtPrompts::SaveFileName(const QString& title, const QString& folder, const QString& filter) {
+  // QFileDialog asks before overwriting unless told otherwise.
+  const QString name = QFileDialog::getSaveFileName(parent_, title, folder, filter);
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
+std::optional<TColor> TQtPrompts::ChooseColor(TColor initial) {
+  const QColor c = QColorDialog::getColor(ToQColor(initial), parent_);
+  if (!c.isValid()) return std::nullopt;
+  return FromQColor(c);
+}
+
+bool TQtPrompts::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+TPromptAnswer TScriptedPrompts::Question(const QString& text) {
+  if (Questions.empty()) {
+    Log << "unanswered question: " + text;
+    return TPromptAnswer::Cancel;
+  }
+  Log << "question: " + text;
+  const TPromptAnswer a = Questions.front();
+  Questions.pop_front();
+  return a;
+}
+
+void TScriptedPrompts::Error(const QString& text) { Log << "error: " + text; }
+
+void TScriptedPrompts::Warning(const QString& text) { Log << "warning: " + text; }
+
+std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, const QString&, const QString&) {
+  if (FileNames.empty()) {
+    Log << "unanswered open: " + title;
+    return std::nullopt;
+  }
+  Log << "open: " + title;
+  const QString name = FileNames.front();
+  FileNames.pop_front();
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
+std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, const QString&, const QString&) {
+  if (FileNames.empty()) {
+    Log << "unanswered save: " + title;
+    return std::nullopt;
+  }
+  Log << "save: " + title;
+  const QString name = FileNames.front();
+  FileNames.pop_front();
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
+std::optional<TColor> TScriptedPrompts::ChooseColor(TColor initial) {
+  if (Colors.empty()) {
+    Log << QString("unanswered colour %1").arg(initial, 6, 16, QChar('0'));
+    return std::nullopt;
+  }
+  Log << QString("colour %1").arg(initial, 6, 16, QChar('0'));
+  auto r = Colors.front();
+  Colors.pop_front();
+  return r;
+}
+
+bool TScriptedPrompts::RunDialog(QDialog& dialog) {
+  if (Dialogs.empty()) {
+    Log << "unanswered dialog: " + dialog.windowTitle();
+    return false;
+  }
+  Log << "dialog: " + dialog.windowTitle();
+  auto f = std::move(Dialogs.front());
+  Dialogs.pop_front();
+  return f(dialog);
+}
+
+}  // namespace plumavo

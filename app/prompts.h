@@ -1,0 +1,86 @@
+// Every message box, file dialog, colour dialog and modal dialog run of the
+// main window goes through one TPrompts, so the window can be driven from
+// tests with scripted answers and no test ever waits on a real modal dialog.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+#include "render/surface/bitmap32.h"
+
+class QColor;
+class QDialog;
+class QWidget;
+
+namespace plumavo {
+
+enum class TPromptAnswer { Yes, No, Cancel };
+
+class TPrompts {
+ public:
+  virtual ~TPrompts() = default;
+  // A question box with Yes, No and Cancel ("Save changes to ...?").
+  virtual TPromptAnswer Question(const QString& text) = 0;
+  // An error box with an OK button.
+  virtual void Error(const QString& text) = 0;
+  // A warning box with an OK button (out-of-range numbers).
+  virtual void Warning(const QString& text) = 0;
+  // File dialogs: nullopt when cancelled. The save dialog asks before it
+  // overwrites an existing file.
+  virtual std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+  virtual std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+  // The colour dialog (full open, any colour), preset to initial.
+  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+  // Shows one of the program's own dialogs modally; true when it was closed
+  // with OK.
+  virtual bool RunDialog(QDialog& dialog) = 0;
+};
+
+// The real dialogs, parented to the given window.
+class TQtPrompts : public TPrompts {
+ public:
+  explicit TQtPrompts(QWidget* parent) : parent_(parent) {}
+  TPromptAnswer Question(const QString& text) override;
+  void Error(const QString& text) override;
+  void Warning(const QString& text) override;
+  std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<TColor> ChooseColor(TColor initial) override;
+  bool RunDialog(QDialog& dialog) override;
+
+ private:
+  QWidget* parent_;
+};
+
+// Answers from queues filled by a test. Every prompt is written to Log
+// ("question: ...", "error: ...", "colour", "dialog: <window title>"); a
+// prompt whose queue is empty answers Cancel / nothing and is logged with
+// "unanswered " in front, so a test sees prompts it did not expect.
+class TScriptedPrompts : public TPrompts {
+ public:
+  std::deque<TPromptAnswer> Questions;
+  // File names for the open and save dialogs; an empty name cancels.
+  std::deque<QString> FileNames;
+  std::deque<std::optional<TColor>> Colors;
+  // Each entry may change the dialog's controls and returns true for OK.
+  std::deque<std::function<bool(QDialog&)>> Dialogs;
+  QStringList Log;
+
+  TPromptAnswer Question(const QString& text) override;
+  void Error(const QString& text) override;
+  void Warning(const QString& text) override;
+  std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<TColor> ChooseColor(TColor initial) override;
+  bool RunDialog(QDialog& dialog) override;
+};
+
+// TColor (0x00BBGGRR) and QColor; system colours are resolved first.
+QColor ToQColor(TColor c);
+TColor FromQColor(const QColor& c);
+
+}  // namespace plumavo

@@ -1,0 +1,84 @@
+// Small controls of the main window and its dialogs: a colour swatch, the
+// palette picture and a clickable icon.
+#pragma once
+
+#include <functional>
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QWidget>
+
+#include "render/surface/bitmap32.h"
+
+namespace plumavo {
+
+// A rectangle filled with one colour inside a one-pixel black frame; a press
+// of any mouse button calls OnMouseDown.
+class TColorSwatch : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TColorSwatch(QWidget* parent = nullptr) : QWidget(parent) {}
+  TColor Color() const { return color_; }
+  void SetColor(TColor c);
+  std::function<void()> OnMouseDown;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+
+ private:
+  TColor color_ = 0;
+};
+
+// The palette picture. Positions are mapped onto the picture (stretched when
+// the control is larger) and clamped to it, so a drag that leaves the control
+// keeps picking the nearest edge colour.
+class TPalettePicture : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TPalettePicture(QWidget* parent = nullptr) : QWidget(parent) {}
+  void SetPicture(const QImage& img);
+  const QImage& Picture() const { return picture_; }
+  // Colour under a control position; nullopt-like -1 when there is no picture.
+  TColor ColorAt(QPoint pos) const;
+  // Called with the colour under the mouse: on a left press and on moves with
+  // the left button held (Preview), and on the left release (Pick).
+  std::function<void(TColor)> OnPreview, OnPick;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+
+ private:
+  QImage picture_;
+};
+
+// A spin edit whose text field the window can read and repair while typing.
+// Any short run of digits may stand in the field while typing, so the window
+// can limit an out-of-range number itself instead of the keystroke vanishing.
+class TSpinEdit : public QSpinBox {
+  Q_OBJECT
+ public:
+  using QSpinBox::QSpinBox;
+  using QSpinBox::lineEdit;
+
+ protected:
+  QValidator::State validate(QString& text, int& pos) const override;
+};
+
+// A picture label that reports clicks.
+class TClickLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+  std::function<void()> OnClick;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+};
+
+}  // namespace plumavo

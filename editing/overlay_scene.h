@@ -1,0 +1,73 @@
+// What the shape overlay draws, worked out without any painting library: a
+// list of lines, handles and labels in view pixels, in the order they are
+// painted (later items cover earlier ones). The QPainter side in
+// overlay_painter.h only walks this list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "model/project.h"
+#include "render/surface/bitmap32.h"
+
+namespace plumavo {
+
+// Selected outlines are dashed 4 pixels on, 4 off. DashOffset is where the
+// line's start sits in that 8-pixel period, in the convention of a pen dash
+// pattern {4 on, 4 off}: the line is coloured where (DashOffset + t) mod 8 < 4,
+// t being the distance from the start. It is always in [0, 8).
+inline constexpr float kDashPeriod = 8.0f;
+
+struct OverlayLine {
+  float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  TColor32 Color = 0xFF000000u;
+  bool Dashed = false;
+  float DashOffset = 0;
+  friend bool operator==(const OverlayLine&, const OverlayLine&) = default;
+};
+
+// A vertex handle centred at (X, Y): see HandleFillRect / HandleFrameRect.
+struct OverlayHandle {
+  int32_t X = 0, Y = 0;
+  friend bool operator==(const OverlayHandle&, const OverlayHandle&) = default;
+};
+
+// Text with its top-left corner at (X, Y), in the window-text colour.
+struct OverlayLabel {
+  int32_t X = 0, Y = 0;
+  std::string Text;
+  friend bool operator==(const OverlayLabel&, const OverlayLabel&) = default;
+};
+
+using OverlayItem = std::variant<OverlayLine, OverlayHandle, OverlayLabel>;
+
+struct OverlayScene {
+  std::vector<OverlayItem> Items;
+};
+
+// Handle: a 4 x 4 white square inside a one-pixel black frame of 6 x 6.
+// Right and Bottom are exclusive.
+inline TRect HandleFillRect(int32_t x, int32_t y) { return {x - 2, y - 2, x + 2, y + 2}; }
+inline TRect HandleFrameRect(int32_t x, int32_t y) { return {x - 3, y - 3, x + 3, y + 3}; }
+inline constexpr TColor32 kHandleFill = 0xFFFFFFFFu;
+inline constexpr TColor32 kHandleFrame = 0xFF000000u;
+
+// Outline colour of shape k: black for the Main-Shape whatever its record
+// says, otherwise the record's colour made opaque.
+TColor32 OutlineColor(const Project& p, int32_t shape);
+
+// "0", "A", "B", "C" for the Main-Shape; n, "a", "b", "c" for Sub-Shape n.
+std::string VertexLabel(int32_t shape, int32_t corner);
+
+// The dash offset (see above) for the pattern phase of the selection animation.
+float DashOffsetForPhase(float selectionDashPhase);
+
+// The whole overlay for the project at the given zoom. lastMouse is in view
+// pixels and ends the rubber band while a shape is being drawn. A project whose
+// counts disagree with its arrays yields an empty scene rather than reading
+// out of bounds.
+OverlayScene BuildOverlayScene(const Project& p, double scale, float selectionDashPhase, Vertex lastMouse);
+
+}  // namespace plumavo

@@ -1,0 +1,575 @@
+#include "render/ifs/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#if defined(__SSE__)
+#include <immintrin.h>
+#endif
+
+#include "render/blend/blend_modes.h"
+#include "render/brushes/brush_library.h"
+#include "render/ifs/shape_maps.h"
+
+namespace plumavo {
+
+using ifs_detail::FrameRule;
+using ifs_detail::StampKind;
+using ifs_detail::StampPlan;
+
+namespace {
+
+constexpr int32_t kHistory = 20;
+constexpr int32_t kHistoryBuffer = 2048;
+constexpr int32_t kWarmUp = 10;
+constexpr float kWindowLow = -32.0f;
+constexpr float kWindowMargin = 16.0f;
+constexpr float kEscapeFactor = 100.0f;
+constexpr int32_t kDotBrushes = 3;  // brushes 0..2 are square dots
+
+// Brush settings of shape s (1-based) of the project's mode.
+struct BrushFields {
+  uint8_t Diffusing;
+  int32_t DiffusingLen;
+  TColor Color;
+  int32_t Brush;
+  int32_t BlendingMode;
+  int32_t BrushOpacity;
+};
+
+BrushFields FieldsOf(const Project& p, int32_t s) {
+  if (p.Mode == ShapeMode::Affine) {
+    const AffineShape& r = p.AffineShapes[size_t(s)];
+    return {r.Diffusing, r.DiffusingLen, r.Color, r.Brush, r.BlendingMode, r.BrushOpacity};
+  }
+  const ProjectiveShape& r = p.ProjectiveShapes[size_t(s)];
+  return {r.Diffusing, r.DiffusingLen, r.Color, r.Brush, r.BlendingMode, r.BrushOpacity};
+}
+
+uint8_t ClampByte(int32_t v) { return uint8_t(std::clamp(v, 0, 255)); }
+
+// The oldest history entry (from `first` on, older ones cannot qualify) whose
+// Sub-Shape diffuses at least as many steps as the entry is old; else the newest.
+inline int32_t PickDiffusion(const int16_t* hist, const int32_t* depth, int32_t subCount, int32_t first) {
+  for (int32_t i = first; i < kHistory - 1; ++i) {
+    const int32_t a = hist[i];
+    if (a >= 0 && a < subCount && depth[a] >= kHistory - 1 - i) return a + 1;
+  }
+  return int32_t(hist[kHistory - 1]) + 1;
+}
+
+// Diffusion depth per Sub-Shape (0 when off) and the first history entry that
+// any of them can reach.
+int32_t DiffusionDepths(const Project& p, int32_t subCount, std::vector<int32_t>& depth) {
+  depth.assign(size_t(subCount), 0);
+  int32_t deepest = 0;
+  for (int32_t k = 0; k < subCount; ++k) {
+    const BrushFields f = FieldsOf(p, k + 1);
+    if (f.Diffusing != 0) depth[size_t(k)] = f.DiffusingLen;
+    deepest = std::max(deepest, depth[size_t(k)]);
+  }
+  return std::max(0, kHistory - 1 - deepest);
+}
+
+// The sub-pixel plot of TBitmap32::SplatPixel from an already rounded fixed
+// point position (8 fraction bits), so that a dot's K x K splats round each
+// coordinate once instead of K x K times. Same weights, same order of pixels.
+struct SplatTarget {
+  TColor32* bits;
+  int32_t width, height;
+  int64_t limitX, limitY;  // width * 256, height * 256
+  explicit SplatTarget(TBitmap32& b)
+      : bits(b.Bits()), width(b.Width()), height(b.Height()), limitX(int64_t(b.Width()) * 256),
+        limitY(int64_t(b.Height()) * 256) {}
+};
+
+inline void SplatOne(TColor32& b, TColor32 c, uint32_t w) {
+  if (w == 0) return;
+  b = w == 255 ? c : BlendPixelWeighted(c, b, w);
+}
+
+inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, const uint8_t* G) {
+  if (X < -256 || X >= t.limitX || Y < -256 || Y >= t.limitY) return;
+  const int32_t px = X >> 8, py = Y >> 8;
+  const uint32_t fx = uint32_t(X & 255), fy = uint32_t(Y & 255);
+  const uint32_t A = c >> 24;
+  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
+  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
+  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
+  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
+  const bool x0In = px >= 0, x1In = px + 1 < t.width;
+  const bool y0In = py >= 0, y1In = py + 1 < t.height;
+  if (y0In) {
+    TColor32* row = t.bits + size_t(py) * size_t(t.width);
+    if (x0In) SplatOne(row[px], c, w00);
+    if (x1In) SplatOne(row[px + 1], c, w10);
+  }
+  if (y1In) {
+    TColor32* row = t.bits + size_t(py + 1) * size_t(t.width);
+    if (x1In) SplatOne(row[px + 1], c, w11);
+    if (x0In) SplatOne(row[px], c, w01);
+  }
+}
+
+// Round half to even through the current rounding mode (nearest by default),
+// as lrintf does, without a library call. Callers keep v well inside int32.
+inline int32_t RoundInt(float v) {
+#if defined(__SSE__)
+  return _mm_cvtss_si32(_mm_set_ss(v));
+#else
+  return int32_t(std::lrintf(v));
+#endif
+}
+
+// Fixed-point position of SplatPixel(base + d) for d = 0 .. K-1.
+inline void FixedRow(float base, int32_t K, int32_t* out) {
+  for (int32_t d = 0; d < K; ++d) {
+    const float v = (base + float(d)) * 256.0f;
+    // Points reach here only from inside the plot window, so this is far from
+    // the range of int32.
+    out[d] = RoundInt(v);
+  }
+}
+
+
+// The canvas picture is copied, not blended, whatever its draw mode.
+void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas) {
+  const int32_t w = std::min(layer.Width(), canvas.Width());
+  const int32_t h = std::min(layer.Height(), canvas.Height());
+  for (int32_t y = 0; y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
+}
+
+// Holds the layer in update mode for the length of a render.
+class UpdateScope {
+ public:
+  explicit UpdateScope(TBitmap32& b) : b_(b) { b_.BeginUpdate(); }
+  ~UpdateScope() { b_.EndUpdate(); }
+  UpdateScope(const UpdateScope&) = delete;
+  UpdateScope& operator=(const UpdateScope&) = delete;
+
+ private:
+  TBitmap32& b_;
+};
+
+inline bool AllFinite(const TFloatMatrix& m) {
+  for (const auto& col : m.m)
+    for (float v : col)
+      if (!std::isfinite(v)) return false;
+  return true;
+}
+
+// Forward transform of TProjectiveTransformation::TransformPoint with the
+// floating-point faults made visible: Ok, NoDivisor (w = 0, outputs
+// unwritten) or Invalid (an overflow or invalid operation somewhere, including
+// an infinity that a later division would have hidden).
+enum class Mapped : uint8_t { Ok, NoDivisor, Invalid };
+
+inline Mapped TransformChecked(const TFloatMatrix& t, float x, float y, float& ox, float& oy) {
+  const auto& m = t.m;
+  const float w = m[0][2] * x + m[1][2] * y + m[2][2];
+  if (w == 0) return Mapped::NoDivisor;
+  const float px = m[0][0] * x + m[1][0] * y + m[2][0];
+  const float py = m[0][1] * x + m[1][1] * y + m[2][1];
+  if (!(std::isfinite(w) && std::isfinite(px) && std::isfinite(py))) return Mapped::Invalid;
+  if (w != 1) {
+    ox = px / w;
+    oy = py / w;
+  } else {
+    ox = px;
+    oy = py;
+  }
+  return Mapped::Ok;
+}
+
+struct AffineMapFn {
+  const AffineMap* maps;
+  // False for a point the loop must restart from; the escape test that follows
+  // also catches infinities and NaNs, so affine points need no check here.
+  bool operator()(int32_t k, float x, float y, float& nx, float& ny) const {
+    const AffineMap& m = maps[k];
+    nx = m.A * x + m.B * y + m.C;
+    ny = m.D * x + m.E * y + m.F;
+    return true;
+  }
+};
+
+struct ProjectiveMapFn {
+  TFloatMatrix inverse;  // of the Main-Shape's matrix
+  const TFloatMatrix* sub;
+  const uint8_t* subValid;
+  bool mainValid;
+  bool operator()(int32_t k, float x, float y, float& nx, float& ny) const {
+    if (!mainValid || !subValid[k]) return false;
+    float u = 0, v = 0;
+    Mapped r = TransformChecked(inverse, x, y, u, v);
+    if (r == Mapped::Invalid) return false;
+    if (r == Mapped::Ok) r = TransformChecked(sub[k], u, v, nx, ny);
+    if (r == Mapped::Invalid) return false;
+    if (r == Mapped::NoDivisor) {
+      // Outputs unwritten: the orbit stays where it was.
+      nx = x;
+      ny = y;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+int32_t DiffusionShape(const Project& p) {
+  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
+  std::vector<int32_t> depth;
+  const int32_t first = DiffusionDepths(p, subCount, depth);
+  return PickDiffusion(p.MapHistory.data(), depth.data(), subCount, first);
+}
+
+void TRenderer::PrepareRenderBrushes(const Project& p) {
+  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
+  const TBitmap32List& library = BrushList();
+  RenderBrushes.Clear();
+  for (int32_t k = 0; k < subCount; ++k) {
+    const BrushFields f = FieldsOf(p, k + 1);
+    TBitmap32& entry = RenderBrushes.Add();
+    if (f.Brush >= kDotBrushes && f.Brush < kBrushCount && f.Brush + 1 < library.Count()) {
+      entry.Assign(library[f.Brush + 1]);
+      if (f.BlendingMode != 0) {
+        entry.DrawMode = dmCustom;
+        entry.OnPixelCombine = BlendModeFunction(f.BlendingMode);
+      } else {
+        entry.DrawMode = dmBlend;
+        entry.OnPixelCombine = nullptr;
+      }
+      entry.MasterAlpha = ClampByte(f.BrushOpacity);
+    } else if (f.Brush >= 0 && f.Brush < kDotBrushes && f.BlendingMode != 0 && f.Brush + 1 < library.Count()) {
+      // The scratch squares: side Brush + 2 for antialiased dots (room for the
+      // splat's spill), Brush + 1 otherwise.
+      entry.Assign(library[Preferences.Antialiased ? f.Brush + 1 : f.Brush]);
+      entry.DrawMode = dmCustom;
+      entry.OnPixelCombine = BlendModeFunction(f.BlendingMode);
+      entry.MasterAlpha = 255;
+    }
+    // Normal-mode dots draw straight into the layer and keep an empty entry;
+    // so does a brush number out of range, which then draws nothing.
+  }
+  preparedAntialiased_ = Preferences.Antialiased;
+}
+
+bool TRenderer::PrepareLoop(Project& p) {
+  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
+  if (subCount < 1) return false;
+  // The scratch dot squares are sized for one antialiasing setting; a change
+  // of the preference alone must not leave dots drawn at the wrong size.
+  if (RenderBrushes.Count() != subCount || preparedAntialiased_ != Preferences.Antialiased) PrepareRenderBrushes(p);
+
+  p.MapWeights.resize(size_t(subCount), 0.0f);
+  if (p.Mode == ShapeMode::Affine && p.AffineMaps.size() < size_t(subCount)) p.AffineMaps.resize(size_t(subCount));
+
+  // Running sums of the weights, rounded after every addition exactly as the
+  // map choice adds them.
+  cumulative_.resize(size_t(subCount));
+  float sum = 0.0f;
+  for (int32_t k = 0; k < subCount; ++k) {
+    sum = sum + p.MapWeights[size_t(k)];
+    cumulative_[size_t(k)] = sum;
+  }
+  firstDiffusionEntry_ = DiffusionDepths(p, subCount, depth_);
+
+  const bool aa = Preferences.Antialiased;
+  plans_.assign(size_t(subCount), StampPlan{});
+  for (int32_t k = 0; k < subCount; ++k) {
+    const BrushFields f = FieldsOf(p, k + 1);
+    StampPlan& plan = plans_[size_t(k)];
+    TBitmap32& b = RenderBrushes[k];
+    if (f.Brush >= kDotBrushes && f.Brush < kBrushCount) {
+      const int32_t w = b.Width();
+      if (w <= 0 || b.Height() < w) continue;
+      plan.Kind = StampKind::Image;
+      plan.Brush = &b;
+      plan.Proc = StampProcFor(b.DrawMode, f.BlendingMode);
+      plan.Master = b.MasterAlpha;
+      plan.Width = w;
+      plan.Half = w / 2;
+      plan.Frames = b.Height() / w;
+      plan.EveryIteration = w <= 12 || w == 24;
+      plan.Rule = w <= 12 ? FrameRule::PerIteration : (w == 24 ? FrameRule::Per192 : FrameRule::PerWidth);
+    } else if (f.Brush >= 0 && f.Brush < kDotBrushes) {
+      plan.K = f.Brush + 1;
+      plan.L = float(plan.K) / 2.0f;
+      plan.Color = Color32(f.Color);
+      if (f.BrushOpacity < 255) plan.Color = SetAlpha(plan.Color, f.BrushOpacity);
+      if (f.BlendingMode == 0) {
+        plan.Kind = aa ? StampKind::DotSplat : StampKind::DotPut;
+      } else {
+        plan.Kind = aa ? StampKind::DotSplatMix : StampKind::DotFillMix;
+        plan.Brush = &b;
+        plan.Proc = StampProcFor(dmCustom, f.BlendingMode);
+        plan.Master = b.MasterAlpha;
+      }
+    }
+  }
+
+  if (p.Mode == ShapeMode::Projective) {
+    Transformation.SrcRect = TRect{0, 0, p.Width, p.Height};
+    subMatrices_.resize(size_t(subCount));
+    subValid_.resize(size_t(subCount));
+  }
+  return true;
+}
+
+template <class MapFn>
+void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy, MapFn& map) {
+  const int32_t subCount = int32_t(plans_.size());
+  const int32_t loops = std::clamp(Preferences.RenderingLoops, 0, kMaxRenderingLoops);
+  const float* cum = cumulative_.data();
+  const int32_t* depth = depth_.data();
+  const StampPlan* plans = plans_.data();
+  const int32_t firstEntry = firstDiffusionEntry_;
+  const uint32_t counter = p.RenderCounter;
+  const uint8_t* G = SplatGammaTable();
+
+  const float W = float(p.Width), H = float(p.Height);
+  const float escLowX = -kEscapeFactor * W, escHighX = kEscapeFactor * W;
+  const float escLowY = -kEscapeFactor * H, escHighY = kEscapeFactor * H;
+  const float winHighX = W + kWindowMargin, winHighY = H + kWindowMargin;
+
+  // MapHistory as a window sliding along a longer buffer: entry i of the
+  // history is window[i]; the buffer is compacted once every few thousand
+  // steps instead of shifting twenty entries per iteration.
+  int16_t histBuf[kHistoryBuffer];
+  std::fill_n(histBuf, kHistory, int16_t(-1));
+  int32_t newest = kHistory - 1;
+
+  TRenderStats stats;
+  stats.Iterations = loops;
+
+  UpdateScope update(layer);
+  CopyOpaque(layer, canvasPicture);
+  const SplatTarget layerTarget(layer);
+  TColor32* const layerBits = layer.Bits();
+  const int32_t layerW = layer.Width(), layerH = layer.Height();
+
+  float x = sx, y = sy;
+  int32_t warm = 0;
+  Generator.Seed = 0;
+
+  // One iteration of the orbit: the draw, the map choice, the history, the
+  // map, the escape test, warm-up and the plot window. The stamp is made
+  // separately, one iteration later, so that the layer rows it touches can be
+  // fetched while the previous point is stamped; stamping never feeds back
+  // into the orbit, so the pixels are the same.
+  struct Point {
+    float x, y;
+    int32_t j, shape;  // shape 0: nothing to stamp
+  };
+  auto advance = [&](int32_t j, Point& out) {
+    out.shape = 0;
+    const float r = Generator.RandomFloat();
+    int32_t k = 0;
+    while (k < subCount && !(cum[k] > r)) ++k;
+    if (k > subCount - 1) k = subCount - 1;
+
+    if (newest == kHistoryBuffer - 1) {
+      std::copy(histBuf + newest - (kHistory - 2), histBuf + newest + 1, histBuf);
+      newest = kHistory - 2;
+    }
+    histBuf[++newest] = int16_t(k);
+
+    float nx, ny;
+    // The negated form also sends NaN to the restart, where the described
+    // arithmetic would have raised an invalid-operation fault.
+    if (!map(k, x, y, nx, ny) || !(nx >= escLowX && nx <= escHighX && ny >= escLowY && ny <= escHighY)) {
+      x = sx;
+      y = sy;
+      warm = 0;
+      ++stats.Restarts;
+      return;
+    }
+    x = nx;
+    y = ny;
+    if (warm < kWarmUp) {
+      ++warm;
+      return;
+    }
+    ++stats.Candidates;
+    if (!(x >= kWindowLow && x <= winHighX && y >= kWindowLow && y <= winHighY)) return;
+    ++stats.Plotted;
+    const int16_t* hist = histBuf + newest - (kHistory - 1);
+    const int32_t s = firstEntry < kHistory - 1 ? PickDiffusion(hist, depth, subCount, firstEntry) : k + 1;
+    const StampPlan& plan = plans[s - 1];
+    if (plan.Kind == StampKind::None) return;
+    if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
+    out = Point{x, y, j, s};
+  };
+
+  // Touches the layer rows of a coming stamp.
+  auto prefetch = [&](const Point& pt) {
+    if (pt.shape == 0) return;
+    const StampPlan& plan = plans[pt.shape - 1];
+    int32_t left, top, side;
+    if (plan.Kind == StampKind::Image) {
+      left = RoundInt(pt.x) - plan.Half;
+      top = RoundInt(pt.y) - plan.Half;
+      side = plan.Width;
+    } else {
+      left = int32_t(pt.x) - 2;
+      top = int32_t(pt.y) - 2;
+      side = plan.K + 3;
+    }
+    const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side, 0, layerW - 1);
+    const int32_t y0 = std::max(top, 0), y1 = std::min(top + side, layerH);
+    for (int32_t row = y0; row < y1; ++row) {
+      const TColor32* line = layerBits + size_t(row) * size_t(layerW);
+      __builtin_prefetch(line + l, 1);
+      __builtin_prefetch(line + r, 1);
+    }
+  };
+
+  auto stamp = [&](const Point& pt) {
+    const StampPlan& plan = plans[pt.shape - 1];
+    const float px_ = pt.x, py_ = pt.y;
+    switch (plan.Kind) {
+      case StampKind::None:
+        return;
+      case StampKind::Image: {
+        const int32_t px = RoundInt(px_) - plan.Half, py = RoundInt(py_) - plan.Half;
+        const int32_t w = plan.Width;
+        int32_t f = 0;
+        if (plan.Frames > 1) {
+          const uint32_t uj = uint32_t(pt.j);
+          switch (plan.Rule) {
+            case FrameRule::PerIteration: f = int32_t((counter + uj) % uint32_t(plan.Frames)); break;
+            case FrameRule::Per192: f = int32_t((uj / 192u + counter) % uint32_t(plan.Frames)); break;
+            case FrameRule::PerWidth: f = int32_t((uj / uint32_t(w) + counter) % uint32_t(plan.Frames)); break;
+          }
+        }
+        plan.Proc(layer, px, py, *plan.Brush, TRect{0, f * w, w, (f + 1) * w}, plan.Master);
+        break;
+      }
+      case StampKind::DotSplat: {
+        int32_t X[3], Y[3];
+        FixedRow(px_ - plan.L, plan.K, X);
+        FixedRow(py_ - plan.L, plan.K, Y);
+        for (int32_t dx = 0; dx < plan.K; ++dx)
+          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(layerTarget, X[dx], Y[dy], plan.Color, G);
+        break;
+      }
+      case StampKind::DotPut: {
+        const int32_t bx = RoundInt(px_ - plan.L), by = RoundInt(py_ - plan.L);
+        for (int32_t dx = 0; dx < plan.K; ++dx)
+          for (int32_t dy = 0; dy < plan.K; ++dy) {
+            const int32_t qx = bx + dx, qy = by + dy;
+            if (qx >= 0 && qy >= 0 && qx < layerW && qy < layerH) layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
+          }
+        break;
+      }
+      case StampKind::DotSplatMix: {
+        TBitmap32& b = *plan.Brush;
+        std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), TColor32(0));
+        const float vx = px_ - plan.L, vy = py_ - plan.L;
+        const float tx = std::trunc(vx), ty = std::trunc(vy);
+        int32_t X[3], Y[3];
+        FixedRow(vx - tx, plan.K, X);
+        FixedRow(vy - ty, plan.K, Y);
+        const SplatTarget bt(b);
+        for (int32_t dx = 0; dx < plan.K; ++dx)
+          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(bt, X[dx], Y[dy], plan.Color, G);
+        plan.Proc(layer, int32_t(tx), int32_t(ty), b, b.BoundsRect(), plan.Master);
+        break;
+      }
+      case StampKind::DotFillMix: {
+        TBitmap32& b = *plan.Brush;
+        std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), plan.Color);
+        plan.Proc(layer, RoundInt(px_ - plan.L), RoundInt(py_ - plan.L), b, b.BoundsRect(), plan.Master);
+        break;
+      }
+    }
+    ++stats.Stamped;
+  };
+
+  Point current{0, 0, 0, 0}, next{0, 0, 0, 0};
+  if (loops > 0) advance(0, current);
+  for (int32_t j = 0; j < loops; ++j) {
+    if (j + 1 < loops) {
+      advance(j + 1, next);
+      prefetch(next);
+    } else {
+      next.shape = 0;
+    }
+    if (current.shape != 0) stamp(current);
+    current = next;
+  }
+
+  std::copy(histBuf + newest - (kHistory - 1), histBuf + newest + 1, p.MapHistory.begin());
+  layer.ResetAlpha();
+  stats_ = stats;
+}
+
+void TRenderer::RenderAffine(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
+  if (p.Mode != ShapeMode::Affine || !PrepareLoop(p)) return;
+  AffineMapFn map{p.AffineMaps.data()};
+  const Vertex s = p.AffineShapes[1].Corners[0];
+  RunLoop(p, canvasPicture, layer, float(s.X), float(s.Y), map);
+  layer.Changed();
+}
+
+void TRenderer::RenderProjective(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
+  if (p.Mode != ShapeMode::Projective || !PrepareLoop(p)) return;
+  // Preparing a transformation is deterministic, so the Main-Shape's inverse
+  // and every Sub-Shape's matrix are made once here instead of twice per point.
+  auto prepare = [this](const Vertex* c) {
+    Transformation.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X),
+                              float(c[2].Y), float(c[3].X), float(c[3].Y));
+    Transformation.PrepareTransform();
+  };
+  ProjectiveMapFn map{};
+  prepare(p.ProjectiveShapes[0].Corners);
+  // An overflow while preparing or inverting would have faulted on every
+  // point; the identity fallback of the inversion must not hide it.
+  map.mainValid = AllFinite(Transformation.Matrix) && std::isfinite(Determinant(Transformation.Matrix));
+  Transformation.Invert();
+  map.mainValid = map.mainValid && AllFinite(Transformation.Matrix);
+  map.inverse = Transformation.Matrix;
+  for (size_t k = 0; k < subMatrices_.size(); ++k) {
+    prepare(p.ProjectiveShapes[k + 1].Corners);
+    subMatrices_[k] = Transformation.Matrix;
+    subValid_[k] = AllFinite(Transformation.Matrix) ? 1 : 0;
+  }
+  map.sub = subMatrices_.data();
+  map.subValid = subValid_.data();
+  const Vertex s = p.ProjectiveShapes[1].Corners[0];
+  RunLoop(p, canvasPicture, layer, float(s.X), float(s.Y), map);
+  layer.Changed();
+}
+
+void TRenderer::RenderImage(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
+  try {
+    const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
+    if (p.VertexCount <= minVertices) {
+      {
+        UpdateScope update(layer);
+        layer.Clear(0x00000000u);
+        CopyOpaque(layer, canvasPicture);
+      }
+      layer.Changed();
+      return;
+    }
+    if (!p.RenderBrushesReady) {
+      PrepareRenderBrushes(p);
+      p.RenderBrushesReady = true;
+    }
+    const int32_t n = p.N();
+    if (p.VertexCount % n != 0) return;  // an unfinished shape keeps the previous picture
+    if (p.Mode == ShapeMode::Affine) ComputeAffineMaps(p, Generator);
+    ComputeMapWeights(p);
+    p.RenderCounter = uint16_t(p.RenderCounter + 1);
+    if (p.RenderCounter > 60000) p.RenderCounter = 0;
+    if (p.Mode == ShapeMode::Affine)
+      RenderAffine(p, canvasPicture, layer);
+    else
+      RenderProjective(p, canvasPicture, layer);
+  } catch (...) {
+    // The renderer never reports errors: a failed render leaves what was there.
+  }
+}
+
+}  // namespace plumavo

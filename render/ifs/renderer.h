@@ -1,0 +1,116 @@
+// The IFS renderer: plays the chaos game with the Sub-Shape maps and stamps a
+// brush at every visited point onto the canvas layer. One TRenderer holds the
+// state that lives as long as the main window: the random generator, the
+// prepared brushes, the projective transformation and the render preferences.
+// The per-project render data (maps, weights, history, counter) stay in the
+// Project.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "model/project.h"
+#include "render/blend/stamp.h"
+#include "render/ifs/random.h"
+#include "render/surface/bitmap32.h"
+#include "render/surface/projective.h"
+
+namespace plumavo {
+
+inline constexpr int32_t kMinRenderingLoops = 1000;
+inline constexpr int32_t kMaxRenderingLoops = 100000;
+inline constexpr int32_t kDefaultRenderingLoops = 10000;
+
+struct RenderPreferences {
+  int32_t RenderingLoops = kDefaultRenderingLoops;  // iterations per render
+  bool RealTimeRendering = true;                    // render while dragging
+  bool Antialiased = true;                          // sub-pixel dots
+  friend bool operator==(const RenderPreferences&, const RenderPreferences&) = default;
+};
+
+// What the last loop did; for tests, benchmarks and diagnostics.
+struct TRenderStats {
+  int32_t Iterations = 0;  // random draws
+  int32_t Restarts = 0;    // escapes and non-finite points
+  int32_t Candidates = 0;  // points past the ten warm-up steps
+  int32_t Plotted = 0;     // candidates inside the plot window
+  int32_t Stamped = 0;     // plotted points that actually drew a brush
+};
+
+// Shape (1-based) whose brush draws the current point: the oldest history entry
+// whose Sub-Shape diffuses at least as far as that entry's age, else the newest
+// entry. 0 when the newest entry is empty.
+int32_t DiffusionShape(const Project& p);
+
+namespace ifs_detail {
+
+enum class StampKind : uint8_t {
+  None,         // nothing is drawn (brush number out of range)
+  Image,        // a prepared brush image, one frame of it
+  DotSplat,     // Normal mode, antialiased: K x K splats into the layer
+  DotPut,       // Normal mode, aliased: K x K plain pixels
+  DotSplatMix,  // blend mode, antialiased: splats into a scratch brush, then combine
+  DotFillMix,   // blend mode, aliased: a scratch brush of the colour, then combine
+};
+
+enum class FrameRule : uint8_t { PerIteration, Per192, PerWidth };
+
+struct StampPlan {
+  StampKind Kind = StampKind::None;
+  TStampProc Proc = nullptr;
+  TBitmap32* Brush = nullptr;
+  int32_t Width = 0;      // image brushes: frame side
+  int32_t Frames = 1;
+  int32_t Half = 0;       // Width div 2
+  bool EveryIteration = true;
+  FrameRule Rule = FrameRule::PerIteration;
+  uint8_t Master = 255;
+  TColor32 Color = 0;     // dots
+  int32_t K = 1;          // dot side
+  float L = 0.5f;         // K / 2
+};
+
+}  // namespace ifs_detail
+
+class TRenderer {
+ public:
+  RenderPreferences Preferences;
+  TRandomGenerator Generator;
+  // Entry k is the prepared brush of shape k + 1.
+  TBitmap32List RenderBrushes;
+  TProjectiveTransformation Transformation;
+
+  // Renders p onto layer, starting from a copy of canvasPicture: the whole
+  // render routine, as every edit calls it. Never reports an error; a failure
+  // outside the loop leaves the layer as it was.
+  void RenderImage(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
+
+  // Rebuilds RenderBrushes from p's Sub-Shapes.
+  void PrepareRenderBrushes(const Project& p);
+
+  // The loops of the two modes. They use p.AffineMaps / p.MapWeights as they
+  // stand (RenderImage computes them first) and p.RenderCounter for the frame
+  // choice, and need RenderBrushes prepared for p.
+  void RenderAffine(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
+  void RenderProjective(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
+
+  const TRenderStats& LastStats() const { return stats_; }
+
+ private:
+  bool PrepareLoop(Project& p);
+  template <class MapFn>
+  void RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy, MapFn& map);
+
+  // Per-render tables, kept between renders so the loop never allocates.
+  std::vector<ifs_detail::StampPlan> plans_;
+  std::vector<float> cumulative_;
+  std::vector<int32_t> depth_;
+  std::vector<TFloatMatrix> subMatrices_;
+  std::vector<uint8_t> subValid_;
+  bool preparedAntialiased_ = true;
+  int32_t firstDiffusionEntry_ = 19;
+  TRenderStats stats_;
+};
+
+}  // namespace plumavo

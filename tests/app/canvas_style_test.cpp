@@ -1,0 +1,137 @@
+// The canvas style box with its dialogs answered through scripted prompts:
+// each choice either changes the canvas and the project, or puts the list back
+// and leaves everything as it was.
+#include <functional>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include "app/gradient_dialog.h"
+#include "tests/app/app_test_main.h"
+
+namespace plumavo::test {
+namespace {
+
+struct StyleRow {
+  const char* Name;
+  int Choose;
+  std::function<void(TScriptedPrompts&)> Script;
+  int ExpectedStyle;  // list index and project style afterwards
+  bool Changed;       // project marked unsaved and canvas recomposed
+  std::function<void(TfrmMain&)> Check;
+};
+
+class CanvasStyleTest : public WindowTest, public ::testing::WithParamInterface<StyleRow> {};
+
+void ChooseStyle(TfrmMain& w, int index) {
+  w.cbeCanvasStyle->setCurrentIndex(index);
+  emit w.cbeCanvasStyle->activated(index);
+}
+
+TEST_P(CanvasStyleTest, ChoiceOrCancel) {
+  const StyleRow& row = GetParam();
+  QTemporaryDir noTextures;
+  window->canvas.TextureFolder = noTextures.path().toStdString() + "/";
+  // Start from Grid so that a cancelled choice has somewhere to return to.
+  ChooseStyle(*window, csGrid);
+  ASSERT_EQ(window->project.CanvasStyle, csGrid);
+  ASSERT_EQ(window->CanvasLayer.Pixel(99, 0), Color32(80, 75, 70));
+  window->project.ProjectSaved = true;
+  const TBitmap32 before = window->canvas.CanvasPicture;
+  prompts->Log.clear();
+
+  row.Script(*prompts);
+  ChooseStyle(*window, row.Choose);
+
+  EXPECT_EQ(window->cbeCanvasStyle->currentIndex(), row.ExpectedStyle);
+  EXPECT_EQ(window->project.CanvasStyle, row.ExpectedStyle);
+  EXPECT_EQ(window->project.ProjectSaved, !row.Changed);
+  const TBitmap32& after = window->canvas.CanvasPicture;
+  EXPECT_EQ(std::equal(before.Bits(), before.Bits() + 480 * 360, after.Bits()), !row.Changed);
+  // What the view shows is the composed canvas (nothing drawn yet).
+  EXPECT_TRUE(std::equal(after.Bits(), after.Bits() + 480 * 360, window->CanvasLayer.Bits()));
+  EXPECT_EQ(Unanswered(), QStringList());
+  if (row.Check) row.Check(*window);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, CanvasStyleTest,
+    ::testing::Values(
+        StyleRow{"SolidChosen", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(0x00FF00); }, csSolid, true,
+                 [](TfrmMain& w) {
+                   EXPECT_EQ(w.project.CanvasColor, 0x00FF00);
+                   EXPECT_EQ(w.CanvasLayer.Pixel(5, 5), 0xFF00FF00u);
+                   EXPECT_TRUE(w.canvas.TextureBitmap.Empty());
+                 }},
+        StyleRow{"SolidCancelled", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(std::nullopt); }, csGrid, false,
+                 [](TfrmMain& w) { EXPECT_EQ(w.project.CanvasColor, 0xFFFFFF); }},
+        StyleRow{"GradientDefaultsConfirmed", csGradient,
+                 [](TScriptedPrompts& p) {
+                   p.Dialogs.push_back([](QDialog& d) {
+                     auto& g = static_cast<TfrmGradient&>(d);
+                     g.cbGradientStyle->setCurrentIndex(9);  // "Linear - Horizontal"
+                     g.gbShift->setValue(-30);
+                     return true;
+                   });
+                 },
+                 csGradient, true,
+                 [](TfrmMain& w) {
+                   EXPECT_EQ(w.project.GradientStyle, 9);
+                   EXPECT_EQ(w.project.GradientShift, -30);
+                   // A horizontal ramp: every row of the canvas is the same.
+                   for (int x = 0; x < 480; x += 40) EXPECT_EQ(w.CanvasLayer.Pixel(x, 0), w.CanvasLayer.Pixel(x, 359));
+                   EXPECT_NE(w.CanvasLayer.Pixel(0, 0), w.CanvasLayer.Pixel(479, 0));
+                 }},
+        StyleRow{"GradientCancelled", csGradient,
+                 [](TScriptedPrompts& p) {
+                   p.Dialogs.push_back([](QDialog& d) {
+                     static_cast<TfrmGradient&>(d).gbRotation->setValue(50);
+                     return false;
+                   });
+                 },
+                 csGrid, false, [](TfrmMain& w) { EXPECT_EQ(w.project.GradientRotation, 0); }},
+        StyleRow{"MissingTextureFallsBackToSolid", csFirstTexture, [](TScriptedPrompts&) {}, csSolid, true,
+                 [](TfrmMain& w) {
+                   auto& log = static_cast<TScriptedPrompts&>(w.Prompts()).Log;
+                   ASSERT_EQ(log.size(), 1);
+                   EXPECT_TRUE(log[0].startsWith("error: The texture image file:\n")) << log[0].toStdString();
+                   EXPECT_TRUE(log[0].endsWith("Cement 1.jpg\ndoes not exist.")) << log[0].toStdString();
+                 }}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(WindowTest, GradientEditorIsLoadedFromTheProject) {
+  window->project.GradientColorBegin = 0x0000FF;
+  window->project.GradientStyle = 21;
+  window->project.GradientRotation = -40;
+  TGradientSettings seen;
+  prompts->Dialogs.push_back([&](QDialog& d) {
+    auto& g = static_cast<TfrmGradient&>(d);
+    seen = g.Settings();
+    EXPECT_EQ(g.lblRotation->text(), "-40%");
+    EXPECT_EQ(g.Gradient->Gradient().Style(), gsDiamond);
+    return false;
+  });
+  ChooseStyle(*window, csGradient);
+  EXPECT_EQ(seen, (TGradientSettings{0x0000FF, 0xFFFF00, 21, -40, 0}));
+}
+
+TEST_F(WindowTest, CanvasOpacityIsAViewSettingOnly) {
+  window->project.ProjectSaved = true;
+  window->gbCanvasOpacity->setValue(0);
+  EXPECT_EQ(window->CanvasLayer.MasterAlpha, 0);
+  EXPECT_TRUE(window->project.ProjectSaved);
+  // With opacity 0 the view shows only BackColor.
+  window->project.BackColor = 0x0000FF;
+  window->ComposeCanvas();
+  const QImage shown = window->ImgDraw->grab().toImage();
+  EXPECT_EQ(shown.pixel(10, 10), qRgb(255, 0, 0));
+  // A new project returns it to 255.
+  window->ResetProject(480, 360, true, ShapeMode::Affine);
+  EXPECT_EQ(window->gbCanvasOpacity->value(), 255);
+  EXPECT_EQ(window->CanvasLayer.MasterAlpha, 255);
+}
+
+}  // namespace
+}  // namespace plumavo::test

@@ -1,0 +1,121 @@
+// Runs the command-line tool as a user would and checks what it says and returns.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "canvas/imagefile/image_file.h"
+#include "model/project_file.h"
+
+namespace plumavo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int code = -1;
+  std::string out;  // stdout and stderr together
+};
+
+ToolRun RunTool(const std::string& args) {
+  const std::string cmd = std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render " + args + " 2>&1";
+  ToolRun r;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return r;
+  std::array<char, 512> buf{};
+  while (std::fgets(buf.data(), int(buf.size()), p) != nullptr) r.out += buf.data();
+  const int status = ::pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class Cli : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("plumavo-cli-" + std::to_string(::getpid()) + "-" +
+                                        testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    Project p;
+    ResetProject(p, 64, 48, true, ShapeMode::Affine);
+    const ShapeSettings red{0x0000FF, false, 1, 2, 0, 255};
+    for (auto [x, y] : {std::pair{0, 47}, {63, 47}, {32, 0},        // Main-Shape
+                        {0, 47}, {31, 47}, {16, 24},                 // three half-size copies
+                        {32, 47}, {63, 47}, {48, 24}, {16, 24}, {48, 24}, {32, 0}})
+      AppendVertex(p, x, y, red);
+    ASSERT_EQ(SaveProject(p, Path("tri.plv")), kFileOk);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+TEST_F(Cli, DescribesAProject) {
+  const ToolRun r = RunTool(Path("tri.plv"));
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "Affine 64x48 vertices=12 shapes=4 selected=3\n");
+}
+
+struct FailRow {
+  std::string args;  // "%" stands for the test's folder
+  int code;
+  std::string message;
+};
+
+class CliFails : public Cli, public testing::WithParamInterface<FailRow> {};
+
+TEST_P(CliFails, WithTheProgramsOwnText) {
+  std::ofstream(Path("junk.plv")) << "not a project";
+  std::ofstream(Path("short.plv"), std::ios::binary) << std::string("\xC3\xA3\x0F\x00\x00\x00", 6);
+  std::string args = GetParam().args;
+  for (size_t at; (at = args.find('%')) != std::string::npos;) args.replace(at, 1, dir_.string());
+  const ToolRun r = RunTool(args);
+  EXPECT_EQ(r.code, GetParam().code) << r.out;
+  EXPECT_NE(r.out.find(GetParam().message), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliFails,
+    testing::Values(FailRow{"", 1, "usage:"}, FailRow{"--loops 0 %/tri.plv x.png", 1, "usage:"},
+                    FailRow{"--bogus %/tri.plv", 1, "usage:"}, FailRow{"%/a.plv %/b.plv %/c.plv", 1, "usage:"},
+                    FailRow{"%/missing.plv", 2, "Cannot open the project."},
+                    FailRow{"%/junk.plv", 2, "Unexpected file format."},
+                    FailRow{"%/short.plv", 2, "Unexpected file format."},
+                    FailRow{"%/tri.plv %/no/such/folder/out.plv", 3, "Cannot save the project."},
+                    FailRow{"%/tri.plv %/out.xyz", 4, "Cannot write the image."}));
+
+TEST_F(Cli, SavesTheProjectAgain) {
+  const ToolRun r = RunTool(Path("tri.plv") + " " + Path("copy.plv"));
+  EXPECT_EQ(r.code, 0) << r.out;
+  std::ifstream a(Path("tri.plv"), std::ios::binary), b(Path("copy.plv"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}));
+}
+
+TEST_F(Cli, RendersThePictureInTheFormatOfTheExtension) {
+  for (const char* ext : {"png", "bmp", "jpg", "gif", "tif", "tga", "ppm"}) {
+    const std::string out = Path(std::string("pic.") + ext);
+    const ToolRun r = RunTool("--loops 20000 " + Path("tri.plv") + " " + out);
+    ASSERT_EQ(r.code, 0) << ext << ": " << r.out;
+    TBitmap32 pic;
+    ASSERT_TRUE(LoadImageFile(pic, out, 0)) << ext;
+    EXPECT_EQ(pic.Width(), 64);
+    EXPECT_EQ(pic.Height(), 48);
+  }
+  // The aliased 3x3 red dots land on the triangle and leave its outside white.
+  TBitmap32 pic;
+  ASSERT_EQ(RunTool("--aliased " + Path("tri.plv") + " " + Path("a.png")).code, 0);
+  ASSERT_TRUE(LoadImageFile(pic, Path("a.png"), 0));
+  int red = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) red += pic.Pixel(x, y) == 0xFFFF0000u;
+  EXPECT_GT(red, 200);
+  EXPECT_EQ(pic.Pixel(1, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(pic.Pixel(62, 1), 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace plumavo
