@@ -13,6 +13,7 @@
 #include <QMainWindow>
 
 #include "app/prompts.h"
+#include "app/shell/settings_store.h"  // kApplicationTitle
 #include "canvas/canvas_style.h"
 #include "editing/shape_editor.h"
 #include "model/project.h"
@@ -41,8 +42,6 @@ class TImageView;
 class TPalettePicture;
 class TSpinEdit;
 class TfrmGradient;
-
-inline constexpr const char* kApplicationTitle = "Plumavo PRO";
 
 // Image list indexes used by the window (see resources/icons/LICENSE.txt).
 enum TImageIndex : int {
