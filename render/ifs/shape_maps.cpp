@@ -20,19 +20,34 @@ float Jitter(TRandomGenerator& rng, float n) {
 namespace {
 
 // One shoelace term (ya + yb) * (xb - xa) / 2. Integer part in 64 bits so that
-// far-away corners cannot overflow; for every realistic coordinate this is the
-// same value as the 32-bit product.
-float EdgeTerm(int32_t xa, int32_t ya, int32_t xb, int32_t yb) {
-  const int64_t t = (int64_t(ya) + yb) * (int64_t(xb) - xa);
-  return float(t) / 2.0f;
+// far-away corners do not overflow where 32 bits would; for every realistic
+// coordinate this is the same value as the 32-bit product. Corners near the
+// int32 limits (a project file may hold them) can still overflow 64 bits:
+// that is reported, like an arithmetic exception, instead of being undefined.
+bool EdgeTerm(int32_t xa, int32_t ya, int32_t xb, int32_t yb, float& term) {
+  int64_t t = 0;
+  if (__builtin_mul_overflow(int64_t(ya) + yb, int64_t(xb) - xa, &t)) return false;
+  term = float(t) / 2.0f;
+  return true;
+}
+
+// Squared length of (dx, dy) as a single; false when the integers overflow.
+bool SquaredLength(int64_t dx, int64_t dy, float& out) {
+  int64_t xx = 0, yy = 0, sum = 0;
+  if (__builtin_mul_overflow(dx, dx, &xx) || __builtin_mul_overflow(dy, dy, &yy) || __builtin_add_overflow(xx, yy, &sum))
+    return false;
+  out = float(sum);
+  return true;
 }
 
 }  // namespace
 
 float TriangleArea(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  float sum = EdgeTerm(x0, y0, x1, y1);
-  sum = sum + EdgeTerm(x1, y1, x2, y2);
-  sum = sum + EdgeTerm(x2, y2, x0, y0);
+  float t0 = 0, t1 = 0, t2 = 0;
+  if (!EdgeTerm(x0, y0, x1, y1, t0) || !EdgeTerm(x1, y1, x2, y2, t1) || !EdgeTerm(x2, y2, x0, y0, t2)) return 1.0f;
+  float sum = t0;
+  sum = sum + t1;
+  sum = sum + t2;
   const float area = std::fabs(sum);
   return std::isfinite(area) ? area : 1.0f;
 }
@@ -46,13 +61,18 @@ float EdgeDistance(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, i
   if (X < int64_t(std::min(ax, bx)) - 3 || X > int64_t(std::max(ax, bx)) + 3 || Y < int64_t(std::min(ay, by)) - 3 ||
       Y > int64_t(std::max(ay, by)) + 3)
     return -1.0f;
-  auto length = [](int64_t dx, int64_t dy) { return std::sqrt(float(dx * dx + dy * dy)); };
-  const float g = length(int64_t(ax) - bx, int64_t(ay) - by);
+  // An overflow counts as an arithmetic exception: the distance is then 0.
+  float gg = 0;
+  if (!SquaredLength(int64_t(ax) - bx, int64_t(ay) - by, gg)) return 0.0f;
+  const float g = std::sqrt(gg);
   float d;
-  if (g >= 1.0f)
+  if (g >= 1.0f) {
     d = TriangleArea(px, py, ax, ay, bx, by) * 2.0f / g;
-  else
-    d = length(X - ax, Y - ay);
+  } else {
+    float pp = 0;
+    if (!SquaredLength(X - ax, Y - ay, pp)) return 0.0f;
+    d = std::sqrt(pp);
+  }
   return std::isfinite(d) ? d : 0.0f;
 }
 

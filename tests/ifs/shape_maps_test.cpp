@@ -75,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AreaRow{{0, 0, 10, 0, 10, 10, 0, 10}, true, 100.0f},
                       AreaRow{{0, 0, 10, 0, 10, 10, 10, 10}, true, 50.0f},  // corner 3 on corner 2
                       // Far corners overflow 32-bit products; the area stays exact.
-                      AreaRow{{0, 0, 100000, 0, 0, 100000}, false, 5.0e9f}));
+                      AreaRow{{0, 0, 100000, 0, 0, 100000}, false, 5.0e9f},
+                      // Corners at the int32 limits overflow even 64 bits: 1, as on an exception.
+                      AreaRow{{INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 0, 0}, false, 1.0f}));
 
 struct EdgeRow {
   int32_t px, py, ax, ay, bx, by;
@@ -97,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EdgeRow{13, 0, 0, 0, 10, 0, 0.0f},     // 3 beyond the end, on the line
                       EdgeRow{14, 0, 0, 0, 10, 0, -1.0f},    // 4 beyond the end
                       EdgeRow{0, 10, 0, 0, 10, 10, 7.0710678f},  // diagonal
-                      EdgeRow{12, 11, 10, 10, 10, 10, 2.2360680f}));  // edge shorter than a pixel
+                      EdgeRow{12, 11, 10, 10, 10, 10, 2.2360680f},   // edge shorter than a pixel
+                      // The edge's length overflows: 0, as on an exception.
+                      EdgeRow{0, 0, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0.0f}));
 
 TEST(ComputeMapWeights, SquareRootOfAreaOverTotal) {
   // Areas 100 and 400: square roots 10 and 20.
