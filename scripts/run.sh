@@ -8,4 +8,4 @@ if [ -x "$root/build/bin/plumavo" ]; then
   exec "$root/build/bin/plumavo" "$@"
 fi
 # Until the window exists the headless front end shows what a project holds.
-exec "$root/build/bin/plumavo-render" "${1:-$root/resources/samples/fern.plv}"
+exec "$root/build/bin/plumavo-render" "${1:-$root/resources/samples/Fern.plv}"
