@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "canvas/canvas_style.h"
 #include "canvas/imagefile/image_file.h"
 #include "model/project_file.h"
 
@@ -116,6 +117,58 @@ TEST_F(Cli, RendersThePictureInTheFormatOfTheExtension) {
   EXPECT_EQ(pic.Pixel(1, 1), 0xFFFFFFFFu);
   EXPECT_EQ(pic.Pixel(62, 1), 0xFFFFFFFFu);
 }
+
+struct CanvasRow {
+  const char* name;
+  uint16_t style;
+  bool background;
+};
+
+class CliCanvas : public Cli, public testing::WithParamInterface<CanvasRow> {};
+
+// A project without Sub-Shapes renders its bare canvas: every style and the
+// centred background image come out of the command-line tool as composed.
+TEST_P(CliCanvas, RendersTheComposedCanvas) {
+  Project p;
+  ResetProject(p, 300, 200, true, ShapeMode::Affine);
+  p.CanvasStyle = GetParam().style;
+  p.CanvasColor = 0x00FF00;
+  if (GetParam().background) {
+    p.BackgroundImage.SetSize(40, 20);
+    p.BackgroundImage.Clear(0xFF0000FF);
+  }
+  ASSERT_EQ(SaveProject(p, Path("c.plv")), kFileOk);
+  const ToolRun r = RunTool(Path("c.plv") + " " + Path("c.png"));
+  ASSERT_EQ(r.code, 0) << r.out;
+  TBitmap32 pic;
+  ASSERT_TRUE(LoadImageFile(pic, Path("c.png"), 0));
+  ASSERT_EQ(pic.Width(), 300);
+
+  TCanvasState expected;
+  TBitmap32 layer;
+  expected.TextureFolder = std::string(PLUMAVO_BINARY_DIR) + "/bin/Textures/";
+  expected.PrepareForProject(p);
+  ASSERT_TRUE(expected.ComposeCanvas(p, layer));
+  EXPECT_EQ(p.CanvasStyle, GetParam().style) << "the style's file was not found";
+  for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {150, 100}, {299, 199}, {137, 61}})
+    EXPECT_EQ(pic.Pixel(x, y), layer.Pixel(x, y)) << x << "," << y;
+  if (GetParam().style == csSolid && !GetParam().background) {
+    EXPECT_EQ(pic.Pixel(7, 7), 0xFF00FF00u);
+  }
+  if (GetParam().style == csGradient) {
+    EXPECT_NE(pic.Pixel(0, 0), pic.Pixel(299, 199));
+  }
+  if (GetParam().background) {
+    EXPECT_EQ(pic.Pixel(150, 100), 0xFF0000FFu);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Styles, CliCanvas,
+                         testing::Values(CanvasRow{"solid", csSolid, false}, CanvasRow{"gradient", csGradient, false},
+                                         CanvasRow{"grid", csGrid, false}, CanvasRow{"cement", csFirstTexture, false},
+                                         CanvasRow{"wood", 23, false}, CanvasRow{"background", csSolid, true},
+                                         CanvasRow{"texture_and_background", 10, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace plumavo
