@@ -564,6 +564,20 @@ EditResult ShapeEditor::Copy() {
   return r;
 }
 
+// The common end of the commands that replace or remove shapes: the project
+// changed, the brushes must be prepared again, the redo snapshot is taken and
+// the hover state is recomputed so no press acts on a shape that is gone.
+EditResult ShapeEditor::FinishShapeCommand() {
+  EditResult r;
+  p_.ProjectSaved = false;
+  p_.RenderBrushesReady = false;
+  r.UpdateInterface = r.Render = r.RepaintView = true;
+  TakeRedoSnapshot();
+  r.UndoRedoChanged = true;
+  r |= RefreshHover();
+  return r;
+}
+
 EditResult ShapeEditor::Cut() {
   EditResult r;
   if (!EditMenu().Cut) return r;
@@ -571,12 +585,7 @@ EditResult ShapeEditor::Cut() {
     TakeUndoSnapshot();
     CopySelectedShape();
     if (!DeleteSelectedShape()) return r;
-    p_.ProjectSaved = false;
-    p_.RenderBrushesReady = false;
-    r.UpdateInterface = r.Render = r.RepaintView = true;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-    r |= RefreshHover();
+    r |= FinishShapeCommand();
   } catch (...) {
   }
   return r;
@@ -614,12 +623,8 @@ EditResult ShapeEditor::Paste() {
     p_.Vertices.swap(vertices);
     p_.VertexCount = v + n;
     p_.SetSelected(count);
-    p_.ProjectSaved = false;
-    p_.RenderBrushesReady = false;
-    r.UpdateInterface = r.ShowShapeSettings = r.Render = r.RepaintView = true;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-    r |= RefreshHover();
+    r.ShowShapeSettings = true;
+    r |= FinishShapeCommand();
   } catch (...) {
   }
   return r;
@@ -633,12 +638,7 @@ EditResult ShapeEditor::Delete() {
   try {
     TakeUndoSnapshot();
     if (!DeleteSelectedShape()) return r;
-    p_.ProjectSaved = false;
-    p_.RenderBrushesReady = false;
-    r.UpdateInterface = r.Render = r.RepaintView = true;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-    r |= RefreshHover();
+    r |= FinishShapeCommand();
   } catch (...) {
   }
   return r;

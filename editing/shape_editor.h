@@ -188,6 +188,7 @@ class ShapeEditor {
   bool Consistent() const;
   bool Complete() const;
   EditResult RefreshHover();
+  EditResult FinishShapeCommand();
   void ResetHoverState();
   void DragSelection(int32_t x, int32_t y);
   void MoveShapeVertices(int32_t shape, int32_t dx, int32_t dy);
