@@ -1,9 +1,20 @@
+#include "app/about_dialog.h"
 #include "app/application.h"
+#include "app/dialog_commands.h"
+#include "app/file_commands.h"
 #include "app/main_window.h"
 
 int main(int argc, char** argv) {
   plumavo::TApplication app(argc, argv);
+  // The about window shows at once as splash screen; it closes about a second
+  // after the event loop starts and then brings up the tip of the day.
+  const std::unique_ptr<plumavo::TfrmAbout> splash = plumavo::ShowSplashScreen();
   plumavo::TfrmMain window;
+  if (splash && window.dialogs) window.dialogs->AdoptSplash(*splash);
+  // A project named as the single argument opens when the window first shows
+  // (argc and argv no longer hold the toolkit's own options here).
+  if (window.files)
+    for (int i = 1; i < argc; ++i) window.files->CommandLine << QString::fromLocal8Bit(argv[i]);
   window.show();
   return app.exec();
 }

@@ -27,6 +27,8 @@
 #include <QVBoxLayout>
 
 #include "app/engine_bridge.h"
+#include "app/dialog_commands.h"
+#include "app/file_commands.h"
 #include "app/gradient_dialog.h"
 #include "app/image_view.h"
 #include "app/widgets.h"
@@ -251,6 +253,8 @@ void TfrmMain::FormCreate() {
   aniTimer = new QTimer(this);  // started by animation recording
 
   frmGradient = new TfrmGradient(*prompts_, this);
+  dialogs = new TDialogCommands(*this);
+  files = new TFileCommands(*this);
 
   // Menu items whose hints carry the title.
   const QString title = kApplicationTitle;
@@ -697,28 +701,16 @@ void TfrmMain::showEvent(QShowEvent* e) {
 }
 
 void TfrmMain::FormShow() {
-  // Recent projects, preferences and a command-line project are loaded by the
-  // shell module when it is wired in.
   ImgDraw->raise();
   shShadow->lower();
   if (QWidget* f = focusWidget()) f->clearFocus();
   uiTimer->start();
   CentreView();
+  // Recent projects, preferences and a project named on the command line.
+  if (files) files->FormShow();
 }
 
-bool TfrmMain::SaveBeforeClosing() {
-  if (project.ProjectSaved) return true;
-  const QString name = QString::fromStdString(project.ProjectFileName);
-  switch (prompts_->Question("Save changes to " + name + "?")) {
-    case TPromptAnswer::No: return true;
-    case TPromptAnswer::Cancel: return false;
-    case TPromptAnswer::Yes:
-      // Saving is not wired in yet: keep the window open rather than lose the work.
-      mnuFileSave->trigger();
-      return project.ProjectSaved;
-  }
-  return false;
-}
+bool TfrmMain::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
   bool close = true;
@@ -907,6 +899,7 @@ void TfrmMain::ComposeCanvas() {
 
 void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode) {
   plumavo::ResetProject(project, width, height, clearDocument, mode);
+  if (clearDocument) setWindowTitle(ProjectCaption(project.ProjectFileName));
   // The view returns to 100 % with the right panel shown.
   ImgDraw->SetScale(1.0);
   editor->SetScale(1.0);

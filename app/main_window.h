@@ -42,6 +42,8 @@ class TImageView;
 class TPalettePicture;
 class TSpinEdit;
 class TfrmGradient;
+class TDialogCommands;
+class TFileCommands;
 
 // Image list indexes used by the window (see resources/icons/LICENSE.txt).
 enum TImageIndex : int {
@@ -174,6 +176,10 @@ class TfrmMain : public QMainWindow {
   QTimer* uiTimer;
   QTimer* aniTimer;
   TfrmGradient* frmGradient;
+  // Size, background, export, tips, about and help.
+  TDialogCommands* dialogs = nullptr;
+  // New, Open, Save, recent projects, preferences and the save question.
+  TFileCommands* files = nullptr;
 
  protected:
   bool event(QEvent* e) override;

@@ -38,6 +38,21 @@ std::optional<QString> TQtPrompts::SaveFileName(const QString& title, const QStr
   return name;
 }
 
+std::optional<QString> TQtPrompts::SaveFileWithFilter(TSaveRequest& request) {
+  QFileDialog dialog(parent_, request.Title, request.Folder);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(request.Filter);
+  const QStringList filters = dialog.nameFilters();
+  if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+  dialog.setDefaultSuffix(request.DefaultExt);
+  if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  request.FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  return dialog.selectedFiles().front();
+}
+
 std::optional<TColor> TQtPrompts::ChooseColor(TColor initial) {
   const QColor c = QColorDialog::getColor(ToQColor(initial), parent_);
   if (!c.isValid()) return std::nullopt;
@@ -61,7 +76,8 @@ void TScriptedPrompts::Error(const QString& text) { Log << "error: " + text; }
 
 void TScriptedPrompts::Warning(const QString& text) { Log << "warning: " + text; }
 
-std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, const QString&, const QString&) {
+std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, const QString& folder, const QString&) {
+  LastFolder = folder;
   if (FileNames.empty()) {
     Log << "unanswered open: " + title;
     return std::nullopt;
@@ -73,7 +89,8 @@ std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, cons
   return name;
 }
 
-std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, const QString&, const QString&) {
+std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, const QString& folder, const QString&) {
+  LastFolder = folder;
   if (FileNames.empty()) {
     Log << "unanswered save: " + title;
     return std::nullopt;
@@ -83,6 +100,16 @@ std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, cons
   FileNames.pop_front();
   if (name.isEmpty()) return std::nullopt;
   return name;
+}
+
+std::optional<QString> TScriptedPrompts::SaveFileWithFilter(TSaveRequest& request) {
+  LastSave = request;
+  LastFolder = request.Folder;
+  if (!FilterIndexes.empty()) {
+    request.FilterIndex = FilterIndexes.front();
+    FilterIndexes.pop_front();
+  }
+  return SaveFileName(request.Title, request.Folder, request.Filter);
 }
 
 std::optional<TColor> TScriptedPrompts::ChooseColor(TColor initial) {

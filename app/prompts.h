@@ -33,6 +33,14 @@ class TPrompts {
   // overwrites an existing file.
   virtual std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) = 0;
   virtual std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+  // The save dialog with a list of filters (image export): FilterIndex
+  // (1-based) preselects an entry and comes back as the one chosen; a name
+  // typed without an extension gets DefaultExt.
+  struct TSaveRequest {
+    QString Title, Folder, FileName, Filter, DefaultExt;
+    int FilterIndex = 1;
+  };
+  virtual std::optional<QString> SaveFileWithFilter(TSaveRequest& request) = 0;
   // The colour dialog (full open, any colour), preset to initial.
   virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
   // Shows one of the program's own dialogs modally; true when it was closed
@@ -49,6 +57,7 @@ class TQtPrompts : public TPrompts {
   void Warning(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
   std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
 
@@ -68,6 +77,12 @@ class TScriptedPrompts : public TPrompts {
   std::deque<std::optional<TColor>> Colors;
   // Each entry may change the dialog's controls and returns true for OK.
   std::deque<std::function<bool(QDialog&)>> Dialogs;
+  // Filter indexes chosen in SaveFileWithFilter; when empty the preselected
+  // entry stays. LastSave is the latest request as the program made it, and
+  // LastFolder the folder the latest file dialog started in.
+  std::deque<int> FilterIndexes;
+  std::optional<TSaveRequest> LastSave;
+  QString LastFolder;
   QStringList Log;
 
   TPromptAnswer Question(const QString& text) override;
@@ -75,6 +90,7 @@ class TScriptedPrompts : public TPrompts {
   void Warning(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
   std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+  std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
 };

@@ -66,6 +66,29 @@ void BM_StampBlend(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 32 * 32);
 }
 
+// A 24 x 24 brush prepared once, stamped at scattered places of a layer of the
+// given side: small enough to stay in cache, or the largest project size.
+void BM_PreparedStamp(benchmark::State& state) {
+  Scene s;
+  const int32_t side = int32_t(state.range(1));
+  TBitmap32 layer(side, side);
+  layer.Clear(0xFF808080u);
+  TBitmap32 brush(24, 24);
+  brush.Draw(0, 0, TRect{4, 4, 28, 28}, s.brush);
+  TStampBrush prepared;
+  prepared.Prepare(brush, int(state.range(0)), 180);
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    seed = seed * 134775813u + 1u;
+    const int32_t x = int32_t((seed >> 8) % uint32_t(side - 24)), y = int32_t((seed >> 20) % uint32_t(side - 24));
+    prepared.Stamp(layer, x, y, 0, 24);
+  }
+  benchmark::DoNotOptimize(layer.Bits());
+  state.SetItemsProcessed(state.iterations() * 24 * 24);
+}
+
+BENCHMARK(BM_PreparedStamp)->Args({1, 256})->Args({1, 1280})->Args({2, 1280})->Args({24, 256})->Args({24, 1280});
+
 // Normal, Multiply, Color Burn, Glow, Red, Hue.
 BENCHMARK(BM_StampKernel)->Arg(0)->Arg(1)->Arg(9)->Arg(18)->Arg(21)->Arg(24);
 BENCHMARK(BM_DrawGeneric)->Arg(0)->Arg(1)->Arg(9)->Arg(18)->Arg(21)->Arg(24);

@@ -13,15 +13,39 @@
 // b + floor((t - b) * O / 256). Since b + floor(x / 256) = floor((256 b + x) / 256),
 // that step equals (t * O + b * (256 - O)) div 256 with a non-negative numerator
 // below 65536, so two channels fit one 32-bit word (see MixTowards).
+//
+// Where a target needs no division or table, the rule also has
+//   static V16 Target8(V16 f, V16 b);
+// the same target on eight 16-bit lanes (two pixels, channel values 0..255).
+// Every product of two channel values is at most 255 * 255 < 65536, so unsigned
+// 16-bit lanes hold it exactly and a logical shift is the integer division;
+// these forms are the scalar ones lane by lane, with both sides of a choice
+// computed and one selected.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstddef>
 #include <cstdlib>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define PLUMAVO_BLEND_SSE2 1
+#endif
 
 #include "render/blend/blend_modes.h"
 
 namespace plumavo::blend {
+
+#if PLUMAVO_BLEND_SSE2
+using V16 = __m128i;
+inline V16 Splat16(int v) { return _mm_set1_epi16(int16_t(v)); }
+// (a * b) div 2^n for lane values whose product stays below 65536.
+template <int N>
+inline V16 MulShift(V16 a, V16 b) { return _mm_srli_epi16(_mm_mullo_epi16(a, b), N); }
+inline V16 Inv(V16 a) { return _mm_sub_epi16(Splat16(255), a); }
+inline V16 Select(V16 mask, V16 yes, V16 no) { return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no)); }
+#endif
 
 inline constexpr uint32_t Ch(TColor32 c, int shift) { return (c >> shift) & 255u; }
 
@@ -34,6 +58,11 @@ inline constexpr TColor32 MixTowards(TColor32 T, TColor32 B, uint32_t O) {
   return (B & 0xFF000000u) | rb | g;
 }
 
+#if PLUMAVO_BLEND_SSE2
+template <class T>
+concept HasTarget8 = requires(V16 v) { T::Target8(v, v); };
+#endif
+
 // The common frame for modes whose target depends on one channel pair only.
 template <class Rule>
 struct PerChannel {
@@ -43,19 +72,37 @@ struct PerChannel {
                        Rule::Target(Ch(F, 0), Ch(B, 0));
     return MixTowards(T, B, O);
   }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b)
+    requires HasTarget8<Rule>
+  {
+    return Rule::Target8(f, b);
+  }
+#endif
 };
 
 // Per-channel targets, f and b in 0..255, result in 0..255.
 struct MultiplyRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return (b * f) >> 8; }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return MulShift<8>(b, f); }
+#endif
 };
 struct ScreenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return 255 - (((255 - b) * (255 - f)) >> 8); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return Inv(MulShift<8>(Inv(b), Inv(f))); }
+#endif
 };
 struct OverlayRule {
   static uint32_t Target(uint32_t f, uint32_t b) {
     return b >= 128 ? 255 - (((255 - b) * (255 - f)) >> 7) : (b * f) >> 7;
   }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) {
+    return Select(_mm_cmpgt_epi16(b, Splat16(127)), Inv(MulShift<7>(Inv(b), Inv(f))), MulShift<7>(b, f));
+  }
+#endif
 };
 struct ReflectRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return f < 255 ? std::min(b * b / (255 - f), 255u) : 255u; }
@@ -67,6 +114,13 @@ struct SoftLightRule {
     // s >= m for all inputs, so the difference stays unsigned.
     return m + (((s - m) * b) >> 8);
   }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) {
+    const V16 m = MulShift<8>(b, f);
+    const V16 s = Inv(MulShift<8>(Inv(b), Inv(f)));
+    return _mm_add_epi16(m, MulShift<8>(_mm_sub_epi16(s, m), b));
+  }
+#endif
 };
 struct BrightLightRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return SqrtTable()[f * b]; }
@@ -75,6 +129,11 @@ struct HardLightRule {
   static uint32_t Target(uint32_t f, uint32_t b) {
     return f >= 128 ? 255 - (((255 - f) * (255 - b)) >> 7) : (b * f) >> 7;
   }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) {
+    return Select(_mm_cmpgt_epi16(f, Splat16(127)), Inv(MulShift<7>(Inv(f), Inv(b))), MulShift<7>(b, f));
+  }
+#endif
 };
 struct ColorDodgeRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return f < 255 ? std::min((b << 8) / (255 - f), 255u) : 255u; }
@@ -88,29 +147,56 @@ struct ColorBurnRule {
 };
 struct LightenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::max(f, b); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_max_epi16(f, b); }
+#endif
 };
 struct DarkenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::min(f, b); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_min_epi16(f, b); }
+#endif
 };
 struct AdditiveRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::min(f + b, 255u); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_min_epi16(_mm_add_epi16(f, b), Splat16(255)); }
+#endif
 };
 struct SubtractiveRule {
   // 256, not 255: equal halves cancel out completely.
   static uint32_t Target(uint32_t f, uint32_t b) { return f + b > 256 ? f + b - 256 : 0u; }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_subs_epu16(_mm_add_epi16(f, b), Splat16(256)); }
+#endif
 };
 struct AverageRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return (f + b) >> 1; }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_srli_epi16(_mm_add_epi16(f, b), 1); }
+#endif
 };
 struct DifferenceRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return f > b ? f - b : b - f; }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_sub_epi16(_mm_max_epi16(f, b), _mm_min_epi16(f, b)); }
+#endif
 };
 struct ExclusionRule {
   // b + f - bf/128 stays in 0..255 even though it lies below b for bright pairs.
   static uint32_t Target(uint32_t f, uint32_t b) { return b + f - ((b * f) >> 7); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) { return _mm_sub_epi16(_mm_add_epi16(b, f), MulShift<7>(b, f)); }
+#endif
 };
 struct NegationRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return 255 - uint32_t(std::abs(255 - int32_t(b) - int32_t(f))); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16 b) {
+    const V16 d = _mm_sub_epi16(_mm_sub_epi16(Splat16(255), b), f);  // -255 .. 255, signed
+    return Inv(_mm_max_epi16(d, _mm_sub_epi16(_mm_setzero_si128(), d)));
+  }
+#endif
 };
 struct HeatRule {
   static uint32_t Target(uint32_t f, uint32_t b) {
@@ -124,6 +210,9 @@ struct FreezeRule {
 };
 struct IdentityRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return IdentityTable()[(f << 8) | b] & 255u; }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16) { return f; }
+#endif
 };
 
 // Normal keeps its own frame: F == B changes nothing, and the mix
@@ -131,6 +220,9 @@ struct IdentityRule {
 struct Normal {
   static constexpr bool kSkipEqual = true;
   static TColor32 Apply(TColor32 F, TColor32 B, uint32_t O) { return MixTowards(F, B, O); }
+#if PLUMAVO_BLEND_SSE2
+  static V16 Target8(V16 f, V16) { return f; }
+#endif
 };
 
 // Glow mixes with 255 - O, so even a full match of g and b darkens slightly.
@@ -154,13 +246,145 @@ struct SingleChannel {
     constexpr TColor32 mask = 255u << Shift;
     return MixTowards((B & ~mask) | (F & mask), B, O);
   }
+#if PLUMAVO_BLEND_SSE2
+  // Lanes hold blue, green, red, alpha of one pixel, then of the next.
+  static V16 Target8(V16 f, V16 b) {
+    constexpr int lane = Shift / 8;
+    const V16 mask = _mm_set_epi16(lane == 3 ? -1 : 0, lane == 2 ? -1 : 0, lane == 1 ? -1 : 0, lane == 0 ? -1 : 0,
+                                   lane == 3 ? -1 : 0, lane == 2 ? -1 : 0, lane == 1 ? -1 : 0, lane == 0 ? -1 : 0);
+    return Select(mask, f, b);
+  }
+#endif
 };
+
+#if PLUMAVO_BLEND_SSE2
+// RGBToHSL and HSLToRGB on four pixels at once. Each lane performs the scalar
+// operations one by one in single precision (IEEE division included, nothing
+// fused), and every choice computes both sides and selects, so each lane gives
+// the scalar result bit for bit.
+struct HSL4 {
+  __m128 H, S, L;
+};
+
+inline __m128 SelectPs(__m128 mask, __m128 yes, __m128 no) {
+  return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
+}
+inline __m128i SelectI(__m128 mask, __m128i yes, __m128i no) { return Select(_mm_castps_si128(mask), yes, no); }
+
+// One channel of four pixels as channel / 255.
+template <int Shift>
+inline __m128 Unit4(__m128i px) {
+  const __m128i v = _mm_and_si128(_mm_srli_epi32(px, Shift), _mm_set1_epi32(255));
+  return _mm_div_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(255.0f));
+}
+
+// The hue is skipped when the caller replaces it anyway.
+template <bool kHue>
+inline HSL4 RGBToHSL4(__m128i px) {
+  const __m128 r = Unit4<16>(px), g = Unit4<8>(px), b = Unit4<0>(px);
+  const __m128 mx = _mm_max_ps(r, _mm_max_ps(g, b));
+  const __m128 mn = _mm_min_ps(r, _mm_min_ps(g, b));
+  const __m128 grey = _mm_cmpeq_ps(mx, mn);
+  HSL4 out;
+  out.L = _mm_div_ps(_mm_add_ps(mx, mn), _mm_set1_ps(2.0f));
+  const __m128 d = _mm_sub_ps(mx, mn);
+  const __m128 low = _mm_div_ps(d, _mm_add_ps(mx, mn));
+  const __m128 high = _mm_div_ps(d, _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(2.0f), mx), mn));
+  out.S = _mm_andnot_ps(grey, SelectPs(_mm_cmplt_ps(out.L, _mm_set1_ps(0.5f)), low, high));
+  out.H = _mm_setzero_ps();
+  if constexpr (kHue) {
+    const __m128 rMax = _mm_cmpeq_ps(r, mx), gMax = _mm_cmpeq_ps(g, mx);
+    const __m128 fromR = _mm_div_ps(_mm_sub_ps(g, b), d);
+    const __m128 fromG = _mm_add_ps(_mm_set1_ps(2.0f), _mm_div_ps(_mm_sub_ps(b, r), d));
+    const __m128 fromB = _mm_add_ps(_mm_set1_ps(4.0f), _mm_div_ps(_mm_sub_ps(r, g), d));
+    __m128 h = SelectPs(rMax, fromR, SelectPs(gMax, fromG, fromB));
+    h = _mm_div_ps(h, _mm_set1_ps(6.0f));
+    h = SelectPs(_mm_cmplt_ps(h, _mm_setzero_ps()), _mm_add_ps(h, _mm_set1_ps(1.0f)), h);
+    out.H = _mm_andnot_ps(grey, h);
+  }
+  return out;
+}
+
+// Round(255 v) clamped to a byte, in int32 lanes. Converting rounds to nearest,
+// halves to even, as the scalar shift trick does.
+inline __m128i RoundChannel4(__m128 v) {
+  const __m128 x = _mm_mul_ps(_mm_set1_ps(255.0f), v);
+  __m128i r = _mm_cvtps_epi32(x);
+  r = SelectI(_mm_cmpgt_ps(x, _mm_set1_ps(256.0f)), _mm_set1_epi32(255), r);
+  r = _mm_andnot_si128(_mm_castps_si128(_mm_cmpngt_ps(x, _mm_set1_ps(-1.0f))), r);  // also NaN
+  r = _mm_andnot_si128(_mm_cmplt_epi32(r, _mm_setzero_si128()), r);
+  return Select(_mm_cmpgt_epi32(r, _mm_set1_epi32(255)), _mm_set1_epi32(255), r);
+}
+
+// h - floor(h) for the small hues the modes produce.
+inline __m128 Fraction4(__m128 h) {
+  __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(h));
+  whole = SelectPs(_mm_cmpgt_ps(whole, h), _mm_sub_ps(whole, _mm_set1_ps(1.0f)), whole);
+  return _mm_sub_ps(h, whole);
+}
+
+inline __m128i HueToChannel4(__m128 m1, __m128 m2, __m128 h) {
+  h = Fraction4(h);
+  const __m128 one = _mm_set1_ps(1.0f), span = _mm_sub_ps(m2, m1);
+  const __m128 h6 = _mm_mul_ps(_mm_set1_ps(6.0f), h);
+  const __m128 rising = _mm_add_ps(m1, _mm_mul_ps(span, h6));
+  const __m128 falling =
+      _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(span, _mm_sub_ps(_mm_set1_ps(2.0f / 3.0f), h)), _mm_set1_ps(6.0f)));
+  const __m128 v = SelectPs(
+      _mm_cmplt_ps(h6, one), rising,
+      SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), h), one), m2,
+               SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(3.0f), h), _mm_set1_ps(2.0f)), falling, m1)));
+  return RoundChannel4(v);
+}
+
+// Four pixels 0x00RRGGBB.
+inline __m128i HSLToRGB4(const HSL4& t) {
+  const __m128 m2 = SelectPs(_mm_cmple_ps(t.L, _mm_set1_ps(0.5f)), _mm_mul_ps(t.L, _mm_add_ps(_mm_set1_ps(1.0f), t.S)),
+                             _mm_sub_ps(_mm_add_ps(t.L, t.S), _mm_mul_ps(t.L, t.S)));
+  const __m128 m1 = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(2.0f), t.L), m2);
+  const __m128 third = _mm_set1_ps(1.0f / 3.0f);
+  const __m128i r = HueToChannel4(m1, m2, _mm_add_ps(t.H, third));
+  const __m128i g = HueToChannel4(m1, m2, t.H);
+  const __m128i b = HueToChannel4(m1, m2, _mm_sub_ps(t.H, third));
+  const __m128i colour = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
+  const __m128i v = RoundChannel4(t.L);
+  const __m128i grey = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(v, 16), _mm_slli_epi32(v, 8)), v);
+  return SelectI(_mm_cmpeq_ps(t.S, _mm_setzero_ps()), grey, colour);
+}
+
+#endif
+
+// Hue mode, worked out ahead. With the hue taken from F, HSLToRGB needs of B
+// only m1 and m2, which follow from B's largest and smallest channel alone, so
+// they are tabulated once for every such pair (mx >= mn) with the scalar
+// arithmetic. Each of F's three channels then is m1 + ((m2 - m1) * k) * s, or
+// m2, with k, s and the choice fixed by F's hue: k = 6h, s = 1 on the rising
+// part, m2 on the flat top, k = 2/3 - h, s = 6 on the falling part and k = 0,
+// s = 1 (giving m1) elsewhere; multiplying by 1 and adding 0 are exact, so
+// these are HSLToRGB's own operations. A grey B has m1 = m2 = L, which gives
+// Round(255 L) for every channel as HSLToRGB does.
+struct HueMix {
+  float m1, m2;
+};
+static_assert(sizeof(HueMix) == 8, "entries are read as one 64-bit pair");
+inline constexpr uint32_t HueMixIndex(uint32_t mx, uint32_t mn) { return mx * (mx + 1) / 2 + mn; }
+const HueMix* HueMixTable();
+// Planes: k for red, green, blue, then s for each, then 1 where m2 is taken.
+inline constexpr int kHueOwnPlanes = 9;
+void HueOwn(TColor32 F, float* out, size_t stride);
 
 // Hue, Saturation, Lightness: the target colour takes one HSL component from F
 // and the other two from B.
 template <int Component>
 struct HSLComponent {
   static constexpr bool kSkipEqual = false;
+  static constexpr int kOwnPlanes = Component == 0 ? kHueOwnPlanes : 1;
+  // The component taken from F.
+  static float Own(const THSL& hsl) {
+    if constexpr (Component == 0) return hsl.H;
+    if constexpr (Component == 1) return hsl.S;
+    return hsl.L;
+  }
   static TColor32 Apply(TColor32 F, TColor32 B, uint32_t O) {
     const THSL f = RGBToHSL(F);
     THSL t = RGBToHSL(B);
@@ -169,6 +393,45 @@ struct HSLComponent {
     if constexpr (Component == 2) t.L = f.L;
     return MixTowards(HSLToRGB(t), B, O);
   }
+#if PLUMAVO_BLEND_SSE2
+  // The target colours of four destination pixels (alpha 0), with what F
+  // lends worked out once per brush (planes `stride` floats apart, see HueOwn).
+  static __m128i Target4(const float* own, size_t stride, __m128i B) {
+    if constexpr (Component == 0) {
+      // Bytes compare as their quotients by 255 do, so the largest and
+      // smallest channel can be found on the bytes.
+      const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
+      alignas(16) uint32_t hi[4], lo[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(hi), _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte));
+      _mm_store_si128(reinterpret_cast<__m128i*>(lo), _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte));
+      const HueMix* table = HueMixTable();
+      // Each entry as a pair (m1, m2) in the low half of a register, then
+      // gathered into one register of m1 and one of m2.
+      auto entry = [&](int k) {
+        return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + HueMixIndex(hi[k], lo[k]))));
+      };
+      const __m128 ab = _mm_unpacklo_ps(entry(0), entry(1)), cd = _mm_unpacklo_ps(entry(2), entry(3));
+      const __m128 m1 = _mm_movelh_ps(ab, cd), m2 = _mm_movehl_ps(cd, ab), span = _mm_sub_ps(m2, m1);
+      __m128i v[3];
+      for (int c = 0; c < 3; ++c) {
+        const __m128 k = _mm_loadu_ps(own + size_t(c) * stride), s = _mm_loadu_ps(own + size_t(3 + c) * stride);
+        const __m128 useM2 = _mm_cmpneq_ps(_mm_loadu_ps(own + size_t(6 + c) * stride), _mm_setzero_ps());
+        const __m128 x = _mm_mul_ps(_mm_set1_ps(255.0f), SelectPs(useM2, m2, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(span, k), s))));
+        v[c] = _mm_cvtps_epi32(x);  // rounds halves to even; x is finite and within a few ulps of 0..255
+      }
+      // Clamped to bytes by the saturating packs ([blue, red], [green, 0]),
+      // then interleaved into pixels: blue, green, red, 0.
+      const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v[2], v[0]), _mm_packs_epi32(v[1], _mm_setzero_si128()));
+      const __m128i pairs = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 8));
+      return _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8));
+    } else {
+      HSL4 t = RGBToHSL4<true>(B);
+      if constexpr (Component == 1) t.S = _mm_loadu_ps(own);
+      if constexpr (Component == 2) t.L = _mm_loadu_ps(own);
+      return HSLToRGB4(t);
+    }
+  }
+#endif
 };
 
 }  // namespace plumavo::blend

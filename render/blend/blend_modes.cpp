@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 #include "render/blend/blend_formulas.h"
 #include "render/blend/stamp.h"
@@ -67,6 +68,51 @@ float HueToChannelValue(float m1, float m2, float h) {
 
 const std::array<uint8_t, 65536>& SqrtTable() { return kSqrtTable; }
 
+namespace blend {
+
+const HueMix* HueMixTable() {
+  static const std::vector<HueMix> table = [] {
+    std::vector<HueMix> t(size_t(HueMixIndex(255, 255)) + 1);
+    for (uint32_t mx = 0; mx < 256; ++mx)
+      for (uint32_t mn = 0; mn <= mx; ++mn) {
+        // RGBToHSL's saturation and lightness, then HSLToRGB's m1 and m2.
+        const float hi = kUnit[mx], lo = kUnit[mn];
+        const float L = (hi + lo) / 2.0f;
+        HueMix& e = t[HueMixIndex(mx, mn)];
+        if (mx == mn) {
+          e = {L, L};  // grey: every channel Round(255 L), whatever the hue
+          continue;
+        }
+        const float d = hi - lo;
+        const float S = L < 0.5f ? d / (hi + lo) : d / (2.0f - hi - lo);
+        const float m2 = L <= 0.5f ? L * (1.0f + S) : L + S - L * S;
+        e = {2.0f * L - m2, m2};
+      }
+    return t;
+  }();
+  return table.data();
+}
+
+void HueOwn(TColor32 F, float* out, size_t stride) {
+  const float H = RGBToHSL(F).H;
+  const float hues[3] = {H + 1.0f / 3.0f, H, H - 1.0f / 3.0f};  // red, green, blue
+  for (size_t c = 0; c < 3; ++c) {
+    const float h = Fraction(hues[c]);
+    float k = 0.0f, s = 1.0f, useM2 = 0.0f;  // m1 + ((m2 - m1) * 0) * 1 is m1
+    if (6.0f * h < 1.0f)
+      k = 6.0f * h;
+    else if (2.0f * h < 1.0f)
+      useM2 = 1.0f;
+    else if (3.0f * h < 2.0f)
+      k = 2.0f / 3.0f - h, s = 6.0f;
+    out[c * stride] = k;
+    out[(3 + c) * stride] = s;
+    out[(6 + c) * stride] = useM2;
+  }
+}
+
+}  // namespace blend
+
 const std::array<TColor32, 65536>& IdentityTable() {
   static const std::array<TColor32, 65536> table = [] {
     std::array<TColor32, 65536> t{};
@@ -128,29 +174,27 @@ void Combine(TColor32 F, TColor32& B, TColor32 M) {
   B = Mode::Apply(F, B, O);
 }
 
-// The same per pixel, one row at a time. F == B needs no test here: every mode
-// that skips it would leave B unchanged anyway.
+// What a Saturation or Lightness brush pixel lends, worked out once per brush.
 template <class Mode>
-struct CustomRow {
-  static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
-    for (int32_t i = 0; i < n; ++i) {
-      const TColor32 F = s[i];
-      const uint32_t O = ((F >> 24) * master) >> 8;
-      if (O == 0) continue;  // transparent pixels and zero opacity leave B in every mode
-      d[i] = Mode::Apply(F, d[i], O);
-    }
-  }
-};
+void OwnComponent(TColor32 F, float* out, size_t) {
+  out[0] = Mode::Own(RGBToHSL(F));
+}
 
 struct ModeEntry {
   const char* name;  // nullptr for the unnamed index
   TPixelCombineEvent combine;
   TStampProc stamp;
+  TPreparedMode prepared;
 };
 
 template <class Mode>
 constexpr ModeEntry Entry(const char* name) {
-  return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>};
+  TPreparedMode prepared{&PreparedStamp<PreparedRow<Mode>>, nullptr, 0};
+  if constexpr (std::is_same_v<Mode, HSLComponent<0>>)
+    prepared = {prepared.stamp, &HueOwn, Mode::kOwnPlanes};
+  else if constexpr (requires(THSL hsl) { Mode::Own(hsl); })
+    prepared = {prepared.stamp, &OwnComponent<Mode>, Mode::kOwnPlanes};
+  return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>, prepared};
 }
 
 // Index, name and formula, in list order.
@@ -198,6 +242,10 @@ const std::vector<std::string>& BlendModeNames() {
 
 TPixelCombineEvent BlendModeFunction(int index) {
   return index >= 0 && index < kBlendFunctionCount ? kModes[index].combine : nullptr;
+}
+
+TPreparedMode blend::PreparedModeFor(int index) {
+  return index >= 0 && index < kBlendFunctionCount ? kModes[index].prepared : TPreparedMode{};
 }
 
 TStampProc blend::CustomStampProc(int index) {

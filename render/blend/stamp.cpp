@@ -58,4 +58,72 @@ TStampProc StampProcFor(TDrawMode mode, int blendIndex) {
   return &StampLoop<NothingRow>;
 }
 
+void TStampBrush::Prepare(const TBitmap32& src, int blendIndex, uint8_t master) {
+  Reset(src.Width(), src.Height(), blendIndex, master);
+  std::copy_n(src.Bits(), pixels_.size(), pixels_.begin());
+  Refresh();
+}
+
+void TStampBrush::Reset(int32_t w, int32_t h, int blendIndex, uint8_t master) {
+  width_ = std::max(w, 0);
+  height_ = std::max(h, 0);
+  if (width_ == 0 || height_ == 0) width_ = height_ = 0;
+  master_ = master;
+  mode_ = PreparedModeFor(blendIndex);
+  const size_t n = size_t(width_) * size_t(height_);
+  pixels_.assign(n, 0);
+  opacity_.assign(n, 0);
+  f16_.assign(n * 4, 0);
+  o16_.assign(n * 4, 0);
+  io16_.assign(n * 4, 0);
+  own_.assign(mode_.own ? n * size_t(mode_.ownPlanes) : 0, 0.0f);
+  spans_.assign(size_t(height_) * 2, 0);
+}
+
+void TStampBrush::Refresh() {
+  for (int32_t y = 0; y < height_; ++y) {
+    const size_t row = size_t(y) * size_t(width_);
+    int32_t first = width_, last = 0;
+    for (int32_t x = 0; x < width_; ++x) {
+      const size_t i = row + size_t(x);
+      const TColor32 F = pixels_[i];
+      // The opacity every combine function starts from.
+      const uint32_t O = ((F >> 24) * master_) >> 8;
+      opacity_[i] = O * 0x010101u;
+      for (int c = 0; c < 4; ++c) {
+        f16_[i * 4 + size_t(c)] = uint16_t((F >> (8 * c)) & 255u);
+        o16_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 0u : O);
+        io16_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 256u : 256u - O);
+      }
+      if (O == 0) continue;
+      first = std::min(first, x);
+      last = x + 1;
+      if (mode_.own) mode_.own(F, own_.data() + i, pixels_.size());
+    }
+    // Widened to whole groups of four where the brush allows: the vector
+    // kernels work four pixels at a time, and pixels with O = 0 inside a
+    // span are left as they are by every kernel.
+    if (first < last) {
+      first &= ~3;
+      last = std::min((last + 3) & ~3, width_);
+    } else {
+      first = last = 0;
+    }
+    spans_[size_t(y) * 2] = first;
+    spans_[size_t(y) * 2 + 1] = last;
+  }
+}
+
+void TStampBrush::Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32_t rows) const {
+  StampArea a{};
+  if (!ClipStamp(dst, x, y, width_, height_, TRect{0, top, width_, top + rows}, a)) return;
+  if (mode_.stamp) {
+    const blend::TPreparedPixels view{width_,      spans_.data(), pixels_.data(),
+                                      opacity_.data(), f16_.data(), o16_.data(),
+                                      io16_.data(),    own_.empty() ? nullptr : own_.data(), pixels_.size()};
+    mode_.stamp(dst.ScanLine(a.dy) + a.dx, dst.Width(), view, a.sx, a.sy, a.w, a.h);
+  }
+  dst.Changed();
+}
+
 }  // namespace plumavo

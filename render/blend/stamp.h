@@ -3,7 +3,9 @@
 // mode, with the kernel picked once per stamp rather than per pixel.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "render/surface/bitmap32.h"
 
@@ -23,5 +25,74 @@ using TStampProc = void (*)(TBitmap32& dst, int32_t x, int32_t y, const TBitmap3
 // that draws nothing, just as Draw does with no OnPixelCombine; the result is
 // never nullptr.
 TStampProc StampProcFor(TDrawMode mode, int blendIndex);
+
+namespace blend {
+// What a prepared stamp reads of its brush.
+struct TPreparedPixels {
+  int32_t width = 0;
+  // Per row: first and one past the last pixel to visit. Every pixel outside
+  // has O = 0; inside there may be some (each kernel leaves those alone).
+  const int32_t* spans = nullptr;
+  const TColor32* F = nullptr;        // the brush pixels
+  const uint32_t* opacity = nullptr;  // per pixel O in each colour byte, 0 in the alpha byte
+  // Per pixel four 16-bit lanes (blue, green, red, alpha): the pixel's
+  // channels, O with 0 for alpha, and 256 - O with 256 for alpha.
+  const uint16_t* f16 = nullptr;
+  const uint16_t* o16 = nullptr;
+  const uint16_t* io16 = nullptr;
+  // HSL modes: what each pixel lends, in planes of `ownStride` floats (one per
+  // brush pixel), one plane per value.
+  const float* own = nullptr;
+  size_t ownStride = 0;
+};
+// Rows sy .. sy + h - 1, columns sx .. sx + w - 1 of the brush onto d (the
+// landing pixel of column sx in the first row; rows `stride` pixels apart).
+using TPreparedStamp = void (*)(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy,
+                                int32_t w, int32_t h);
+struct TPreparedMode {
+  TPreparedStamp stamp = nullptr;  // nullptr: the mode draws nothing
+  // HSL modes: writes the ownPlanes values brush pixel F lends, `stride` apart.
+  void (*own)(TColor32 F, float* out, size_t stride) = nullptr;
+  int ownPlanes = 0;
+};
+// The prepared-brush kernel of blend mode `index`; empty for an index without a
+// combine function. Defined beside the mode table.
+TPreparedMode PreparedModeFor(int index);
+}  // namespace blend
+
+// A brush bitmap made ready for the many stamps of one render in a blend mode
+// (dmCustom): what the combine function would work out from the brush's own
+// pixels is worked out once here. Each pixel's opacity O = (alpha * master)
+// div 256, each row's span of pixels with O > 0 (the transparent rest is never
+// visited), and for Hue, Saturation and Lightness each pixel's own HSL
+// component. Stamping then gives exactly the pixels of TBitmap32::Draw with
+// the mode's combine function. Preparing allocates; stamping never does.
+class TStampBrush {
+ public:
+  // src as drawn in dmCustom with BlendModeFunction(blendIndex) and `master`.
+  // An index without a function gives a brush that draws nothing.
+  void Prepare(const TBitmap32& src, int blendIndex, uint8_t master);
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+
+  // dst.Draw(x, y, TRect{0, top, Width(), top + rows}, brush): rows `top` ..
+  // top + rows - 1 of the brush with their top-left at (x, y), clipped like
+  // Draw. Sends dst's change notification when anything was drawn.
+  void Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32_t rows) const;
+
+ private:
+  void Reset(int32_t w, int32_t h, int blendIndex, uint8_t master);
+  void Refresh();
+
+  int32_t width_ = 0, height_ = 0;
+  uint32_t master_ = 255;
+  blend::TPreparedMode mode_;
+  std::vector<TColor32> pixels_;
+  std::vector<uint32_t> opacity_;
+  std::vector<uint16_t> f16_, o16_, io16_;
+  std::vector<float> own_;
+  std::vector<int32_t> spans_;
+};
 
 }  // namespace plumavo

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "render/blend/blend_formulas.h"
 #include "render/blend/stamp.h"
 #include "render/surface/bitmap32.h"
 
@@ -15,18 +16,19 @@ struct StampArea {
   int32_t dx, dy, sx, sy, w, h;
 };
 
-// Clips srcRect to src (a negative left or top moves the landing point with it),
-// then the landing rectangle to dst. 64-bit throughout so extreme coordinates
-// from a renderer cannot overflow. False when nothing overlaps.
-inline bool ClipStamp(const TBitmap32& dst, int32_t x, int32_t y, const TBitmap32& src, const TRect& srcRect,
+// Clips srcRect to a srcW x srcH source (a negative left or top moves the
+// landing point with it), then the landing rectangle to dst. 64-bit throughout
+// so extreme coordinates from a renderer cannot overflow. False when nothing
+// overlaps.
+inline bool ClipStamp(const TBitmap32& dst, int32_t x, int32_t y, int32_t srcW, int32_t srcH, const TRect& srcRect,
                       StampArea& out) {
-  if (dst.Empty() || src.Empty()) return false;
+  if (dst.Empty() || srcW <= 0 || srcH <= 0) return false;
   int64_t px = x, py = y;
   int64_t left = srcRect.Left, top = srcRect.Top;
   if (left < 0) { px -= left; left = 0; }
   if (top < 0) { py -= top; top = 0; }
-  const int64_t right = std::min<int64_t>(srcRect.Right, src.Width());
-  const int64_t bottom = std::min<int64_t>(srcRect.Bottom, src.Height());
+  const int64_t right = std::min<int64_t>(srcRect.Right, srcW);
+  const int64_t bottom = std::min<int64_t>(srcRect.Bottom, srcH);
   int64_t w = right - left, h = bottom - top;
   if (px < 0) { w += px; left -= px; px = 0; }
   if (py < 0) { h += py; top -= py; py = 0; }
@@ -35,6 +37,11 @@ inline bool ClipStamp(const TBitmap32& dst, int32_t x, int32_t y, const TBitmap3
   if (w <= 0 || h <= 0) return false;
   out = {int32_t(px), int32_t(py), int32_t(left), int32_t(top), int32_t(w), int32_t(h)};
   return true;
+}
+
+inline bool ClipStamp(const TBitmap32& dst, int32_t x, int32_t y, const TBitmap32& src, const TRect& srcRect,
+                      StampArea& out) {
+  return ClipStamp(dst, x, y, src.Width(), src.Height(), srcRect, out);
 }
 
 // Op is a type with static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master).
@@ -46,6 +53,164 @@ void StampLoop(TBitmap32& dst, int32_t x, int32_t y, const TBitmap32& src, const
     Op::Row(dst.ScanLine(a.dy + row) + a.dx, src.ScanLine(a.sy + row) + a.sx, a.w, master);
   dst.Changed();
 }
+
+// Plain brush bitmaps in dmCustom, one row at a time, the opacity worked out
+// per pixel. F == B needs no test here: every mode that skips it would leave B
+// unchanged anyway.
+template <class Mode>
+struct CustomRow {
+  static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
+    for (int32_t i = 0; i < n; ++i) {
+      const TColor32 F = s[i];
+      const uint32_t O = ((F >> 24) * master) >> 8;
+      if (O == 0) continue;  // transparent pixels and zero opacity leave B in every mode
+      d[i] = Mode::Apply(F, d[i], O);
+    }
+  }
+};
+
+// Prepared brushes (TStampBrush): the generic loop visits only the span of
+// each row that is not fully transparent; Row::Run(d, b, at, n) combines n
+// brush pixels from index `at` onto d.
+template <class Row>
+void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
+                   int32_t h) {
+  for (int32_t r = 0; r < h; ++r, d += stride) {
+    const int32_t y = sy + r;
+    const int32_t lo = std::max(b.spans[2 * y], sx), hi = std::min(b.spans[2 * y + 1], sx + w);
+    if (lo < hi) Row::Run(d + (lo - sx), b, size_t(y) * size_t(b.width) + size_t(lo), hi - lo);
+  }
+}
+
+// The plain form serves every mode.
+template <class Mode>
+struct PreparedRow {
+  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
+    const TColor32* F = b.F + at;
+    const uint32_t* opacity = b.opacity + at;
+    for (int32_t i = 0; i < n; ++i) {
+      const uint32_t O = opacity[i] & 255u;
+      if (O != 0) d[i] = Mode::Apply(F[i], d[i], O);
+    }
+  }
+};
+
+#if PLUMAVO_BLEND_SSE2
+template <class Mode>
+concept VectorMode = requires(V16 v) { Mode::Target8(v, v); };
+template <class Mode>
+concept HSLVectorMode = requires(const float* own, __m128i b) { Mode::Target4(own, size_t(1), b); };
+
+inline __m128i Load4(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline __m128i Load2(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
+
+// The common step on two pixels in eight 16-bit lanes: (t * O + b * (256 - O))
+// div 256, whose sum stays below 65536. The alpha lane's O is 0 (and 256 - O
+// is 256), so B's alpha is kept, and a pixel with O = 0 comes out unchanged.
+inline __m128i MixLanes(__m128i t, __m128i b, __m128i o, __m128i io) {
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, o), _mm_mullo_epi16(b, io)), 8);
+}
+
+// Per-channel modes, two pixels per register of eight 16-bit lanes: the
+// mode's target, then the common step as (t * O + b * (256 - O)) div 256,
+// whose sum stays below 65536. The brush side comes widened already; the alpha
+// lane's O is 0 (and 256 - O is 256), so B's alpha is kept, and a pixel with
+// O = 0 comes out unchanged.
+template <class Mode>
+  requires VectorMode<Mode>
+struct PreparedRow<Mode> {
+  static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o, const uint16_t* io) {
+    const __m128i t = Mode::Target8(Load4(f), b);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, Load4(o)), _mm_mullo_epi16(b, Load4(io))), 8);
+  }
+  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
+    const __m128i z = _mm_setzero_si128();
+    const uint16_t *f = b.f16 + at * 4, *o = b.o16 + at * 4, *io = b.io16 + at * 4;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4, f += 16, o += 16, io += 16) {
+      const __m128i B = Load4(d + i);
+      const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o, io);
+      const __m128i hi = Mix8(_mm_unpackhi_epi8(B, z), f + 8, o + 8, io + 8);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+    }
+    // One to three pixels left: two, then one, through the low lanes. The
+    // brush arrays are read in whole registers only where they hold those
+    // pixels' lanes, so copy them to a small block first.
+    if (i < n) {
+      alignas(16) uint16_t ft[8] = {}, ot[8] = {}, iot[8] = {256, 256, 256, 256, 256, 256, 256, 256};
+      while (i < n) {
+        const int32_t m = std::min(n - i, 2);
+        for (int32_t k = 0; k < 4 * m; ++k) ft[k] = f[k], ot[k] = o[k], iot[k] = io[k];
+        const __m128i B = m == 2 ? Load2(d + i) : _mm_cvtsi32_si128(int32_t(d[i]));
+        const __m128i r = _mm_packus_epi16(Mix8(_mm_unpacklo_epi8(B, z), ft, ot, iot), z);
+        if (m == 2)
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), r);
+        else
+          d[i] = uint32_t(_mm_cvtsi128_si32(r));
+        i += m, f += 4 * m, o += 4 * m, io += 4 * m;
+      }
+    }
+  }
+};
+
+// The same for plain brush bitmaps: each pixel's O = (alpha * master) div 256
+// (at most 255 * 255 before the shift) spread over its three colour lanes,
+// 0 in the alpha lane.
+template <class Mode>
+  requires VectorMode<Mode>
+struct CustomRow<Mode> {
+  static __m128i Mix8(__m128i f, __m128i b, __m128i master) {
+    __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xFF), 0xFF);  // each pixel's alpha in all its lanes
+    const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    const __m128i o = _mm_and_si128(MulShift<8>(a, master), colour);
+    const __m128i t = Mode::Target8(f, b);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, o), _mm_mullo_epi16(b, _mm_sub_epi16(Splat16(256), o))), 8);
+  }
+  static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
+    const __m128i z = _mm_setzero_si128(), m = Splat16(int(master));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      const __m128i F = Load4(s + i), B = Load4(d + i);
+      const __m128i lo = Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m);
+      const __m128i hi = Mix8(_mm_unpackhi_epi8(F, z), _mm_unpackhi_epi8(B, z), m);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+    }
+    if (n - i >= 2) {
+      const __m128i r = Mix8(_mm_unpacklo_epi8(Load2(s + i), z), _mm_unpacklo_epi8(Load2(d + i), z), m);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(r, z));
+      i += 2;
+    }
+    if (i < n) {
+      const __m128i F = _mm_cvtsi32_si128(int32_t(s[i])), B = _mm_cvtsi32_si128(int32_t(d[i]));
+      d[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m), z)));
+    }
+  }
+};
+
+// Hue, Saturation, Lightness: the targets of four pixels per step in single
+// precision, then the common step on 16-bit lanes. A last one to three pixels
+// take the plain per-pixel form.
+template <class Mode>
+  requires HSLVectorMode<Mode>
+struct PreparedRow<Mode> {
+  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
+    const __m128i z = _mm_setzero_si128();
+    const uint16_t *o = b.o16 + at * 4, *io = b.io16 + at * 4;
+    const float* own = b.own + at;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4, o += 16, io += 16) {
+      const __m128i B = Load4(d + i), T = Mode::Target4(own + i, b.ownStride, B);
+      const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o), Load4(io));
+      const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o + 8), Load4(io + 8));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) {
+      const uint32_t O = b.opacity[at + size_t(i)] & 255u;
+      if (O != 0) d[i] = Mode::Apply(b.F[at + size_t(i)], d[i], O);
+    }
+  }
+};
+#endif
 
 // The dmCustom kernel of blend mode `index`; nullptr for an index without a
 // combine function. Defined beside the mode table.

@@ -111,6 +111,64 @@ inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, c
   }
 }
 
+// The K x K splats of an antialiased dot into a cleared (K + 1) x (K + 1)
+// square, built pixel by pixel instead of splat by splat. When the K splat
+// positions of each axis sit exactly 256 apart from a first one in 0..255,
+// every splat has the same four weights, and square pixel (i, j) receives, in
+// splat order, w11 from splat (i-1, j-1), w10 from (i-1, j), w01 from (i, j-1)
+// and w00 from (i, j), where those splats exist. So the nine kinds of pixel
+// (first, inner or last column, times the same for rows) each get one chain
+// of blends onto 0, and the result equals splatting one by one. False, with
+// nothing written, when a position breaks the pattern (a negative fraction,
+// one rounding to 256, or float rounding of fraction + d nudging one splat by
+// a 256th); the caller then splats one by one.
+bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, const uint8_t* G, TColor32* out) {
+  if (X[0] < 0 || X[0] > 255 || Y[0] < 0 || Y[0] > 255) return false;
+  for (int32_t d = 1; d < K; ++d)
+    if (X[d] != X[0] + 256 * d || Y[d] != Y[0] + 256 * d) return false;
+  const uint32_t fx = uint32_t(X[0]), fy = uint32_t(Y[0]), A = c >> 24;
+  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
+  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
+  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
+  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
+  // kinds[cx][cy], per axis 0: first (only the splat starting there),
+  // 1: inner (both), 2: last (only the splat before). Chains that start
+  // alike share their first steps.
+  TColor32 v11 = 0, v10 = 0, v01 = 0, v00 = 0;
+  SplatOne(v11, c, w11);
+  SplatOne(v10, c, w10);
+  SplatOne(v01, c, w01);
+  SplatOne(v00, c, w00);
+  TColor32 kinds[3][3];
+  kinds[0][0] = v00;
+  kinds[2][0] = v10;
+  kinds[0][2] = v01;
+  kinds[2][2] = v11;
+  TColor32 e = v10;  // first column of x, first row of y: w10 then w00
+  SplatOne(e, c, w00);
+  kinds[1][0] = e;
+  e = v01;  // w01 then w00
+  SplatOne(e, c, w00);
+  kinds[0][1] = e;
+  e = v11;  // w11 then w10
+  SplatOne(e, c, w10);
+  kinds[2][1] = e;
+  e = v11;  // w11 then w01
+  SplatOne(e, c, w01);
+  kinds[1][2] = e;
+  e = v11;  // all four
+  SplatOne(e, c, w10);
+  SplatOne(e, c, w01);
+  SplatOne(e, c, w00);
+  kinds[1][1] = e;
+  const int32_t side = K + 1;
+  for (int32_t j = 0; j < side; ++j) {
+    const int cy = j == 0 ? 0 : (j == K ? 2 : 1);
+    for (int32_t i = 0; i < side; ++i) out[j * side + i] = kinds[i == 0 ? 0 : (i == K ? 2 : 1)][cy];
+  }
+  return true;
+}
+
 // Round half to even through the current rounding mode (nearest by default),
 // as lrintf does, without a library call. Callers keep v well inside int32.
 inline int32_t RoundInt(float v) {
@@ -137,6 +195,18 @@ void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas) {
   const int32_t w = std::min(layer.Width(), canvas.Width());
   const int32_t h = std::min(layer.Height(), canvas.Height());
   for (int32_t y = 0; y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
+}
+
+// The same with every alpha byte set to 255 on the way. No stamp reads the
+// layer's alpha (the blend modes weigh by the brush's alpha only, and dmBlend
+// and splats mix each channel on its own), so this changes no colour; it
+// stands in for the final alpha reset when every stamp keeps the layer's
+// alpha as it is. Only for a canvas that covers the whole layer.
+void CopyOpaqueSolid(TBitmap32& layer, const TBitmap32& canvas) {
+  const size_t n = size_t(layer.Width()) * size_t(layer.Height());
+  const TColor32* src = canvas.Bits();
+  TColor32* dst = layer.Bits();
+  for (size_t i = 0; i < n; ++i) dst[i] = src[i] | 0xFF000000u;
 }
 
 // Holds the layer in update mode for the length of a render.
@@ -276,6 +346,7 @@ bool TRenderer::PrepareLoop(Project& p) {
 
   const bool aa = Preferences.Antialiased;
   plans_.assign(size_t(subCount), StampPlan{});
+  if (stampBrushes_.size() < size_t(subCount)) stampBrushes_.resize(size_t(subCount));
   for (int32_t k = 0; k < subCount; ++k) {
     const BrushFields f = FieldsOf(p, k + 1);
     StampPlan& plan = plans_[size_t(k)];
@@ -286,6 +357,10 @@ bool TRenderer::PrepareLoop(Project& p) {
       plan.Kind = StampKind::Image;
       plan.Brush = &b;
       plan.Proc = StampProcFor(b.DrawMode, f.BlendingMode);
+      if (b.DrawMode == dmCustom) {
+        plan.Prepared = &stampBrushes_[size_t(k)];
+        plan.Prepared->Prepare(b, f.BlendingMode, b.MasterAlpha);
+      }
       plan.Master = b.MasterAlpha;
       plan.Width = w;
       plan.Half = w / 2;
@@ -304,6 +379,9 @@ bool TRenderer::PrepareLoop(Project& p) {
         plan.Brush = &b;
         plan.Proc = StampProcFor(dmCustom, f.BlendingMode);
         plan.Master = b.MasterAlpha;
+        // The scratch square of an aliased dot is the plain colour at every
+        // stamp, so it is filled once here.
+        if (!aa) std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), plan.Color);
       }
     }
   }
@@ -342,8 +420,21 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   TRenderStats stats;
   stats.Iterations = loops;
 
+  // Blend-mode stamps keep the layer's alpha. Normal-mode dots of an opaque
+  // colour keep an alpha of 255 too: a pixel put is the colour itself, and a
+  // splat mixes alpha 255 with alpha 255. Image brushes in dmBlend do not.
+  bool keepsAlpha = layer.Width() == canvasPicture.Width() && layer.Height() == canvasPicture.Height();
+  for (const StampPlan& plan : plans_) {
+    const bool dot = plan.Kind == StampKind::DotSplat || plan.Kind == StampKind::DotPut;
+    if ((dot && (plan.Color >> 24) != 255) || (plan.Kind == StampKind::Image && plan.Brush->DrawMode != dmCustom))
+      keepsAlpha = false;
+  }
+
   UpdateScope update(layer);
-  CopyOpaque(layer, canvasPicture);
+  if (keepsAlpha)
+    CopyOpaqueSolid(layer, canvasPicture);
+  else
+    CopyOpaque(layer, canvasPicture);
   const SplatTarget layerTarget(layer);
   TColor32* const layerBits = layer.Bits();
   const int32_t layerW = layer.Width(), layerH = layer.Height();
@@ -354,9 +445,10 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
 
   // One iteration of the orbit: the draw, the map choice, the history, the
   // map, the escape test, warm-up and the plot window. The stamp is made
-  // separately, one iteration later, so that the layer rows it touches can be
-  // fetched while the previous point is stamped; stamping never feeds back
-  // into the orbit, so the pixels are the same.
+  // separately, kAhead iterations later, so that the layer rows it touches
+  // can be fetched while the points before it are stamped; stamping never
+  // feeds back into the orbit, and stamps keep their order, so the pixels are
+  // the same.
   struct Point {
     float x, y;
     int32_t j, shape;  // shape 0: nothing to stamp
@@ -411,16 +503,19 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       top = RoundInt(pt.y) - plan.Half;
       side = plan.Width;
     } else {
-      left = int32_t(pt.x) - 2;
-      top = int32_t(pt.y) - 2;
+      // A dot covers at most K + 1 pixels from Trunc(x - L), which lies
+      // within one pixel of x - L.
+      left = int32_t(pt.x - plan.L) - 1;
+      top = int32_t(pt.y - plan.L) - 1;
       side = plan.K + 3;
     }
-    const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side, 0, layerW - 1);
+    const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side - 1, 0, layerW - 1);
     const int32_t y0 = std::max(top, 0), y1 = std::min(top + side, layerH);
     for (int32_t row = y0; row < y1; ++row) {
       const TColor32* line = layerBits + size_t(row) * size_t(layerW);
-      __builtin_prefetch(line + l, 1);
-      __builtin_prefetch(line + r, 1);
+      // Every cache line of the row's part: 16 pixels per 64 bytes.
+      for (int32_t c = l; c < r; c += 16) __builtin_prefetch(line + c, 1, 1);
+      __builtin_prefetch(line + r, 1, 1);
     }
   };
 
@@ -442,7 +537,10 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
             case FrameRule::PerWidth: f = int32_t((uj / uint32_t(w) + counter) % uint32_t(plan.Frames)); break;
           }
         }
-        plan.Proc(layer, px, py, *plan.Brush, TRect{0, f * w, w, (f + 1) * w}, plan.Master);
+        if (plan.Prepared)
+          plan.Prepared->Stamp(layer, px, py, f * w, w);
+        else
+          plan.Proc(layer, px, py, *plan.Brush, TRect{0, f * w, w, (f + 1) * w}, plan.Master);
         break;
       }
       case StampKind::DotSplat: {
@@ -464,21 +562,23 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       }
       case StampKind::DotSplatMix: {
         TBitmap32& b = *plan.Brush;
-        std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), TColor32(0));
         const float vx = px_ - plan.L, vy = py_ - plan.L;
         const float tx = std::trunc(vx), ty = std::trunc(vy);
         int32_t X[3], Y[3];
         FixedRow(vx - tx, plan.K, X);
         FixedRow(vy - ty, plan.K, Y);
-        const SplatTarget bt(b);
-        for (int32_t dx = 0; dx < plan.K; ++dx)
-          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(bt, X[dx], Y[dy], plan.Color, G);
+        const bool square = b.Width() == plan.K + 1 && b.Height() == plan.K + 1;
+        if (!square || !BuildDotSquare(X, Y, plan.K, plan.Color, G, b.Bits())) {
+          std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), TColor32(0));
+          const SplatTarget bt(b);
+          for (int32_t dx = 0; dx < plan.K; ++dx)
+            for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(bt, X[dx], Y[dy], plan.Color, G);
+        }
         plan.Proc(layer, int32_t(tx), int32_t(ty), b, b.BoundsRect(), plan.Master);
         break;
       }
       case StampKind::DotFillMix: {
-        TBitmap32& b = *plan.Brush;
-        std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), plan.Color);
+        const TBitmap32& b = *plan.Brush;
         plan.Proc(layer, RoundInt(px_ - plan.L), RoundInt(py_ - plan.L), b, b.BoundsRect(), plan.Master);
         break;
       }
@@ -486,21 +586,25 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     ++stats.Stamped;
   };
 
-  Point current{0, 0, 0, 0}, next{0, 0, 0, 0};
-  if (loops > 0) advance(0, current);
+  // The orbit runs kAhead iterations ahead of the stamps.
+  constexpr int32_t kAhead = 8;
+  Point queue[kAhead + 1] = {};
+  for (int32_t j = 0; j < kAhead && j < loops; ++j) {
+    advance(j, queue[j]);
+    prefetch(queue[j]);
+  }
   for (int32_t j = 0; j < loops; ++j) {
-    if (j + 1 < loops) {
-      advance(j + 1, next);
-      prefetch(next);
-    } else {
-      next.shape = 0;
+    Point& slot = queue[j % (kAhead + 1)];
+    if (slot.shape != 0) stamp(slot);
+    if (j + kAhead < loops) {
+      Point& ahead = queue[(j + kAhead) % (kAhead + 1)];
+      advance(j + kAhead, ahead);
+      prefetch(ahead);
     }
-    if (current.shape != 0) stamp(current);
-    current = next;
   }
 
   std::copy(histBuf + newest - (kHistory - 1), histBuf + newest + 1, p.MapHistory.begin());
-  layer.ResetAlpha();
+  if (!keepsAlpha) layer.ResetAlpha();
   stats_ = stats;
 }
 

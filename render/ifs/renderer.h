@@ -59,6 +59,9 @@ enum class FrameRule : uint8_t { PerIteration, Per192, PerWidth };
 struct StampPlan {
   StampKind Kind = StampKind::None;
   TStampProc Proc = nullptr;
+  // Image brushes drawn through a blend mode (dmCustom): the brush prepared
+  // for this render. Proc draws the others.
+  TStampBrush* Prepared = nullptr;
   TBitmap32* Brush = nullptr;
   int32_t Width = 0;      // image brushes: frame side
   int32_t Frames = 1;
@@ -104,6 +107,7 @@ class TRenderer {
 
   // Per-render tables, kept between renders so the loop never allocates.
   std::vector<ifs_detail::StampPlan> plans_;
+  std::vector<TStampBrush> stampBrushes_;
   std::vector<float> cumulative_;
   std::vector<int32_t> depth_;
   std::vector<TFloatMatrix> subMatrices_;

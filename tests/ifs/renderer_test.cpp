@@ -188,7 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DotRow{true, 0, kMultiply, 255, 0.3f, 5.25f},  // negative fraction: x - L = -0.2
                       DotRow{true, 2, kScreen, 90, 30.77f, 12.1f}, DotRow{true, 1, kDifference, 255, 39.6f, 3.4f},
                       DotRow{false, 0, kScreen, 255, 10.5f, 10.5f},
-                      DotRow{false, 2, kDifference, 128, -0.2f, 3.3f}));
+                      DotRow{false, 2, kDifference, 128, -0.2f, 3.3f},
+                      // x - L = 0.392578125 + 2^-23: the third splat's offset, rounded in
+                      // single precision, lands one 256th away from the first's.
+                      DotRow{true, 2, kScreen, 255, 1.892578125f + 0x1p-23f, 12.1f}));
 
 struct RoundingRow {
   float x, y;

@@ -1,0 +1,149 @@
+#include "app/about_dialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "app/links.h"
+#include "app/shell/settings_store.h"
+#include "app/widgets.h"
+
+// The about picture is compiled into the static app library; register it by
+// hand since nothing refers to its symbols.
+static void InitAboutResources() { Q_INIT_RESOURCE(about); }
+
+namespace plumavo {
+
+namespace {
+
+constexpr int kWidth = 440;
+constexpr int kHeight = 330;
+
+void SetLinkStyle(QLabel* l, const QColor& color) {
+  QPalette pal = l->palette();
+  pal.setColor(QPalette::WindowText, color);
+  l->setPalette(pal);
+}
+
+}  // namespace
+
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+  InitAboutResources();
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+  setFixedSize(kWidth, kHeight);
+  setWindowTitle(QString("About ") + kApplicationTitle);
+  OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+  imgAbout = new QLabel(this);
+  imgAbout->setGeometry(0, 0, kWidth, kHeight);
+  imgAbout->setPixmap(QPixmap(":/about/about.jpg"));
+
+  lblTitle = new QLabel(kApplicationTitle, this);
+  QFont title = lblTitle->font();
+  title.setPixelSize(30);
+  title.setBold(true);
+  lblTitle->setFont(title);
+  lblTitle->setGeometry(18, 36, 230, 40);
+  SetLinkStyle(lblTitle, QColor(0x2E, 0x6B, 0x2A));
+
+  lblVersion = new QLabel("Edition, Version 2.50  May 14, 2006", this);
+  lblVersion->setText("Professional " + lblVersion->text());
+  QFont small = lblVersion->font();
+  small.setPixelSize(12);
+  lblVersion->setFont(small);
+  lblVersion->setWordWrap(true);
+  lblVersion->setGeometry(20, 82, 215, 36);
+  SetLinkStyle(lblVersion, Qt::black);
+
+  auto link = [&](const QString& text, int y) {
+    auto* l = new TClickLabel(text, this);
+    QFont f = small;
+    f.setUnderline(true);
+    l->setFont(f);
+    SetLinkStyle(l, Qt::blue);
+    l->setGeometry(20, y, 200, 18);
+    return l;
+  };
+  lblWeb = link(links::kWebSite, 276);
+  lblEmail = link(links::kSupportMail, 296);
+  lblWeb->OnClick = [this] { lblWebClick(); };
+  lblEmail->OnClick = [this] { lblEmailClick(); };
+
+  Timer = new QTimer(this);
+  Timer->setInterval(kSplashMs);
+  connect(Timer, &QTimer::timeout, this, [this] {
+    try {
+      TimerTimer();
+    } catch (...) {
+    }
+  });
+}
+
+void TfrmAbout::ShowAsSplash() {
+  Timer->setInterval(kSplashMs);
+  Timer->start();
+  show();
+  repaint();
+}
+
+void TfrmAbout::CloseClick() {
+  if (isVisible()) close();
+  // During the splash the tips follow at once instead of after the second.
+  if (Timer->isActive() && Timer->interval() == kSplashMs) {
+    Timer->setInterval(kFollowUpMs);
+    Timer->start();
+  }
+}
+
+void TfrmAbout::TimerTimer() {
+  Timer->stop();
+  if (Timer->interval() == kSplashMs) {
+    if (isVisible()) close();
+    Timer->setInterval(kFollowUpMs);
+    Timer->start();
+    return;
+  }
+  if (splashDone_) return;
+  splashDone_ = true;
+  if (OnSplashDone) OnSplashDone();
+}
+
+void TfrmAbout::lblWebClick() {
+  SetLinkStyle(lblWeb, QColor(0x00, 0x80, 0x80));
+  if (OpenUrl) OpenUrl(QUrl(links::kWebSite));
+}
+
+void TfrmAbout::lblEmailClick() {
+  SetLinkStyle(lblEmail, QColor(0x00, 0x80, 0x80));
+  if (OpenUrl) OpenUrl(QUrl(QString("mailto:") + links::kSupportMail));
+}
+
+void TfrmAbout::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
+    CloseClick();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}
+
+void TfrmAbout::mousePressEvent(QMouseEvent* e) {
+  QWidget* hit = childAt(e->position().toPoint());
+  if (hit == lblWeb || hit == lblEmail) return;  // the links do their own work
+  CloseClick();
+}
+
+std::unique_ptr<TfrmAbout> ShowSplashScreen() {
+  try {
+    auto about = std::make_unique<TfrmAbout>();
+    about->ShowAsSplash();
+    QApplication::processEvents();
+    return about;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace plumavo

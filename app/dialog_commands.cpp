@@ -1,0 +1,246 @@
+#include "app/dialog_commands.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/about_dialog.h"
+#include "app/background_dialog.h"
+#include "app/canvas_size_dialog.h"
+#include "app/help_viewer.h"
+#include "app/image_filters.h"
+#include "app/image_quality_dialog.h"
+#include "app/links.h"
+#include "app/main_window.h"
+#include "app/shell/preferences.h"
+#include "app/tips_dialog.h"
+#include "canvas/imagefile/image_file.h"
+
+namespace plumavo {
+
+namespace {
+
+// Every command catches its own errors and abandons the rest of its work.
+template <typename F>
+void Safely(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+// File names go to the image library in the file system's encoding.
+std::string LocalFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+TDialogCommands::TDialogCommands(TfrmMain& window)
+    : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
+  OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  auto forwardUrl = [this](const QUrl& url) {
+    if (OpenUrl) OpenUrl(url);
+  };
+
+  frmCanvasSize = new TfrmCanvasSize([this]() -> TPrompts& { return w_.Prompts(); }, &window);
+  frmCanvasSize->SetCursors(window.CursorOf(EditCursor::EyeDrop), window.CursorOf(EditCursor::Hand));
+  frmBackImgAlign = new TfrmBackImgAlign(&window);
+  frmImageQuality = new TfrmImageQuality(&window);
+  frmTipOfDay = new TfrmTipOfDay(&window);
+  helpViewer = new THelpViewer(&window);
+  helpViewer->OpenUrl = forwardUrl;
+
+  window.mnuHelpWeb->setText(QString("&Browse ") + links::kWebSiteName + "...");
+
+  const std::pair<QAction*, void (TDialogCommands::*)()> commands[] = {
+      {window.mnuProjectCanvasSize, &TDialogCommands::mnuProjectCanvasSizeClick},
+      {window.mnuBackImport, &TDialogCommands::mnuBackImportClick},
+      {window.mnuBackClear, &TDialogCommands::mnuBackClearClick},
+      {window.mnuFileExport, &TDialogCommands::mnuFileExportClick},
+      {window.mnuHelpContents, &TDialogCommands::mnuHelpContentsClick},
+      {window.mnuHelpTips, &TDialogCommands::mnuHelpTipsClick},
+      {window.mnuHelpTutorial, &TDialogCommands::mnuHelpTutorialClick},
+      {window.mnuHelpSend, &TDialogCommands::mnuHelpSendClick},
+      {window.mnuHelpSupport, &TDialogCommands::mnuHelpSupportClick},
+      {window.mnuHelpCheck, &TDialogCommands::mnuHelpCheckClick},
+      {window.mnuHelpWeb, &TDialogCommands::mnuHelpWebClick},
+      {window.mnuHelpAbout, &TDialogCommands::mnuHelpAboutClick},
+  };
+  for (const auto& [action, handler] : commands)
+    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+}
+
+TDialogCommands::~TDialogCommands() = default;
+
+QString TDialogCommands::FolderBesideProgram(const QString& name) const {
+  const QString folder = QDir(ProgramFolder).filePath(name);
+  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
+  return folder;
+}
+
+// ---------------------------------------------------------------------------
+// Project size and colour
+
+void TDialogCommands::mnuProjectCanvasSizeClick() {
+  Project& p = w_.project;
+  const QSize background = p.BackgroundImage.Empty() ? QSize()
+                                                     : QSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
+  frmCanvasSize->Load(p.Width, p.Height, p.BackColor, background);
+  if (!w_.Prompts().RunDialog(*frmCanvasSize)) return;
+  const int width = frmCanvasSize->WidthValue();
+  const int height = frmCanvasSize->HeightValue();
+  const TColor color = frmCanvasSize->BackColor();
+  // The dialog's OK refuses these already; a size outside the range never
+  // reaches the surfaces.
+  if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize)
+    return;
+  if (width == p.Width && height == p.Height && color == p.BackColor) return;
+  p.BackColor = color;
+  w_.SetProjectSize(width, height);
+  w_.LayoutView();
+  w_.CentreView();
+  p.ProjectSaved = false;
+  w_.UpdateInterfaceState();
+  w_.ComposeCanvas();
+  w_.RenderImage();
+}
+
+// ---------------------------------------------------------------------------
+// Background image
+
+void TDialogCommands::mnuBackImportClick() {
+  if (BackgroundFolder.isEmpty()) BackgroundFolder = FolderBesideProgram("Background");
+  const std::optional<QString> file =
+      w_.Prompts().OpenFileName("Load Image File", BackgroundFolder, OpenPictureFilterText());
+  if (!file) return;
+  w_.repaint();
+  BackgroundFolder = QFileInfo(*file).absolutePath();
+
+  // A scratch picture of its own: the project's image is replaced only once
+  // the placement is confirmed.
+  TBitmap32 scratch;
+  scratch.DrawMode = dmOpaque;
+  if (!LoadImageFile(scratch, LocalFileName(*file), 0)) {
+    w_.Prompts().Error("The image is not usable.");
+    return;
+  }
+  if (!w_.Prompts().RunDialog(*frmBackImgAlign)) return;
+
+  Project& p = w_.project;
+  p.BackgroundImage = std::move(scratch);
+  if (frmBackImgAlign->ItemIndex() == TfrmBackImgAlign::plResizeCanvas) {
+    w_.SetProjectSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
+    w_.LayoutView();
+    w_.CentreView();
+  }
+  p.ProjectSaved = false;
+  w_.UpdateInterfaceState();
+  w_.ComposeCanvas();
+  w_.RenderImage();
+}
+
+void TDialogCommands::mnuBackClearClick() {
+  Project& p = w_.project;
+  p.BackgroundImage.SetSize(0, 0);
+  p.ProjectSaved = false;
+  w_.UpdateInterfaceState();
+  w_.ComposeCanvas();
+  w_.RenderImage();
+}
+
+// ---------------------------------------------------------------------------
+// Image export
+
+void TDialogCommands::mnuFileExportClick() {
+  if (ImagesFolder.isEmpty()) {
+    ImagesFolder = FolderBesideProgram("Images");
+    ExportDefaultExt = "bmp";
+  }
+  const QString projectName = QString::fromStdString(w_.project.ProjectFileName);
+  TPrompts::TSaveRequest request;
+  request.Title = "Save Image As";
+  request.Folder = ImagesFolder;
+  request.FileName = projectName == "Untitled" ? projectName : QFileInfo(projectName).completeBaseName();
+  request.Filter = SavePictureFilterText();
+  request.DefaultExt = ExportDefaultExt;
+  request.FilterIndex = ExportFilterIndex;
+  const std::optional<QString> file = w_.Prompts().SaveFileWithFilter(request);
+  if (!file) return;
+  w_.repaint();
+
+  ExportFilterIndex = request.FilterIndex;
+  const TExportChoice choice = ExportChoiceFor(request.FilterIndex, ExportDefaultExt, 0);
+  ExportDefaultExt = choice.DefaultExt;
+  int32_t flags = choice.Flags;
+  if (choice.AsksQuality) {
+    frmImageQuality->FormShow();
+    if (!w_.Prompts().RunDialog(*frmImageQuality)) return;
+    flags = frmImageQuality->Quality();
+  }
+  ImagesFolder = QFileInfo(*file).absolutePath();
+
+  w_.TakeOutputSnapshot();
+  const bool written = SaveImageFile(w_.OutputImage, LocalFileName(*file), flags);
+  w_.OutputImage.SetSize(0, 0);
+  // Unlike a silent failure, the user learns that no file was written.
+  if (!written) w_.Prompts().Error("Cannot export the image.");
+}
+
+// ---------------------------------------------------------------------------
+// Tips, about and help
+
+TfrmAbout& TDialogCommands::About() {
+  if (about_ == nullptr) {
+    ownAbout_ = std::make_unique<TfrmAbout>();
+    about_ = ownAbout_.get();
+    about_->OpenUrl = [this](const QUrl& url) {
+      if (OpenUrl) OpenUrl(url);
+    };
+  }
+  return *about_;
+}
+
+void TDialogCommands::AdoptSplash(TfrmAbout& splash) {
+  about_ = &splash;
+  ownAbout_.reset();
+  splash.OpenUrl = [this](const QUrl& url) {
+    if (OpenUrl) OpenUrl(url);
+  };
+  splash.OnSplashDone = [this] { Safely([&] { ShowTipsAtStartup(); }); };
+}
+
+void TDialogCommands::ShowTipsAtStartup() {
+  if (!LoadTipState(frmTipOfDay->Store).ShowTips) return;
+  mnuHelpTipsClick();
+}
+
+void TDialogCommands::mnuHelpTipsClick() {
+  frmTipOfDay->FormShow();
+  w_.Prompts().RunDialog(*frmTipOfDay);
+}
+
+void TDialogCommands::mnuHelpAboutClick() { w_.Prompts().RunDialog(About()); }
+
+void TDialogCommands::mnuHelpContentsClick() { helpViewer->ShowTopic(hcContents); }
+void TDialogCommands::mnuHelpTutorialClick() { helpViewer->ShowTopic(hcTutorial); }
+void TDialogCommands::mnuHelpSupportClick() { helpViewer->ShowTopic(hcSupport); }
+
+QUrl TDialogCommands::FeedbackUrl() {
+  return QUrl(QString("mailto:") + links::kFeedbackMail + "?subject=Feedback on " + kApplicationTitle);
+}
+
+void TDialogCommands::mnuHelpSendClick() {
+  if (OpenUrl) OpenUrl(FeedbackUrl());
+}
+
+void TDialogCommands::mnuHelpCheckClick() {
+  if (OpenUrl) OpenUrl(QUrl(links::kDownloadPage));
+}
+
+void TDialogCommands::mnuHelpWebClick() {
+  if (OpenUrl) OpenUrl(QUrl(links::kWebSite));
+}
+
+}  // namespace plumavo

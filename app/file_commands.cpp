@@ -1,0 +1,276 @@
+#include "app/file_commands.h"
+
+#include <optional>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+
+#include "app/dialog_commands.h"
+#include "app/main_window.h"
+#include "app/new_project_dialog.h"
+#include "app/preferences_dialog.h"
+#include "app/tips_dialog.h"
+#include "model/project_file.h"
+
+namespace plumavo {
+
+namespace {
+
+// Every command catches its own errors and abandons the rest of its work.
+template <typename F>
+void Safely(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+constexpr const char* kUntitled = "Untitled";
+
+// File names go to the project reader and writer in the file system's encoding.
+std::string LocalFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+QString FileNameOf(const std::string& projectFileName) {
+  return QFileInfo(QString::fromStdString(projectFileName)).fileName();
+}
+
+// The folder of a chosen file, with its trailing separator.
+QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absolutePath() + "/"); }
+
+}  // namespace
+
+QString ProjectFileFilter() { return QString(kApplicationTitle) + " Project(*.plv)"; }
+
+QString ProjectCaption(const std::string& projectFileName) {
+  return QString(kApplicationTitle) + " - " + FileNameOf(projectFileName);
+}
+
+TFileCommands::TFileCommands(TfrmMain& window)
+    : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
+  frmNewImageP = new TfrmNewImageP([this]() -> TPrompts& { return w_.Prompts(); }, &window);
+  frmPreferencesP = new TfrmPreferencesP([this]() -> TSettingsStore& { return Settings; },
+                                         [this]() -> TPrompts& { return w_.Prompts(); },
+                                         [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
+  if (qEnvironmentVariableIsSet(kSettingsFileVariable)) SetSettingsFile(qEnvironmentVariable(kSettingsFileVariable));
+
+  const std::pair<QAction*, void (TFileCommands::*)()> commands[] = {
+      {window.mnuFileNew, &TFileCommands::mnuFileNewClick},
+      {window.mnuFileOpen, &TFileCommands::mnuFileOpenClick},
+      {window.mnuFileSave, &TFileCommands::mnuFileSaveClick},
+      {window.mnuFileSaveAs, &TFileCommands::mnuFileSaveAsClick},
+      {window.mnuProjectPreferences, &TFileCommands::mnuProjectPreferencesClick},
+  };
+  for (const auto& [action, handler] : commands)
+    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+}
+
+TFileCommands::~TFileCommands() = default;
+
+void TFileCommands::SetSettingsFile(const QString& iniFile) {
+  Settings = TSettingsStore(iniFile);
+  if (w_.dialogs != nullptr) w_.dialogs->frmTipOfDay->Store = Settings;
+}
+
+QString TFileCommands::ProjectsFolder() const {
+  const QString folder = QDir(ProgramFolder).filePath("Projects");
+  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
+  return folder;
+}
+
+void TFileCommands::SetCaption() { w_.setWindowTitle(ProjectCaption(w_.project.ProjectFileName)); }
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void TFileCommands::FormShow() {
+  Safely([&] {
+    LoadRecentProjects();
+    BuildRecentMenus();
+  });
+  Safely([&] { frmPreferencesP->LoadPreferences(); });
+  w_.UpdateInterfaceState();
+  // A single argument is a project to open, without question or extension check.
+  if (CommandLine.size() == 1) Safely([&] { OpenProject(CommandLine.front()); });
+}
+
+// ---------------------------------------------------------------------------
+// Save question and project files
+
+bool TFileCommands::QuerySaveChanges() {
+  if (w_.project.ProjectSaved) return true;
+  TPromptAnswer answer = TPromptAnswer::No;
+  try {
+    answer = w_.Prompts().Question("Save changes to " + FileNameOf(w_.project.ProjectFileName) + "?");
+  } catch (...) {
+    return true;  // a question that cannot be asked does not block the command
+  }
+  if (answer != TPromptAnswer::Yes) return answer == TPromptAnswer::No;
+  // Save as a click on its menu item would: with Save disabled (no vertex
+  // yet) there is nothing to save and the command goes on.
+  if (!w_.mnuFileSave->isEnabled()) return true;
+  Safely([&] { mnuFileSaveClick(); });
+  // A cancelled Save As or a failed write keeps the work: the command that
+  // asked is abandoned rather than throwing the changes away.
+  return w_.project.ProjectSaved;
+}
+
+void TFileCommands::OpenProject(const QString& path) {
+  const uint8_t r = LoadProject(w_.project, LocalFileName(path));
+  if (r == kFileCannotOpen) {
+    w_.Prompts().Error("Cannot open the project.");
+    return;
+  }
+  if (r != kFileOk) {
+    // The reader leaves the open project as it was on every failure, a file
+    // recognised but invalid (254) included, so the work on screen stays.
+    w_.Prompts().Error("Unexpected file format.");
+    return;
+  }
+  w_.project.ProjectFileName = path.toStdString();
+  SetCaption();
+  AddRecentProject(path);
+  SaveRecentProjects();
+  BuildRecentMenus();
+  w_.ResetProject(w_.project.Width, w_.project.Height, false, w_.project.Mode);
+  w_.ShowShapeSettingsInPanel();
+  w_.UpdateInterfaceState();
+  w_.ComposeCanvas();
+  w_.RenderImage();
+}
+
+void TFileCommands::mnuFileNewClick() {
+  if (!QuerySaveChanges()) return;
+  frmNewImageP->Preset(480, 360);
+  if (!w_.Prompts().RunDialog(*frmNewImageP)) return;
+  const ShapeMode mode = frmNewImageP->Mode();
+  const int width = frmNewImageP->WidthValue();
+  const int height = frmNewImageP->HeightValue();
+  // The dialog's OK refuses these already; a size outside the range never
+  // reaches the surfaces.
+  if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize) return;
+  w_.ResetProject(width, height, true, mode);
+  w_.UpdateInterfaceState();
+  w_.ComposeCanvas();
+  w_.RenderImage();
+}
+
+void TFileCommands::mnuFileOpenClick() {
+  if (!QuerySaveChanges()) return;
+  const QString folder = LastProjectOpenFolder.isEmpty() ? ProjectsFolder() : LastProjectOpenFolder;
+  const std::optional<QString> path = w_.Prompts().OpenFileName("Open Project File", folder, ProjectFileFilter());
+  if (!path) return;
+  w_.repaint();
+  // Choosing the file that is already open does nothing.
+  if (path->toStdString() == w_.project.ProjectFileName) return;
+  LastProjectOpenFolder = FolderOf(*path);
+  const bool timer = w_.uiTimer->isActive();
+  w_.uiTimer->stop();
+  try {
+    OpenProject(*path);
+  } catch (...) {
+  }
+  if (timer) w_.uiTimer->start();
+}
+
+void TFileCommands::mnuFileSaveClick() {
+  if (w_.project.ProjectFileName == kUntitled) {
+    if (w_.mnuFileSaveAs->isEnabled()) mnuFileSaveAsClick();
+    return;
+  }
+  if (SaveProject(w_.project, LocalFileName(QString::fromStdString(w_.project.ProjectFileName))) != kFileOk) {
+    w_.Prompts().Error("Cannot save the project.");
+    return;
+  }
+  w_.project.ProjectSaved = true;
+  w_.UpdateInterfaceState();
+}
+
+void TFileCommands::mnuFileSaveAsClick() {
+  TPrompts::TSaveRequest request;
+  request.Title = "Save Project As...";
+  request.Folder = LastProjectSaveFolder.isEmpty() ? ProjectsFolder() : LastProjectSaveFolder;
+  request.FileName = FileNameOf(w_.project.ProjectFileName);
+  request.Filter = ProjectFileFilter();
+  request.DefaultExt = kProjectExtension;
+  std::optional<QString> chosen = w_.Prompts().SaveFileWithFilter(request);
+  if (!chosen || chosen->isEmpty()) return;
+  // A name typed without an extension gets the project extension.
+  QString path = *chosen;
+  if (QFileInfo(path).suffix().isEmpty()) path += QString(".") + kProjectExtension;
+  w_.repaint();
+  LastProjectSaveFolder = FolderOf(path);
+  if (SaveProject(w_.project, LocalFileName(path)) != kFileOk) {
+    w_.Prompts().Error("Cannot save the project.");
+    return;
+  }
+  w_.project.ProjectFileName = path.toStdString();
+  SetCaption();
+  AddRecentProject(path);
+  SaveRecentProjects();
+  BuildRecentMenus();
+  w_.project.ProjectSaved = true;
+  w_.UpdateInterfaceState();
+}
+
+// ---------------------------------------------------------------------------
+// Recent projects
+
+void TFileCommands::LoadRecentProjects() { RecentProjects.Load(Settings); }
+
+void TFileCommands::SaveRecentProjects() { RecentProjects.Save(Settings); }
+
+void TFileCommands::AddRecentProject(const QString& path) { RecentProjects.Add(path); }
+
+void TFileCommands::BuildRecentMenus() {
+  const QStringList& entries = RecentProjects.Entries();
+  if (entries.isEmpty()) return;
+  for (QMenu* menu : {w_.mnuFileRecentMenu, w_.popMenuRecent}) {
+    menu->clear();
+    for (int i = 0; i < entries.size(); ++i) {
+      QAction* item = menu->addAction(TRecentProjects::MenuCaption(i, entries[i]));
+      connect(item, &QAction::triggered, this, [this, i] { Safely([&] { RecentItemClick(i); }); });
+    }
+  }
+}
+
+void TFileCommands::RecentItemClick(int index) {
+  w_.repaint();
+  const QStringList& entries = RecentProjects.Entries();
+  if (index < 0 || index >= entries.size()) return;
+  const QString path = entries[index];
+  if (path.toStdString() == w_.project.ProjectFileName) return;
+  if (!QFileInfo::exists(path)) {
+    w_.Prompts().Error(TRecentProjects::MissingFileMessage(path));
+    return;
+  }
+  if (QuerySaveChanges()) OpenProject(path);
+}
+
+// ---------------------------------------------------------------------------
+// Preferences
+
+void TFileCommands::ApplyPreferences(const StoredPreferences& p) {
+  Preferences = p;
+  // A stored loop count of 0 or below would leave nothing to render and an
+  // absurd one would hang the window: the renderer gets a usable count.
+  w_.renderer.Preferences.RenderingLoops = UsableRenderingLoops(p.RenderingLoops);
+  w_.renderer.Preferences.RealTimeRendering = p.RealTimeRendering;
+  w_.renderer.Preferences.Antialiased = p.Antialiased;
+  w_.editor->SetRealTimeRendering(p.RealTimeRendering);
+}
+
+void TFileCommands::mnuProjectPreferencesClick() {
+  const RenderPreferences before = w_.renderer.Preferences;
+  frmPreferencesP->FormShow();
+  if (!w_.Prompts().RunDialog(*frmPreferencesP)) return;
+  const RenderPreferences& after = w_.renderer.Preferences;
+  // Only the loop count and antialiasing change the picture.
+  if (after.RenderingLoops != before.RenderingLoops || after.Antialiased != before.Antialiased) w_.RenderImage();
+}
+
+}  // namespace plumavo

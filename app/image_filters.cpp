@@ -1,0 +1,82 @@
+#include "app/image_filters.h"
+
+#include <QStringList>
+
+#include "canvas/imagefile/image_file.h"
+
+namespace plumavo {
+
+const std::array<TFileFilter, 12>& OpenPictureFilters() {
+  static const std::array<TFileFilter, 12> filters{{
+      {"All Image Files", "*.BMP;*.JPG;*.JIF;*.JPEG;*.JPE;*.GIF;*.PNG;*.TIF;*.TIFF;*.TGA;*.TARGA;*.PPM;*.PSD;*.IFF;*.LBM;*.RAS;*.PCX"},
+      {"Windows or OS/2 Bitmap (*.BMP)", "*.BMP"},
+      {"JPEG - JFIF Compliant (*.JPG;*.JIF;*.JPEG;*.JPE)", "*.JPG;*.JIF;*.JPEG;*.JPE"},
+      {"GIF Image (*.GIF)", "*.GIF"},
+      {"Portable Network Graphics (*.PNG)", "*.PNG"},
+      {"Tagged Image File Format (*.TIF;*.TIFF)", "*.TIF;*.TIFF"},
+      {"Truevision Targa (*.TGA;*.TARGA)", "*.TGA;*.TARGA"},
+      {"Portable Pixelmap (*.PPM)", "*.PPM"},
+      {"Layered PSD Image (*.PSD)", "*.PSD"},
+      {"IFF Interleaved Bitmap (*.IFF;*.LBM)", "*.IFF;*.LBM"},
+      {"Sun Raster Image (*.RAS)", "*.RAS"},
+      {"Zsoft Paintbrush (*.PCX)", "*.PCX"},
+  }};
+  return filters;
+}
+
+const std::array<TExportFilter, 7>& SavePictureFilters() {
+  static const std::array<TExportFilter, 7> filters{{
+      {"Windows Bitmap (*.BMP)", "*.BMP", "bmp"},
+      {"JPEG Image (*.JPG)", "*.JPG", "jpg"},
+      {"GIF Image (*.GIF)", "*.GIF", "gif"},
+      {"Portable Network Graphics (*.PNG)", "*.PNG", "png"},
+      {"Tagged Image File (*.TIF)", "*.TIF", "tif"},
+      {"Truevision Targa (*.TGA)", "*.TGA", "tga"},
+      {"Portable Pixelmap (*.PPM)", "*.PPM", "ppm"},
+  }};
+  return filters;
+}
+
+QString DialogFilterText(const TFileFilter* filters, size_t count) {
+  QStringList entries;
+  for (size_t i = 0; i < count; ++i) {
+    QString caption = filters[i].Caption;
+    const QString patterns = QString(filters[i].Patterns).replace(';', ' ');
+    // The dialog takes the patterns from the caption's closing parentheses
+    // and splits them at blanks.
+    const qsizetype open = caption.lastIndexOf('(');
+    if (caption.endsWith(')') && open >= 0)
+      caption = caption.left(open) + "(" + patterns + ")";
+    else
+      caption += " (" + patterns + ")";
+    entries << caption;
+  }
+  return entries.join(";;");
+}
+
+QString OpenPictureFilterText() {
+  const auto& f = OpenPictureFilters();
+  return DialogFilterText(f.data(), f.size());
+}
+
+QString SavePictureFilterText() {
+  std::array<TFileFilter, 7> plain{};
+  const auto& f = SavePictureFilters();
+  for (size_t i = 0; i < f.size(); ++i) plain[i] = {f[i].Caption, f[i].Pattern};
+  return DialogFilterText(plain.data(), plain.size());
+}
+
+TExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt, int32_t jpegQuality) {
+  const auto& f = SavePictureFilters();
+  if (filterIndex < 1 || filterIndex > int(f.size())) return {currentDefaultExt, 0, false};
+  TExportChoice c{f[size_t(filterIndex - 1)].DefaultExt, 0, false};
+  if (filterIndex == 2) {
+    c.Flags = jpegQuality;
+    c.AsksQuality = true;
+  } else if (filterIndex == 3) {
+    c.Flags = kSaveQuantize;
+  }
+  return c;
+}
+
+}  // namespace plumavo

@@ -1,0 +1,43 @@
+// The file filters of the picture dialogs: the image formats a background
+// can be imported from, and the seven export formats with the extension and
+// writer flags each one stands for.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QString>
+
+namespace plumavo {
+
+struct TFileFilter {
+  const char* Caption;
+  const char* Patterns;  // separated by ';'
+};
+
+struct TExportFilter {
+  const char* Caption;
+  const char* Pattern;
+  const char* DefaultExt;
+};
+
+const std::array<TFileFilter, 12>& OpenPictureFilters();
+const std::array<TExportFilter, 7>& SavePictureFilters();
+
+// The filter text for the file dialog: entries joined by ";;", each caption
+// followed by its patterns in the parentheses the dialog reads them from.
+QString DialogFilterText(const TFileFilter* filters, size_t count);
+QString OpenPictureFilterText();
+QString SavePictureFilterText();
+
+// What a chosen export filter (1-based index) means: the default extension
+// of the next export and the flags for the writer. Index 2 (JPEG) passes the
+// quality; any index outside the list keeps the extension and passes 0.
+struct TExportChoice {
+  QString DefaultExt;
+  int32_t Flags = 0;
+  bool AsksQuality = false;
+};
+TExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt, int32_t jpegQuality);
+
+}  // namespace plumavo

@@ -1,0 +1,108 @@
+#include "app/number_edit.h"
+
+#include <algorithm>
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "app/prompts.h"
+
+namespace plumavo {
+
+namespace {
+
+// The largest number that fits into `digits` characters.
+int LargestOfDigits(int digits) {
+  int v = 1;
+  for (int i = 0; i < std::clamp(digits, 1, 9); ++i) v *= 10;
+  return v - 1;
+}
+
+}  // namespace
+
+TNumberEdit::TNumberEdit(int minimum, int maximum, int defaultValue, int maxLength, TOutOfRange outOfRange,
+                         QWidget* parent)
+    : QSpinBox(parent), minimum_(minimum), maximum_(maximum) {
+  // The spin box itself accepts every number the field can hold, so a
+  // well-formed number outside minimum..maximum is neither corrected nor
+  // refused by the control; the rules below and the OK check decide.
+  const int largest = LargestOfDigits(maxLength);
+  setRange(0, largest);
+  lineEdit()->setMaxLength(maxLength);
+  if (outOfRange == TOutOfRange::Keep)
+    rules_ = TNumberField{0, largest, defaultValue, maxLength};
+  else
+    rules_ = TNumberField{minimum, maximum, defaultValue, maxLength};
+  SetNumber(defaultValue);
+}
+
+QString TNumberEdit::Text() const { return lineEdit()->text(); }
+
+void TNumberEdit::SetText(const QString& text) {
+  const QSignalBlocker block(this);
+  bool ok = false;
+  const int v = text.toInt(&ok);
+  if (ok && v >= 0 && v <= QSpinBox::maximum()) setValue(v);
+  lineEdit()->setText(text);
+}
+
+void TNumberEdit::SetNumber(int value) { SetText(QString::number(value)); }
+
+int TNumberEdit::Number() const {
+  bool ok = false;
+  const int v = Text().toInt(&ok, 10);
+  return ok ? v : 0;
+}
+
+void TNumberEdit::RepairOnExit() {
+  const QString text = Text();
+  const QString repaired = rules_.RepairedOnExit(text);
+  if (repaired != text) SetText(repaired);
+}
+
+bool TNumberEdit::Check(TPrompts& prompts) {
+  try {
+    const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
+    if (!message) return true;
+    prompts.Warning(*message);
+    setFocus(Qt::OtherFocusReason);
+    selectAll();
+    return false;
+  } catch (...) {
+    return false;
+  }
+}
+
+void TNumberEdit::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      // Enter and Esc belong to the dialog (OK and Cancel); the text stays
+      // as typed for the OK check.
+      e->ignore();
+      return;
+    default: break;
+  }
+  const QString t = e->text();
+  if (!t.isEmpty() && t[0].isPrint() && !TNumberField::AcceptsKey(t[0])) {
+    e->accept();  // dropped
+    return;
+  }
+  QSpinBox::keyPressEvent(e);
+}
+
+void TNumberEdit::focusOutEvent(QFocusEvent* e) {
+  RepairOnExit();
+  QSpinBox::focusOutEvent(e);
+}
+
+void TNumberEdit::stepBy(int steps) {
+  // The arrows move within the field's own range.
+  const long long v = std::clamp<long long>((long long)Number() + steps, minimum_, maximum_);
+  SetNumber(int(v));
+  selectAll();
+}
+
+}  // namespace plumavo

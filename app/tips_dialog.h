@@ -1,0 +1,51 @@
+// "Tip of the Day": one tip of the tips file at a time, starting after the
+// tip shown last, with Back and Next wrapping round the file.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "app/shell/settings_store.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace plumavo {
+
+class TfrmTipOfDay : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfrmTipOfDay(QWidget* parent = nullptr);
+
+  // The tip state lives here; tests point it at a file of their own.
+  TSettingsStore Store;
+  // The tips file, read afresh for every tip: tips/tips.txt beside the program.
+  QString TipsFile;
+  static QString DefaultTipsFile();
+
+  // Run before every showing: the stored state, the tip after the last one.
+  void FormShow();
+  void ShowTip(int index);
+  void btnNextClick();
+  void btnBackClick();
+  void btnCloseClick();
+  int Index() const { return index_; }
+  int TipCount() const { return count_; }
+
+  QLabel* lblHeading;
+  QLabel* lblTips;
+  QCheckBox* cbTipsStartup;
+  QPushButton* btnBack;
+  QPushButton* btnNext;
+  QPushButton* btnClose;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  int index_ = 0;
+  int count_ = 0;
+};
+
+}  // namespace plumavo

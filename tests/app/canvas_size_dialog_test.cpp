@@ -1,0 +1,128 @@
+// "Size and Color" on its own: the digit-only width and height fields, their
+// repair when left, the range check at OK, "Resize to Fit the Background
+// Image" and the colour pickers.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/canvas_size_dialog.h"
+#include "app/number_edit.h"
+#include "app/widgets.h"
+#include "tests/app/app_test_main.h"
+
+namespace plumavo::test {
+namespace {
+
+class CanvasSizeDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    dialog.Load(480, 360, 0xFFFFFF, QSize());
+    dialog.show();
+    QApplication::processEvents();
+  }
+  // Replaces the field's text and moves the focus away from it.
+  void TypeAndLeave(TNumberEdit* field, const QString& text) {
+    field->setFocus();
+    field->SetText(text);
+    dialog.btnCancel->setFocus();
+  }
+  TScriptedPrompts prompts;
+  TfrmCanvasSize dialog{[this]() -> TPrompts& { return prompts; }};
+};
+
+TEST_F(CanvasSizeDialogTest, TypingKeepsDigitsOnlyAndAtMostFour) {
+  dialog.seWidth->setFocus();
+  dialog.seWidth->selectAll();
+  QTest::keyClicks(dialog.seWidth, "1a2-3 45");
+  EXPECT_EQ(dialog.seWidth->Text(), "1234");
+}
+
+struct LeaveCase {
+  const char* typed;
+  const char* widthAfter;  // the height field behaves alike with 360
+};
+
+class LeaveFieldTest : public CanvasSizeDialogTest, public ::testing::WithParamInterface<LeaveCase> {};
+
+TEST_P(LeaveFieldTest, MalformedTextFallsBackToTheDefault) {
+  TypeAndLeave(dialog.seWidth, GetParam().typed);
+  EXPECT_EQ(dialog.seWidth->Text(), GetParam().widthAfter);
+  TypeAndLeave(dialog.seHeight, GetParam().typed);
+  const QString heightAfter = QString(GetParam().widthAfter) == "480" ? "360" : GetParam().widthAfter;
+  EXPECT_EQ(dialog.seHeight->Text(), heightAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LeaveFieldTest,
+                         ::testing::Values(LeaveCase{"0012", "480"}, LeaveCase{"", "480"}, LeaveCase{"0", "0"},
+                                           LeaveCase{"12", "12"},      // out of range, left for OK to report
+                                           LeaveCase{"2000", "2000"},  // likewise
+                                           LeaveCase{"640", "640"}));
+
+struct OkCase {
+  const char* width;
+  const char* height;
+  bool accepted;
+  const char* focusField;  // "width" or "height" when refused
+};
+
+class OkCheckTest : public CanvasSizeDialogTest, public ::testing::WithParamInterface<OkCase> {};
+
+TEST_P(OkCheckTest, BothFieldsAreCheckedInOrder) {
+  const OkCase& c = GetParam();
+  dialog.seWidth->SetText(c.width);
+  dialog.seHeight->SetText(c.height);
+  dialog.btnOkClick();
+  EXPECT_EQ(dialog.result() == QDialog::Accepted, c.accepted);
+  if (c.accepted) {
+    EXPECT_TRUE(prompts.Log.isEmpty()) << prompts.Log.join('\n').toStdString();
+    return;
+  }
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(prompts.Log, QStringList{"warning: An number between 16 and 1280 is required."});
+  TNumberEdit* field = QString(c.focusField) == "width" ? dialog.seWidth : dialog.seHeight;
+  EXPECT_TRUE(field->hasFocus());
+  EXPECT_EQ(field->lineEdit()->selectedText(), field->Text());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, OkCheckTest,
+                         ::testing::Values(OkCase{"16", "1280", true, ""}, OkCase{"12", "360", false, "width"},
+                                           OkCase{"2000", "360", false, "width"}, OkCase{"", "360", false, "width"},
+                                           OkCase{"480", "1281", false, "height"},
+                                           OkCase{"15", "0", false, "width"}));  // the first bad field only
+
+TEST_F(CanvasSizeDialogTest, EnterPressesOkWithTheTextAsTyped) {
+  dialog.seWidth->setFocus();
+  dialog.seWidth->SetText("2000");
+  QTest::keyClick(dialog.seWidth, Qt::Key_Return);
+  EXPECT_EQ(prompts.Log, QStringList{"warning: An number between 16 and 1280 is required."});
+  EXPECT_EQ(dialog.seWidth->Text(), "2000");
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CanvasSizeDialogTest, ResizeToFitTakesTheBackgroundSize) {
+  EXPECT_FALSE(dialog.cbResize->isEnabled());  // no background image
+  dialog.Load(480, 360, 0xFFFFFF, QSize(640, 480));
+  ASSERT_TRUE(dialog.cbResize->isEnabled());
+  EXPECT_FALSE(dialog.cbResize->isChecked());
+  dialog.cbResize->click();
+  EXPECT_EQ(dialog.WidthValue(), 640);
+  EXPECT_EQ(dialog.HeightValue(), 480);
+  dialog.seWidth->SetText("500");
+  dialog.cbResize->click();  // unchecking changes nothing
+  EXPECT_EQ(dialog.WidthValue(), 500);
+}
+
+TEST_F(CanvasSizeDialogTest, SwatchAndPaletteSetTheColour) {
+  prompts.Colors = {0x123456};
+  QTest::mouseClick(dialog.shpBackColor, Qt::RightButton);  // any button opens the colour dialog
+  EXPECT_EQ(dialog.BackColor(), 0x123456);
+  EXPECT_EQ(prompts.Log, QStringList{"colour ffffff"});
+  const QPoint pos(100, 20);
+  QTest::mouseClick(dialog.imgBackColor, Qt::LeftButton, Qt::NoModifier, pos);
+  EXPECT_EQ(dialog.BackColor(), dialog.imgBackColor->ColorAt(pos));
+  EXPECT_NE(dialog.BackColor(), 0x123456);
+}
+
+}  // namespace
+}  // namespace plumavo::test

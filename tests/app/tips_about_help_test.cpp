@@ -1,0 +1,286 @@
+// The tip of the day, the about window's splash sequence, the help viewer and
+// the help menu's web and mail addresses.
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrlQuery>
+
+#include "app/about_dialog.h"
+#include "app/dialog_commands.h"
+#include "app/help_viewer.h"
+#include "app/links.h"
+#include "app/shell/preferences.h"
+#include "app/shell/tips.h"
+#include "app/tips_dialog.h"
+#include "app/widgets.h"
+#include "tests/app/app_test_main.h"
+
+namespace plumavo::test {
+namespace {
+
+// Runs the event loop until done() holds or ms have passed.
+template <typename F>
+bool WaitFor(F done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QTest::qWait(5);
+  return done();
+}
+
+// ---------------------------------------------------------------------------
+// Tip of the day
+
+class TipsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ASSERT_TRUE(dir.isValid());
+    QFile f(dir.filePath("tips.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("first tip\r\nsecond tip\rthird tip\n");
+    f.close();
+    dialog.TipsFile = dir.filePath("tips.txt");
+    dialog.Store = TSettingsStore(dir.filePath("settings.ini"));
+  }
+  void StoreIndex(int index, bool show = true) { ASSERT_TRUE(StoreTipState(dialog.Store, {index, show})); }
+
+  QTemporaryDir dir;
+  TfrmTipOfDay dialog;
+};
+
+struct StartCase {
+  int storedIndex;
+  int firstShown;
+};
+
+class TipsStartTest : public TipsTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(TipsStartTest, EachShowingStartsAfterTheTipShownLast) {
+  StoreIndex(GetParam().storedIndex);
+  dialog.FormShow();
+  EXPECT_EQ(dialog.TipCount(), 3);
+  EXPECT_EQ(dialog.Index(), GetParam().firstShown);
+  const char* texts[] = {"first tip", "second tip", "third tip"};
+  EXPECT_EQ(dialog.lblTips->text(), texts[GetParam().firstShown]);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredIndexes, TipsStartTest,
+                         ::testing::Values(StartCase{-1, 0}, StartCase{0, 1}, StartCase{1, 2}, StartCase{2, 0},
+                                           StartCase{57, 0}, StartCase{-9, 0}));
+
+TEST_F(TipsTest, BackAndNextWrapAndCloseStoresTheState) {
+  StoreIndex(2, true);
+  dialog.FormShow();
+  ASSERT_EQ(dialog.Index(), 0);
+  dialog.btnBack->click();
+  EXPECT_EQ(dialog.Index(), 2);
+  EXPECT_EQ(dialog.lblTips->text(), "third tip");
+  dialog.btnNext->click();
+  EXPECT_EQ(dialog.Index(), 0);
+  dialog.btnNext->click();
+  EXPECT_EQ(dialog.lblTips->text(), "second tip");
+
+  dialog.cbTipsStartup->setChecked(false);
+  dialog.btnClose->click();
+  const TipState stored = LoadTipState(dialog.Store);
+  EXPECT_EQ(stored.Index, 1);
+  EXPECT_FALSE(stored.ShowTips);
+}
+
+TEST_F(TipsTest, TitleBarCloseStoresNothing) {
+  StoreIndex(0, true);
+  dialog.FormShow();
+  dialog.btnNext->click();
+  dialog.cbTipsStartup->setChecked(false);
+  dialog.show();
+  dialog.close();
+  const TipState stored = LoadTipState(dialog.Store);
+  EXPECT_EQ(stored.Index, 0);
+  EXPECT_TRUE(stored.ShowTips);
+}
+
+TEST_F(TipsTest, AMissingFileShowsEmptyTips) {
+  dialog.TipsFile = dir.filePath("gone.txt");
+  StoreIndex(4);
+  dialog.FormShow();
+  EXPECT_EQ(dialog.TipCount(), 0);
+  EXPECT_EQ(dialog.Index(), 0);
+  dialog.btnNext->click();
+  dialog.btnBack->click();
+  EXPECT_EQ(dialog.Index(), 0);
+  EXPECT_TRUE(dialog.lblTips->text().isEmpty());
+}
+
+TEST(TipsFile, TheDeliveredFileSitsBesideTheProgram) {
+  App();
+  const QStringList tips = ReadTips(TfrmTipOfDay::DefaultTipsFile());
+  EXPECT_GE(tips.size(), 25);
+  for (const QString& t : tips) EXPECT_FALSE(t.trimmed().isEmpty());
+}
+
+// ---------------------------------------------------------------------------
+// About window
+
+struct SplashCase {
+  const char* name;
+  bool clickEarly;
+  int notBeforeMs;  // the tips do not follow sooner than this
+};
+
+class SplashTest : public ::testing::TestWithParam<SplashCase> {};
+
+TEST_P(SplashTest, ClosesThenHandsOverToTheTips) {
+  App();
+  TfrmAbout about;
+  int done = 0;
+  about.OnSplashDone = [&] { ++done; };
+  QElapsedTimer t;
+  t.start();
+  about.ShowAsSplash();
+  EXPECT_TRUE(about.isVisible());
+  if (GetParam().clickEarly) QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(300, 150));
+  ASSERT_TRUE(WaitFor([&] { return done > 0; }, 3000));
+  EXPECT_GE(t.elapsed(), GetParam().notBeforeMs);
+  if (GetParam().clickEarly) {
+    EXPECT_LT(t.elapsed(), 900);
+  }
+  EXPECT_FALSE(about.isVisible());
+  QTest::qWait(50);
+  EXPECT_EQ(done, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SplashTest,
+                         ::testing::Values(SplashCase{"Waiting", false, 1000}, SplashCase{"ClickedEarly", true, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AboutWindow, ShowsThePictureVersionAndLinks) {
+  App();
+  TfrmAbout about;
+  EXPECT_EQ(about.size(), QSize(440, 330));
+  EXPECT_EQ(about.imgAbout->pixmap().size(), QSize(440, 330));
+  EXPECT_EQ(about.lblVersion->text(), "Professional Edition, Version 2.50  May 14, 2006");
+  QList<QUrl> opened;
+  about.OpenUrl = [&](const QUrl& u) { opened << u; };
+  about.show();
+  QTest::mouseClick(about.lblWeb, Qt::LeftButton);
+  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  EXPECT_EQ(opened, (QList<QUrl>{QUrl(links::kWebSite), QUrl(QString("mailto:") + links::kSupportMail)}));
+  EXPECT_TRUE(about.isVisible());  // a link does not close the window
+  EXPECT_EQ(about.lblWeb->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x80));
+  QTest::keyClick(&about, Qt::Key_Escape);
+  EXPECT_FALSE(about.isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// Help commands on the main window
+
+class HelpTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    window->dialogs->OpenUrl = [this](const QUrl& u) { opened << u; };
+  }
+  QList<QUrl> opened;
+};
+
+struct TopicCase {
+  const char* command;
+  const char* page;
+};
+
+class HelpTopicTest : public HelpTest, public ::testing::WithParamInterface<TopicCase> {};
+
+TEST_P(HelpTopicTest, OpensItsPageInTheViewer) {
+  const QString command = GetParam().command;
+  if (command == "button")
+    window->btnHelp->click();
+  else if (command == "contents")
+    window->mnuHelpContents->trigger();
+  else if (command == "tutorial")
+    window->mnuHelpTutorial->trigger();
+  else
+    window->mnuHelpSupport->trigger();
+  THelpViewer* viewer = window->dialogs->helpViewer;
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->CurrentPage(), GetParam().page);
+  EXPECT_FALSE(viewer->Browser->toPlainText().isEmpty());
+  EXPECT_TRUE(opened.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, HelpTopicTest,
+                         ::testing::Values(TopicCase{"contents", "index.html"}, TopicCase{"button", "index.html"},
+                                           TopicCase{"tutorial", "tutorial.html"},
+                                           TopicCase{"support", "support.html"}));
+
+TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
+  window->mnuHelpSupport->trigger();
+  THelpViewer* viewer = window->dialogs->helpViewer;
+  const QString text = viewer->Browser->toPlainText();
+  EXPECT_TRUE(text.contains(links::kSupportMail));
+  EXPECT_TRUE(text.contains(links::kDownloadPage));
+  EXPECT_FALSE(text.contains('%'));  // every placeholder filled in
+  emit viewer->Browser->anchorClicked(QUrl("tutorial.html"));
+  EXPECT_EQ(viewer->CurrentPage(), "tutorial.html");
+  emit viewer->Browser->anchorClicked(QUrl(links::kWebSite));
+  EXPECT_EQ(opened, QList<QUrl>{QUrl(links::kWebSite)});
+  EXPECT_EQ(viewer->CurrentPage(), "tutorial.html");
+}
+
+TEST_F(HelpTest, AMissingHelpFolderShowsNothing) {
+  window->dialogs->helpViewer->HelpFolder = "/nonexistent/help";
+  window->mnuHelpContents->trigger();
+  EXPECT_FALSE(window->dialogs->helpViewer->isVisible());
+}
+
+TEST_F(HelpTest, WebAndMailCommandsOpenTheirAddresses) {
+  window->mnuHelpSend->trigger();
+  window->mnuHelpCheck->trigger();
+  window->mnuHelpWeb->trigger();
+  ASSERT_EQ(opened.size(), 3);
+  EXPECT_EQ(opened[0].scheme(), "mailto");
+  EXPECT_EQ(opened[0].path(), links::kFeedbackMail);
+  EXPECT_EQ(QUrlQuery(opened[0]).queryItemValue("subject", QUrl::FullyDecoded), "Feedback on Plumavo PRO");
+  EXPECT_EQ(opened[1], QUrl(links::kDownloadPage));
+  EXPECT_EQ(opened[2], QUrl(links::kWebSite));
+  EXPECT_EQ(window->mnuHelpWeb->text(), "&Browse Plumavo PRO Web Site...");
+}
+
+TEST_F(HelpTest, TipsAndAboutRunTheirDialogs) {
+  QTemporaryDir dir;
+  window->dialogs->frmTipOfDay->Store = TSettingsStore(dir.filePath("settings.ini"));
+  window->mnuHelpTips->trigger();
+  window->mnuHelpAbout->trigger();
+  EXPECT_EQ(prompts->Log, (QStringList{"unanswered dialog: Tip of the Day", "unanswered dialog: About Plumavo PRO"}));
+}
+
+struct StartupCase {
+  bool showTips;
+  bool tipsShown;
+};
+
+class StartupTipsTest : public HelpTest, public ::testing::WithParamInterface<StartupCase> {};
+
+TEST_P(StartupTipsTest, TheSplashEndShowsTipsOnlyWhenWanted) {
+  QTemporaryDir dir;
+  TfrmTipOfDay& tips = *window->dialogs->frmTipOfDay;
+  tips.Store = TSettingsStore(dir.filePath("settings.ini"));
+  ASSERT_TRUE(StoreTipState(tips.Store, {-1, GetParam().showTips}));
+  TfrmAbout splash;
+  window->dialogs->AdoptSplash(splash);
+  prompts->Dialogs.push_back([](QDialog&) { return true; });
+  splash.TimerTimer();  // first tick: closes
+  splash.TimerTimer();  // second tick: the tips
+  EXPECT_EQ(prompts->Log.contains("dialog: Tip of the Day"), GetParam().tipsShown);
+  // The splash is the About box from now on.
+  EXPECT_EQ(&window->dialogs->About(), &splash);
+}
+
+INSTANTIATE_TEST_SUITE_P(ShowTips, StartupTipsTest,
+                         ::testing::Values(StartupCase{true, true}, StartupCase{false, false}));
+
+}  // namespace
+}  // namespace plumavo::test

@@ -1,0 +1,197 @@
+// Whole renders of the benchmark scenes against the loop written out plainly
+// with the bitmap's own operations (Draw through the combine function,
+// SplatPixel, PutPixel), so that no fast path in the renderer can drift.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/render_scenes.h"
+#include "ifs_fixtures.h"
+#include "render/blend/blend_modes.h"
+#include "render/brushes/brush_library.h"
+#include "render/ifs/renderer.h"
+#include "render/ifs/shape_maps.h"
+
+namespace plumavo {
+namespace {
+
+// A canvas whose pixels all differ, so that every blend mode shows.
+TBitmap32 Patterned(int32_t w, int32_t h) {
+  TBitmap32 b(w, h);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x)
+      b.Pixel(x, y) = Color32(uint8_t(x * 7 + y), uint8_t(y * 5 + 40), uint8_t((x ^ y) * 3 + 90));
+  return b;
+}
+
+struct Fields {
+  bool diffusing;
+  int32_t len, brush, mode, opacity;
+  TColor color;
+};
+
+Fields FieldsOf(const Project& p, int32_t s) {
+  if (p.Mode == ShapeMode::Affine) {
+    const AffineShape& r = p.AffineShapes[size_t(s)];
+    return {r.Diffusing != 0, r.DiffusingLen, r.Brush, r.BlendingMode, r.BrushOpacity, r.Color};
+  }
+  const ProjectiveShape& r = p.ProjectiveShapes[size_t(s)];
+  return {r.Diffusing != 0, r.DiffusingLen, r.Brush, r.BlendingMode, r.BrushOpacity, r.Color};
+}
+
+// Shape s's brush bitmap with its draw mode, master alpha and combine function.
+TBitmap32 ReferenceBrush(const Project& p, int32_t s, bool aa) {
+  const Fields f = FieldsOf(p, s);
+  TBitmap32 b = BrushList()[f.brush > 2 || aa ? f.brush + 1 : f.brush];
+  b.DrawMode = f.mode != 0 ? dmCustom : dmBlend;
+  b.OnPixelCombine = f.mode != 0 ? BlendModeFunction(f.mode) : nullptr;
+  b.MasterAlpha = f.brush > 2 ? uint8_t(f.opacity) : 255;
+  return b;
+}
+
+// One point stamped with shape s, step by step as the renderer describes it.
+void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b, float x, float y, int32_t j,
+                    bool aa) {
+  const Fields f = FieldsOf(p, s);
+  if (f.brush > 2) {
+    const int32_t w = b.Width();
+    if (!(w <= 12 || w == 24 || j % w == 0)) return;
+    const int32_t px = int32_t(std::lrintf(x)) - w / 2, py = int32_t(std::lrintf(y)) - w / 2;
+    const int32_t frames = b.Height() / w;
+    int32_t fr = 0;
+    if (frames > 1) {
+      const int32_t c = p.RenderCounter;
+      fr = w <= 12 ? (c + j) % frames : (w == 24 ? (j / 192 + c) % frames : (j / w + c) % frames);
+    }
+    layer.Draw(px, py, TRect{0, fr * w, w, (fr + 1) * w}, b);
+    return;
+  }
+  TColor32 c = Color32(f.color);
+  if (f.opacity < 255) c = SetAlpha(c, f.opacity);
+  const int32_t K = f.brush + 1;
+  const float L = float(K) / 2.0f;
+  if (f.mode == 0) {
+    for (int32_t dx = 0; dx < K; ++dx)
+      for (int32_t dy = 0; dy < K; ++dy) {
+        if (aa)
+          layer.SplatPixel(x - L + float(dx), y - L + float(dy), c);
+        else
+          layer.PutPixel(int32_t(std::lrintf(x - L)) + dx, int32_t(std::lrintf(y - L)) + dy, c);
+      }
+    return;
+  }
+  if (aa) {
+    b.Clear(0);
+    const float tx = std::trunc(x - L), ty = std::trunc(y - L);
+    const float fx = (x - L) - tx, fy = (y - L) - ty;
+    for (int32_t dx = 0; dx < K; ++dx)
+      for (int32_t dy = 0; dy < K; ++dy) b.SplatPixel(fx + float(dx), fy + float(dy), c);
+    layer.Draw(int32_t(tx), int32_t(ty), b);
+  } else {
+    b.Clear(c);
+    layer.Draw(int32_t(std::lrintf(x - L)), int32_t(std::lrintf(y - L)), b);
+  }
+}
+
+// The loop over the maps and weights the renderer left in p (the affine
+// jitter is not repeated), from seed 0.
+TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, bool aa) {
+  TBitmap32 layer(canvas);
+  const int32_t subs = int32_t(p.MapWeights.size());
+  const bool affine = p.Mode == ShapeMode::Affine;
+  const Vertex start = affine ? p.AffineShapes[1].Corners[0] : p.ProjectiveShapes[1].Corners[0];
+  const float sx = float(start.X), sy = float(start.Y), W = float(p.Width), H = float(p.Height);
+  TProjectiveTransformation t;
+  t.SrcRect = TRect{0, 0, p.Width, p.Height};
+  auto prepare = [&t](const Vertex* c) {
+    t.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X), float(c[2].Y),
+                 float(c[3].X), float(c[3].Y));
+    t.PrepareTransform();
+  };
+  std::vector<TBitmap32> brushes;
+  for (int32_t s = 1; s <= subs; ++s) brushes.push_back(ReferenceBrush(p, s, aa));
+  p.MapHistory.fill(-1);
+  TRandomGenerator g;
+  float x = sx, y = sy;
+  int32_t warm = 0;
+  for (int32_t j = 0; j < loops; ++j) {
+    const float r = g.RandomFloat();
+    float sum = 0;
+    int32_t k = 0;
+    for (; k < subs; ++k) {
+      sum = sum + p.MapWeights[size_t(k)];
+      if (sum > r) break;
+    }
+    k = std::min(k, subs - 1);
+    std::copy(p.MapHistory.begin() + 1, p.MapHistory.end(), p.MapHistory.begin());
+    p.MapHistory[19] = int16_t(k);
+    float nx = x, ny = y;
+    if (affine) {
+      const AffineMap& m = p.AffineMaps[size_t(k)];
+      nx = m.A * x + m.B * y + m.C;
+      ny = m.D * x + m.E * y + m.F;
+    } else {
+      float u = 0, v = 0;
+      prepare(p.ProjectiveShapes[0].Corners);
+      t.Invert();
+      t.Transform(x, y, u, v);
+      prepare(p.ProjectiveShapes[size_t(k) + 1].Corners);
+      t.Transform(u, v, nx, ny);
+    }
+    if (nx < -100 * W || nx > 100 * W || ny < -100 * H || ny > 100 * H) {
+      x = sx, y = sy, warm = 0;
+      continue;
+    }
+    x = nx, y = ny;
+    if (warm < 10) {
+      ++warm;
+      continue;
+    }
+    if (x >= -32 && x <= W + 16 && y >= -32 && y <= H + 16) {
+      const int32_t s = DiffusionShape(p);
+      ReferenceStamp(layer, p, s, brushes[size_t(s - 1)], x, y, j, aa);
+    }
+  }
+  layer.ResetAlpha();
+  return layer;
+}
+
+struct SceneRow {
+  scenes::Scene (*make)();
+  bool antialiased;
+};
+
+std::string RowName(const testing::TestParamInfo<SceneRow>& info) {
+  return info.param.make().name + (info.param.antialiased ? "" : "_aliased");
+}
+
+class SceneRenderTest : public testing::TestWithParam<SceneRow> {};
+
+TEST_P(SceneRenderTest, SamePixelsAsThePlainLoop) {
+  const SceneRow& row = GetParam();
+  scenes::Scene scene = row.make();
+  Project& p = scene.project;
+  TRenderer r;
+  r.Preferences.RenderingLoops = scene.loops;
+  r.Preferences.Antialiased = row.antialiased;
+  const TBitmap32 canvas = Patterned(p.Width, p.Height);
+  TBitmap32 layer(p.Width, p.Height);
+  r.RenderImage(p, canvas, layer);
+  r.RenderImage(p, canvas, layer);  // a second render, with a counter that moved on
+  ASSERT_GT(r.LastStats().Stamped, scene.loops / 2);
+  const TBitmap32 ref = ReferenceRender(p, canvas, scene.loops, row.antialiased);
+  EXPECT_GT(test::CountDifferent(ref, canvas), 1000);
+  EXPECT_EQ(test::CountDifferent(layer, ref), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Benchmarks, SceneRenderTest,
+    testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false}, SceneRow{scenes::SceneB, true},
+                    SceneRow{scenes::SceneB, false}, SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true}),
+    RowName);
+
+}  // namespace
+}  // namespace plumavo
