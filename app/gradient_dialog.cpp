@@ -45,7 +45,11 @@ void TGradientPreview::paintEvent(QPaintEvent*) {
   p.drawImage(rect(), img);
 }
 
-TfrmGradient::TfrmGradient(TPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+TfrmGradient::TfrmGradient(TPrompts& prompts, QWidget* parent)
+    : TfrmGradient([&prompts]() -> TPrompts& { return prompts; }, parent) {}
+
+TfrmGradient::TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent)
+    : QDialog(parent), prompts_(std::move(prompts)) {
   setWindowTitle("Gradient Editor");
   setFixedSize(405, 240);
 
@@ -133,7 +137,7 @@ TfrmGradient::TfrmGradient(TPrompts& prompts, QWidget* parent) : QDialog(parent)
 
 void TfrmGradient::PickColor(TColorSwatch* swatch) {
   try {
-    if (const auto c = prompts_.ChooseColor(swatch->Color())) {
+    if (const auto c = prompts_().ChooseColor(swatch->Color())) {
       swatch->SetColor(*c);
       RefreshPreview();
     }

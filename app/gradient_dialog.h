@@ -2,6 +2,8 @@
 // live preview painted by the canvas's gradient painter.
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 
 #include "canvas/canvas_style.h"
@@ -36,6 +38,9 @@ class TfrmGradient : public QDialog {
   Q_OBJECT
  public:
   explicit TfrmGradient(TPrompts& prompts, QWidget* parent = nullptr);
+  // The window may replace its prompts; the dialog asks for the current ones
+  // each time it needs them.
+  TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent = nullptr);
 
   // Loads the controls (the style index is the editor's list index) and
   // refreshes the preview; Settings reads them back.
@@ -67,7 +72,7 @@ class TfrmGradient : public QDialog {
 
  private:
   void PickColor(TColorSwatch* swatch);
-  TPrompts& prompts_;
+  std::function<TPrompts&()> prompts_;
 };
 
 }  // namespace plumavo

@@ -252,7 +252,7 @@ void TfrmMain::FormCreate() {
   connect(uiTimer, &QTimer::timeout, this, [this] { Safely([&] { uiTimerTimer(); }); });
   aniTimer = new QTimer(this);  // started by animation recording
 
-  frmGradient = new TfrmGradient(*prompts_, this);
+  frmGradient = new TfrmGradient([this]() -> TPrompts& { return *prompts_; }, this);
   dialogs = new TDialogCommands(*this);
   files = new TFileCommands(*this);
 
