@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   const struct {
     const char* name;
     std::function<Project()> make;
-  } samples[] = {{"Fern", Fern}, {"SierpinskiBalls", Sierpinski}, {"PerspectiveSpiral", Tunnel}};
+  } samples[] = {{"Fern", Fern}, {"SierpinskiBalls", Sierpinski}, {"TunnelSpiral", Tunnel}};
   int failures = 0;
   for (const auto& s : samples) {
     Project p = s.make();
