@@ -363,21 +363,70 @@ inline __m128i HSLToRGB4(const HSL4& t) {
 // s = 1 (giving m1) elsewhere; multiplying by 1 and adding 0 are exact, so
 // these are HSLToRGB's own operations. A grey B has m1 = m2 = L, which gives
 // Round(255 L) for every channel as HSLToRGB does.
+//
+// Three hues a third apart leave at most one of them on a sloping part, so
+// nearly every colour has one channel that needs the arithmetic; the others
+// are Round(255 m1) or Round(255 m2). The few colours with two sloping
+// channels (hues exactly on a boundary after rounding) are marked and take the
+// plain per-pixel form.
 struct HueMix {
   float m1, m2;
 };
 static_assert(sizeof(HueMix) == 8, "entries are read as one 64-bit pair");
 inline constexpr uint32_t HueMixIndex(uint32_t mx, uint32_t mn) { return mx * (mx + 1) / 2 + mn; }
 const HueMix* HueMixTable();
-// Planes: k for red, green, blue, then s for each, then 1 where m2 is taken.
-inline constexpr int kHueOwnPlanes = 9;
+// Planes: k and s of the sloping channel (0 and 1 without one), then, as bit
+// patterns, the byte masks of the channels that take m1, m2 and the sloping
+// value. A sloping mask of all ones marks a colour the fast form cannot serve.
+inline constexpr int kHueOwnPlanes = 5;
+inline constexpr uint32_t kHueSlow = 0xFFFFFFFFu;
 void HueOwn(TColor32 F, float* out, size_t stride);
+
+#if PLUMAVO_BLEND_SSE2
+// True when none of the four pixels is marked slow.
+inline bool HueFast4(const float* own, size_t stride) {
+  const __m128i slope = _mm_loadu_si128(reinterpret_cast<const __m128i*>(own + 4 * stride));
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(slope, _mm_set1_epi32(-1))) == 0;
+}
+
+// The target colours (alpha 0) of four destination pixels under four brush
+// pixels none of which is marked slow.
+inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueMix* table) {
+  // Bytes compare as their quotients by 255 do, so the largest and smallest
+  // channel can be found on the bytes.
+  const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
+  alignas(16) uint32_t hi[4], lo[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(hi), _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte));
+  _mm_store_si128(reinterpret_cast<__m128i*>(lo), _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte));
+  // Each entry as a pair (m1, m2) in the low half of a register, then gathered
+  // into one register of m1 and one of m2.
+  auto entry = [&](int k) {
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + HueMixIndex(hi[k], lo[k]))));
+  };
+  const __m128 ab = _mm_unpacklo_ps(entry(0), entry(1)), cd = _mm_unpacklo_ps(entry(2), entry(3));
+  const __m128 m1 = _mm_movelh_ps(ab, cd), m2 = _mm_movehl_ps(cd, ab);
+  const __m128 k = _mm_loadu_ps(own), s = _mm_loadu_ps(own + stride), c255 = _mm_set1_ps(255.0f);
+  // Converting rounds halves to even; every value is finite and within a few
+  // ulps of 0..255.
+  const __m128i slope = _mm_cvtps_epi32(_mm_mul_ps(c255, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(m2, m1), k), s))));
+  const __m128i low = _mm_cvtps_epi32(_mm_mul_ps(c255, m1)), high = _mm_cvtps_epi32(_mm_mul_ps(c255, m2));
+  // Clamped to bytes by the saturating packs: [slope, low, high, 0] four bytes
+  // each, then every byte spread over its pixel's four bytes.
+  const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(slope, low), _mm_packs_epi32(high, _mm_setzero_si128()));
+  const __m128i w0 = _mm_unpacklo_epi8(bytes, bytes), w1 = _mm_unpackhi_epi8(bytes, bytes);
+  const __m128i vSlope = _mm_unpacklo_epi16(w0, w0), vLow = _mm_unpackhi_epi16(w0, w0), vHigh = _mm_unpacklo_epi16(w1, w1);
+  auto mask = [&](int plane) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(own + size_t(plane) * stride)); };
+  return _mm_or_si128(_mm_or_si128(_mm_and_si128(vLow, mask(2)), _mm_and_si128(vHigh, mask(3))),
+                      _mm_and_si128(vSlope, mask(4)));
+}
+#endif
 
 // Hue, Saturation, Lightness: the target colour takes one HSL component from F
 // and the other two from B.
 template <int Component>
 struct HSLComponent {
   static constexpr bool kSkipEqual = false;
+  static constexpr bool kIsHue = Component == 0;
   static constexpr int kOwnPlanes = Component == 0 ? kHueOwnPlanes : 1;
   // The component taken from F.
   static float Own(const THSL& hsl) {
@@ -394,42 +443,16 @@ struct HSLComponent {
     return MixTowards(HSLToRGB(t), B, O);
   }
 #if PLUMAVO_BLEND_SSE2
-  // The target colours of four destination pixels (alpha 0), with what F
-  // lends worked out once per brush (planes `stride` floats apart, see HueOwn).
-  static __m128i Target4(const float* own, size_t stride, __m128i B) {
-    if constexpr (Component == 0) {
-      // Bytes compare as their quotients by 255 do, so the largest and
-      // smallest channel can be found on the bytes.
-      const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
-      alignas(16) uint32_t hi[4], lo[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(hi), _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte));
-      _mm_store_si128(reinterpret_cast<__m128i*>(lo), _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte));
-      const HueMix* table = HueMixTable();
-      // Each entry as a pair (m1, m2) in the low half of a register, then
-      // gathered into one register of m1 and one of m2.
-      auto entry = [&](int k) {
-        return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + HueMixIndex(hi[k], lo[k]))));
-      };
-      const __m128 ab = _mm_unpacklo_ps(entry(0), entry(1)), cd = _mm_unpacklo_ps(entry(2), entry(3));
-      const __m128 m1 = _mm_movelh_ps(ab, cd), m2 = _mm_movehl_ps(cd, ab), span = _mm_sub_ps(m2, m1);
-      __m128i v[3];
-      for (int c = 0; c < 3; ++c) {
-        const __m128 k = _mm_loadu_ps(own + size_t(c) * stride), s = _mm_loadu_ps(own + size_t(3 + c) * stride);
-        const __m128 useM2 = _mm_cmpneq_ps(_mm_loadu_ps(own + size_t(6 + c) * stride), _mm_setzero_ps());
-        const __m128 x = _mm_mul_ps(_mm_set1_ps(255.0f), SelectPs(useM2, m2, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(span, k), s))));
-        v[c] = _mm_cvtps_epi32(x);  // rounds halves to even; x is finite and within a few ulps of 0..255
-      }
-      // Clamped to bytes by the saturating packs ([blue, red], [green, 0]),
-      // then interleaved into pixels: blue, green, red, 0.
-      const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v[2], v[0]), _mm_packs_epi32(v[1], _mm_setzero_si128()));
-      const __m128i pairs = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 8));
-      return _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8));
-    } else {
-      HSL4 t = RGBToHSL4<true>(B);
-      if constexpr (Component == 1) t.S = _mm_loadu_ps(own);
-      if constexpr (Component == 2) t.L = _mm_loadu_ps(own);
-      return HSLToRGB4(t);
-    }
+  // Saturation and Lightness: the target colours of four destination pixels
+  // (alpha 0), with F's own component worked out once per brush. (Hue has
+  // HueTarget4.)
+  static __m128i Target4(const float* own, size_t, __m128i B)
+    requires(Component != 0)
+  {
+    HSL4 t = RGBToHSL4<true>(B);
+    if constexpr (Component == 1) t.S = _mm_loadu_ps(own);
+    if constexpr (Component == 2) t.L = _mm_loadu_ps(own);
+    return HSLToRGB4(t);
   }
 #endif
 };

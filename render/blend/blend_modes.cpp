@@ -1,6 +1,7 @@
 #include "render/blend/blend_modes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cfloat>
 #include <cmath>
 #include <type_traits>
@@ -96,19 +97,33 @@ const HueMix* HueMixTable() {
 void HueOwn(TColor32 F, float* out, size_t stride) {
   const float H = RGBToHSL(F).H;
   const float hues[3] = {H + 1.0f / 3.0f, H, H - 1.0f / 3.0f};  // red, green, blue
-  for (size_t c = 0; c < 3; ++c) {
+  float slopeK = 0.0f, slopeS = 1.0f;
+  uint32_t masks[3] = {0, 0, 0};  // m1, m2, sloping
+  int sloping = 0;
+  for (int c = 0; c < 3; ++c) {
     const float h = Fraction(hues[c]);
-    float k = 0.0f, s = 1.0f, useM2 = 0.0f;  // m1 + ((m2 - m1) * 0) * 1 is m1
-    if (6.0f * h < 1.0f)
+    const uint32_t byte = 0xFFu << (8 * (2 - c));
+    float k = 0.0f, s = 1.0f;
+    if (6.0f * h < 1.0f) {
       k = 6.0f * h;
-    else if (2.0f * h < 1.0f)
-      useM2 = 1.0f;
-    else if (3.0f * h < 2.0f)
+    } else if (2.0f * h < 1.0f) {
+      masks[1] |= byte;
+      continue;
+    } else if (3.0f * h < 2.0f) {
       k = 2.0f / 3.0f - h, s = 6.0f;
-    out[c * stride] = k;
-    out[(3 + c) * stride] = s;
-    out[(6 + c) * stride] = useM2;
+    }
+    if (k == 0.0f) {
+      masks[0] |= byte;  // m1 + ((m2 - m1) * 0) * s is m1
+      continue;
+    }
+    masks[2] |= byte;
+    slopeK = k, slopeS = s;
+    ++sloping;
   }
+  if (sloping > 1) masks[2] = kHueSlow;
+  out[0] = slopeK;
+  out[stride] = slopeS;
+  for (size_t m = 0; m < 3; ++m) std::memcpy(out + (2 + m) * stride, &masks[m], sizeof(float));
 }
 
 }  // namespace blend
@@ -184,6 +199,7 @@ struct ModeEntry {
   const char* name;  // nullptr for the unnamed index
   TPixelCombineEvent combine;
   TStampProc stamp;
+  TStampBlockProc block;
   TPreparedMode prepared;
 };
 
@@ -194,7 +210,7 @@ constexpr ModeEntry Entry(const char* name) {
     prepared = {prepared.stamp, &HueOwn, Mode::kOwnPlanes};
   else if constexpr (requires(THSL hsl) { Mode::Own(hsl); })
     prepared = {prepared.stamp, &OwnComponent<Mode>, Mode::kOwnPlanes};
-  return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>, prepared};
+  return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>, &BlockLoop<CustomRow<Mode>>, prepared};
 }
 
 // Index, name and formula, in list order.
@@ -246,6 +262,10 @@ TPixelCombineEvent BlendModeFunction(int index) {
 
 TPreparedMode blend::PreparedModeFor(int index) {
   return index >= 0 && index < kBlendFunctionCount ? kModes[index].prepared : TPreparedMode{};
+}
+
+TStampBlockProc StampBlockProcFor(int index) {
+  return index >= 0 && index < kBlendFunctionCount ? kModes[index].block : nullptr;
 }
 
 TStampProc blend::CustomStampProc(int index) {

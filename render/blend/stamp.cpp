@@ -74,8 +74,7 @@ void TStampBrush::Reset(int32_t w, int32_t h, int blendIndex, uint8_t master) {
   pixels_.assign(n, 0);
   opacity_.assign(n, 0);
   f16_.assign(n * 4, 0);
-  o16_.assign(n * 4, 0);
-  io16_.assign(n * 4, 0);
+  o2_.assign(n * 4, 0);
   own_.assign(mode_.own ? n * size_t(mode_.ownPlanes) : 0, 0.0f);
   spans_.assign(size_t(height_) * 2, 0);
 }
@@ -92,8 +91,7 @@ void TStampBrush::Refresh() {
       opacity_[i] = O * 0x010101u;
       for (int c = 0; c < 4; ++c) {
         f16_[i * 4 + size_t(c)] = uint16_t((F >> (8 * c)) & 255u);
-        o16_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 0u : O);
-        io16_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 256u : 256u - O);
+        o2_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 0u : 2 * O);
       }
       if (O == 0) continue;
       first = std::min(first, x);
@@ -118,9 +116,9 @@ void TStampBrush::Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32
   StampArea a{};
   if (!ClipStamp(dst, x, y, width_, height_, TRect{0, top, width_, top + rows}, a)) return;
   if (mode_.stamp) {
-    const blend::TPreparedPixels view{width_,      spans_.data(), pixels_.data(),
-                                      opacity_.data(), f16_.data(), o16_.data(),
-                                      io16_.data(),    own_.empty() ? nullptr : own_.data(), pixels_.size()};
+    const blend::TPreparedPixels view{width_,       spans_.data(), pixels_.data(),
+                                      opacity_.data(), f16_.data(),  o2_.data(),
+                                      own_.empty() ? nullptr : own_.data(), pixels_.size()};
     mode_.stamp(dst.ScanLine(a.dy) + a.dx, dst.Width(), view, a.sx, a.sy, a.w, a.h);
   }
   dst.Changed();

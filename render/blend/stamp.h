@@ -26,6 +26,15 @@ using TStampProc = void (*)(TBitmap32& dst, int32_t x, int32_t y, const TBitmap3
 // never nullptr.
 TStampProc StampProcFor(TDrawMode mode, int blendIndex);
 
+// A dmCustom stamp with nothing to clip: the w x h pixels s (rows w apart)
+// onto d (rows `stride` apart) in blend mode `index` with master alpha
+// `master`, exactly as the stamp kernel does it. For many tiny stamps (dots)
+// whose clipping the caller has already settled.
+using TStampBlockProc = void (*)(TColor32* d, int32_t stride, const TColor32* s, int32_t w, int32_t h,
+                                 uint32_t master);
+// nullptr for an index without a combine function.
+TStampBlockProc StampBlockProcFor(int blendIndex);
+
 namespace blend {
 // What a prepared stamp reads of its brush.
 struct TPreparedPixels {
@@ -36,10 +45,9 @@ struct TPreparedPixels {
   const TColor32* F = nullptr;        // the brush pixels
   const uint32_t* opacity = nullptr;  // per pixel O in each colour byte, 0 in the alpha byte
   // Per pixel four 16-bit lanes (blue, green, red, alpha): the pixel's
-  // channels, O with 0 for alpha, and 256 - O with 256 for alpha.
+  // channels, and 2 O with 0 for alpha (see MixLanes).
   const uint16_t* f16 = nullptr;
-  const uint16_t* o16 = nullptr;
-  const uint16_t* io16 = nullptr;
+  const uint16_t* o2 = nullptr;
   // HSL modes: what each pixel lends, in planes of `ownStride` floats (one per
   // brush pixel), one plane per value.
   const float* own = nullptr;
@@ -90,7 +98,7 @@ class TStampBrush {
   blend::TPreparedMode mode_;
   std::vector<TColor32> pixels_;
   std::vector<uint32_t> opacity_;
-  std::vector<uint16_t> f16_, o16_, io16_;
+  std::vector<uint16_t> f16_, o2_;
   std::vector<float> own_;
   std::vector<int32_t> spans_;
 };

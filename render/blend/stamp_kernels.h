@@ -69,6 +69,12 @@ struct CustomRow {
   }
 };
 
+// An unclipped block, row by row.
+template <class Row>
+void BlockLoop(TColor32* d, int32_t stride, const TColor32* s, int32_t w, int32_t h, uint32_t master) {
+  for (int32_t r = 0; r < h; ++r, d += stride, s += w) Row::Row(d, s, w, master);
+}
+
 // Prepared brushes (TStampBrush): the generic loop visits only the span of
 // each row that is not fully transparent; Row::Run(d, b, at, n) combines n
 // brush pixels from index `at` onto d.
@@ -99,55 +105,55 @@ struct PreparedRow {
 template <class Mode>
 concept VectorMode = requires(V16 v) { Mode::Target8(v, v); };
 template <class Mode>
-concept HSLVectorMode = requires(const float* own, __m128i b) { Mode::Target4(own, size_t(1), b); };
+concept HSLVectorMode = requires { Mode::kIsHue; };
 
 inline __m128i Load4(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline __m128i Load2(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
 
-// The common step on two pixels in eight 16-bit lanes: (t * O + b * (256 - O))
-// div 256, whose sum stays below 65536. The alpha lane's O is 0 (and 256 - O
-// is 256), so B's alpha is kept, and a pixel with O = 0 comes out unchanged.
-inline __m128i MixLanes(__m128i t, __m128i b, __m128i o, __m128i io) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, o), _mm_mullo_epi16(b, io)), 8);
+// The common step on two pixels in eight 16-bit lanes,
+// (t * O + b * (256 - O)) div 256 = b + floor((t - b) * O / 256), with o2
+// holding 2 O: (t - b) * 128 and 2 O both fit signed 16-bit lanes, and the high
+// half of their product is floor((t - b) * O * 256 / 65536). One multiply
+// instead of two. The alpha lane's o2 is 0, so B's alpha is kept, and a pixel
+// with O = 0 comes out unchanged.
+inline __m128i MixLanes(__m128i t, __m128i b, __m128i o2) {
+  return _mm_add_epi16(b, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(t, b), 7), o2));
 }
 
 // Per-channel modes, two pixels per register of eight 16-bit lanes: the
-// mode's target, then the common step as (t * O + b * (256 - O)) div 256,
-// whose sum stays below 65536. The brush side comes widened already; the alpha
-// lane's O is 0 (and 256 - O is 256), so B's alpha is kept, and a pixel with
-// O = 0 comes out unchanged.
+// mode's target, then the common step. The brush side comes widened already.
 template <class Mode>
   requires VectorMode<Mode>
 struct PreparedRow<Mode> {
-  static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o, const uint16_t* io) {
-    const __m128i t = Mode::Target8(Load4(f), b);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, Load4(o)), _mm_mullo_epi16(b, Load4(io))), 8);
+  static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o2) {
+    return MixLanes(Mode::Target8(Load4(f), b), b, Load4(o2));
   }
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
     const __m128i z = _mm_setzero_si128();
-    const uint16_t *f = b.f16 + at * 4, *o = b.o16 + at * 4, *io = b.io16 + at * 4;
+    const uint16_t *f = b.f16 + at * 4, *o2 = b.o2 + at * 4;
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4, f += 16, o += 16, io += 16) {
+    for (; i + 4 <= n; i += 4, f += 16, o2 += 16) {
       const __m128i B = Load4(d + i);
-      const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o, io);
-      const __m128i hi = Mix8(_mm_unpackhi_epi8(B, z), f + 8, o + 8, io + 8);
+      const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o2);
+      const __m128i hi = Mix8(_mm_unpackhi_epi8(B, z), f + 8, o2 + 8);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
     }
     // One to three pixels left: two, then one, through the low lanes. The
     // brush arrays are read in whole registers only where they hold those
-    // pixels' lanes, so copy them to a small block first.
+    // pixels' lanes, so copy them to a small block first; lanes left at
+    // o2 = 0 change nothing.
     if (i < n) {
-      alignas(16) uint16_t ft[8] = {}, ot[8] = {}, iot[8] = {256, 256, 256, 256, 256, 256, 256, 256};
+      alignas(16) uint16_t ft[8] = {}, ot[8] = {};
       while (i < n) {
         const int32_t m = std::min(n - i, 2);
-        for (int32_t k = 0; k < 4 * m; ++k) ft[k] = f[k], ot[k] = o[k], iot[k] = io[k];
+        for (int32_t k = 0; k < 4 * m; ++k) ft[k] = f[k], ot[k] = o2[k];
         const __m128i B = m == 2 ? Load2(d + i) : _mm_cvtsi32_si128(int32_t(d[i]));
-        const __m128i r = _mm_packus_epi16(Mix8(_mm_unpacklo_epi8(B, z), ft, ot, iot), z);
+        const __m128i r = _mm_packus_epi16(Mix8(_mm_unpacklo_epi8(B, z), ft, ot), z);
         if (m == 2)
           _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), r);
         else
           d[i] = uint32_t(_mm_cvtsi128_si32(r));
-        i += m, f += 4 * m, o += 4 * m, io += 4 * m;
+        i += m, f += 4 * m, o2 += 4 * m;
       }
     }
   }
@@ -163,8 +169,7 @@ struct CustomRow<Mode> {
     __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xFF), 0xFF);  // each pixel's alpha in all its lanes
     const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
     const __m128i o = _mm_and_si128(MulShift<8>(a, master), colour);
-    const __m128i t = Mode::Target8(f, b);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, o), _mm_mullo_epi16(b, _mm_sub_epi16(Splat16(256), o))), 8);
+    return MixLanes(Mode::Target8(f, b), b, _mm_add_epi16(o, o));
   }
   static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
     const __m128i z = _mm_setzero_si128(), m = Splat16(int(master));
@@ -187,27 +192,41 @@ struct CustomRow<Mode> {
   }
 };
 
-// Hue, Saturation, Lightness: the targets of four pixels per step in single
-// precision, then the common step on 16-bit lanes. A last one to three pixels
-// take the plain per-pixel form.
+// Hue, Saturation, Lightness: the targets of four pixels per step, then the
+// common step on 16-bit lanes. A last one to three pixels, and for Hue a
+// group holding a pixel the fast target cannot serve, take the plain
+// per-pixel form.
 template <class Mode>
   requires HSLVectorMode<Mode>
 struct PreparedRow<Mode> {
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
     const __m128i z = _mm_setzero_si128();
-    const uint16_t *o = b.o16 + at * 4, *io = b.io16 + at * 4;
+    const uint16_t* o2 = b.o2 + at * 4;
     const float* own = b.own + at;
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4, o += 16, io += 16) {
-      const __m128i B = Load4(d + i), T = Mode::Target4(own + i, b.ownStride, B);
-      const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o), Load4(io));
-      const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o + 8), Load4(io + 8));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
-    }
-    for (; i < n; ++i) {
+    const auto plain = [&](int32_t i) {
       const uint32_t O = b.opacity[at + size_t(i)] & 255u;
       if (O != 0) d[i] = Mode::Apply(b.F[at + size_t(i)], d[i], O);
+    };
+    [[maybe_unused]] const HueMix* table = nullptr;
+    if constexpr (Mode::kIsHue) table = HueMixTable();
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4, o2 += 16) {
+      const __m128i B = Load4(d + i);
+      __m128i T;
+      if constexpr (Mode::kIsHue) {
+        if (!HueFast4(own + i, b.ownStride)) {
+          for (int32_t k = i; k < i + 4; ++k) plain(k);
+          continue;
+        }
+        T = HueTarget4(own + i, b.ownStride, B, table);
+      } else {
+        T = Mode::Target4(own + i, b.ownStride, B);
+      }
+      const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o2));
+      const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o2 + 8));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
     }
+    for (; i < n; ++i) plain(i);
   }
 };
 #endif

@@ -134,12 +134,50 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   // kinds[cx][cy], per axis 0: first (only the splat starting there),
   // 1: inner (both), 2: last (only the splat before). Chains that start
   // alike share their first steps.
+  TColor32 kinds[3][3];
+#if defined(__SSE2__)
+  // The chains two pixels at a time in eight 16-bit lanes, each step
+  // SplatOne's weighted mix ((256 - w) b + w c + 128) div 256 (at most
+  // 256 * 255 + 128, so it fits), or c itself where w = 255.
+  const __m128i z = _mm_setzero_si128();
+  const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
+  const auto weights = [](uint32_t lo, uint32_t hi) {
+    return _mm_set_epi16(int16_t(hi), int16_t(hi), int16_t(hi), int16_t(hi), int16_t(lo), int16_t(lo), int16_t(lo),
+                         int16_t(lo));
+  };
+  const auto splat = [&](__m128i b, __m128i w) {
+    const __m128i mixed = _mm_srli_epi16(
+        _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
+                      _mm_set1_epi16(128)),
+        8);
+    const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
+    return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
+  };
+  const __m128i p1 = splat(z, weights(w11, w10));  // v11, v10
+  const __m128i p2 = splat(z, weights(w01, w00));  // v01, v00
+  const __m128i q = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(p1), _mm_castsi128_pd(p2), 1));  // v10, v01
+  const __m128i s2a = splat(q, weights(w00, w00));                                   // k10, k01
+  const __m128i s2b = splat(_mm_unpacklo_epi64(p1, p1), weights(w10, w01));          // k21, k12
+  const __m128i k11 = splat(splat(s2b, weights(w01, w01)), weights(w00, w00));       // k11
+  alignas(16) TColor32 v[12];
+  _mm_store_si128(reinterpret_cast<__m128i*>(v), _mm_packus_epi16(p1, p2));         // v11 v10 v01 v00
+  _mm_store_si128(reinterpret_cast<__m128i*>(v + 4), _mm_packus_epi16(s2a, s2b));   // k10 k01 k21 k12
+  _mm_store_si128(reinterpret_cast<__m128i*>(v + 8), _mm_packus_epi16(k11, z));     // k11
+  kinds[0][0] = v[3];
+  kinds[2][0] = v[1];
+  kinds[0][2] = v[2];
+  kinds[2][2] = v[0];
+  kinds[1][0] = v[4];
+  kinds[0][1] = v[5];
+  kinds[2][1] = v[6];
+  kinds[1][2] = v[7];
+  kinds[1][1] = v[8];
+#else
   TColor32 v11 = 0, v10 = 0, v01 = 0, v00 = 0;
   SplatOne(v11, c, w11);
   SplatOne(v10, c, w10);
   SplatOne(v01, c, w01);
   SplatOne(v00, c, w00);
-  TColor32 kinds[3][3];
   kinds[0][0] = v00;
   kinds[2][0] = v10;
   kinds[0][2] = v01;
@@ -161,10 +199,33 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   SplatOne(e, c, w01);
   SplatOne(e, c, w00);
   kinds[1][1] = e;
-  const int32_t side = K + 1;
-  for (int32_t j = 0; j < side; ++j) {
+#endif
+  // Each row goes out in the widths the row kernels read it back in (four,
+  // two, one pixels), so that the reads are served from the stores.
+  for (int32_t j = 0; j <= K; ++j) {
     const int cy = j == 0 ? 0 : (j == K ? 2 : 1);
-    for (int32_t i = 0; i < side; ++i) out[j * side + i] = kinds[i == 0 ? 0 : (i == K ? 2 : 1)][cy];
+    TColor32* row = out + j * (K + 1);
+    const TColor32 first = kinds[0][cy], inner = kinds[1][cy], last = kinds[2][cy];
+#if defined(__SSE2__)
+    switch (K) {
+      case 1:
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_set_epi32(0, 0, int32_t(last), int32_t(first)));
+        continue;
+      case 2:
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_set_epi32(0, 0, int32_t(inner), int32_t(first)));
+        row[2] = last;
+        continue;
+      case 3:
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row),
+                         _mm_set_epi32(int32_t(last), int32_t(inner), int32_t(inner), int32_t(first)));
+        continue;
+      default:
+        break;
+    }
+#endif
+    row[0] = first;
+    for (int32_t i = 1; i < K; ++i) row[i] = inner;
+    row[K] = last;
   }
   return true;
 }
@@ -378,6 +439,7 @@ bool TRenderer::PrepareLoop(Project& p) {
         plan.Kind = aa ? StampKind::DotSplatMix : StampKind::DotFillMix;
         plan.Brush = &b;
         plan.Proc = StampProcFor(dmCustom, f.BlendingMode);
+        plan.Block = StampBlockProcFor(f.BlendingMode);
         plan.Master = b.MasterAlpha;
         // The scratch square of an aliased dot is the plain colour at every
         // stamp, so it is filled once here.
@@ -441,7 +503,14 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
 
   float x = sx, y = sy;
   int32_t warm = 0;
-  Generator.Seed = 0;
+  // The generator's state lives in a local for the loop: as a member it would
+  // have to go back to memory around every pixel store, which might alias it.
+  TRandomGenerator gen;
+  gen.Seed = 0;
+  // Up to this many maps are chosen without branches: the choice is random,
+  // so a loop that stops at the chosen map mispredicts most of the time.
+  constexpr int32_t kBranchlessMaps = 8;
+  const bool branchless = subCount <= kBranchlessMaps;
 
   // One iteration of the orbit: the draw, the map choice, the history, the
   // map, the escape test, warm-up and the plot window. The stamp is made
@@ -455,10 +524,17 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   };
   auto advance = [&](int32_t j, Point& out) {
     out.shape = 0;
-    const float r = Generator.RandomFloat();
-    int32_t k = 0;
-    while (k < subCount && !(cum[k] > r)) ++k;
-    if (k > subCount - 1) k = subCount - 1;
+    const float r = gen.RandomFloat();
+    // The first map whose running sum exceeds r, else the last one.
+    int32_t k = subCount - 1;
+    if (branchless) {
+      for (int32_t i = kBranchlessMaps - 1; i >= 0; --i)
+        if (i < subCount - 1) k = cum[i] > r ? i : k;
+    } else {
+      k = 0;
+      while (k < subCount && !(cum[k] > r)) ++k;
+      if (k > subCount - 1) k = subCount - 1;
+    }
 
     if (newest == kHistoryBuffer - 1) {
       std::copy(histBuf + newest - (kHistory - 2), histBuf + newest + 1, histBuf);
@@ -494,21 +570,12 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   };
 
   // Touches the layer rows of a coming stamp.
+  // Dots touch too few lines for this to pay.
   auto prefetch = [&](const Point& pt) {
     if (pt.shape == 0) return;
     const StampPlan& plan = plans[pt.shape - 1];
-    int32_t left, top, side;
-    if (plan.Kind == StampKind::Image) {
-      left = RoundInt(pt.x) - plan.Half;
-      top = RoundInt(pt.y) - plan.Half;
-      side = plan.Width;
-    } else {
-      // A dot covers at most K + 1 pixels from Trunc(x - L), which lies
-      // within one pixel of x - L.
-      left = int32_t(pt.x - plan.L) - 1;
-      top = int32_t(pt.y - plan.L) - 1;
-      side = plan.K + 3;
-    }
+    if (plan.Kind != StampKind::Image) return;
+    const int32_t left = RoundInt(pt.x) - plan.Half, top = RoundInt(pt.y) - plan.Half, side = plan.Width;
     const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side - 1, 0, layerW - 1);
     const int32_t y0 = std::max(top, 0), y1 = std::min(top + side, layerH);
     for (int32_t row = y0; row < y1; ++row) {
@@ -574,7 +641,13 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
           for (int32_t dx = 0; dx < plan.K; ++dx)
             for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(bt, X[dx], Y[dy], plan.Color, G);
         }
-        plan.Proc(layer, int32_t(tx), int32_t(ty), b, b.BoundsRect(), plan.Master);
+        const int32_t qx = int32_t(tx), qy = int32_t(ty), side = plan.K + 1;
+        if (square && plan.Block && qx >= 0 && qy >= 0 && qx <= layerW - side && qy <= layerH - side) {
+          // Wholly inside the layer: nothing to clip.
+          plan.Block(layerBits + size_t(qy) * size_t(layerW) + size_t(qx), layerW, b.Bits(), side, side, plan.Master);
+        } else {
+          plan.Proc(layer, qx, qy, b, b.BoundsRect(), plan.Master);
+        }
         break;
       }
       case StampKind::DotFillMix: {
@@ -586,22 +659,34 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     ++stats.Stamped;
   };
 
-  // The orbit runs kAhead iterations ahead of the stamps.
-  constexpr int32_t kAhead = 8;
-  Point queue[kAhead + 1] = {};
-  for (int32_t j = 0; j < kAhead && j < loops; ++j) {
-    advance(j, queue[j]);
-    prefetch(queue[j]);
-  }
-  for (int32_t j = 0; j < loops; ++j) {
-    Point& slot = queue[j % (kAhead + 1)];
-    if (slot.shape != 0) stamp(slot);
-    if (j + kAhead < loops) {
-      Point& ahead = queue[(j + kAhead) % (kAhead + 1)];
-      advance(j + kAhead, ahead);
-      prefetch(ahead);
+  // The orbit runs kAhead iterations ahead of the stamps when the layer is
+  // too large for the second-level cache; a smaller one is served from cache
+  // anyway, and the queue would only cost time.
+  constexpr int32_t kAhead = 8, kQueue = 16;  // kQueue: a power of two > kAhead
+  constexpr size_t kCachedLayerBytes = 1024 * 1024;
+  if (size_t(layerW) * size_t(layerH) * sizeof(TColor32) <= kCachedLayerBytes) {
+    Point pt{};
+    for (int32_t j = 0; j < loops; ++j) {
+      advance(j, pt);
+      if (pt.shape != 0) stamp(pt);
+    }
+  } else {
+    Point queue[kQueue] = {};
+    for (int32_t j = 0; j < kAhead && j < loops; ++j) {
+      advance(j, queue[j]);
+      prefetch(queue[j]);
+    }
+    for (int32_t j = 0; j < loops; ++j) {
+      Point& slot = queue[j & (kQueue - 1)];
+      if (slot.shape != 0) stamp(slot);
+      if (j + kAhead < loops) {
+        Point& ahead = queue[(j + kAhead) & (kQueue - 1)];
+        advance(j + kAhead, ahead);
+        prefetch(ahead);
+      }
     }
   }
+  Generator.Seed = gen.Seed;
 
   std::copy(histBuf + newest - (kHistory - 1), histBuf + newest + 1, p.MapHistory.begin());
   if (!keepsAlpha) layer.ResetAlpha();

@@ -59,6 +59,7 @@ enum class FrameRule : uint8_t { PerIteration, Per192, PerWidth };
 struct StampPlan {
   StampKind Kind = StampKind::None;
   TStampProc Proc = nullptr;
+  TStampBlockProc Block = nullptr;  // dots in a blend mode, away from the edges
   // Image brushes drawn through a blend mode (dmCustom): the brush prepared
   // for this render. Proc draws the others.
   TStampBrush* Prepared = nullptr;
