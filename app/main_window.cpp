@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/animation_commands.h"
 #include "app/engine_bridge.h"
 #include "app/dialog_commands.h"
 #include "app/file_commands.h"
@@ -255,6 +256,7 @@ void TfrmMain::FormCreate() {
   frmGradient = new TfrmGradient([this]() -> TPrompts& { return *prompts_; }, this);
   dialogs = new TDialogCommands(*this);
   files = new TFileCommands(*this);
+  animations = new TAnimationCommands(*this);
 
   // Menu items whose hints carry the title.
   const QString title = kApplicationTitle;
@@ -488,6 +490,7 @@ void TfrmMain::CreateDrawingArea() {
   };
   ImgDraw->OnMouseMove = [this](QMouseEvent& e) {
     Safely([&] {
+      if (animations) animations->ImgDrawMouseMove();
       const QPoint pos = e.position().toPoint();
       ApplyEdit(editor->MouseMove(ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
     });
@@ -721,6 +724,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
   }
   project.VertexCount = 0;
   uiTimer->stop();
+  if (animations) Safely([&] { animations->FormClose(); });
   aniTimer->stop();
   e->accept();
 }

@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace plumavo {
 
@@ -60,6 +62,8 @@ std::optional<TColor> TQtPrompts::ChooseColor(TColor initial) {
 }
 
 bool TQtPrompts::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void TQtPrompts::OpenDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 TPromptAnswer TScriptedPrompts::Question(const QString& text) {
   if (Questions.empty()) {
@@ -133,5 +137,7 @@ bool TScriptedPrompts::RunDialog(QDialog& dialog) {
   Dialogs.pop_front();
   return f(dialog);
 }
+
+void TScriptedPrompts::OpenDocument(const QString& path) { Log << "document: " + path; }
 
 }  // namespace plumavo

@@ -46,6 +46,9 @@ class TPrompts {
   // Shows one of the program's own dialogs modally; true when it was closed
   // with OK.
   virtual bool RunDialog(QDialog& dialog) = 0;
+  // Hands a file to the desktop's handler for its type (a movie player, say);
+  // neither checked nor waited for.
+  virtual void OpenDocument(const QString& path) = 0;
 };
 
 // The real dialogs, parented to the given window.
@@ -60,6 +63,7 @@ class TQtPrompts : public TPrompts {
   std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
+  void OpenDocument(const QString& path) override;
 
  private:
   QWidget* parent_;
@@ -93,6 +97,8 @@ class TScriptedPrompts : public TPrompts {
   std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
+  // Logged as "document: <path>"; nothing is opened.
+  void OpenDocument(const QString& path) override;
 };
 
 // TColor (0x00BBGGRR) and QColor; system colours are resolved first.

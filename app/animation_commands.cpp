@@ -1,0 +1,173 @@
+#include "app/animation_commands.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QTimer>
+
+#include "app/file_commands.h"
+#include "app/main_window.h"
+#include "app/prompts.h"
+#include "app/shell/preferences.h"
+#include "app/video_compression_dialog.h"
+
+namespace plumavo {
+
+namespace {
+
+// Every command catches its own errors and abandons the rest of its work.
+template <typename F>
+void Safely(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+constexpr const char* kMovieFilter = "AVI Movie Files (*.avi)";
+constexpr const char* kMovieExtension = "avi";
+constexpr TColor kPenBlack = 0x000000;
+constexpr TColor kPenRed = 0x0000FF;
+
+// The folder of a chosen file, with its trailing separator.
+QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absolutePath() + "/"); }
+
+}  // namespace
+
+TAnimationCommands::TAnimationCommands(TfrmMain& window)
+    : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
+  frmVideoCompression = new TfrmVideoCompression(AvailableAVICodecs(), &window);
+  const std::pair<QAction*, void (TAnimationCommands::*)()> commands[] = {
+      {window.mnuAnimationRecord, &TAnimationCommands::btnRecordClick},
+      {window.mnuAnimationStop, &TAnimationCommands::btnStopClick},
+      {window.mnuAnimationPlay, &TAnimationCommands::btnPlayClick},
+  };
+  for (const auto& [action, handler] : commands)
+    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+  connect(window.aniTimer, &QTimer::timeout, this, [this] { Safely([&] { aniTimerTimer(); }); });
+}
+
+// A recorder still running here (the window destroyed without a close) is
+// finished by its own destructor.
+TAnimationCommands::~TAnimationCommands() = default;
+
+QString TAnimationCommands::AnimationsFolder() const {
+  const QString folder = QDir(ProgramFolder).filePath("Animations");
+  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
+  return folder;
+}
+
+void TAnimationCommands::SetFramePen(TColor c) {
+  FramePen = c;
+  w_.shFrame->setStyleSheet("background: transparent; border: 1px solid " + ToQColor(c).name() + ";");
+}
+
+void TAnimationCommands::btnRecordClick() {
+  if (recorder_ != nullptr) return;  // one recording at a time
+  TPrompts::TSaveRequest request;
+  request.Title = "Save Animation As...";
+  request.Folder = LastAnimationSaveFolder.isEmpty() ? AnimationsFolder() : LastAnimationSaveFolder;
+  const QString base = QFileInfo(QString::fromStdString(w_.project.ProjectFileName)).completeBaseName();
+  request.FileName = base.isEmpty() ? QString("Untitled") : base;
+  request.Filter = kMovieFilter;
+  request.DefaultExt = kMovieExtension;
+  const std::optional<QString> chosen = w_.Prompts().SaveFileWithFilter(request);
+  if (!chosen || chosen->isEmpty()) return;
+  QString path = *chosen;
+  if (QFileInfo(path).suffix().isEmpty()) path += QString(".") + kMovieExtension;
+  w_.repaint();
+  LastAnimationSaveFolder = FolderOf(path);
+  if (QFileInfo(path).isFile()) QFile::remove(path);
+
+  auto recorder = std::make_unique<TAVIRecorder>();
+  recorder->Filename = QFile::encodeName(path).toStdString();
+  // The default 8 x 8 block restriction rounds the sides down: 500 x 333
+  // records 496 x 328.
+  recorder->SetWidth(w_.project.Width);
+  recorder->SetHeight(w_.project.Height);
+  recorder->Compressor = TAVICompressor::acShowDialog;
+  recorder->ChooseCompressor = [this]() -> std::optional<std::string> {
+    if (!w_.Prompts().RunDialog(*frmVideoCompression)) return std::nullopt;
+    return frmVideoCompression->Codec();
+  };
+  const StoredPreferences preferences = w_.files != nullptr ? w_.files->Preferences : StoredPreferences{};
+  const int32_t rate = UsableFrameRate(preferences.FrameRate);
+  const int32_t quality = UsableAnimationQuality(preferences.AnimationQuality) * 100;
+  bool created = false;
+  try {
+    created = recorder->CreateAVI(rate, quality);
+  } catch (...) {
+  }
+  if (!created) {
+    w_.Prompts().Error("Cannot create AVI file.");
+    recorder.reset();
+    if (QFileInfo(path).isFile()) QFile::remove(path);
+    return;
+  }
+  recorder_ = std::move(recorder);
+  w_.aniTimer->setInterval(1000 / rate);
+  w_.aniTimer->start();
+  w_.OutputImage.SetSize(w_.project.Width, w_.project.Height);
+  Idle = 0;
+  w_.editor->SetRecording(true);
+  w_.UpdateInterfaceState();
+}
+
+void TAnimationCommands::aniTimerTimer() {
+  if (recorder_ == nullptr) {
+    w_.aniTimer->stop();
+    return;
+  }
+  SetFramePen(FramePen == kPenBlack ? kPenRed : kPenBlack);
+  w_.TakeOutputSnapshot();
+  try {
+    recorder_->AddFrame(w_.OutputImage);
+  } catch (...) {
+    // The frames so far stay in the file.
+    btnStopClick();
+    return;
+  }
+  w_.StatusBar->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +
+                               " Press Esc key to stop recording.");
+  Idle = uint16_t(std::min(int(Idle) + w_.aniTimer->interval(), 0xFFFF));
+  if (Idle > kIdleLimit || recorder_->FrameIndex() > kFrameLimit) btnStopClick();
+}
+
+void TAnimationCommands::btnStopClick() {
+  SetFramePen(kPenBlack);
+  w_.StatusBar->SetText(0, " Animation recording has been stopped.");
+  w_.aniTimer->stop();
+  if (recorder_ != nullptr) {
+    Safely([&] { recorder_->CloseAVI(false); });
+    recorder_.reset();
+  }
+  w_.OutputImage.SetSize(0, 0);
+  w_.editor->SetRecording(false);
+  w_.UpdateInterfaceState();
+}
+
+void TAnimationCommands::FormClose() {
+  w_.aniTimer->stop();
+  if (recorder_ == nullptr) return;
+  Safely([&] { recorder_->CloseAVI(false); });
+  recorder_.reset();
+  w_.editor->SetRecording(false);
+}
+
+void TAnimationCommands::btnPlayClick() {
+  if (w_.Recording()) return;
+  const QString folder = LastAnimationOpenFolder.isEmpty() ? AnimationsFolder() : LastAnimationOpenFolder;
+  const std::optional<QString> path = w_.Prompts().OpenFileName("Open Animation", folder, kMovieFilter);
+  if (!path || path->isEmpty()) return;
+  w_.repaint();
+  LastAnimationOpenFolder = FolderOf(*path);
+  w_.Prompts().OpenDocument(*path);
+}
+
+}  // namespace plumavo

@@ -1,0 +1,104 @@
+// Writes a movie of equally timed frames into an AVI file through libavformat
+// and libavcodec. No toolkit code: the window supplies the compressor choice
+// through a callback.
+//
+// Errors: CreateAVI answers false and leaves its reason in LastError();
+// AddFrame and CloseAVI throw TAVIError. A failed CreateAVI leaves no file of
+// its own making behind. An open file is always finished (trailer written,
+// everything freed) by CloseAVI or, failing that, by the destructor.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "render/surface/bitmap32.h"
+
+namespace plumavo {
+
+enum class TAVICompressor { acDefault, acShowDialog };
+
+// Frame sizes are rounded down to a multiple of 1, 2, 4 or 8 pixels.
+enum class TAVISizeRestriction { srNoRestriction, srForceBlock2x2, srForceBlock4x4, srForceBlock8x8 };
+
+int32_t RestrictSize(int32_t size, TAVISizeRestriction r);
+
+class TAVIError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// An encoder the AVI container can carry: libavcodec's name and a caption.
+struct TAVICodecInfo {
+  std::string Name;
+  std::string Caption;
+};
+
+// The encoder used when none was chosen: Microsoft Video 1.
+inline constexpr const char* kDefaultAVICodec = "msvideo1";
+
+// The encoders offered for AVI files that this libavcodec actually has,
+// Microsoft Video 1 first.
+std::vector<TAVICodecInfo> AvailableAVICodecs();
+
+class TAVIRecorder {
+ public:
+  TAVIRecorder();
+  ~TAVIRecorder();
+  TAVIRecorder(const TAVIRecorder&) = delete;
+  TAVIRecorder& operator=(const TAVIRecorder&) = delete;
+
+  // Frame size. A new value is stored rounded by SizeRestriction; values
+  // <= 0 and any change while a file is open are ignored.
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  void SetWidth(int32_t w);
+  void SetHeight(int32_t h);
+  TAVISizeRestriction SizeRestriction() const { return restriction_; }
+  // Re-rounds the stored width and height.
+  void SetSizeRestriction(TAVISizeRestriction r);
+
+  // Path of the file to create, in the file system's encoding. It must be
+  // set: the recorder asks for no name itself.
+  std::string Filename;
+  TAVICompressor Compressor = TAVICompressor::acShowDialog;
+  // Asked for the encoder when Compressor is acShowDialog: an encoder name,
+  // or nullopt when the user cancelled (then the default encoder is used).
+  // Without a callback the default encoder is used.
+  std::function<std::optional<std::string>()> ChooseCompressor;
+
+  // Frames written so far, also the position of the next one.
+  int32_t FrameIndex() const { return frameIndex_; }
+  bool IsOpen() const { return state_ != nullptr; }
+  // The encoder in use while a file is open.
+  std::string CodecName() const;
+  // Why the last CreateAVI failed (empty after a success).
+  const std::string& LastError() const { return lastError_; }
+
+  // Creates the file. frameRate is frames per second (1..1000), quality the
+  // compressor quality 0..10000 (clamped). Key frames come once a second.
+  bool CreateAVI(int32_t frameRate, int32_t quality);
+  // Appends the top-left Width x Height pixels of source as the next frame;
+  // whatever the source does not cover is black. Throws "Add Frame Error".
+  void AddFrame(const TBitmap32& source);
+  // Finishes the file, frees the encoder and deletes the file if asked.
+  // Throws "Cannot close AVI file. AVI file not created." when none is open.
+  void CloseAVI(bool deleteFile);
+
+ private:
+  struct TState;
+  void Finish(bool deleteFile);
+
+  int32_t width_ = 320;
+  int32_t height_ = 200;
+  TAVISizeRestriction restriction_ = TAVISizeRestriction::srForceBlock8x8;
+  int32_t frameIndex_ = 0;
+  std::string lastError_;
+  std::unique_ptr<TState> state_;
+};
+
+}  // namespace plumavo

@@ -1,0 +1,37 @@
+// "Video Compression": the encoder of a new animation, chosen from those the
+// video library here can put into an AVI file. Quality and key frames come
+// from the preferences, so the encoder is the only choice.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QDialog>
+
+#include "app/avi/avi_recorder.h"
+
+class QComboBox;
+class QPushButton;
+
+namespace plumavo {
+
+class TfrmVideoCompression : public QDialog {
+  Q_OBJECT
+ public:
+  // codecs: what the list offers, in order; the first entry is preselected.
+  explicit TfrmVideoCompression(std::vector<TAVICodecInfo> codecs, QWidget* parent = nullptr);
+
+  // The encoder name of the selected entry (empty when the list is empty).
+  std::string Codec() const;
+  // Selects the entry of an encoder name; false when it is not offered.
+  bool SelectCodec(const std::string& name);
+
+  QComboBox* cbCompressor;
+  QPushButton* btnOk;
+  QPushButton* btnCancel;
+
+ private:
+  std::vector<TAVICodecInfo> codecs_;
+};
+
+}  // namespace plumavo
