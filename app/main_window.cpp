@@ -31,6 +31,7 @@
 #include "app/file_commands.h"
 #include "app/gradient_dialog.h"
 #include "app/image_view.h"
+#include "app/print_commands.h"
 #include "app/widgets.h"
 #include "editing/overlay_painter.h"
 
@@ -255,6 +256,7 @@ void TfrmMain::FormCreate() {
   frmGradient = new TfrmGradient([this]() -> TPrompts& { return *prompts_; }, this);
   dialogs = new TDialogCommands(*this);
   files = new TFileCommands(*this);
+  prints = new TPrintCommands(*this);
 
   // Menu items whose hints carry the title.
   const QString title = kApplicationTitle;

@@ -44,6 +44,7 @@ class TSpinEdit;
 class TfrmGradient;
 class TDialogCommands;
 class TFileCommands;
+class TPrintCommands;
 
 // Image list indexes used by the window (see resources/icons/LICENSE.txt).
 enum TImageIndex : int {
@@ -180,6 +181,8 @@ class TfrmMain : public QMainWindow {
   TDialogCommands* dialogs = nullptr;
   // New, Open, Save, recent projects, preferences and the save question.
   TFileCommands* files = nullptr;
+  // Print, printer setup and the print preview.
+  TPrintCommands* prints = nullptr;
 
  protected:
   bool event(QEvent* e) override;
