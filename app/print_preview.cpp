@@ -209,16 +209,41 @@ void TfrmPrintPreview::CreateControls() {
   pnlSetup = new QWidget(this);
   pnlSetup->setFixedWidth(201);
   auto* rows = new QVBoxLayout(pnlSetup);
+  rows->setContentsMargins(6, 6, 6, 6);
   columns->addWidget(pnlSetup);
 
   btnSetup = new QPushButton("Printer &Setup...", pnlSetup);
   btnSetup->setToolTip("Change the printer and page setup");
   rows->addWidget(btnSetup);
 
+  // The panel is narrow: captions keep their width, fields and the printer's
+  // texts take what is left.
   auto row = [](QGridLayout* grid, int r, const QString& caption, QWidget* field, const QString& unit) {
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setHorizontalSpacing(4);
+    grid->setColumnStretch(1, 1);
     grid->addWidget(new QLabel(caption), r, 0);
-    grid->addWidget(field, r, 1);
-    if (!unit.isEmpty()) grid->addWidget(new QLabel(unit), r, 2);
+    if (qobject_cast<QLabel*>(field) != nullptr) {
+      // A printer's text with its unit right behind it.
+      field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+      auto* line = new QHBoxLayout;
+      line->setSpacing(4);
+      line->addWidget(field, unit.isEmpty() ? 1 : 0);
+      if (!unit.isEmpty()) {
+        field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        line->addWidget(new QLabel(unit));
+        line->addStretch(1);
+      }
+      grid->addLayout(line, r, 1, 1, 2);
+      return;
+    }
+    field->setFixedWidth(60);
+    if (unit.isEmpty()) {
+      grid->addWidget(field, r, 1, 1, 2, Qt::AlignLeft);
+    } else {
+      grid->addWidget(field, r, 1);
+      grid->addWidget(new QLabel(unit), r, 2);
+    }
   };
 
   gbPrinter = new QGroupBox("Current Printer", pnlSetup);
