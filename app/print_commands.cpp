@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
 #include <QImage>
 
 #include "app/main_window.h"
@@ -78,7 +79,8 @@ void TPrintCommands::mnuFilePrintClick() {
   try {
     w_.TakeOutputSnapshot();
     const QImage picture = PrintableCopy(w_.OutputImage);
-    const PrinterMetrics m = MeasurePrinter(printer_->Metrics(), 96);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const PrinterMetrics m = MeasurePrinter(printer_->Metrics(), screen ? RoundN(screen->logicalDotsPerInch()) : 96);
     const TRect rect = QuickPrintRect(picture.width(), picture.height(), printer_->PrintableArea(), m);
     const QString error = printer_->Print(picture, rect, 1, kApplicationTitle);
     if (!error.isEmpty()) w_.Prompts().Error(error);
