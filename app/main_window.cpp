@@ -32,6 +32,7 @@
 #include "app/file_commands.h"
 #include "app/gradient_dialog.h"
 #include "app/image_view.h"
+#include "app/print_commands.h"
 #include "app/widgets.h"
 #include "editing/overlay_painter.h"
 
@@ -257,6 +258,7 @@ void TfrmMain::FormCreate() {
   dialogs = new TDialogCommands(*this);
   files = new TFileCommands(*this);
   animations = new TAnimationCommands(*this);
+  prints = new TPrintCommands(*this);
 
   // Menu items whose hints carry the title.
   const QString title = kApplicationTitle;

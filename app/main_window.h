@@ -45,6 +45,7 @@ class TfrmGradient;
 class TDialogCommands;
 class TFileCommands;
 class TAnimationCommands;
+class TPrintCommands;
 
 // Image list indexes used by the window (see resources/icons/LICENSE.txt).
 enum TImageIndex : int {
@@ -183,6 +184,8 @@ class TfrmMain : public QMainWindow {
   TFileCommands* files = nullptr;
   // Recording and playing animations.
   TAnimationCommands* animations = nullptr;
+  // Print, printer setup and the print preview.
+  TPrintCommands* prints = nullptr;
 
  protected:
   bool event(QEvent* e) override;
