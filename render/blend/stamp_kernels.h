@@ -71,8 +71,9 @@ struct CustomRow {
 
 // An unclipped block, row by row.
 template <class Row>
-void BlockLoop(TColor32* d, int32_t stride, const TColor32* s, int32_t w, int32_t h, uint32_t master) {
-  for (int32_t r = 0; r < h; ++r, d += stride, s += w) Row::Row(d, s, w, master);
+void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w, int32_t h,
+               uint32_t master) {
+  for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, w, master);
 }
 
 // Prepared brushes (TStampBrush): the generic loop visits only the span of

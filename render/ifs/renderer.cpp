@@ -78,9 +78,11 @@ struct SplatTarget {
   TColor32* bits;
   int32_t width, height;
   int64_t limitX, limitY;  // width * 256, height * 256
-  explicit SplatTarget(TBitmap32& b)
-      : bits(b.Bits()), width(b.Width()), height(b.Height()), limitX(int64_t(b.Width()) * 256),
-        limitY(int64_t(b.Height()) * 256) {}
+  // Rows lo .. hi - 1 only (a stripe of a layer shared by two threads).
+  int32_t lo, hi;
+  SplatTarget(TColor32* b, int32_t w, int32_t h)
+      : bits(b), width(w), height(h), limitX(int64_t(w) * 256), limitY(int64_t(h) * 256), lo(0), hi(h) {}
+  explicit SplatTarget(TBitmap32& b) : SplatTarget(b.Bits(), b.Width(), b.Height()) {}
 };
 
 inline void SplatOne(TColor32& b, TColor32 c, uint32_t w) {
@@ -98,7 +100,37 @@ inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, c
   const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
   const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
   const bool x0In = px >= 0, x1In = px + 1 < t.width;
-  const bool y0In = py >= 0, y1In = py + 1 < t.height;
+  const bool y0In = py >= t.lo && py < t.hi, y1In = py + 1 >= t.lo && py + 1 < t.hi;
+#if defined(__SSE2__)
+  if (x0In && x1In && y0In && y1In) {
+    // All four pixels at once in 16-bit lanes: the two of the first row, then
+    // the two of the second. They are distinct pixels, so their order does
+    // not matter; each is SplatOne's mix ((256 - w) b + w c + 128) div 256,
+    // which leaves b as it is for w = 0, or c itself for w = 255.
+    TColor32* row0 = t.bits + size_t(py) * size_t(t.width) + size_t(px);
+    TColor32* row1 = row0 + t.width;
+    const __m128i z = _mm_setzero_si128();
+    const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
+    const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0)), z);
+    const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1)), z);
+    const auto pair = [](uint32_t a, uint32_t b) {
+      return _mm_set_epi16(int16_t(b), int16_t(b), int16_t(b), int16_t(b), int16_t(a), int16_t(a), int16_t(a),
+                           int16_t(a));
+    };
+    const auto mix = [&](__m128i b, __m128i w) {
+      const __m128i mixed = _mm_srli_epi16(
+          _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
+                        _mm_set1_epi16(128)),
+          8);
+      const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
+      return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
+    };
+    const __m128i r = _mm_packus_epi16(mix(top, pair(w00, w10)), mix(bottom, pair(w01, w11)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row0), r);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row1), _mm_unpackhi_epi64(r, r));
+    return;
+  }
+#endif
   if (y0In) {
     TColor32* row = t.bits + size_t(py) * size_t(t.width);
     if (x0In) SplatOne(row[px], c, w00);
@@ -252,10 +284,10 @@ inline void FixedRow(float base, int32_t K, int32_t* out) {
 
 
 // The canvas picture is copied, not blended, whatever its draw mode.
-void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas) {
+void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32_t y1 = INT32_MAX) {
   const int32_t w = std::min(layer.Width(), canvas.Width());
-  const int32_t h = std::min(layer.Height(), canvas.Height());
-  for (int32_t y = 0; y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
+  const int32_t h = std::min({layer.Height(), canvas.Height(), y1});
+  for (int32_t y = std::max(y0, 0); y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
 }
 
 // The same with every alpha byte set to 255 on the way. No stamp reads the
@@ -263,10 +295,13 @@ void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas) {
 // and splats mix each channel on its own), so this changes no colour; it
 // stands in for the final alpha reset when every stamp keeps the layer's
 // alpha as it is. Only for a canvas that covers the whole layer.
-void CopyOpaqueSolid(TBitmap32& layer, const TBitmap32& canvas) {
-  const size_t n = size_t(layer.Width()) * size_t(layer.Height());
-  const TColor32* src = canvas.Bits();
-  TColor32* dst = layer.Bits();
+void CopyOpaqueSolid(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32_t y1 = INT32_MAX) {
+  y0 = std::max(y0, 0);
+  y1 = std::min(y1, layer.Height());
+  if (y0 >= y1) return;
+  const size_t at = size_t(y0) * size_t(layer.Width()), n = size_t(y1 - y0) * size_t(layer.Width());
+  const TColor32* src = canvas.Bits() + at;
+  TColor32* dst = layer.Bits() + at;
   for (size_t i = 0; i < n; ++i) dst[i] = src[i] | 0xFF000000u;
 }
 
@@ -493,10 +528,12 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   }
 
   UpdateScope update(layer);
-  if (keepsAlpha)
-    CopyOpaqueSolid(layer, canvasPicture);
-  else
-    CopyOpaque(layer, canvasPicture);
+  const auto copyCanvas = [&](int32_t y0, int32_t y1) {
+    if (keepsAlpha)
+      CopyOpaqueSolid(layer, canvasPicture, y0, y1);
+    else
+      CopyOpaque(layer, canvasPicture, y0, y1);
+  };
   const SplatTarget layerTarget(layer);
   TColor32* const layerBits = layer.Bits();
   const int32_t layerW = layer.Width(), layerH = layer.Height();
@@ -513,15 +550,10 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   const bool branchless = subCount <= kBranchlessMaps;
 
   // One iteration of the orbit: the draw, the map choice, the history, the
-  // map, the escape test, warm-up and the plot window. The stamp is made
-  // separately, kAhead iterations later, so that the layer rows it touches
-  // can be fetched while the points before it are stamped; stamping never
-  // feeds back into the orbit, and stamps keep their order, so the pixels are
-  // the same.
-  struct Point {
-    float x, y;
-    int32_t j, shape;  // shape 0: nothing to stamp
-  };
+  // map, the escape test, warm-up and the plot window. Stamping never feeds
+  // back into the orbit, so on a large layer the stamps are made after the
+  // whole orbit, by two threads.
+  using Point = ifs_detail::StampPoint;
   auto advance = [&](int32_t j, Point& out) {
     out.shape = 0;
     const float r = gen.RandomFloat();
@@ -569,9 +601,13 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     out = Point{x, y, j, s};
   };
 
-  // Touches the layer rows of a coming stamp.
-  // Dots touch too few lines for this to pay.
-  auto prefetch = [&](const Point& pt) {
+  // Stripes of rows owned by one thread or the other, alternately.
+  constexpr int32_t kStripeShift = 5;  // 32 rows
+  const auto owner = [](int32_t row) { return (row >> kStripeShift) & 1; };
+
+  // Touches the layer rows of a coming image stamp that the thread owns
+  // (dots touch too few lines for this to pay).
+  auto prefetch = [&](const Point& pt, int parity) {
     if (pt.shape == 0) return;
     const StampPlan& plan = plans[pt.shape - 1];
     if (plan.Kind != StampKind::Image) return;
@@ -579,6 +615,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side - 1, 0, layerW - 1);
     const int32_t y0 = std::max(top, 0), y1 = std::min(top + side, layerH);
     for (int32_t row = y0; row < y1; ++row) {
+      if (owner(row) != parity) continue;
       const TColor32* line = layerBits + size_t(row) * size_t(layerW);
       // Every cache line of the row's part: 16 pixels per 64 bytes.
       for (int32_t c = l; c < r; c += 16) __builtin_prefetch(line + c, 1, 1);
@@ -586,7 +623,35 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     }
   };
 
-  auto stamp = [&](const Point& pt) {
+  // The rows a stamp may touch, from `top` on, generously: the stamp itself
+  // clips exactly.
+  auto extent = [&](const Point& pt, int32_t& top, int32_t& rows) {
+    const StampPlan& plan = plans[pt.shape - 1];
+    if (plan.Kind == StampKind::Image) {
+      top = RoundInt(pt.y) - plan.Half;
+      rows = plan.Width;
+    } else {
+      top = int32_t(pt.y - plan.L) - 2;
+      rows = plan.K + 4;
+    }
+  };
+
+  // Blend-mode dots: the square onto the layer, clipped to its columns and to
+  // rows lo .. hi - 1.
+  auto blockInto = [&](const StampPlan& plan, int32_t qx, int32_t qy, const TColor32* square, int32_t side,
+                       int32_t lo, int32_t hi) {
+    if (!plan.Block) return;  // a mode without a combine function draws nothing
+    const int32_t x0 = std::max(qx, 0), x1 = std::min(qx + side, layerW);
+    const int32_t y0 = std::max(qy, lo), y1 = std::min(qy + side, hi);
+    if (x0 >= x1 || y0 >= y1) return;
+    plan.Block(layerBits + size_t(y0) * size_t(layerW) + size_t(x0), layerW,
+               square + size_t(y0 - qy) * size_t(side) + size_t(x0 - qx), side, x1 - x0, y1 - y0, plan.Master);
+  };
+
+  // One stamp, restricted to layer rows lo .. hi - 1. Reads the plans and
+  // brushes and writes only those rows, so two threads may stamp the same
+  // point into different rows.
+  auto stampRows = [&](const Point& pt, int32_t lo, int32_t hi) {
     const StampPlan& plan = plans[pt.shape - 1];
     const float px_ = pt.x, py_ = pt.y;
     switch (plan.Kind) {
@@ -595,6 +660,8 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       case StampKind::Image: {
         const int32_t px = RoundInt(px_) - plan.Half, py = RoundInt(py_) - plan.Half;
         const int32_t w = plan.Width;
+        const int32_t r0 = std::max(py, lo), r1 = std::min(py + w, hi);
+        if (r0 >= r1) return;
         int32_t f = 0;
         if (plan.Frames > 1) {
           const uint32_t uj = uint32_t(pt.j);
@@ -604,87 +671,115 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
             case FrameRule::PerWidth: f = int32_t((uj / uint32_t(w) + counter) % uint32_t(plan.Frames)); break;
           }
         }
+        // Brush rows from r0 - py on, landing at row r0.
+        const int32_t top = f * w + (r0 - py);
         if (plan.Prepared)
-          plan.Prepared->Stamp(layer, px, py, f * w, w);
+          plan.Prepared->Stamp(layer, px, r0, top, r1 - r0);
         else
-          plan.Proc(layer, px, py, *plan.Brush, TRect{0, f * w, w, (f + 1) * w}, plan.Master);
-        break;
+          plan.Proc(layer, px, r0, *plan.Brush, TRect{0, top, w, top + (r1 - r0)}, plan.Master);
+        return;
       }
       case StampKind::DotSplat: {
         int32_t X[3], Y[3];
         FixedRow(px_ - plan.L, plan.K, X);
         FixedRow(py_ - plan.L, plan.K, Y);
+        SplatTarget t = layerTarget;
+        t.lo = lo;
+        t.hi = hi;
         for (int32_t dx = 0; dx < plan.K; ++dx)
-          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(layerTarget, X[dx], Y[dy], plan.Color, G);
-        break;
+          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(t, X[dx], Y[dy], plan.Color, G);
+        return;
       }
       case StampKind::DotPut: {
         const int32_t bx = RoundInt(px_ - plan.L), by = RoundInt(py_ - plan.L);
         for (int32_t dx = 0; dx < plan.K; ++dx)
           for (int32_t dy = 0; dy < plan.K; ++dy) {
             const int32_t qx = bx + dx, qy = by + dy;
-            if (qx >= 0 && qy >= 0 && qx < layerW && qy < layerH) layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
+            if (qx >= 0 && qy >= lo && qx < layerW && qy < hi) layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
           }
-        break;
+        return;
       }
       case StampKind::DotSplatMix: {
-        TBitmap32& b = *plan.Brush;
+        // The splats of the dot into a cleared square of side K + 1 (room for
+        // the splat's spill), then the square through the blend mode. Each
+        // call has its own square, so threads never share one.
+        const int32_t K = plan.K, side = K + 1;
         const float vx = px_ - plan.L, vy = py_ - plan.L;
         const float tx = std::trunc(vx), ty = std::trunc(vy);
         int32_t X[3], Y[3];
-        FixedRow(vx - tx, plan.K, X);
-        FixedRow(vy - ty, plan.K, Y);
-        const bool square = b.Width() == plan.K + 1 && b.Height() == plan.K + 1;
-        if (!square || !BuildDotSquare(X, Y, plan.K, plan.Color, G, b.Bits())) {
-          std::fill_n(b.Bits(), size_t(b.Width()) * size_t(b.Height()), TColor32(0));
-          const SplatTarget bt(b);
-          for (int32_t dx = 0; dx < plan.K; ++dx)
-            for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(bt, X[dx], Y[dy], plan.Color, G);
+        FixedRow(vx - tx, K, X);
+        FixedRow(vy - ty, K, Y);
+        alignas(16) TColor32 square[16];
+        if (!BuildDotSquare(X, Y, K, plan.Color, G, square)) {
+          std::fill_n(square, size_t(side) * size_t(side), TColor32(0));
+          const SplatTarget st(square, side, side);
+          for (int32_t dx = 0; dx < K; ++dx)
+            for (int32_t dy = 0; dy < K; ++dy) SplatFixed(st, X[dx], Y[dy], plan.Color, G);
         }
-        const int32_t qx = int32_t(tx), qy = int32_t(ty), side = plan.K + 1;
-        if (square && plan.Block && qx >= 0 && qy >= 0 && qx <= layerW - side && qy <= layerH - side) {
-          // Wholly inside the layer: nothing to clip.
-          plan.Block(layerBits + size_t(qy) * size_t(layerW) + size_t(qx), layerW, b.Bits(), side, side, plan.Master);
-        } else {
-          plan.Proc(layer, qx, qy, b, b.BoundsRect(), plan.Master);
-        }
-        break;
+        blockInto(plan, int32_t(tx), int32_t(ty), square, side, lo, hi);
+        return;
       }
       case StampKind::DotFillMix: {
         const TBitmap32& b = *plan.Brush;
-        plan.Proc(layer, RoundInt(px_ - plan.L), RoundInt(py_ - plan.L), b, b.BoundsRect(), plan.Master);
-        break;
+        blockInto(plan, RoundInt(px_ - plan.L), RoundInt(py_ - plan.L), b.Bits(), b.Width(), lo, hi);
+        return;
       }
     }
-    ++stats.Stamped;
   };
 
-  // The orbit runs kAhead iterations ahead of the stamps when the layer is
-  // too large for the second-level cache; a smaller one is served from cache
-  // anyway, and the queue would only cost time.
-  constexpr int32_t kAhead = 8, kQueue = 16;  // kQueue: a power of two > kAhead
+  // A layer that fits the second-level cache is stamped as the orbit goes.
+  // A larger one gets the whole orbit first; then two threads stamp it, each
+  // into its own stripes of rows, fetching the rows of the stamps a few
+  // points ahead.
   constexpr size_t kCachedLayerBytes = 1024 * 1024;
   if (size_t(layerW) * size_t(layerH) * sizeof(TColor32) <= kCachedLayerBytes) {
+    copyCanvas(0, layerH);
     Point pt{};
     for (int32_t j = 0; j < loops; ++j) {
       advance(j, pt);
-      if (pt.shape != 0) stamp(pt);
-    }
-  } else {
-    Point queue[kQueue] = {};
-    for (int32_t j = 0; j < kAhead && j < loops; ++j) {
-      advance(j, queue[j]);
-      prefetch(queue[j]);
-    }
-    for (int32_t j = 0; j < loops; ++j) {
-      Point& slot = queue[j & (kQueue - 1)];
-      if (slot.shape != 0) stamp(slot);
-      if (j + kAhead < loops) {
-        Point& ahead = queue[(j + kAhead) & (kQueue - 1)];
-        advance(j + kAhead, ahead);
-        prefetch(ahead);
+      if (pt.shape != 0) {
+        stampRows(pt, 0, layerH);
+        ++stats.Stamped;
       }
     }
+  } else {
+    if (points_.size() < size_t(loops)) points_.resize(size_t(loops));
+    Point* const points = points_.data();
+    int32_t count = 0;
+    for (int32_t j = 0; j < loops; ++j) {
+      advance(j, points[count]);
+      if (points[count].shape != 0) ++count;
+    }
+    stats.Stamped = count;
+    auto stripes = [&](int parity) {
+      // The thread's own rows of the canvas first: copied in parallel, and
+      // left in the cache of the core that stamps them.
+      for (int32_t row = parity << kStripeShift; row < layerH; row += 2 << kStripeShift)
+        copyCanvas(row, row + (1 << kStripeShift));
+      constexpr int32_t kAhead = 8;
+      for (int32_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) prefetch(points[i + kAhead], parity);
+        int32_t top, rows;
+        extent(points[i], top, rows);
+        const int32_t end = std::min(top + rows, layerH);
+        for (int32_t row = std::max(top, 0); row < end;) {
+          const int32_t next = std::min(((row >> kStripeShift) + 1) << kStripeShift, end);
+          if (owner(row) == parity) stampRows(points[i], row, next);
+          row = next;
+        }
+      }
+    };
+    struct Job {
+      decltype(stripes)* run;
+      static void Second(void* self) { (*static_cast<Job*>(self)->run)(1); }
+    } job{&stripes};
+    if (!worker_) worker_ = std::make_unique<TStampWorker>();
+    const bool helped = worker_->Start(&Job::Second, &job);
+    stripes(0);
+    if (helped)
+      worker_->Wait();
+    else
+      stripes(1);
   }
   Generator.Seed = gen.Seed;
 

@@ -8,11 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/project.h"
 #include "render/blend/stamp.h"
 #include "render/ifs/random.h"
+#include "render/ifs/stamp_worker.h"
 #include "render/surface/bitmap32.h"
 #include "render/surface/projective.h"
 
@@ -75,6 +77,13 @@ struct StampPlan {
   float L = 0.5f;         // K / 2
 };
 
+// A point of the orbit that draws: where, at which iteration, with which
+// shape's brush (1-based; 0 for nothing).
+struct StampPoint {
+  float x, y;
+  int32_t j, shape;
+};
+
 }  // namespace ifs_detail
 
 class TRenderer {
@@ -113,6 +122,9 @@ class TRenderer {
   std::vector<int32_t> depth_;
   std::vector<TFloatMatrix> subMatrices_;
   std::vector<uint8_t> subValid_;
+  // Large layers: the points of a render, stamped afterwards by two threads.
+  std::vector<ifs_detail::StampPoint> points_;
+  std::unique_ptr<TStampWorker> worker_;
   bool preparedAntialiased_ = true;
   int32_t firstDiffusionEntry_ = 19;
   TRenderStats stats_;
