@@ -73,6 +73,11 @@ struct CustomRow {
 template <class Row>
 void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w, int32_t h,
                uint32_t master) {
+  if (w == 4) {
+    // The common case of small dots, with the row length known to the compiler.
+    for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, 4, master);
+    return;
+  }
   for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, w, master);
 }
 

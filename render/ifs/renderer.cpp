@@ -1,7 +1,10 @@
 #include "render/ifs/renderer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
+#include <thread>
 
 #if defined(__SSE__)
 #include <immintrin.h>
@@ -159,24 +162,21 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   for (int32_t d = 1; d < K; ++d)
     if (X[d] != X[0] + 256 * d || Y[d] != Y[0] + 256 * d) return false;
   const uint32_t fx = uint32_t(X[0]), fy = uint32_t(Y[0]), A = c >> 24;
-  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
-  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
-  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
-  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
-  // kinds[cx][cy], per axis 0: first (only the splat starting there),
-  // 1: inner (both), 2: last (only the splat before). Chains that start
-  // alike share their first steps.
-  TColor32 kinds[3][3];
 #if defined(__SSE2__)
   // The chains two pixels at a time in eight 16-bit lanes, each step
   // SplatOne's weighted mix ((256 - w) b + w c + 128) div 256 (at most
   // 256 * 255 + 128, so it fits), or c itself where w = 255.
   const __m128i z = _mm_setzero_si128();
   const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
-  const auto weights = [](uint32_t lo, uint32_t hi) {
-    return _mm_set_epi16(int16_t(hi), int16_t(hi), int16_t(hi), int16_t(hi), int16_t(lo), int16_t(lo), int16_t(lo),
-                         int16_t(lo));
-  };
+  // The four weights (A gx gy) div 65536 in lanes w00, w10, w11, w01: A gx
+  // fits 16 bits, and the high half of its product with gy is the quotient.
+  const __m128i gx = _mm_setr_epi16(int16_t(G[255 - fx]), int16_t(G[fx]), int16_t(G[fx]), int16_t(G[255 - fx]), 0, 0, 0, 0);
+  const __m128i gy = _mm_setr_epi16(int16_t(G[255 - fy]), int16_t(G[255 - fy]), int16_t(G[fy]), int16_t(G[fy]), 0, 0, 0, 0);
+  const __m128i W = _mm_mulhi_epu16(_mm_mullo_epi16(gx, _mm_set1_epi16(int16_t(A))), gy);
+  // One weight in each half: lanes 0-3 weight a, lanes 4-7 weight b.
+  const __m128i w00 = _mm_shufflelo_epi16(W, 0x00), w10 = _mm_shufflelo_epi16(W, 0x55);
+  const __m128i w11 = _mm_shufflelo_epi16(W, 0xAA), w01 = _mm_shufflelo_epi16(W, 0xFF);
+  const auto pair = [](__m128i a, __m128i b) { return _mm_unpacklo_epi64(a, b); };
   const auto splat = [&](__m128i b, __m128i w) {
     const __m128i mixed = _mm_srli_epi16(
         _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
@@ -185,26 +185,53 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
     const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
     return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
   };
-  const __m128i p1 = splat(z, weights(w11, w10));  // v11, v10
-  const __m128i p2 = splat(z, weights(w01, w00));  // v01, v00
+  // kinds[cx][cy], per axis 0: first (only the splat starting there),
+  // 1: inner (both), 2: last (only the splat before).
+  const __m128i p1 = splat(z, pair(w11, w10));  // v11, v10: kinds 22, 20
+  const __m128i p2 = splat(z, pair(w01, w00));  // v01, v00: kinds 02, 00
+  const __m128 a4 = _mm_castsi128_ps(_mm_packus_epi16(p1, p2));  // k22 k20 k02 k00
+  TColor32* row = out;
+  const int32_t side = K + 1;
+  if (K == 1) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_shuffle_epi32(_mm_castps_si128(a4), _MM_SHUFFLE(0, 2, 1, 3)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + side), _mm_shuffle_epi32(_mm_castps_si128(a4), _MM_SHUFFLE(1, 3, 0, 2)));
+    return true;
+  }
   const __m128i q = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(p1), _mm_castsi128_pd(p2), 1));  // v10, v01
-  const __m128i s2a = splat(q, weights(w00, w00));                                   // k10, k01
-  const __m128i s2b = splat(_mm_unpacklo_epi64(p1, p1), weights(w10, w01));          // k21, k12
-  const __m128i k11 = splat(splat(s2b, weights(w01, w01)), weights(w00, w00));       // k11
-  alignas(16) TColor32 v[12];
-  _mm_store_si128(reinterpret_cast<__m128i*>(v), _mm_packus_epi16(p1, p2));         // v11 v10 v01 v00
-  _mm_store_si128(reinterpret_cast<__m128i*>(v + 4), _mm_packus_epi16(s2a, s2b));   // k10 k01 k21 k12
-  _mm_store_si128(reinterpret_cast<__m128i*>(v + 8), _mm_packus_epi16(k11, z));     // k11
-  kinds[0][0] = v[3];
-  kinds[2][0] = v[1];
-  kinds[0][2] = v[2];
-  kinds[2][2] = v[0];
-  kinds[1][0] = v[4];
-  kinds[0][1] = v[5];
-  kinds[2][1] = v[6];
-  kinds[1][2] = v[7];
-  kinds[1][1] = v[8];
+  const __m128i s2a = splat(q, pair(w00, w00));                                                          // k10, k01
+  const __m128i s2b = splat(_mm_unpacklo_epi64(p1, p1), pair(w10, w01));                                 // k21, k12
+  const __m128i k11 = splat(splat(s2b, pair(w01, w01)), pair(w00, w00));
+  const __m128 b4 = _mm_castsi128_ps(_mm_packus_epi16(s2a, s2b));  // k10 k01 k21 k12
+  const __m128 c4 = _mm_castsi128_ps(_mm_packus_epi16(k11, z));    // k11
+  // Each row as (first, inner, inner, last).
+  const __m128i rows[3] = {
+      _mm_shuffle_epi32(_mm_castps_si128(_mm_shuffle_ps(a4, b4, _MM_SHUFFLE(0, 0, 1, 3))), _MM_SHUFFLE(1, 3, 2, 0)),
+      _mm_shuffle_epi32(_mm_castps_si128(_mm_shuffle_ps(b4, c4, _MM_SHUFFLE(0, 0, 2, 1))), _MM_SHUFFLE(1, 3, 2, 0)),
+      _mm_shuffle_epi32(_mm_castps_si128(_mm_shuffle_ps(a4, b4, _MM_SHUFFLE(3, 3, 0, 2))), _MM_SHUFFLE(1, 3, 2, 0))};
+  // Each row goes out in the widths the row kernels read it back in (four,
+  // two, one pixels), so that the reads are served from the stores.
+  for (int32_t j = 0; j <= K; ++j, row += side) {
+    const __m128i r = rows[j == 0 ? 0 : (j == K ? 2 : 1)];
+    if (K == 3) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row), r);
+    } else if (K == 2) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row), r);
+      row[2] = TColor32(_mm_cvtsi128_si32(_mm_shuffle_epi32(r, _MM_SHUFFLE(3, 3, 3, 3))));
+    } else {
+      alignas(16) TColor32 v[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(v), r);
+      row[0] = v[0];
+      for (int32_t i = 1; i < K; ++i) row[i] = v[1];
+      row[K] = v[3];
+    }
+  }
+  return true;
 #else
+  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
+  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
+  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
+  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
+  TColor32 kinds[3][3];
   TColor32 v11 = 0, v10 = 0, v01 = 0, v00 = 0;
   SplatOne(v11, c, w11);
   SplatOne(v10, c, w10);
@@ -231,35 +258,22 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   SplatOne(e, c, w01);
   SplatOne(e, c, w00);
   kinds[1][1] = e;
-#endif
-  // Each row goes out in the widths the row kernels read it back in (four,
-  // two, one pixels), so that the reads are served from the stores.
   for (int32_t j = 0; j <= K; ++j) {
     const int cy = j == 0 ? 0 : (j == K ? 2 : 1);
     TColor32* row = out + j * (K + 1);
-    const TColor32 first = kinds[0][cy], inner = kinds[1][cy], last = kinds[2][cy];
-#if defined(__SSE2__)
-    switch (K) {
-      case 1:
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_set_epi32(0, 0, int32_t(last), int32_t(first)));
-        continue;
-      case 2:
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_set_epi32(0, 0, int32_t(inner), int32_t(first)));
-        row[2] = last;
-        continue;
-      case 3:
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row),
-                         _mm_set_epi32(int32_t(last), int32_t(inner), int32_t(inner), int32_t(first)));
-        continue;
-      default:
-        break;
-    }
-#endif
-    row[0] = first;
-    for (int32_t i = 1; i < K; ++i) row[i] = inner;
-    row[K] = last;
+    row[0] = kinds[0][cy];
+    for (int32_t i = 1; i < K; ++i) row[i] = kinds[1][cy];
+    row[K] = kinds[2][cy];
   }
   return true;
+#endif
+}
+
+// A hint to the processor while waiting for the other thread.
+inline void Pause() {
+#if defined(__SSE2__)
+  _mm_pause();
+#endif
 }
 
 // Round half to even through the current rounding mode (nearest by default),
@@ -273,15 +287,17 @@ inline int32_t RoundInt(float v) {
 }
 
 // Fixed-point position of SplatPixel(base + d) for d = 0 .. K-1.
+// Points reach here only from inside the plot window, so every value is far
+// from the range of int32. K is 1, 2 or 3.
 inline void FixedRow(float base, int32_t K, int32_t* out) {
-  for (int32_t d = 0; d < K; ++d) {
-    const float v = (base + float(d)) * 256.0f;
-    // Points reach here only from inside the plot window, so this is far from
-    // the range of int32.
-    out[d] = RoundInt(v);
-  }
+  out[0] = RoundInt(base * 256.0f);  // base + 0 is base
+  if (K > 1) out[1] = RoundInt((base + 1.0f) * 256.0f);
+  if (K > 2) out[2] = RoundInt((base + 2.0f) * 256.0f);
 }
 
+// Truncation toward zero of a value well inside the range of int32, without a
+// library call (a minus sign of a zero result is of no account here).
+inline float Trunc(float v) { return float(int32_t(v)); }
 
 // The canvas picture is copied, not blended, whatever its draw mode.
 void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32_t y1 = INT32_MAX) {
@@ -544,10 +560,19 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   // have to go back to memory around every pixel store, which might alias it.
   TRandomGenerator gen;
   gen.Seed = 0;
-  // Up to this many maps are chosen without branches: the choice is random,
-  // so a loop that stops at the chosen map mispredicts most of the time.
+  // Up to eight maps are chosen without branches (the choice is random, so a
+  // loop that stops at the chosen map mispredicts most of the time): the
+  // running sums with every entry from the last map on made +infinity, so
+  // the first entry above r is the map. A NaN sum is never above r, as in
+  // the loop.
   constexpr int32_t kBranchlessMaps = 8;
   const bool branchless = subCount <= kBranchlessMaps;
+  alignas(16) float padded[kBranchlessMaps];
+  for (int32_t i = 0; i < kBranchlessMaps; ++i)
+    padded[i] = i < subCount - 1 ? cum[i] : std::numeric_limits<float>::infinity();
+#if defined(__SSE2__)
+  const __m128 cumLow = _mm_load_ps(padded), cumHigh = _mm_load_ps(padded + 4);
+#endif
 
   // One iteration of the orbit: the draw, the map choice, the history, the
   // map, the escape test, warm-up and the plot window. Stamping never feeds
@@ -560,8 +585,14 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     // The first map whose running sum exceeds r, else the last one.
     int32_t k = subCount - 1;
     if (branchless) {
+#if defined(__SSE2__)
+      const __m128 rr = _mm_set1_ps(r);
+      const int above = _mm_movemask_ps(_mm_cmpgt_ps(cumLow, rr)) | (_mm_movemask_ps(_mm_cmpgt_ps(cumHigh, rr)) << 4);
+      k = __builtin_ctz(unsigned(above));  // the last map's entry is always above
+#else
       for (int32_t i = kBranchlessMaps - 1; i >= 0; --i)
         if (i < subCount - 1) k = cum[i] > r ? i : k;
+#endif
     } else {
       k = 0;
       while (k < subCount && !(cum[k] > r)) ++k;
@@ -598,24 +629,24 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     const StampPlan& plan = plans[s - 1];
     if (plan.Kind == StampKind::None) return;
     if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
-    out = Point{x, y, j, s};
+    out = Point{x, y, j, s, 0, -1};
   };
 
-  // Stripes of rows owned by one thread or the other, alternately.
-  constexpr int32_t kStripeShift = 5;  // 32 rows
-  const auto owner = [](int32_t row) { return (row >> kStripeShift) & 1; };
+  // Stripes of 32 rows, in eight groups taken in turn (stripe k is in group
+  // k mod 8). Threads share the stamping by groups, so a row is only ever
+  // stamped by one thread at a time.
+  constexpr int32_t kStripeShift = 5, kGroups = 4;
 
-  // Touches the layer rows of a coming image stamp that the thread owns
-  // (dots touch too few lines for this to pay).
-  auto prefetch = [&](const Point& pt, int parity) {
+  // Touches the layer rows lo .. hi - 1 of a coming image stamp (dots touch
+  // too few lines for this to pay).
+  auto prefetch = [&](const Point& pt, int32_t lo, int32_t hi) {
     if (pt.shape == 0) return;
     const StampPlan& plan = plans[pt.shape - 1];
     if (plan.Kind != StampKind::Image) return;
     const int32_t left = RoundInt(pt.x) - plan.Half, top = RoundInt(pt.y) - plan.Half, side = plan.Width;
     const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side - 1, 0, layerW - 1);
-    const int32_t y0 = std::max(top, 0), y1 = std::min(top + side, layerH);
+    const int32_t y0 = std::max(top, lo), y1 = std::min(top + side, hi);
     for (int32_t row = y0; row < y1; ++row) {
-      if (owner(row) != parity) continue;
       const TColor32* line = layerBits + size_t(row) * size_t(layerW);
       // Every cache line of the row's part: 16 pixels per 64 bytes.
       for (int32_t c = l; c < r; c += 16) __builtin_prefetch(line + c, 1, 1);
@@ -705,7 +736,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
         // call has its own square, so threads never share one.
         const int32_t K = plan.K, side = K + 1;
         const float vx = px_ - plan.L, vy = py_ - plan.L;
-        const float tx = std::trunc(vx), ty = std::trunc(vy);
+        const float tx = Trunc(vx), ty = Trunc(vy);
         int32_t X[3], Y[3];
         FixedRow(vx - tx, K, X);
         FixedRow(vy - ty, K, Y);
@@ -743,43 +774,95 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       }
     }
   } else {
+    // A larger layer: the orbit on this thread; meanwhile the second thread
+    // copies the canvas and stamps the points as they come, everywhere. When
+    // the orbit is done, the second thread says how far it got, and both
+    // share the rest by groups of stripes, each taking the next group left.
+    // Each row thus gets its stamps in the orbit's order.
     if (points_.size() < size_t(loops)) points_.resize(size_t(loops));
     Point* const points = points_.data();
+    std::atomic<int32_t> published{0}, handover{-1}, nextGroup{0};
+    std::atomic<bool> finished{false};
     int32_t count = 0;
-    for (int32_t j = 0; j < loops; ++j) {
-      advance(j, points[count]);
-      if (points[count].shape != 0) ++count;
-    }
-    stats.Stamped = count;
-    auto stripes = [&](int parity) {
-      // The thread's own rows of the canvas first: copied in parallel, and
-      // left in the cache of the core that stamps them.
-      for (int32_t row = parity << kStripeShift; row < layerH; row += 2 << kStripeShift)
-        copyCanvas(row, row + (1 << kStripeShift));
+
+    // Calls fn(lo, hi) for each stripe of group g that point i may touch,
+    // with the rows lo .. hi - 1 of that stripe.
+    const auto inGroup = [&](int32_t i, int32_t g, auto&& fn) {
+      const Point& pt = points[i];
+      for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
+        if ((k & (kGroups - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, layerH));
+    };
+    // Points from..to-1 into the stripes of group g.
+    auto stripes = [&](int32_t g, int32_t from, int32_t to) {
       constexpr int32_t kAhead = 8;
-      for (int32_t i = 0; i < count; ++i) {
-        if (i + kAhead < count) prefetch(points[i + kAhead], parity);
-        int32_t top, rows;
-        extent(points[i], top, rows);
-        const int32_t end = std::min(top + rows, layerH);
-        for (int32_t row = std::max(top, 0); row < end;) {
-          const int32_t next = std::min(((row >> kStripeShift) + 1) << kStripeShift, end);
-          if (owner(row) == parity) stampRows(points[i], row, next);
-          row = next;
+      for (int32_t i = from; i < to; ++i) {
+        if (i + kAhead < to) inGroup(i + kAhead, g, [&](int32_t lo, int32_t hi) { prefetch(points[i + kAhead], lo, hi); });
+        inGroup(i, g, [&](int32_t lo, int32_t hi) { stampRows(points[i], lo, hi); });
+      }
+    };
+    auto share = [&](int32_t from, int32_t to) {
+      for (int32_t g; (g = nextGroup.fetch_add(1, std::memory_order_relaxed)) < kGroups;) stripes(g, from, to);
+    };
+    auto second = [&] {
+      copyCanvas(0, layerH);
+      int32_t i = 0;
+      for (int32_t idle = 0;;) {
+        const bool done = finished.load(std::memory_order_acquire);
+        const int32_t n = published.load(std::memory_order_acquire);
+        if (done) {
+          handover.store(i, std::memory_order_release);
+          share(i, n);
+          return;
+        }
+        if (i < n) {
+          idle = 0;
+          // A few at a time, so that the hand-over is never far off.
+          for (const int32_t stop = std::min(n, i + 64); i < stop; ++i) {
+            if (i + 8 < n) prefetch(points[i + 8], 0, layerH);
+            stampRows(points[i], 0, layerH);
+          }
+        } else if (++idle < 64) {
+          Pause();
+        } else {
+          std::this_thread::yield();
         }
       }
     };
     struct Job {
-      decltype(stripes)* run;
-      static void Second(void* self) { (*static_cast<Job*>(self)->run)(1); }
-    } job{&stripes};
+      decltype(second)* run;
+      static void Second(void* self) { (*static_cast<Job*>(self)->run)(); }
+    } job{&second};
     if (!worker_) worker_ = std::make_unique<TStampWorker>();
     const bool helped = worker_->Start(&Job::Second, &job);
-    stripes(0);
-    if (helped)
+    constexpr int32_t kBatch = 64;
+    for (int32_t j = 0; j < loops; ++j) {
+      Point& pt = points[count];
+      advance(j, pt);
+      if (pt.shape != 0) {
+        int32_t top, rows;
+        extent(pt, top, rows);
+        const int32_t end = std::min(top + rows, layerH);
+        top = std::max(top, 0);
+        if (top < end) {
+          pt.firstStripe = top >> kStripeShift;
+          pt.lastStripe = (end - 1) >> kStripeShift;
+        }
+        ++count;
+        if (helped && count % kBatch == 0) published.store(count, std::memory_order_release);
+      }
+    }
+    stats.Stamped = count;
+    if (helped) {
+      published.store(count, std::memory_order_release);
+      finished.store(true, std::memory_order_release);
+      int32_t from;
+      while ((from = handover.load(std::memory_order_acquire)) < 0) Pause();
+      share(from, count);
       worker_->Wait();
-    else
-      stripes(1);
+    } else {
+      copyCanvas(0, layerH);
+      share(0, count);
+    }
   }
   Generator.Seed = gen.Seed;
 

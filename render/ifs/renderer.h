@@ -82,6 +82,7 @@ struct StampPlan {
 struct StampPoint {
   float x, y;
   int32_t j, shape;
+  int32_t firstStripe, lastStripe;  // large layers: the stripes of rows it may touch
 };
 
 }  // namespace ifs_detail

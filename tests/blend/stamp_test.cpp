@@ -170,6 +170,13 @@ TEST_P(PreparedBrushTest, SamePixelsAsDrawOverManyColours) {
   Fill(src, rng);
   Fill(base, rng);
   for (int32_t y = 0; y < 256; ++y) base.Pixel(y, y) = src.Pixel(y, y);
+  // Hues on the boundaries: colours whose hue, after rounding, puts two
+  // channels on a slope (Hue takes another path for those), primaries,
+  // secondaries and greys, scattered through the brush.
+  const TColor32 kEdges[] = {0x000101, 0x018888, 0x031010, 0x049797, 0x061F1F, 0x07A6A6, 0xFF0000,
+                             0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF, 0xFF00FF, 0x808080, 0x000000};
+  for (int32_t i = 0; i < 600; ++i)
+    src.Pixel(int32_t(rng() % 256), int32_t(rng() % 256)) = (rng() & 0xFF000000u) | kEdges[rng() % std::size(kEdges)];
   src.DrawMode = dmCustom;
   src.OnPixelCombine = BlendModeFunction(index);
   src.MasterAlpha = 230;

@@ -159,6 +159,34 @@ TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, boo
   return layer;
 }
 
+// Every kind of stamp in one project: dots of each size in blend modes with
+// and without a vector kernel, a see-through Normal dot, a dot that diffuses
+// into its neighbour, and an image brush blended plainly. On a small layer the
+// renderer stamps as it goes; on a large one two threads share the rows.
+scenes::Scene Mixed(int32_t w, int32_t h) {
+  scenes::Scene scene{"mixed", scenes::Triangles(8, w, h, 4, scenes::Brush(0x3050A0, 0, 3, 255)), 30000};
+  Project& p = scene.project;
+  struct Row {
+    int32_t brush, mode, opacity;
+    TColor color;
+  };
+  const Row rows[] = {{0, 3, 255, 0x3050A0}, {1, 9, 200, 0x20C040}, {2, 2, 255, 0xC02060}, {2, 0, 140, 0x808000},
+                      {30, 0, 200, 0}};
+  for (int32_t k = 0; k < 5; ++k) {
+    AffineShape& shape = p.AffineShapes[size_t(k)];
+    shape.Brush = rows[k].brush;
+    shape.BlendingMode = rows[k].mode;
+    shape.BrushOpacity = rows[k].opacity;
+    shape.Color = rows[k].color;
+  }
+  p.AffineShapes[2].Diffusing = 1;
+  p.AffineShapes[2].DiffusingLen = 3;
+  scene.name += std::to_string(w);
+  return scene;
+}
+scenes::Scene MixedSmall() { return Mixed(480, 360); }
+scenes::Scene MixedLarge() { return Mixed(1100, 900); }
+
 struct SceneRow {
   scenes::Scene (*make)();
   bool antialiased;
@@ -190,7 +218,9 @@ TEST_P(SceneRenderTest, SamePixelsAsThePlainLoop) {
 INSTANTIATE_TEST_SUITE_P(
     Benchmarks, SceneRenderTest,
     testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false}, SceneRow{scenes::SceneB, true},
-                    SceneRow{scenes::SceneB, false}, SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true}),
+                    SceneRow{scenes::SceneB, false}, SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
+                    SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false}, SceneRow{MixedLarge, true},
+                    SceneRow{MixedLarge, false}),
     RowName);
 
 }  // namespace
