@@ -16,19 +16,11 @@
 #include "app/prompts.h"
 #include "app/shell/preferences.h"
 #include "app/video_compression_dialog.h"
+#include "app/safely.h"
 
 namespace plumavo {
 
 namespace {
-
-// Every command catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 constexpr const char* kMovieFilter = "AVI Movie Files (*.avi)";
 constexpr const char* kMovieExtension = "avi";
@@ -43,13 +35,11 @@ QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInf
 TAnimationCommands::TAnimationCommands(TfrmMain& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   frmVideoCompression = new TfrmVideoCompression(AvailableAVICodecs(), &window);
-  const std::pair<QAction*, void (TAnimationCommands::*)()> commands[] = {
+  ConnectCommands<TAnimationCommands>(this, {
       {window.mnuAnimationRecord, &TAnimationCommands::btnRecordClick},
       {window.mnuAnimationStop, &TAnimationCommands::btnStopClick},
       {window.mnuAnimationPlay, &TAnimationCommands::btnPlayClick},
-  };
-  for (const auto& [action, handler] : commands)
-    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+  });
   connect(window.aniTimer, &QTimer::timeout, this, [this] { Safely([&] { aniTimerTimer(); }); });
 }
 

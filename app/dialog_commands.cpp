@@ -17,20 +17,12 @@
 #include "app/main_window.h"
 #include "app/shell/preferences.h"
 #include "app/tips_dialog.h"
+#include "app/safely.h"
 #include "canvas/imagefile/image_file.h"
 
 namespace plumavo {
 
 namespace {
-
-// Every command catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 // File names go to the image library in the file system's encoding.
 std::string LocalFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -54,7 +46,7 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
 
   window.mnuHelpWeb->setText(QString("&Browse ") + links::kWebSiteName + "...");
 
-  const std::pair<QAction*, void (TDialogCommands::*)()> commands[] = {
+  ConnectCommands<TDialogCommands>(this, {
       {window.mnuProjectCanvasSize, &TDialogCommands::mnuProjectCanvasSizeClick},
       {window.mnuBackImport, &TDialogCommands::mnuBackImportClick},
       {window.mnuBackClear, &TDialogCommands::mnuBackClearClick},
@@ -67,9 +59,7 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
       {window.mnuHelpCheck, &TDialogCommands::mnuHelpCheckClick},
       {window.mnuHelpWeb, &TDialogCommands::mnuHelpWebClick},
       {window.mnuHelpAbout, &TDialogCommands::mnuHelpAboutClick},
-  };
-  for (const auto& [action, handler] : commands)
-    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+  });
 }
 
 TDialogCommands::~TDialogCommands() = default;

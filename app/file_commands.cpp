@@ -15,20 +15,12 @@
 #include "app/new_project_dialog.h"
 #include "app/preferences_dialog.h"
 #include "app/tips_dialog.h"
+#include "app/safely.h"
 #include "model/project_file.h"
 
 namespace plumavo {
 
 namespace {
-
-// Every command catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 constexpr const char* kUntitled = "Untitled";
 
@@ -58,15 +50,13 @@ TFileCommands::TFileCommands(TfrmMain& window)
                                          [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
   if (qEnvironmentVariableIsSet(kSettingsFileVariable)) SetSettingsFile(qEnvironmentVariable(kSettingsFileVariable));
 
-  const std::pair<QAction*, void (TFileCommands::*)()> commands[] = {
+  ConnectCommands<TFileCommands>(this, {
       {window.mnuFileNew, &TFileCommands::mnuFileNewClick},
       {window.mnuFileOpen, &TFileCommands::mnuFileOpenClick},
       {window.mnuFileSave, &TFileCommands::mnuFileSaveClick},
       {window.mnuFileSaveAs, &TFileCommands::mnuFileSaveAsClick},
       {window.mnuProjectPreferences, &TFileCommands::mnuProjectPreferencesClick},
-  };
-  for (const auto& [action, handler] : commands)
-    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+  });
 }
 
 TFileCommands::~TFileCommands() = default;

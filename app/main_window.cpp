@@ -34,6 +34,7 @@
 #include "app/image_view.h"
 #include "app/print_commands.h"
 #include "app/widgets.h"
+#include "app/safely.h"
 #include "editing/overlay_painter.h"
 
 // The pictures are compiled into this static library; nothing else refers to
@@ -43,15 +44,6 @@ static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 namespace plumavo {
 
 namespace {
-
-// Every handler catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 QImage WrapCopy(const TBitmap32& b) {
   if (b.Empty()) return {};

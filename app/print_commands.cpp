@@ -8,19 +8,11 @@
 #include "app/main_window.h"
 #include "app/print_preview.h"
 #include "app/printer.h"
+#include "app/safely.h"
 
 namespace plumavo {
 
 namespace {
-
-// Every command catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 // The busy cursor for as long as the object lives.
 struct TBusyCursor {
@@ -45,13 +37,11 @@ TPrintCommands::TPrintCommands(TfrmMain& window) : QObject(&window), w_(window),
                                                         [this]() -> TPrompts& { return w_.Prompts(); }, &window);
   frmPrintPreview_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
 
-  const std::pair<QAction*, void (TPrintCommands::*)()> commands[] = {
+  ConnectCommands<TPrintCommands>(this, {
       {window.mnuFilePrint, &TPrintCommands::mnuFilePrintClick},
       {window.mnuFilePrintSetup, &TPrintCommands::mnuFilePrintSetupClick},
       {window.mnuFilePrintPreview, &TPrintCommands::mnuFilePrintPreviewClick},
-  };
-  for (const auto& [action, handler] : commands)
-    connect(action, &QAction::triggered, this, [this, handler = handler] { Safely([&] { (this->*handler)(); }); });
+  });
 }
 
 TPrintCommands::~TPrintCommands() = default;

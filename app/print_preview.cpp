@@ -20,19 +20,11 @@
 #include "app/printer.h"
 #include "app/prompts.h"
 #include "app/shell/settings_store.h"  // kApplicationTitle
+#include "app/safely.h"
 
 namespace plumavo {
 
 namespace {
-
-// Every handler catches its own errors and abandons the rest of its work.
-template <typename F>
-void Safely(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
-}
 
 // Half the side of a handle square of the placement frame, and how near a
 // press must come to it.

@@ -93,6 +93,21 @@ inline void SplatOne(TColor32& b, TColor32 c, uint32_t w) {
   b = w == 255 ? c : BlendPixelWeighted(c, b, w);
 }
 
+#if defined(__SSE2__)
+// SplatOne on two pixels in eight 16-bit lanes, weight w per lane and colour
+// C widened: the mix ((256 - w) b + w c + 128) div 256 (at most
+// 256 * 255 + 128, so it fits), which leaves b as it is for w = 0, or c
+// itself where w = 255.
+inline __m128i SplatLanes(__m128i b, __m128i w, __m128i C) {
+  const __m128i mixed = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
+                    _mm_set1_epi16(128)),
+      8);
+  const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
+  return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
+}
+#endif
+
 inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, const uint8_t* G) {
   if (X < -256 || X >= t.limitX || Y < -256 || Y >= t.limitY) return;
   const int32_t px = X >> 8, py = Y >> 8;
@@ -108,8 +123,7 @@ inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, c
   if (x0In && x1In && y0In && y1In) {
     // All four pixels at once in 16-bit lanes: the two of the first row, then
     // the two of the second. They are distinct pixels, so their order does
-    // not matter; each is SplatOne's mix ((256 - w) b + w c + 128) div 256,
-    // which leaves b as it is for w = 0, or c itself for w = 255.
+    // not matter.
     TColor32* row0 = t.bits + size_t(py) * size_t(t.width) + size_t(px);
     TColor32* row1 = row0 + t.width;
     const __m128i z = _mm_setzero_si128();
@@ -120,15 +134,7 @@ inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, c
       return _mm_set_epi16(int16_t(b), int16_t(b), int16_t(b), int16_t(b), int16_t(a), int16_t(a), int16_t(a),
                            int16_t(a));
     };
-    const auto mix = [&](__m128i b, __m128i w) {
-      const __m128i mixed = _mm_srli_epi16(
-          _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
-                        _mm_set1_epi16(128)),
-          8);
-      const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
-      return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
-    };
-    const __m128i r = _mm_packus_epi16(mix(top, pair(w00, w10)), mix(bottom, pair(w01, w11)));
+    const __m128i r = _mm_packus_epi16(SplatLanes(top, pair(w00, w10), C), SplatLanes(bottom, pair(w01, w11), C));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row0), r);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row1), _mm_unpackhi_epi64(r, r));
     return;
@@ -163,9 +169,7 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
     if (X[d] != X[0] + 256 * d || Y[d] != Y[0] + 256 * d) return false;
   const uint32_t fx = uint32_t(X[0]), fy = uint32_t(Y[0]), A = c >> 24;
 #if defined(__SSE2__)
-  // The chains two pixels at a time in eight 16-bit lanes, each step
-  // SplatOne's weighted mix ((256 - w) b + w c + 128) div 256 (at most
-  // 256 * 255 + 128, so it fits), or c itself where w = 255.
+  // The chains two pixels at a time in eight 16-bit lanes.
   const __m128i z = _mm_setzero_si128();
   const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
   // The four weights (A gx gy) div 65536 in lanes w00, w10, w11, w01: A gx
@@ -177,14 +181,7 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   const __m128i w00 = _mm_shufflelo_epi16(W, 0x00), w10 = _mm_shufflelo_epi16(W, 0x55);
   const __m128i w11 = _mm_shufflelo_epi16(W, 0xAA), w01 = _mm_shufflelo_epi16(W, 0xFF);
   const auto pair = [](__m128i a, __m128i b) { return _mm_unpacklo_epi64(a, b); };
-  const auto splat = [&](__m128i b, __m128i w) {
-    const __m128i mixed = _mm_srli_epi16(
-        _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
-                      _mm_set1_epi16(128)),
-        8);
-    const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
-    return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
-  };
+  const auto splat = [&](__m128i b, __m128i w) { return SplatLanes(b, w, C); };
   // kinds[cx][cy], per axis 0: first (only the splat starting there),
   // 1: inner (both), 2: last (only the splat before).
   const __m128i p1 = splat(z, pair(w11, w10));  // v11, v10: kinds 22, 20
