@@ -629,10 +629,16 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     out = Point{x, y, j, s, 0, -1};
   };
 
-  // Stripes of 32 rows, in eight groups taken in turn (stripe k is in group
-  // k mod 8). Threads share the stamping by groups, so a row is only ever
-  // stamped by one thread at a time.
-  constexpr int32_t kStripeShift = 5, kGroups = 4;
+  // Stripes of 32 rows, in groups taken in turn (stripe k is in group k mod
+  // the number of groups). Threads share the stamping by groups, so a row is
+  // only ever stamped by one thread at a time. Image brushes bring many
+  // lines of the layer in at every stamp, so for them the groups are small
+  // enough (about 80 rows of a large layer) to stay in the core's cache while
+  // it works through one; a group costs one pass over the points.
+  constexpr int32_t kStripeShift = 5;
+  bool largeStamps = false;
+  for (const StampPlan& plan : plans_) largeStamps = largeStamps || (plan.Kind == StampKind::Image && plan.Width >= 8);
+  const int32_t groups = largeStamps ? 16 : 4;
 
   // Touches the layer rows lo .. hi - 1 of a coming image stamp (dots touch
   // too few lines for this to pay).
@@ -787,7 +793,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     const auto inGroup = [&](int32_t i, int32_t g, auto&& fn) {
       const Point& pt = points[i];
       for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
-        if ((k & (kGroups - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, layerH));
+        if ((k & (groups - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, layerH));
     };
     // Points from..to-1 into the stripes of group g.
     auto stripes = [&](int32_t g, int32_t from, int32_t to) {
@@ -798,7 +804,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       }
     };
     auto share = [&](int32_t from, int32_t to) {
-      for (int32_t g; (g = nextGroup.fetch_add(1, std::memory_order_relaxed)) < kGroups;) stripes(g, from, to);
+      for (int32_t g; (g = nextGroup.fetch_add(1, std::memory_order_relaxed)) < groups;) stripes(g, from, to);
     };
     auto second = [&] {
       copyCanvas(0, layerH);
