@@ -626,7 +626,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     const StampPlan& plan = plans[s - 1];
     if (plan.Kind == StampKind::None) return;
     if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
-    out = Point{x, y, j, s, 0, -1};
+    out = Point{x, y, j, s, 0, -1, 0};
   };
 
   // Stripes of 32 rows, in groups taken in turn (stripe k is in group k mod
@@ -792,6 +792,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     // with the rows lo .. hi - 1 of that stripe.
     const auto inGroup = [&](int32_t i, int32_t g, auto&& fn) {
       const Point& pt = points[i];
+      if ((pt.groupBits >> g & 1u) == 0) return;
       for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
         if ((k & (groups - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, layerH));
     };
@@ -849,6 +850,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
         if (top < end) {
           pt.firstStripe = top >> kStripeShift;
           pt.lastStripe = (end - 1) >> kStripeShift;
+          for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (groups - 1));
         }
         ++count;
         if (helped && count % kBatch == 0) published.store(count, std::memory_order_release);

@@ -82,7 +82,10 @@ struct StampPlan {
 struct StampPoint {
   float x, y;
   int32_t j, shape;
-  int32_t firstStripe, lastStripe;  // large layers: the stripes of rows it may touch
+  // Large layers: the stripes of rows it may touch, and the groups of those
+  // stripes as bits.
+  int32_t firstStripe, lastStripe;
+  uint32_t groupBits;
 };
 
 }  // namespace ifs_detail
