@@ -297,10 +297,10 @@ inline void FixedRow(float base, int32_t K, int32_t* out) {
 inline float Trunc(float v) { return float(int32_t(v)); }
 
 // The canvas picture is copied, not blended, whatever its draw mode.
-void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32_t y1 = INT32_MAX) {
+void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas) {
   const int32_t w = std::min(layer.Width(), canvas.Width());
-  const int32_t h = std::min({layer.Height(), canvas.Height(), y1});
-  for (int32_t y = std::max(y0, 0); y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
+  const int32_t h = std::min(layer.Height(), canvas.Height());
+  for (int32_t y = 0; y < h; ++y) std::copy_n(canvas.ScanLine(y), w, layer.ScanLine(y));
 }
 
 // The same with every alpha byte set to 255 on the way. No stamp reads the
@@ -308,13 +308,10 @@ void CopyOpaque(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32
 // and splats mix each channel on its own), so this changes no colour; it
 // stands in for the final alpha reset when every stamp keeps the layer's
 // alpha as it is. Only for a canvas that covers the whole layer.
-void CopyOpaqueSolid(TBitmap32& layer, const TBitmap32& canvas, int32_t y0 = 0, int32_t y1 = INT32_MAX) {
-  y0 = std::max(y0, 0);
-  y1 = std::min(y1, layer.Height());
-  if (y0 >= y1) return;
-  const size_t at = size_t(y0) * size_t(layer.Width()), n = size_t(y1 - y0) * size_t(layer.Width());
-  const TColor32* src = canvas.Bits() + at;
-  TColor32* dst = layer.Bits() + at;
+void CopyOpaqueSolid(TBitmap32& layer, const TBitmap32& canvas) {
+  const size_t n = size_t(layer.Width()) * size_t(layer.Height());
+  const TColor32* src = canvas.Bits();
+  TColor32* dst = layer.Bits();
   for (size_t i = 0; i < n; ++i) dst[i] = src[i] | 0xFF000000u;
 }
 
@@ -486,7 +483,6 @@ bool TRenderer::PrepareLoop(Project& p) {
       } else {
         plan.Kind = aa ? StampKind::DotSplatMix : StampKind::DotFillMix;
         plan.Brush = &b;
-        plan.Proc = StampProcFor(dmCustom, f.BlendingMode);
         plan.Block = StampBlockProcFor(f.BlendingMode);
         plan.Master = b.MasterAlpha;
         // The scratch square of an aliased dot is the plain colour at every
@@ -541,11 +537,11 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   }
 
   UpdateScope update(layer);
-  const auto copyCanvas = [&](int32_t y0, int32_t y1) {
+  const auto copyCanvas = [&] {
     if (keepsAlpha)
-      CopyOpaqueSolid(layer, canvasPicture, y0, y1);
+      CopyOpaqueSolid(layer, canvasPicture);
     else
-      CopyOpaque(layer, canvasPicture, y0, y1);
+      CopyOpaque(layer, canvasPicture);
   };
   const SplatTarget layerTarget(layer);
   TColor32* const layerBits = layer.Bits();
@@ -767,7 +763,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
   // points ahead.
   constexpr size_t kCachedLayerBytes = 1024 * 1024;
   if (size_t(layerW) * size_t(layerH) * sizeof(TColor32) <= kCachedLayerBytes) {
-    copyCanvas(0, layerH);
+    copyCanvas();
     Point pt{};
     for (int32_t j = 0; j < loops; ++j) {
       advance(j, pt);
@@ -808,7 +804,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       for (int32_t g; (g = nextGroup.fetch_add(1, std::memory_order_relaxed)) < groups;) stripes(g, from, to);
     };
     auto second = [&] {
-      copyCanvas(0, layerH);
+      copyCanvas();
       int32_t i = 0;
       for (int32_t idle = 0;;) {
         const bool done = finished.load(std::memory_order_acquire);
@@ -865,7 +861,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
       share(from, count);
       worker_->Wait();
     } else {
-      copyCanvas(0, layerH);
+      copyCanvas();
       share(0, count);
     }
   }
