@@ -65,6 +65,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     l->setFont(f);
     SetLinkStyle(l, Qt::blue);
     l->setGeometry(20, y, 200, 18);
+    l->setCursor(Qt::PointingHandCursor);
     return l;
   };
   lblWeb = link(links::kWebSite, 276);

@@ -81,14 +81,21 @@ void TAnimationCommands::btnRecordClick() {
   // records 496 x 328.
   recorder->SetWidth(w_.project.Width);
   recorder->SetHeight(w_.project.Height);
-  recorder->Compressor = TAVICompressor::acShowDialog;
-  recorder->ChooseCompressor = [this]() -> std::optional<std::string> {
-    if (!w_.Prompts().RunDialog(*frmVideoCompression)) return std::nullopt;
-    return frmVideoCompression->Codec();
-  };
   const StoredPreferences preferences = w_.files != nullptr ? w_.files->Preferences : StoredPreferences{};
   const int32_t rate = UsableFrameRate(preferences.FrameRate);
-  const int32_t quality = UsableAnimationQuality(preferences.AnimationQuality) * 100;
+  // The compressor and its quality are chosen together; a cancelled choice
+  // records with the default compressor at the preferred quality.
+  int32_t qualityPercent = UsableAnimationQuality(preferences.AnimationQuality);
+  frmVideoCompression->SetQuality(qualityPercent);
+  std::optional<std::string> codec;
+  if (w_.Prompts().RunDialog(*frmVideoCompression)) {
+    codec = frmVideoCompression->Codec();
+    qualityPercent = frmVideoCompression->Quality();
+    if (w_.files != nullptr) w_.files->Preferences.AnimationQuality = qualityPercent;
+  }
+  recorder->Compressor = TAVICompressor::acShowDialog;
+  recorder->ChooseCompressor = [codec]() { return codec; };
+  const int32_t quality = qualityPercent * 100;
   bool created = false;
   try {
     created = recorder->CreateAVI(rate, quality);

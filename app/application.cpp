@@ -6,7 +6,8 @@ namespace plumavo {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
-  setApplicationDisplayName(kApplicationTitle);
+  // No display name: Qt would append it to every window caption, and the
+  // captions already say what they should.
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -161,7 +161,8 @@ void TDialogCommands::mnuFileExportClick() {
   w_.repaint();
 
   ExportFilterIndex = request.FilterIndex;
-  const TExportChoice choice = ExportChoiceFor(request.FilterIndex, ExportDefaultExt, 0);
+  const TExportTarget target = ExportTargetFor(*file, request.FilterIndex);
+  const TExportChoice choice = ExportChoiceFor(target.FilterIndex, ExportDefaultExt, 0);
   ExportDefaultExt = choice.DefaultExt;
   int32_t flags = choice.Flags;
   if (choice.AsksQuality) {
@@ -169,10 +170,10 @@ void TDialogCommands::mnuFileExportClick() {
     if (!w_.Prompts().RunDialog(*frmImageQuality)) return;
     flags = frmImageQuality->Quality();
   }
-  ImagesFolder = QFileInfo(*file).absolutePath();
+  ImagesFolder = QFileInfo(target.Path).absolutePath();
 
   w_.TakeOutputSnapshot();
-  const bool written = SaveImageFile(w_.OutputImage, LocalFileName(*file), flags);
+  const bool written = SaveImageFile(w_.OutputImage, LocalFileName(target.Path), flags);
   w_.OutputImage.SetSize(0, 0);
   // Unlike a silent failure, the user learns that no file was written.
   if (!written) w_.Prompts().Error("Cannot export the image.");

@@ -51,7 +51,7 @@ TfrmGradient::TfrmGradient(TPrompts& prompts, QWidget* parent)
 TfrmGradient::TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent)
     : QDialog(parent), prompts_(std::move(prompts)) {
   setWindowTitle("Gradient Editor");
-  setFixedSize(405, 240);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
   gbColors = new QGroupBox("Colors", this);
   Label1 = new QLabel("From:", gbColors);
@@ -115,6 +115,8 @@ TfrmGradient::TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent)
   root->addLayout(top);
   root->addWidget(gbOptions);
   root->addLayout(buttons);
+  // The layout decides the size, so every caption fits at any font size.
+  root->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

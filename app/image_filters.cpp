@@ -79,4 +79,28 @@ TExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt,
   return c;
 }
 
+int ExportFilterOfExtension(const QString& extension) {
+  const QString ext = extension.toLower();
+  if (ext == "jpeg") return 2;
+  if (ext == "tiff") return 5;
+  const auto& f = SavePictureFilters();
+  for (size_t i = 0; i < f.size(); ++i)
+    if (ext == f[i].DefaultExt) return int(i) + 1;
+  return 0;
+}
+
+TExportTarget ExportTargetFor(const QString& chosenPath, int filterIndex) {
+  const int slash = int(chosenPath.lastIndexOf('/'));
+  const int dot = int(chosenPath.lastIndexOf('.'));
+  // A dot in a folder name or at the start of the name ("/a.b/pic", ".png")
+  // is no extension.
+  const QString extension = dot > slash + 1 ? chosenPath.mid(dot + 1) : QString();
+  if (const int typed = ExportFilterOfExtension(extension); typed > 0) return {chosenPath, typed};
+  const auto& f = SavePictureFilters();
+  if (filterIndex < 1 || filterIndex > int(f.size())) return {chosenPath, 0};
+  QString path = chosenPath;
+  if (!path.endsWith('.')) path += '.';
+  return {path + f[size_t(filterIndex - 1)].DefaultExt, filterIndex};
+}
+
 }  // namespace plumavo

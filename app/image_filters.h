@@ -40,4 +40,19 @@ struct TExportChoice {
 };
 TExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt, int32_t jpegQuality);
 
+// Where an export goes and in which format. An extension the user typed that
+// names one of the export formats decides the format ("x.png" under the BMP
+// filter is a PNG); any other name gets the chosen filter's extension added
+// ("first" under the PNG filter becomes first.png). FilterIndex is then the
+// 1-based filter of the format written, 0 when neither names a format.
+struct TExportTarget {
+  QString Path;
+  int FilterIndex = 0;
+};
+TExportTarget ExportTargetFor(const QString& chosenPath, int filterIndex);
+
+// The 1-based export filter whose format an extension names ("jpeg" and
+// "tiff" included, any case); 0 for none.
+int ExportFilterOfExtension(const QString& extension);
+
 }  // namespace plumavo

@@ -3,6 +3,7 @@
 #include "app/dialog_commands.h"
 #include "app/file_commands.h"
 #include "app/main_window.h"
+#include "app/widgets.h"
 
 int main(int argc, char** argv) {
   plumavo::TApplication app(argc, argv);
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   // (argc and argv no longer hold the toolkit's own options here).
   if (window.files)
     for (int i = 1; i < argc; ++i) window.files->CommandLine << QString::fromLocal8Bit(argv[i]);
+  plumavo::CentreOnScreen(window);
   window.show();
   return app.exec();
 }

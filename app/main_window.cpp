@@ -260,6 +260,7 @@ void TfrmMain::FormCreate() {
   mnuHelpCheck->setStatusTip("Check the latest version of " + title);
   mnuHelpWeb->setStatusTip("Browse the Web Site of " + title);
 
+  KeepArrowKeysForTheShapes();
   editor->SetRealTimeRendering(renderer.Preferences.RealTimeRendering);
   ResetProject(480, 360, true, ShapeMode::Affine);
   UpdateInterfaceState();
@@ -532,7 +533,7 @@ void TfrmMain::CreateSidePanel() {
   icoShowShapes->OnClick = [this] { Safely([&] { ApplyEdit(editor->ToggleShapes()); }); };
   shpColor = new TColorSwatch(pnlColor);
   shpColor->setFixedSize(16, 16);
-  shpColor->SetColor(0x0000FF);
+  shpColor->SetColor(kStartShapeColor);
   shpColor->setCursor(CursorOf(EditCursor::Hand));
   shpColor->OnMouseDown = [this] {
     Safely([&] {
@@ -621,6 +622,9 @@ void TfrmMain::CreateSidePanel() {
   section("Canvas Style");
   cbeCanvasStyle = new QComboBox(pnlSide);
   cbeCanvasStyle->setMaxVisibleItems(8);
+  // Some styles open the whole list around the current item and ignore the
+  // row limit; the plain drop-down list keeps it to eight rows and scrolls.
+  cbeCanvasStyle->setStyleSheet("QComboBox { combobox-popup: 0; }");
   SetHint(cbeCanvasStyle, "Canvas Styles");
   FillCanvasStyleList();
   col->addWidget(cbeCanvasStyle);
@@ -707,6 +711,20 @@ void TfrmMain::FormShow() {
   if (files) files->FormShow();
 }
 
+void TfrmMain::KeepArrowKeysForTheShapes() {
+  // The window keeps no focused control, so the arrow keys always move the
+  // selected shape. Buttons, lists, sliders and the scroll area never take
+  // the focus (Qt would otherwise hand it to the first toolbar button each
+  // time the window is activated, and Space would open the New dialog). The
+  // depth field is the one text a user types into; it takes the focus only
+  // when clicked and gives it up when the mouse moves over the picture.
+  for (QWidget* w : findChildren<QWidget*>()) {
+    if (w->window() != this) continue;  // dialogs keep their own focus chain
+    const bool depthField = w == seDiffusingLen || seDiffusingLen->isAncestorOf(w);
+    w->setFocusPolicy(depthField ? Qt::ClickFocus : Qt::NoFocus);
+  }
+}
+
 bool TfrmMain::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
@@ -737,6 +755,9 @@ bool TfrmMain::event(QEvent* e) {
 void TfrmMain::HintHandler(const QString& hint) { StatusBar->SetText(0, " " + hint); }
 
 void TfrmMain::KeyPreview(QKeyEvent* e, bool down) {
+  // A held arrow key repeats as release-press pairs; only the real release
+  // ends the nudge, so the whole hold is one undo step.
+  if (!down && e->isAutoRepeat()) return;
   QWidget* focus = QApplication::focusWidget();
   const bool controlHasFocus = focus != nullptr && focus->window() == this;
   const ShiftState shift = ShiftOf(e->modifiers(), QApplication::mouseButtons());
@@ -917,7 +938,25 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   }
   gbCanvasOpacity->setValue(255);
   gbCanvasOpacityChange(255);
+  ResetSidePanel();
   ApplyEdit(editor->OnProjectReset());
+  // Arrow keys must reach the shapes of the new project, not a control left
+  // focused by the previous one.
+  if (QWidget* f = QApplication::focusWidget(); f != nullptr && f->window() == this) f->clearFocus();
+}
+
+void TfrmMain::ResetSidePanel() {
+  // Without the change handlers: nothing is applied to a shape here, the
+  // panel only shows what the next new Sub-Shape will get.
+  const QSignalBlocker b1(cbDiffusing), b2(seDiffusingLen), b3(gbBrushOpacity), b4(cbeBrushStyle), b5(cbBlendingMode);
+  shpColor->SetColor(kStartShapeColor);
+  cbDiffusing->setChecked(false);
+  seDiffusingLen->setValue(1);
+  cbeBrushStyle->setCurrentIndex(0);
+  FillBrushList(-1);
+  cbBlendingMode->setCurrentIndex(0);
+  gbBrushOpacity->setValue(255);
+  UpdateInterfaceState();
 }
 
 void TfrmMain::SetProjectSize(int32_t width, int32_t height) {

@@ -115,6 +115,10 @@ class TfrmMain : public QMainWindow {
   void ShowShapeSettingsInPanel();
   void ApplySetting(ShapeSetting kind);
   void FillBrushList(int brush);
+  // The panel's start state: black, no diffusing, depth 1, the first brush,
+  // Normal, fully opaque.
+  void ResetSidePanel();
+  static constexpr TColor kStartShapeColor = 0x000000;
   // Handlers.
   void mnuViewZoomXClick(int index);
   void btnZoomClick();
@@ -202,6 +206,7 @@ class TfrmMain : public QMainWindow {
   void CreateDrawingArea();
   void LoadResources();
   void FillCanvasStyleList();
+  void KeepArrowKeysForTheShapes();
   void UpdateSolidSwatch(TColor c);
   void UpdateGradientSwatch();
   void SyncShapesVisible();

@@ -1,5 +1,8 @@
 #include "app/number_edit.h"
 
+#include <QPushButton>
+#include <QApplication>
+
 #include <algorithm>
 
 #include <QKeyEvent>
@@ -64,8 +67,14 @@ void TNumberEdit::RepairOnExit() {
 bool TNumberEdit::Check(TPrompts& prompts) {
   try {
     const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
-    if (!message) return true;
+    if (!message) {
+      RepairOnExit();
+      return true;
+    }
+    // The warning shows next to the text as typed; only then is the field
+    // put right, so the user can see what was wrong.
     prompts.Warning(*message);
+    RepairOnExit();
     setFocus(Qt::OtherFocusReason);
     selectAll();
     return false;
@@ -94,7 +103,13 @@ void TNumberEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void TNumberEdit::focusOutEvent(QFocusEvent* e) {
-  RepairOnExit();
+  // A click on the dialog's default button (OK, Print) or a message box
+  // taking the focus leaves the text as typed: the button's check reports it
+  // and repairs it after.
+  const auto* button = qobject_cast<const QPushButton*>(QApplication::focusWidget());
+  const bool toDefaultButton = button != nullptr && button->isDefault();
+  const bool toOtherWindow = e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason;
+  if (!toDefaultButton && !toOtherWindow) RepairOnExit();
   QSpinBox::focusOutEvent(e);
 }
 

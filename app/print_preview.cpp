@@ -1,5 +1,7 @@
 #include "app/print_preview.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
@@ -199,7 +201,10 @@ void TfrmPrintPreview::CreateControls() {
   columns->addWidget(pnlPreview, 1);
 
   pnlSetup = new QWidget(this);
-  pnlSetup->setFixedWidth(201);
+  // At least the classic width; wider when the fonts need it, so that texts
+  // such as the paper size ("8.27 x 11.69 Inches") are never cut off.
+  pnlSetup->setMinimumWidth(201);
+  pnlSetup->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* rows = new QVBoxLayout(pnlSetup);
   rows->setContentsMargins(6, 6, 6, 6);
   columns->addWidget(pnlSetup);
@@ -229,7 +234,7 @@ void TfrmPrintPreview::CreateControls() {
       grid->addLayout(line, r, 1, 1, 2);
       return;
     }
-    field->setFixedWidth(60);
+    field->setFixedWidth(std::max(60, field->fontMetrics().horizontalAdvance("-888.88") + 24));
     if (unit.isEmpty()) {
       grid->addWidget(field, r, 1, 1, 2, Qt::AlignLeft);
     } else {
@@ -328,10 +333,16 @@ void TfrmPrintPreview::Open(const TBitmap32& picture, const QString& caption) {
   // The preview takes the main window's place, size and state; the paper is
   // laid out for that size before it is first drawn.
   const bool maximised = mainWindow_ != nullptr && mainWindow_->isMaximized();
-  if (mainWindow_ != nullptr) setGeometry(mainWindow_->normalGeometry());
-  layout()->invalidate();
-  layout()->activate();
-  SetupPreview();
+  // Frame position and client size, each as the window system reports it:
+  // mixing the two moves a window by its title bar on every hand-over.
+  if (mainWindow_ != nullptr && !maximised) {
+    resize(mainWindow_->size());
+    move(mainWindow_->pos());
+  }
+  // The paper is laid out and the picture fitted once the preview has its
+  // real size (showEvent); fitting into the default size of a control that
+  // was never shown distorts the first preview.
+  fitOnShow_ = true;
   if (mainWindow_ != nullptr) mainWindow_->hide();
   if (maximised)
     showMaximized();
@@ -467,7 +478,11 @@ void TfrmPrintPreview::btnSetupClick() {
 
 void TfrmPrintPreview::btnPrintClick() {
   if (!seCopies->Check(prompts_())) return;
-  const TRect rect = DeviceRect(location_, PageWidth(), PageHeight(), metrics_);
+  // With proportions constrained the picture prints undistorted; without,
+  // it prints as the user stretched it.
+  const TRect rect = cbProportions->isChecked()
+                         ? DeviceRect(location_, PageWidth(), PageHeight(), metrics_, image_.Width(), image_.Height())
+                         : DeviceRect(location_, PageWidth(), PageHeight(), metrics_);
   const QImage picture = picture_.convertToFormat(QImage::Format_RGB888);
   const QString error = printer_().Print(picture, rect, seCopies->Number(), kApplicationTitle);
   if (!error.isEmpty()) prompts_().Error(error);
@@ -475,6 +490,11 @@ void TfrmPrintPreview::btnPrintClick() {
 
 void TfrmPrintPreview::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
+  if (fitOnShow_) {
+    fitOnShow_ = false;
+    layout()->activate();
+    SetupPreview();
+  }
   ClearFocusedControl();
   ShownOnce = true;
 }
@@ -484,7 +504,10 @@ void TfrmPrintPreview::closeEvent(QCloseEvent* e) {
     // The main window comes back where the preview was.
     if (mainWindow_ != nullptr) {
       const bool maximised = isMaximized();
-      mainWindow_->setGeometry(normalGeometry());
+      if (!maximised) {
+        mainWindow_->resize(size());
+        mainWindow_->move(pos());
+      }
       if (maximised)
         mainWindow_->showMaximized();
       else

@@ -132,6 +132,7 @@ class TfrmPrintPreview : public QWidget {
   // The picture is still to be fitted: the page had no size when it should
   // have been.
   bool fitPending_ = false;
+  bool fitOnShow_ = false;
 
   friend class TPreviewImage;
 };

@@ -1,11 +1,14 @@
 #include "app/prompts.h"
 
+#include "app/widgets.h"
+
 #include <QColor>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace plumavo {
@@ -48,7 +51,16 @@ std::optional<QString> TQtPrompts::SaveFileWithFilter(TSaveRequest& request) {
   const QStringList filters = dialog.nameFilters();
   if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
     dialog.selectNameFilter(filters[request.FilterIndex - 1]);
-  dialog.setDefaultSuffix(request.DefaultExt);
+  // A name typed without an extension gets the one of the filter in view,
+  // so the overwrite question asks about the file that will be written.
+  const auto suffixOf = [&request](const QString& filter) {
+    static const QRegularExpression pattern(R"(\*\.(\w+))");
+    const QRegularExpressionMatch m = pattern.match(filter);
+    return m.hasMatch() ? m.captured(1).toLower() : request.DefaultExt;
+  };
+  dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
   if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   request.FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
@@ -61,7 +73,11 @@ std::optional<TColor> TQtPrompts::ChooseColor(TColor initial) {
   return FromQColor(c);
 }
 
-bool TQtPrompts::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+bool TQtPrompts::RunDialog(QDialog& dialog) {
+  // Every dialog opens in the middle of the screen the window is on.
+  CentreOnScreen(dialog, parent_);
+  return dialog.exec() == QDialog::Accepted;
+}
 
 void TQtPrompts::OpenDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 

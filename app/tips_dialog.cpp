@@ -69,7 +69,10 @@ TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultT
   lblTips->setWordWrap(true);
   lblTips->setTextFormat(Qt::PlainText);
   lblTips->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  lblTips->setFixedSize(342, 90);
+  // At least the room of four lines; larger fonts make the text taller, not
+  // cut off.
+  lblTips->setFixedWidth(342);
+  lblTips->setMinimumHeight(90);
   auto* text = new QVBoxLayout;
   text->addWidget(lblHeading);
   text->addWidget(rule);

@@ -11,7 +11,9 @@
 #include "app/avi/avi_recorder.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
+class QSlider;
 
 namespace plumavo {
 
@@ -25,12 +27,20 @@ class TfrmVideoCompression : public QDialog {
   std::string Codec() const;
   // Selects the entry of an encoder name; false when it is not offered.
   bool SelectCodec(const std::string& name);
+  // The compressor quality in percent (1..100). The control is disabled, with
+  // a note saying why, for encoders that work at a fixed quality.
+  int Quality() const;
+  void SetQuality(int percent);
 
   QComboBox* cbCompressor;
+  QSlider* sbQuality;
+  QLabel* lblQuality;
+  QLabel* lblFixedQuality;
   QPushButton* btnOk;
   QPushButton* btnCancel;
 
  private:
+  void ShowQualityState();
   std::vector<TAVICodecInfo> codecs_;
 };
 

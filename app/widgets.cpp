@@ -1,5 +1,8 @@
 #include "app/widgets.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,6 +77,16 @@ QValidator::State TSpinEdit::validate(QString& text, int& pos) const {
 void TClickLabel::mousePressEvent(QMouseEvent* e) {
   QLabel::mousePressEvent(e);
   if (e->button() == Qt::LeftButton && OnClick) OnClick();
+}
+
+void CentreOnScreen(QWidget& window, const QWidget* near) {
+  const QScreen* screen = near != nullptr ? near->screen() : window.screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  if (!window.isVisible()) window.adjustSize();
+  const QRect area = screen->availableGeometry();
+  const QSize size = window.isVisible() ? window.frameGeometry().size() : window.size();
+  window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 }  // namespace plumavo

@@ -81,4 +81,10 @@ class TClickLabel : public QLabel {
   void mousePressEvent(QMouseEvent* e) override;
 };
 
+// Moves a window so that it sits in the middle of the available area of the
+// screen that `near` is on (its own screen when near is null), at the size
+// its layout asks for. The frame is not known before the first show, so the
+// client area is centred; the title bar's few pixels are the difference.
+void CentreOnScreen(QWidget& window, const QWidget* near = nullptr);
+
 }  // namespace plumavo

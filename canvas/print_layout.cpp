@@ -57,7 +57,9 @@ TRect FitRect(const TRect& s, const TRect& t) {
 }
 
 TRect ComputePageRect(int32_t w, int32_t h, const PrinterMetrics& m) {
-  const double pw = double(m.PaperWidth) + 25, ph = double(m.PaperHeight) + 25;
+  // The page on screen has the paper's own proportions, so that inches and
+  // printer pixels are the same measure across and down.
+  const double pw = double(m.PaperWidth), ph = double(m.PaperHeight);
   if (ph == 0 || h == 0 || pw == 0) return {0, 2, 0, 2};
   if (double(w) / h >= pw / ph) {
     const int32_t e = RoundN(w - pw / ph * h);
@@ -146,6 +148,29 @@ TRect DeviceRect(const TFloatRect& layer, double rw, double rh, const PrinterMet
   rh = Positive(rh);
   return {RoundN(m.PaperWidth * layer.Left / rw), RoundN(m.PaperHeight * layer.Top / rh),
           RoundN(m.PaperWidth * layer.Right / rw), RoundN(m.PaperHeight * layer.Bottom / rh)};
+}
+
+TRect DeviceRect(const TFloatRect& layer, double rw, double rh, const PrinterMetrics& m, int32_t iw, int32_t ih) {
+  TRect r = DeviceRect(layer, rw, rh, m);
+  if (iw <= 0 || ih <= 0) return r;
+  // The page on screen is whole preview pixels, so across and down scale to
+  // the paper by slightly different factors. The longer side, the more
+  // precise one, stays; the other follows from the picture's proportions,
+  // about the same centre.
+  const int64_t w = int64_t(r.Right) - r.Left, h = int64_t(r.Bottom) - r.Top;
+  if (w <= 0 || h <= 0) return r;
+  if (w >= h) {
+    const int32_t nh = RoundN(double(w) * ih / iw);
+    const int32_t top = int32_t(r.Top + (h - nh) / 2);
+    r.Top = top;
+    r.Bottom = top + nh;
+  } else {
+    const int32_t nw = RoundN(double(h) * iw / ih);
+    const int32_t left = int32_t(r.Left + (w - nw) / 2);
+    r.Left = left;
+    r.Right = left + nw;
+  }
+  return r;
 }
 
 TFloatRect ScaleLayer(const TFloatRect& layer, int32_t oldW, int32_t oldH, int32_t newW, int32_t newH) {

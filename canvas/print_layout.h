@@ -95,6 +95,9 @@ TFloatRect ConstrainResize(const TFloatRect& proposed, TDragHandle handle, bool 
 // The printed rectangle in device pixels from the paper's corner for a
 // picture location on a page of rw × rh preview pixels.
 TRect DeviceRect(const TFloatRect& layer, double rw, double rh, const PrinterMetrics& m);
+// The same for a picture of iw x ih pixels whose proportions are kept: the
+// printed rectangle has the picture's aspect to within one printer pixel.
+TRect DeviceRect(const TFloatRect& layer, double rw, double rh, const PrinterMetrics& m, int32_t iw, int32_t ih);
 
 // The picture location after the page went from oldW × oldH to newW × newH
 // preview pixels (a previous size that is not positive counts as 1). A new

@@ -1,6 +1,9 @@
 #include "editing/overlay_painter.h"
 
 #include <QColor>
+#include <QPaintDevice>
+#include <algorithm>
+#include <cmath>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
@@ -31,25 +34,54 @@ void DrawHandle(QPainter& painter, int32_t x, int32_t y) {
   FillRect(painter, {f.Right - 1, f.Top + 1, f.Right, f.Bottom - 1}, kHandleFrame);
 }
 
-void DrawLine(QPainter& painter, const OverlayLine& l) {
-  QPen pen(ToQColor(l.Color));
-  pen.setWidth(1);
-  pen.setCosmetic(true);
-  pen.setCapStyle(Qt::FlatCap);
-  if (l.Dashed) {
-    pen.setDashPattern(QVector<qreal>{4.0, 4.0});
-    pen.setDashOffset(l.DashOffset);
+void Plot(QPainter& painter, int32_t x, int32_t y, TColor32 c, float coverage) {
+  const int alpha = int(std::lround(float(c >> 24) * coverage));
+  if (alpha <= 0) return;
+  painter.fillRect(QRect(x, y, 1, 1), QColor::fromRgba((c & 0x00FFFFFFu) | (TColor32(alpha) << 24)));
+}
+
+// One pixel per step along the longer axis, each step shared between the two
+// pixels across the line by its fractional position; the end pixel is left
+// out, so the next edge of the outline starts on a pixel of its own. Steps
+// outside the painter's visible area are skipped without being visited, so a
+// long edge at high zoom costs only what is on screen.
+void DrawLine(QPainter& painter, const OverlayLine& l, const QRect& visible) {
+  const int32_t n = LinePixelCount(l.X1, l.Y1, l.X2, l.Y2);
+  if (n <= 0) return;
+  const float dx = (l.X2 - l.X1) / float(n), dy = (l.Y2 - l.Y1) / float(n);
+  const bool alongX = std::fabs(l.X2 - l.X1) >= std::fabs(l.Y2 - l.Y1);
+  // The steps whose major coordinate falls inside the visible area.
+  const float start = alongX ? l.X1 : l.Y1, step = alongX ? dx : dy;
+  const float lo = float(alongX ? visible.left() : visible.top()) - 1.0f;
+  const float hi = float(alongX ? visible.right() : visible.bottom()) + 1.0f;
+  int32_t first = 0, last = n - 1;
+  if (step > 0.0f) {
+    first = std::max<int32_t>(first, int32_t(std::floor((lo - start) / step)));
+    last = std::min<int32_t>(last, int32_t(std::ceil((hi - start) / step)));
+  } else if (step < 0.0f) {
+    first = std::max<int32_t>(first, int32_t(std::floor((hi - start) / step)));
+    last = std::min<int32_t>(last, int32_t(std::ceil((lo - start) / step)));
   }
-  painter.setPen(pen);
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  // Pixel centres, so a horizontal or vertical edge covers one row of pixels.
-  painter.drawLine(QPointF(l.X1 + 0.5, l.Y1 + 0.5), QPointF(l.X2 + 0.5, l.Y2 + 0.5));
-  painter.setRenderHint(QPainter::Antialiasing, false);
+  for (int32_t i = first; i <= last; ++i) {
+    const TColor32 c = l.Dashed ? StippleColor(l.Color, l.StipplePos + kStippleStep * float(i)) : l.Color;
+    if ((c >> 24) == 0) continue;
+    const float x = l.X1 + dx * float(i), y = l.Y1 + dy * float(i);
+    if (alongX) {
+      const float fy = std::floor(y), f = y - fy;
+      Plot(painter, int32_t(std::lround(x)), int32_t(fy), c, 1.0f - f);
+      Plot(painter, int32_t(std::lround(x)), int32_t(fy) + 1, c, f);
+    } else {
+      const float fx = std::floor(x), f = x - fx;
+      Plot(painter, int32_t(fx), int32_t(std::lround(y)), c, 1.0f - f);
+      Plot(painter, int32_t(fx) + 1, int32_t(std::lround(y)), c, f);
+    }
+  }
 }
 
 void DrawLabel(QPainter& painter, const OverlayLabel& label, const QFont& font) {
   painter.setFont(font);
-  painter.setPen(QColor(Qt::black));
+  // The window-text colour, as every other text of the window.
+  painter.setPen(QColor::fromRgba(SystemColorTable::Get(8)));
   painter.drawText(QRect(label.X, label.Y, 1000, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                    QString::fromStdString(label.Text));
 }
@@ -62,9 +94,15 @@ void PaintOverlayScene(QPainter& painter, const OverlayScene& scene) {
   try {
     QFont font = QGuiApplication::font();
     font.setPointSize(8);
+    // Plain glyphs: smoothed edges would mix with the picture underneath and
+    // make the labels look a different colour on every canvas.
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
+                                                : QRect(0, 0, painter.device()->width(), painter.device()->height());
     for (const OverlayItem& item : scene.Items) {
       if (const auto* line = std::get_if<OverlayLine>(&item))
-        DrawLine(painter, *line);
+        DrawLine(painter, *line, visible);
       else if (const auto* handle = std::get_if<OverlayHandle>(&item))
         DrawHandle(painter, handle->X, handle->Y);
       else if (const auto* label = std::get_if<OverlayLabel>(&item))

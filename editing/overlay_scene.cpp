@@ -1,5 +1,6 @@
 #include "editing/overlay_scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "editing/project_checks.h"
@@ -22,14 +23,27 @@ std::string VertexLabel(int32_t shape, int32_t corner) {
   return kSub[corner];
 }
 
-float DashOffsetForPhase(float phase) {
-  // The pattern runs (clear, clear, colour, colour) at half an entry per
-  // pixel, starting at entry `phase`: coloured where (2*phase + t) mod 8 is in
-  // [4, 8), which is the pen convention's (2*phase - 4 + t) mod 8 < 4.
-  float o = std::fmod(2.0f * phase - 4.0f, kDashPeriod);
-  if (o < 0.0f) o += kDashPeriod;
-  if (!(o >= 0.0f && o < kDashPeriod)) o = 0.0f;  // NaN or rounding up to 8
-  return o;
+int32_t LinePixelCount(float x1, float y1, float x2, float y2) {
+  const float n = std::max(std::fabs(x2 - x1), std::fabs(y2 - y1));
+  // NaN and absurd lengths draw nothing rather than loop for ever.
+  if (!(n >= 0.0f) || n > 1.0e7f) return 0;
+  return int32_t(n);
+}
+
+TColor32 StippleColor(TColor32 c, float pos) {
+  float at = std::fmod(pos, 4.0f);
+  if (!(at >= 0.0f)) at = at < 0.0f ? at + 4.0f : 0.0f;  // negative or NaN
+  if (at >= 4.0f) at = 0.0f;
+  const int entry = int(at);
+  const float f = at - float(entry);
+  const TColor32 from = entry >= 2 ? c : 0u;
+  const TColor32 to = (entry + 1) % 4 >= 2 ? c : 0u;
+  TColor32 r = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const float a = float((from >> shift) & 0xFFu), b = float((to >> shift) & 0xFFu);
+    r |= TColor32(std::lround(a + (b - a) * f)) << shift;
+  }
+  return r;
 }
 
 OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vertex lastMouse) {
@@ -39,7 +53,6 @@ OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vert
   const int32_t vc = p.VertexCount;
   const int32_t sel = p.Selected();
   const bool all = sel == -2;
-  const float offset = DashOffsetForPhase(phase);
   auto view = [&](int32_t i) {
     const Vertex v = p.Vertices[size_t(i)];
     return Vertex{ProjectToView(v.X, scale), ProjectToView(v.Y, scale)};
@@ -58,7 +71,7 @@ OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vert
     const Vertex a = view(i);
     if (to >= 0) {
       const Vertex b = view(to);
-      scene.Items.emplace_back(OverlayLine{float(a.X), float(a.Y), float(b.X), float(b.Y), c, selected, selected ? offset : 0.0f});
+      scene.Items.emplace_back(OverlayLine{float(a.X), float(a.Y), float(b.X), float(b.Y), c, selected, selected ? phase : 0.0f});
     }
     if (selected) scene.Items.emplace_back(OverlayHandle{a.X, a.Y});
     scene.Items.emplace_back(OverlayLabel{a.X, a.Y, VertexLabel(k, i % n)});
@@ -70,15 +83,14 @@ OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vert
     const int32_t k = (vc - 1) / n;
     const TColor32 c = OutlineColor(p, k);
     const Vertex last = view(vc - 1);
-    scene.Items.emplace_back(OverlayLine{float(last.X), float(last.Y), float(lastMouse.X), float(lastMouse.Y), c, true, offset});
+    scene.Items.emplace_back(OverlayLine{float(last.X), float(last.Y), float(lastMouse.X), float(lastMouse.Y), c, true, phase});
     scene.Items.emplace_back(OverlayHandle{lastMouse.X, lastMouse.Y});
     if (r > 1) {
       const Vertex first = view(k * n);
-      // The second segment continues the dash pattern where the first ended.
-      const double len = std::hypot(double(lastMouse.X) - last.X, double(lastMouse.Y) - last.Y);
-      float o2 = float(std::fmod(double(offset) + len, double(kDashPeriod)));
-      if (!(o2 >= 0.0f && o2 < kDashPeriod)) o2 = 0.0f;
-      scene.Items.emplace_back(OverlayLine{float(lastMouse.X), float(lastMouse.Y), float(first.X), float(first.Y), c, true, o2});
+      // The second segment continues the pattern where the first ended.
+      const float pos2 = phase + kStippleStep * float(LinePixelCount(float(last.X), float(last.Y),
+                                                                    float(lastMouse.X), float(lastMouse.Y)));
+      scene.Items.emplace_back(OverlayLine{float(lastMouse.X), float(lastMouse.Y), float(first.X), float(first.Y), c, true, pos2});
     }
     scene.Items.emplace_back(OverlayLabel{lastMouse.X, lastMouse.Y, VertexLabel(k, r)});
   }

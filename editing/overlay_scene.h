@@ -14,19 +14,28 @@
 
 namespace plumavo {
 
-// Selected outlines are dashed 4 pixels on, 4 off. DashOffset is where the
-// line's start sits in that 8-pixel period, in the convention of a pen dash
-// pattern {4 on, 4 off}: the line is coloured where (DashOffset + t) mod 8 < 4,
-// t being the distance from the start. It is always in [0, 8).
-inline constexpr float kDashPeriod = 8.0f;
-
+// Lines are drawn one pixel per step along their longer axis, antialiased
+// across it, and leave out their end pixel. A selected outline is stippled
+// with four colour entries (clear, clear, colour, colour): the pattern moves
+// half an entry per step, so one period covers 8 pixels, and neighbouring
+// entries are blended by the fractional position. StipplePos is the pattern
+// position at the line's first pixel; plain lines ignore it.
 struct OverlayLine {
   float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   TColor32 Color = 0xFF000000u;
   bool Dashed = false;
-  float DashOffset = 0;
+  float StipplePos = 0;
   friend bool operator==(const OverlayLine&, const OverlayLine&) = default;
 };
+
+inline constexpr float kStippleStep = 0.5f;
+
+// Pixels a line covers along its longer axis (the end pixel left out).
+int32_t LinePixelCount(float x1, float y1, float x2, float y2);
+
+// The colour of the stipple (clear, clear, c, c) at pattern position pos,
+// blending all four channels of the two neighbouring entries.
+TColor32 StippleColor(TColor32 c, float pos);
 
 // A vertex handle centred at (X, Y): see HandleFillRect / HandleFrameRect.
 struct OverlayHandle {
@@ -60,9 +69,6 @@ TColor32 OutlineColor(const Project& p, int32_t shape);
 
 // "0", "A", "B", "C" for the Main-Shape; n, "a", "b", "c" for Sub-Shape n.
 std::string VertexLabel(int32_t shape, int32_t corner);
-
-// The dash offset (see above) for the pattern phase of the selection animation.
-float DashOffsetForPhase(float selectionDashPhase);
 
 // The whole overlay for the project at the given zoom. lastMouse is in view
 // pixels and ends the rubber band while a shape is being drawn. A project whose

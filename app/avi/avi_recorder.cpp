@@ -27,12 +27,13 @@ constexpr const char* kCloseError = "Cannot close AVI file. AVI file not created
 struct TCandidate {
   const char* Name;
   const char* Caption;
+  bool UsesQuality;
 };
 constexpr TCandidate kCandidates[] = {
-    {"msvideo1", "Microsoft Video 1"},
-    {"mjpeg", "Motion JPEG"},
-    {"mpeg4", "MPEG-4 Part 2"},
-    {"huffyuv", "Huffyuv (lossless)"},
+    {"msvideo1", "Microsoft Video 1", false},
+    {"mjpeg", "Motion JPEG", true},
+    {"mpeg4", "MPEG-4 Part 2", true},
+    {"huffyuv", "Huffyuv (lossless)", false},
 };
 
 const AVCodec* AviEncoder(const std::string& name) {
@@ -63,7 +64,7 @@ int32_t RestrictSize(int32_t size, TAVISizeRestriction r) {
 std::vector<TAVICodecInfo> AvailableAVICodecs() {
   std::vector<TAVICodecInfo> r;
   for (const TCandidate& c : kCandidates)
-    if (AviEncoder(c.Name) != nullptr) r.push_back({c.Name, c.Caption});
+    if (AviEncoder(c.Name) != nullptr) r.push_back({c.Name, c.Caption, c.UsesQuality});
   return r;
 }
 

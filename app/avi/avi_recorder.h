@@ -36,6 +36,9 @@ class TAVIError : public std::runtime_error {
 struct TAVICodecInfo {
   std::string Name;
   std::string Caption;
+  // Whether the compressor quality changes what this encoder writes. Microsoft
+  // Video 1 here works at one fixed quality and Huffyuv is lossless.
+  bool UsesQuality = true;
 };
 
 // The encoder used when none was chosen: Microsoft Video 1.

@@ -599,8 +599,8 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     histBuf[++newest] = int16_t(k);
 
     float nx, ny;
-    // The negated form also sends NaN to the restart, where the described
-    // arithmetic would have raised an invalid-operation fault.
+    // Written as a negated range test so that a NaN coordinate also restarts
+    // the orbit instead of wandering on as an invalid number.
     if (!map(k, x, y, nx, ny) || !(nx >= escLowX && nx <= escHighX && ny >= escLowY && ny <= escHighY)) {
       x = sx;
       y = sy;

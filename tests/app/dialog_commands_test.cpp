@@ -318,13 +318,21 @@ INSTANTIATE_TEST_SUITE_P(Filters, ExportFormatTest,
                                            FormatCase{4, "png", 0}, FormatCase{5, "tif", 0}, FormatCase{6, "tga", 0},
                                            FormatCase{7, "ppm", 0}));
 
-TEST_F(ExportTest, TheNameDecidesTheFormatAndTheJpegFilterStillAsksTheQuality) {
+// A typed extension that names a format wins over the filter, and only a
+// JPEG asks for its quality.
+TEST_F(ExportTest, TheTypedExtensionDecidesTheFormatAndOnlyJpegAsksTheQuality) {
   Export("typed.png", 2, 40);
   QFile f(Path("typed.png"));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.read(4), QByteArray("\x89PNG"));
+  EXPECT_FALSE(prompts->Log.contains("dialog: Image Compression"));
+  EXPECT_EQ(window->dialogs->ExportDefaultExt, "png");
+  prompts->Dialogs.clear();
+  Export("typed.jpeg", 4, 40);
   EXPECT_TRUE(prompts->Log.contains("dialog: Image Compression"));
-  EXPECT_EQ(window->dialogs->ExportDefaultExt, "jpg");
+  QFile jpeg(Path("typed.jpeg"));
+  ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+  EXPECT_EQ(jpeg.read(3), QByteArray("\xFF\xD8\xFF"));
 }
 
 TEST_F(ExportTest, CancelInEitherDialogWritesNothing) {
@@ -357,8 +365,8 @@ TEST_F(ExportTest, TheQualityDialogOpensAt90EveryTime) {
 }
 
 TEST_F(ExportTest, AFailedExportSaysSo) {
-  Export("picture.xyz", 1);
-  EXPECT_FALSE(QFile::exists(Path("picture.xyz")));
+  Export("no/such/folder/picture.bmp", 1);
+  EXPECT_FALSE(QFile::exists(Path("no/such/folder/picture.bmp")));
   EXPECT_TRUE(prompts->Log.contains("error: Cannot export the image."));
   EXPECT_TRUE(window->OutputImage.Empty());
 }

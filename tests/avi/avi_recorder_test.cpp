@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -357,6 +358,42 @@ TEST_F(AviTest, ReopeningReplacesTheFileAndDeleteRemovesIt) {
   ASSERT_TRUE(rec.CreateAVI(10, 7500));
   rec.CloseAVI(true);
   EXPECT_FALSE(fs::exists(rec.Filename));
+}
+
+}  // namespace
+}  // namespace plumavo
+
+namespace plumavo {
+namespace {
+
+// The quality control is offered only where it changes the movie: for every
+// encoder the list offers, the same frames at the lowest and the highest
+// quality make different files exactly when the encoder says it uses it.
+TEST_F(AviTest, QualityChangesTheMovieExactlyForEncodersThatUseIt) {
+  auto record = [&](const TAVICodecInfo& codec, int32_t quality) {
+    const std::string file = Path(codec.Name + "-" + std::to_string(quality) + ".avi");
+    TAVIRecorder rec;
+    rec.Filename = file;
+    rec.SetWidth(64);
+    rec.SetHeight(64);
+    rec.ChooseCompressor = [&codec]() -> std::optional<std::string> { return codec.Name; };
+    EXPECT_TRUE(rec.CreateAVI(10, quality)) << codec.Name << ": " << rec.LastError();
+    TBitmap32 frame(64, 64);
+    uint32_t seed = 7;
+    for (int i = 0; i < 3; ++i) {
+      for (int p = 0; p < 64 * 64; ++p) frame.Bits()[p] = (seed = seed * 134775813u + 1u) | 0xFF000000u;
+      rec.AddFrame(frame);
+    }
+    rec.CloseAVI(false);
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  for (const TAVICodecInfo& codec : AvailableAVICodecs()) {
+    const std::string low = record(codec, 100), high = record(codec, 10000);
+    ASSERT_FALSE(low.empty()) << codec.Name;
+    EXPECT_EQ(low != high, codec.UsesQuality) << codec.Name << (codec.UsesQuality ? " ignores the quality it claims to use"
+                                                                                 : " uses a quality it says it ignores");
+  }
 }
 
 }  // namespace

@@ -231,3 +231,43 @@ TEST(ScaleLayer, FollowsThePageSize) {
 
 }  // namespace
 }  // namespace plumavo
+
+namespace plumavo {
+namespace {
+
+// A picture fitted on the preview page and printed keeps its proportions to
+// within one printer pixel, whatever the paper, the picture and the size of
+// the preview window.
+TEST(PrintedProportions, FittedPictureKeepsItsAspectOnPaper) {
+  struct Row {
+    const char* name;
+    PrinterMetrics printer;
+    int32_t iw, ih, previewW, previewH;
+  };
+  const PrinterMetrics a4Landscape{300, 300, 3508, 2480, 0, 0};
+  const PrinterMetrics screenLetter{96, 96, 816, 1056, 0, 0};
+  const Row rows[] = {
+      {"landscape picture on portrait letter", kLetter, 480, 360, 400, 440},
+      {"portrait picture on portrait letter", kLetter, 360, 480, 600, 300},
+      {"wide picture on landscape A4", a4Landscape, 1280, 400, 430, 470},
+      {"tall picture on landscape A4", a4Landscape, 300, 1280, 800, 250},
+      {"square picture at screen resolution", screenLetter, 500, 500, 333, 517},
+      {"thin strip", kLetter, 1280, 16, 421, 419},
+  };
+  for (const Row& r : rows) {
+    const TRect page = ComputePageRect(r.previewW, r.previewH, r.printer);
+    const TFloatRect layer = FitImageToPage(r.iw, r.ih, page.Width(), page.Height(), r.printer);
+    const TRect printed = DeviceRect(layer, page.Width(), page.Height(), r.printer, r.iw, r.ih);
+    const double w = printed.Right - printed.Left, h = printed.Bottom - printed.Top;
+    // The height the width asks for, and the width the height asks for: one
+    // of the two must be met to the pixel.
+    const double offH = std::fabs(h - w * r.ih / r.iw), offW = std::fabs(w - h * r.iw / r.ih);
+    EXPECT_LE(std::min(offH, offW), 1.0) << r.name << ": printed " << w << " x " << h;
+    // And it still fills the paper in one direction to within a percent.
+    const double fill = std::max(w / r.printer.PaperWidth, h / r.printer.PaperHeight);
+    EXPECT_NEAR(fill, 1.0, 0.01) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace plumavo

@@ -44,18 +44,55 @@ TEST(OverlayPainter, HandleIsAWhiteSquareInABlackFrame) {
     }
 }
 
-// A horizontal dashed line at offset 0: 4 pixels on, 4 off; at offset 4 the
-// other way round.
-TEST(OverlayPainter, DashedLineRunsFourOnFourOff) {
-  for (float offset : {0.0f, 4.0f}) {
+// A horizontal stippled line from position 0: two clear pixels, one fading
+// in, three solid, one fading out, then the next period; the end pixel is
+// left out, so a closing edge does not cover the corner it returns to.
+TEST(OverlayPainter, StippledLineFadesInAndOutAndLeavesOutItsEnd) {
+  OverlayScene s;
+  s.Items.push_back(OverlayLine{0, 40, 16, 40, 0xFFFF0000u, true, 0.0f});
+  const QImage img = Paint(s);
+  const int alphas[] = {0, 0, 0, 128, 255, 255, 255, 128, 0, 0, 0, 128, 255, 255, 255, 128};
+  for (int x = 0; x < 16; ++x) EXPECT_NEAR(qAlpha(img.pixel(x, 40)), alphas[x], 1) << "pixel " << x;
+  EXPECT_EQ(qAlpha(img.pixel(16, 40)), 0) << "the end pixel is drawn";
+  EXPECT_EQ(qAlpha(img.pixel(5, 39)), 0);
+  EXPECT_EQ(qAlpha(img.pixel(5, 41)), 0);
+}
+
+TEST(OverlayPainter, PlainLineCoversOnePixelPerStepSharedAcrossTheLine) {
+  OverlayScene s;
+  s.Items.push_back(OverlayLine{10, 10, 10, 30, 0xFF0000FFu, false, 0.0f});  // vertical, on pixel centres
+  s.Items.push_back(OverlayLine{20, 0, 40, 10, 0xFF00FF00u, false, 0.0f});   // half a pixel across per step
+  const QImage img = Paint(s);
+  for (int y = 10; y < 30; ++y) EXPECT_EQ(img.pixel(10, y), 0xFF0000FFu) << y;
+  EXPECT_EQ(qAlpha(img.pixel(10, 30)), 0);
+  // At x = 21 the line is half way between rows 0 and 1: both half covered.
+  EXPECT_NEAR(qAlpha(img.pixel(21, 0)), 128, 1);
+  EXPECT_NEAR(qAlpha(img.pixel(21, 1)), 128, 1);
+  EXPECT_EQ(img.pixel(22, 1), 0xFF00FF00u);
+}
+
+// Labels are the window-text colour and nothing else, whatever lies under them.
+TEST(OverlayPainter, LabelsAreOneColourOnEveryCanvas) {
+  App();
+  const TColor32 text = SystemColorTable::Get(8);
+  for (QRgb canvas : {0xFFFFFFFFu, 0xFF2040C0u, 0xFF000000u}) {
+    QImage img(40, 30, QImage::Format_RGB32);
+    img.fill(canvas);
+    QPainter painter(&img);
     OverlayScene s;
-    s.Items.push_back(OverlayLine{0, 40, 40, 40, 0xFFFF0000u, true, offset});
-    const QImage img = Paint(s);
-    const bool firstOn = offset == 0.0f;
-    for (int x : {1, 2, 9, 10, 17, 18}) EXPECT_EQ(qAlpha(img.pixel(x, 40)), firstOn ? 255 : 0) << x;
-    for (int x : {5, 6, 13, 14, 21, 22}) EXPECT_EQ(qAlpha(img.pixel(x, 40)), firstOn ? 0 : 255) << x;
-    EXPECT_EQ(img.pixel(1 + (firstOn ? 0 : 4), 40), 0xFFFF0000u);
-    EXPECT_EQ(qAlpha(img.pixel(10, 39)), 0);
+    s.Items.push_back(OverlayLabel{4, 4, "8B"});
+    PaintOverlayScene(painter, s);
+    painter.end();
+    int changed = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (img.pixel(x, y) != canvas) {
+          ++changed;
+          EXPECT_EQ(img.pixel(x, y), (text | 0xFF000000u)) << "at " << x << "," << y << " on " << std::hex << canvas;
+        }
+    if (canvas != (text | 0xFF000000u)) {
+      EXPECT_GT(changed, 0);
+    }
   }
 }
 

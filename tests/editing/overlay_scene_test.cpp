@@ -31,12 +31,11 @@ TEST(OverlayScene, EmptyProjectDrawsNothing) {
 TEST(OverlayScene, FirstVertexShowsTheRubberBand) {
   EditorFixture f;
   f.AddShape({{10, 20}});
-  const float off = DashOffsetForPhase(-3.0f);
   const OverlayScene s = BuildOverlayScene(f.p, 1.0, -3.0f, {50, 60});
   const std::vector<OverlayItem> expected = {
       OverlayHandle{10, 20},
       OverlayLabel{10, 20, "0"},
-      OverlayLine{10, 20, 50, 60, 0xFF000000u, true, off},
+      OverlayLine{10, 20, 50, 60, 0xFF000000u, true, -3.0f},
       OverlayHandle{50, 60},
       OverlayLabel{50, 60, "A"},
   };
@@ -53,8 +52,8 @@ TEST(OverlayScene, RubberBandOfASubShapeClosesToItsFirstCorner) {
   const OverlayScene s = BuildOverlayScene(f.p, 1.0, 0.0f, {130, 160});
   ASSERT_GE(s.Items.size(), 4u);
   const std::vector<OverlayItem> tail(s.Items.end() - 4, s.Items.end());
-  const float o1 = DashOffsetForPhase(0.0f);
-  const float o2 = float(std::fmod(double(o1) + std::hypot(20.0, 60.0), 8.0));
+  // The first segment covers 60 pixels along its longer axis: 30 entries on.
+  const float o1 = 0.0f, o2 = 30.0f;
   const std::vector<OverlayItem> expected = {
       OverlayLine{150, 100, 130, 160, 0xFFFF0000u, true, o1},
       OverlayHandle{130, 160},
@@ -81,7 +80,7 @@ TEST(OverlayScene, SelectedShapeIsDashedWithHandlesAndMainShapeStaysBlack) {
     EXPECT_EQ(lines[size_t(i + 3)].Color, 0xFF0000FFu);
     EXPECT_TRUE(lines[size_t(i + 3)].Dashed);
   }
-  EXPECT_EQ(lines[5], (OverlayLine{80, 60, 80, 20, 0xFF0000FFu, true, DashOffsetForPhase(0.0f)}));
+  EXPECT_EQ(lines[5], (OverlayLine{80, 60, 80, 20, 0xFF0000FFu, true, 0.0f}));
   EXPECT_EQ(ItemsOf<OverlayHandle>(s), (std::vector<OverlayHandle>{{80, 20}, {120, 20}, {80, 60}}));
   std::vector<std::string> labels;
   for (const auto& l : ItemsOf<OverlayLabel>(s)) labels.push_back(l.Text);
@@ -120,14 +119,28 @@ TEST(OverlayScene, ZoomPlacesHandlesWithHalfToEvenRounding) {
   }
 }
 
-// The pattern (clear, clear, colour, colour) at half an entry per pixel,
-// starting at the phase, written as a pen offset into {4 on, 4 off}.
-TEST(OverlayScene, DashOffsetFollowsThePhase) {
+// The stipple (clear, clear, colour, colour), entries blended by the
+// fractional position, the position wrapping every four entries either way.
+TEST(OverlayScene, StippleColourBlendsNeighbouringEntries) {
   struct Row {
-    float phase, offset;
+    const char* name;
+    float pos;
+    TColor32 colour;
   };
-  for (const Row& r : {Row{0, 4}, Row{-1, 2}, Row{-2, 0}, Row{-3, 6}, Row{-0.5f, 3}, Row{-1000, 4}, Row{1, 6}})
-    EXPECT_FLOAT_EQ(DashOffsetForPhase(r.phase), r.offset) << r.phase;
+  const TColor32 red = 0xFFFF0000u;
+  for (const Row& r : {Row{"clear at the start", 0, 0u}, Row{"clear on the second entry", 1, 0u},
+                       Row{"half way into the colour", 1.5f, 0x80800000u}, Row{"colour", 2, red},
+                       Row{"colour on the last entry", 3, red}, Row{"half way back to clear", 3.5f, 0x80800000u},
+                       Row{"wraps after four entries", 6, red}, Row{"negative positions wrap too", -1, red},
+                       Row{"quarter into the colour", -2.75f, 0x40400000u}, Row{"not a number counts as 0", NAN, 0u}})
+    EXPECT_EQ(StippleColor(red, r.pos), r.colour) << r.name;
+}
+
+TEST(OverlayScene, LinesCountPixelsAlongTheLongerAxisWithoutTheEnd) {
+  EXPECT_EQ(LinePixelCount(0, 0, 10, 3), 10);
+  EXPECT_EQ(LinePixelCount(5, 5, 2, -20), 25);
+  EXPECT_EQ(LinePixelCount(4, 4, 4, 4), 0);
+  EXPECT_EQ(LinePixelCount(0, 0, NAN, 4), 0);
 }
 
 TEST(SelectionDashes, StepWhileSelectedAndOnceMoreAfterClearing) {

@@ -1,0 +1,357 @@
+// What a new user meets in the first minute: the side panel's start state,
+// the arrow keys reaching the shapes, the file an export writes, the number
+// fields' warnings. Everything is driven through the real window and checked
+// on what the user would see: the panel, the shapes, the file on disk.
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include "app/dialog_commands.h"
+#include "app/file_commands.h"
+#include "app/float_spin_edit.h"
+#include "app/new_project_dialog.h"
+#include "app/number_edit.h"
+#include "app/widgets.h"
+#include "tests/app/app_test_main.h"
+
+namespace plumavo::test {
+namespace {
+
+// --- Start state of the side panel -------------------------------------------
+
+struct PanelState {
+  TColor Color;
+  bool Diffusing;
+  int Depth, Category, Brush, BlendMode, Opacity;
+  friend bool operator==(const PanelState&, const PanelState&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const PanelState& s) {
+  return os << "colour " << std::hex << s.Color << std::dec << ", diffusing " << s.Diffusing << ", depth " << s.Depth
+            << ", category " << s.Category << ", brush row " << s.Brush << ", blend " << s.BlendMode << ", opacity "
+            << s.Opacity;
+}
+
+constexpr PanelState kStartPanel{0x000000, false, 1, 0, 0, 0, 255};
+
+class FirstMinuteTest : public WindowTest {
+ public:
+  using WindowTest::prompts;
+  using WindowTest::window;
+  PanelState Panel() const {
+    return {window->shpColor->Color(),          window->cbDiffusing->isChecked(),
+            window->seDiffusingLen->value(),    window->cbeBrushStyle->currentIndex(),
+            window->cbeBrush->currentIndex(),   window->cbBlendingMode->currentIndex(),
+            window->gbBrushOpacity->value()};
+  }
+  // Gives the selected Sub-Shape settings unlike the start state, through the
+  // panel as a user would.
+  void ChangeSelectedShapeThroughThePanel() {
+    window->shpColor->SetColor(0x00FF00);
+    window->ApplySetting(ShapeSetting::Color);
+    window->cbDiffusing->click();
+    window->gbBrushOpacity->setValue(90);
+    window->cbBlendingMode->setCurrentIndex(4);
+    window->ApplySetting(ShapeSetting::BlendingMode);
+    window->cbeBrushStyle->setCurrentIndex(2);
+    window->FillBrushList(-1);
+    window->ApplySetting(ShapeSetting::Brush);
+    ASSERT_NE(Panel(), kStartPanel);
+  }
+  // The control that would take a key press, if any: the window itself does
+  // not count as a control.
+  QWidget* FocusedControl() const {
+    QWidget* f = QApplication::focusWidget();
+    return f == window.get() ? nullptr : f;
+  }
+  // The window loses and regains the activation, as when a dialog closes.
+  void Reactivate() {
+    QApplication::setActiveWindow(nullptr);
+    QApplication::setActiveWindow(window.get());
+    QApplication::processEvents();
+  }
+  void Key(QEvent::Type type, int key, bool autoRepeat = false) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window.get();
+    QKeyEvent e(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(target, &e);
+  }
+  Vertex VertexAt(int i) const { return window->project.Vertices[size_t(i)]; }
+
+  QTemporaryDir dir;
+};
+
+struct StartRow {
+  const char* Name;
+  void (*Reach)(FirstMinuteTest&);
+};
+
+class StartStateTest : public FirstMinuteTest, public ::testing::WithParamInterface<StartRow> {
+ public:
+  void DrawAndChangeTheLastShape() {
+    DrawThreeShapes();
+    ChangeSelectedShapeThroughThePanel();
+  }
+  void NewProject() {
+    prompts->Questions.push_back(TPromptAnswer::No);  // discard the drawing
+    prompts->Dialogs.push_back([](QDialog&) { return true; });
+    window->mnuFileNew->trigger();
+  }
+  void SaveThenOpen() {
+    const QString file = dir.filePath("first.plv");
+    window->mnuEditSelectNone->trigger();
+    prompts->FileNames.push_back(file);
+    window->mnuFileSaveAs->trigger();
+    ASSERT_TRUE(QFile::exists(file));
+    // Working on under another name; deselecting left the last shape's
+    // settings in the panel.
+    prompts->FileNames.push_back(dir.filePath("second.plv"));
+    window->mnuFileSaveAs->trigger();
+    ASSERT_NE(Panel(), kStartPanel);
+    prompts->FileNames.push_back(file);
+    window->mnuFileOpen->trigger();
+    ASSERT_TRUE(prompts->Log.contains("open: Open Project File")) << prompts->Log.join("\n").toStdString();
+    ASSERT_TRUE(Unanswered().isEmpty()) << prompts->Log.join("\n").toStdString();
+    ASSERT_EQ(window->project.VertexCount, 9);
+    ASSERT_FALSE(prompts->Log.join(" ").contains("error")) << prompts->Log.join("\n").toStdString();
+  }
+};
+
+TEST_P(StartStateTest, PanelIsInItsStartStateAndTheNextShapeIsBlack) {
+  GetParam().Reach(*this);
+  EXPECT_EQ(Panel(), kStartPanel);
+  EXPECT_EQ(FocusedControl(), nullptr) << "a control keeps the focus";
+  EXPECT_FALSE(window->mnuEditUndo->isEnabled());
+  // The next Sub-Shape drawn takes the panel's settings: black, Normal.
+  const int before = window->project.VertexCount;
+  if (before == 0) DrawTriangle({20, 20}, {460, 20}, {20, 340});
+  DrawTriangle({100, 200}, {200, 200}, {100, 300});
+  const int32_t newest = window->project.VertexCount / 3 - 1;
+  const auto& shape = window->project.AffineShapes[size_t(newest)];
+  EXPECT_EQ(shape.Color, 0x000000u);
+  EXPECT_EQ(shape.BlendingMode, 0);
+  EXPECT_EQ(shape.BrushOpacity, 255);
+  EXPECT_FALSE(shape.Diffusing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    After, StartStateTest,
+    ::testing::Values(StartRow{"StartUp", [](FirstMinuteTest&) {}},
+                      StartRow{"FileNew",
+                               [](FirstMinuteTest& t) {
+                                 auto& s = static_cast<StartStateTest&>(t);
+                                 s.DrawAndChangeTheLastShape();
+                                 s.NewProject();
+                               }},
+                      StartRow{"FileOpen",
+                               [](FirstMinuteTest& t) {
+                                 auto& s = static_cast<StartStateTest&>(t);
+                                 s.DrawAndChangeTheLastShape();
+                                 s.SaveThenOpen();
+                               }}),
+    [](const ::testing::TestParamInfo<StartRow>& info) { return std::string(info.param.Name); });
+
+TEST_F(FirstMinuteTest, CanvasStyleListShowsEightRowsAndScrolls) {
+  QComboBox* list = window->cbeCanvasStyle;
+  list->showPopup();
+  QApplication::processEvents();
+  QWidget* popup = list->view()->window();
+  const int rowHeight = list->view()->sizeHintForRow(0);
+  EXPECT_GT(list->count(), 8);
+  EXPECT_LE(popup->height(), rowHeight * 9 + 12) << "the whole list of " << list->count() << " rows opens";
+  list->hidePopup();
+}
+
+// --- Focus and the arrow keys ------------------------------------------------------
+
+struct FocusRow {
+  const char* Name;
+  void (*Before)(FirstMinuteTest&);
+};
+
+class ArrowKeysTest : public FirstMinuteTest, public ::testing::WithParamInterface<FocusRow> {};
+
+TEST_P(ArrowKeysTest, MoveTheSelectedShapeAndSpaceOpensNothing) {
+  DrawThreeShapes();  // the last one stays selected
+  GetParam().Before(*this);
+  EXPECT_EQ(FocusedControl(), nullptr) << "focus on " << FocusedControl()->metaObject()->className();
+  const Vertex before = VertexAt(6);
+  Key(QEvent::KeyPress, Qt::Key_Right);
+  Key(QEvent::KeyRelease, Qt::Key_Right);
+  EXPECT_EQ(VertexAt(6).X, before.X + 1);
+  const int logged = int(prompts->Log.size());
+  Key(QEvent::KeyPress, Qt::Key_Space);
+  Key(QEvent::KeyRelease, Qt::Key_Space);
+  EXPECT_EQ(int(prompts->Log.size()), logged) << prompts->Log.last().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    After, ArrowKeysTest,
+    ::testing::Values(FocusRow{"DrawingAtStartUp", [](FirstMinuteTest&) {}},
+                      FocusRow{"TheWindowIsActivatedAgain", [](FirstMinuteTest& t) { t.Reactivate(); }},
+                      FocusRow{"AClickOnTheCanvasNextToTheShapes",
+                               [](FirstMinuteTest& t) {
+                                 // A click on the grey area around the picture.
+                                 QTest::mouseClick(t.window->sbDraw->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                                   QPoint(2, 2));
+                               }},
+                      FocusRow{"AButtonOfThePanelIsClicked",
+                               [](FirstMinuteTest& t) {
+                                 QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
+                                 QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
+                               }}),
+    [](const ::testing::TestParamInfo<FocusRow>& info) { return std::string(info.param.Name); });
+
+// A held key repeats as release-press pairs; the hold is one undo step.
+TEST_F(FirstMinuteTest, HeldArrowKeyIsOneUndoStep) {
+  DrawThreeShapes();
+  const Vertex before = VertexAt(6);
+  Key(QEvent::KeyPress, Qt::Key_Down);
+  for (int i = 0; i < 5; ++i) {
+    Key(QEvent::KeyRelease, Qt::Key_Down, true);
+    Key(QEvent::KeyPress, Qt::Key_Down, true);
+  }
+  Key(QEvent::KeyRelease, Qt::Key_Down);
+  EXPECT_EQ(VertexAt(6).Y, before.Y + 6);
+  window->mnuEditUndo->trigger();
+  EXPECT_EQ(VertexAt(6).Y, before.Y) << "undo took back only part of the hold";
+}
+
+// The depth field is the one text a user types into: while it has the focus
+// the arrows step it, and a move over the picture hands them back.
+TEST_F(FirstMinuteTest, DepthFieldTakesTheArrowsOnlyWhileBeingEdited) {
+  DrawThreeShapes();
+  window->cbDiffusing->click();
+  QTest::mouseClick(window->seDiffusingLen->lineEdit(), Qt::LeftButton);
+  ASSERT_EQ(FocusedControl(), window->seDiffusingLen->lineEdit()->focusProxy() != nullptr
+                                  ? window->seDiffusingLen->lineEdit()->focusProxy()
+                                  : static_cast<QWidget*>(window->seDiffusingLen));
+  const Vertex before = VertexAt(6);
+  Key(QEvent::KeyPress, Qt::Key_Up);
+  Key(QEvent::KeyRelease, Qt::Key_Up);
+  EXPECT_EQ(window->seDiffusingLen->value(), 2);
+  EXPECT_EQ(VertexAt(6).Y, before.Y);
+  QTest::mouseMove(window->ImgDraw, QPoint(470, 350));
+  Key(QEvent::KeyPress, Qt::Key_Up);
+  Key(QEvent::KeyRelease, Qt::Key_Up);
+  EXPECT_EQ(VertexAt(6).Y, before.Y - 1);
+}
+
+// --- Export: the file type the user chose --------------------------------------
+
+struct ExportRow {
+  const char* Name;
+  int FilterIndex;  // 1 BMP, 2 JPEG, 3 GIF, 4 PNG, 5 TIF, 6 TGA, 7 PPM
+  const char* Typed;
+  const char* Written;
+  QByteArray Magic;
+};
+
+class ExportTypeTest : public FirstMinuteTest, public ::testing::WithParamInterface<ExportRow> {};
+
+TEST_P(ExportTypeTest, FilterOrTypedExtensionDecidesTheFormat) {
+  const ExportRow& r = GetParam();
+  DrawThreeShapes();
+  prompts->FilterIndexes.push_back(r.FilterIndex);
+  prompts->FileNames.push_back(dir.filePath(r.Typed));
+  prompts->Dialogs.push_back([](QDialog&) { return true; });  // JPEG quality, when asked
+  window->mnuFileExport->trigger();
+  QFile f(dir.filePath(r.Written));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << r.Written << " was not written; folder has "
+                                           << QDir(dir.path()).entryList(QDir::Files).join(", ").toStdString();
+  EXPECT_TRUE(f.read(r.Magic.size()) == r.Magic) << r.Written << " is not in the expected format";
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ExportTypeTest,
+    ::testing::Values(ExportRow{"NameWithoutExtensionTakesThePngFilter", 4, "first", "first.png", "\x89PNG"},
+                      ExportRow{"NameWithoutExtensionTakesTheJpegFilter", 2, "photo", "photo.jpg", "\xFF\xD8\xFF"},
+                      ExportRow{"TypedPngWinsOverTheBmpFilter", 1, "pic.png", "pic.png", "\x89PNG"},
+                      ExportRow{"TypedTiffInCapitalsWinsOverTheGifFilter", 3, "scan.TIFF", "scan.TIFF", "II*"},
+                      ExportRow{"UnknownExtensionGetsTheFiltersOneAdded", 6, "notes.txt", "notes.txt.tga", ""},
+                      ExportRow{"BmpFilterWritesBmp", 1, "plain", "plain.bmp", "BM"},
+                      ExportRow{"PpmFilterWritesPpm", 7, "grid", "grid.ppm", "P6"}),
+    [](const ::testing::TestParamInfo<ExportRow>& info) { return std::string(info.param.Name); });
+
+// --- Number fields ---------------------------------------------------------------------
+
+// Records what the field showed at the moment the warning appeared.
+class WarningWitness : public TScriptedPrompts {
+ public:
+  std::function<QString()> Look;
+  QStringList Seen;
+  void Warning(const QString& text) override {
+    TScriptedPrompts::Warning(text);
+    if (Look) Seen << Look();
+  }
+};
+
+struct NumberRow {
+  const char* Name;
+  const char* Typed;
+  const char* AfterWarning;
+};
+
+class NumberFieldTest : public ::testing::TestWithParam<NumberRow> {};
+
+TEST_P(NumberFieldTest, WarningShowsTheTextAsTyped) {
+  App();
+  const NumberRow& r = GetParam();
+  WarningWitness prompts;
+  TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
+  dialog.Preset(480, 360);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.seWidth->setFocus();
+  dialog.seWidth->lineEdit()->selectAll();
+  QTest::keyClicks(dialog.seWidth->lineEdit(), r.Typed);
+  prompts.Look = [&] { return dialog.seWidth->lineEdit()->text(); };
+  QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+  ASSERT_EQ(prompts.Seen.size(), 1) << prompts.Log.join("\n").toStdString();
+  EXPECT_EQ(prompts.Seen.front().toStdString(), r.Typed);
+  EXPECT_EQ(dialog.seWidth->lineEdit()->text().toStdString(), r.AfterWarning);
+  EXPECT_EQ(dialog.seWidth->lineEdit()->selectedText(), dialog.seWidth->lineEdit()->text());
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NumberFieldTest,
+                         ::testing::Values(NumberRow{"TooLarge", "5000", "480"}, NumberRow{"TooSmall", "3", "480"}),
+                         [](const ::testing::TestParamInfo<NumberRow>& info) { return std::string(info.param.Name); });
+
+TEST(FloatSpinEditFocus, KeyboardFocusSelectsAllText) {
+  App();
+  QWidget host;
+  auto* before = new QLineEdit(&host);
+  auto* field = new TFloatSpinEdit(&host);
+  field->SetText("8.5");
+  host.show();
+  QApplication::setActiveWindow(&host);
+  before->setFocus();
+  QTest::keyClick(before, Qt::Key_Tab);
+  ASSERT_TRUE(field->hasFocus());
+  EXPECT_EQ(field->findChild<QLineEdit*>()->selectedText(), "8.5");
+}
+
+// --- Window placement -------------------------------------------------------------------
+
+TEST(WindowPlacement, CentredOnTheScreen) {
+  App();
+  QWidget w;
+  w.resize(300, 200);
+  CentreOnScreen(w);
+  const QRect area = w.screen()->availableGeometry();
+  EXPECT_NEAR(w.geometry().center().x(), area.center().x(), 2);
+  EXPECT_NEAR(w.geometry().center().y(), area.center().y(), 2);
+}
+
+}  // namespace
+}  // namespace plumavo::test
