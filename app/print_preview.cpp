@@ -492,7 +492,10 @@ void TfrmPrintPreview::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (fitOnShow_) {
     fitOnShow_ = false;
-    layout()->activate();
+    // The printer's texts first, so that the panel takes its width for them
+    // before the page is measured.
+    ShowPrinterInfo();
+    for (QWidget* w : {static_cast<QWidget*>(gbPrinter), pnlSetup, static_cast<QWidget*>(this)}) w->layout()->activate();
     SetupPreview();
   }
   ClearFocusedControl();

@@ -57,16 +57,21 @@ TRect FitRect(const TRect& s, const TRect& t) {
 }
 
 TRect ComputePageRect(int32_t w, int32_t h, const PrinterMetrics& m) {
-  // The page on screen has the paper's own proportions, so that inches and
-  // printer pixels are the same measure across and down.
   const double pw = double(m.PaperWidth), ph = double(m.PaperHeight);
-  if (ph == 0 || h == 0 || pw == 0) return {0, 2, 0, 2};
-  if (double(w) / h >= pw / ph) {
-    const int32_t e = RoundN(w - pw / ph * h);
-    return {e / 2 + 11, 11, w - e / 2 - 14, h - 14};
+  if (ph <= 0 || pw <= 0 || h == 0) return {0, 2, 0, 2};
+  // The paper, in its own proportions, as large as fits inside the margins
+  // (11 pixels left and top, 14 right and bottom), centred on the long side:
+  // inches across and down are then the same number of preview pixels.
+  const int32_t aw = w - 25, ah = h - 25;
+  if (aw <= 0 || ah <= 0) return {11, 11, w - 14, h - 14};
+  if (double(aw) / ah >= pw / ph) {
+    const int32_t pageW = std::min(aw, RoundN(ah * pw / ph));
+    const int32_t left = 11 + (aw - pageW) / 2;
+    return {left, 11, left + pageW, 11 + ah};
   }
-  const int32_t e = RoundN(h - ph / pw * w);
-  return {11, e / 2 + 11, w - 14, h - e / 2 - 14};
+  const int32_t pageH = std::min(ah, RoundN(aw * ph / pw));
+  const int32_t top = 11 + (ah - pageH) / 2;
+  return {11, top, 11 + aw, top + pageH};
 }
 
 TFloatRect FitImageToPage(int32_t iw, int32_t ih, double rw, double rh, const PrinterMetrics& m) {

@@ -3,6 +3,9 @@
 // fields' warnings. Everything is driven through the real window and checked
 // on what the user would see: the panel, the shapes, the file on disk.
 #include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QGroupBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -15,7 +18,14 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include "app/background_dialog.h"
+#include "app/canvas_size_dialog.h"
 #include "app/dialog_commands.h"
+#include "app/gradient_dialog.h"
+#include "app/image_quality_dialog.h"
+#include "app/preferences_dialog.h"
+#include "app/tips_dialog.h"
+#include "app/video_compression_dialog.h"
 #include "app/file_commands.h"
 #include "app/float_spin_edit.h"
 #include "app/new_project_dialog.h"
@@ -340,6 +350,102 @@ TEST(FloatSpinEditFocus, KeyboardFocusSelectsAllText) {
   ASSERT_TRUE(field->hasFocus());
   EXPECT_EQ(field->findChild<QLineEdit*>()->selectedText(), "8.5");
 }
+
+// --- Dialog layouts at every font size ------------------------------------------
+
+struct DialogRow {
+  const char* Name;
+  std::function<std::unique_ptr<QDialog>(TPrompts&, TSettingsStore&)> Make;
+};
+
+class DialogLayoutTest : public ::testing::TestWithParam<DialogRow> {};
+
+bool IsControl(const QWidget* w) {
+  if (const auto* l = qobject_cast<const QLabel*>(w)) return !l->text().isEmpty() && l->pixmap().isNull();
+  return qobject_cast<const QAbstractButton*>(w) != nullptr || qobject_cast<const QComboBox*>(w) != nullptr ||
+         qobject_cast<const QAbstractSlider*>(w) != nullptr || qobject_cast<const QAbstractSpinBox*>(w) != nullptr;
+}
+
+// With the fonts here and with fonts twice as large, every caption shows in
+// full and no two controls lie on top of each other.
+TEST_P(DialogLayoutTest, ControlsNeitherOverlapNorCutTheirText) {
+  App();
+  const QFont original = QApplication::font();
+  for (double scale : {1.0, 2.0}) {
+    QFont large = original;
+    large.setPointSizeF(original.pointSizeF() * scale);
+    QApplication::setFont(large);
+    TScriptedPrompts prompts;
+    QTemporaryDir dir;
+    TSettingsStore store(dir.filePath("settings.ini"));
+    std::unique_ptr<QDialog> dialog = GetParam().Make(prompts, store);
+    dialog->show();
+    QApplication::processEvents();
+    std::vector<QWidget*> controls;
+    for (QWidget* w : dialog->findChildren<QWidget*>())
+      if (w->isVisibleTo(dialog.get()) && IsControl(w)) controls.push_back(w);
+    ASSERT_FALSE(controls.empty());
+    auto name = [](const QWidget* w) {
+      const auto* l = qobject_cast<const QLabel*>(w);
+      const auto* b = qobject_cast<const QAbstractButton*>(w);
+      return std::string(w->metaObject()->className()) + " '" +
+             (l ? l->text() : b ? b->text() : w->objectName()).toStdString() + "'";
+    };
+    for (QWidget* w : controls) {
+      const auto* label = qobject_cast<const QLabel*>(w);
+      const bool wraps = label != nullptr && label->wordWrap();
+      const QSize need = w->minimumSizeHint();
+      if (!wraps) {
+        EXPECT_GE(w->width(), need.width()) << name(w) << " is cut at scale " << scale;
+      }
+      EXPECT_GE(w->height(), std::min(need.height(), w->sizeHint().height())) << name(w) << " at scale " << scale;
+    }
+    for (size_t i = 0; i < controls.size(); ++i)
+      for (size_t j = i + 1; j < controls.size(); ++j) {
+        QWidget *a = controls[i], *b = controls[j];
+        if (a->isAncestorOf(b) || b->isAncestorOf(a)) continue;
+        const QRect ra(a->mapTo(dialog.get(), QPoint(0, 0)), a->size());
+        const QRect rb(b->mapTo(dialog.get(), QPoint(0, 0)), b->size());
+        EXPECT_FALSE(ra.intersects(rb)) << name(a) << " and " << name(b) << " overlap at scale " << scale;
+      }
+  }
+  QApplication::setFont(original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, DialogLayoutTest,
+    ::testing::Values(
+        DialogRow{"GradientEditor",
+                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> { return std::make_unique<TfrmGradient>(p); }},
+        DialogRow{"NewProject",
+                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmNewImageP>([&p]() -> TPrompts& { return p; });
+                  }},
+        DialogRow{"SizeAndColor",
+                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmCanvasSize>([&p]() -> TPrompts& { return p; });
+                  }},
+        DialogRow{"Preferences",
+                  [](TPrompts& p, TSettingsStore& s) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmPreferencesP>([&s]() -> TSettingsStore& { return s; },
+                                                              [&p]() -> TPrompts& { return p; },
+                                                              [](const StoredPreferences&) {});
+                  }},
+        DialogRow{"TipOfTheDay",
+                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> { return std::make_unique<TfrmTipOfDay>(); }},
+        DialogRow{"BackgroundImage",
+                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmBackImgAlign>();
+                  }},
+        DialogRow{"ImageCompression",
+                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmImageQuality>();
+                  }},
+        DialogRow{"VideoCompression",
+                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                    return std::make_unique<TfrmVideoCompression>(AvailableAVICodecs());
+                  }}),
+    [](const ::testing::TestParamInfo<DialogRow>& info) { return std::string(info.param.Name); });
 
 // --- Window placement -------------------------------------------------------------------
 

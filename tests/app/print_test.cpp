@@ -2,6 +2,7 @@
 // that records what it was given: the no-printer warning, quick print
 // placement, the preview's fit, inch fields, arrow keys, dragging, resizing,
 // the copies check, printing and closing.
+#include <cmath>
 #include <array>
 #include <vector>
 
@@ -155,9 +156,8 @@ TEST_F(PrintTest, PreviewReplacesTheWindowWithThePictureFitted) {
   // 480 × 360 on portrait paper: the full width, centred down the page.
   EXPECT_EQ(p.fseLeft->Text(), "0");
   EXPECT_EQ(p.fseWidth->Text(), "8.5");
-  // Fitted in preview pixels, where the page is only nearly of the paper's
-  // aspect.
-  EXPECT_NEAR(p.fseHeight->Value(), 11 * p.PageRect().Width() * 0.75 / p.PageRect().Height(), 0.011);
+  // The page on screen has the paper's proportions, so the inches do too.
+  EXPECT_NEAR(p.fseHeight->Value(), 8.5 * 0.75, 0.006);
   EXPECT_NEAR(2 * p.fseTop->Value() + p.fseHeight->Value(), 11, 0.021);
   EXPECT_DOUBLE_EQ(p.Location().Left, 0);
   EXPECT_DOUBLE_EQ(p.Location().Right, p.PageRect().Width());
@@ -356,6 +356,51 @@ TEST_F(PrintTest, ClosingHandsThePlaceBackAndEmptiesThePictures) {
   EXPECT_EQ(window->geometry(), QRect(40, 50, 700, 520));
   EXPECT_TRUE(window->OutputImage.Empty());
   EXPECT_TRUE(p.Image().Empty());
+}
+
+// The first preview of a session fits the picture into the real window, and
+// what it prints has the picture's proportions to the printer pixel.
+struct FirstPreviewRow {
+  const char* Name;
+  int Width, Height;
+  PrinterMetrics Paper;
+};
+
+class FirstPreviewTest : public PrintTest, public ::testing::WithParamInterface<FirstPreviewRow> {};
+
+TEST_P(FirstPreviewTest, KeepsThePicturesShapeOnScreenAndOnPaper) {
+  const FirstPreviewRow& r = GetParam();
+  window->SetProjectSize(r.Width, r.Height);
+  printer->Reported = r.Paper;
+  TfrmPrintPreview& p = OpenPreview();
+  const double aspect = double(r.Width) / r.Height;
+  // The frame on screen, in preview pixels of a page of the paper's shape.
+  EXPECT_NEAR(p.Location().Width() / p.Location().Height(), aspect, aspect * 0.01);
+  EXPECT_GT(p.PageRect().Width(), 100) << "fitted before the window had its size";
+  // The inch fields.
+  EXPECT_NEAR(p.fseWidth->Value() / p.fseHeight->Value(), aspect, aspect * 0.01);
+  p.btnPrint->click();
+  ASSERT_EQ(printer->Jobs.size(), 1u);
+  const TRect& printed = printer->Jobs[0].Rect;
+  const double w = printed.Right - printed.Left, h = printed.Bottom - printed.Top;
+  EXPECT_LE(std::min(std::fabs(h - w / aspect), std::fabs(w - h * aspect)), 1.0) << w << " x " << h;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FirstPreviewTest,
+    ::testing::Values(FirstPreviewRow{"LandscapeOnLetter", 1280, 720, {600, 600, 5100, 6600, 150, 150}},
+                      FirstPreviewRow{"PortraitOnLetter", 360, 640, {600, 600, 5100, 6600, 150, 150}},
+                      FirstPreviewRow{"LandscapeOnA4Landscape", 1000, 300, {300, 300, 3508, 2480, 0, 0}},
+                      FirstPreviewRow{"SquareAtScreenResolution", 500, 500, {96, 96, 816, 1056, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A4's "8.27 x 11.69" is the longest paper text; it shows in full, unit and all.
+TEST_F(PrintTest, PaperSizeIsNeverCutOff) {
+  printer->Reported = {600, 600, 4961, 7016, 0, 0};
+  TfrmPrintPreview& p = OpenPreview();
+  EXPECT_EQ(p.lblPaperSize->text(), "8.27 x 11.69");
+  EXPECT_GE(p.lblPaperSize->width(), p.lblPaperSize->sizeHint().width());
+  EXPECT_LE(p.lblPaperSize->mapTo(&p, QPoint(p.lblPaperSize->width(), 0)).x(), p.width());
 }
 
 }  // namespace

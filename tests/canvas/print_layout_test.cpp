@@ -115,10 +115,11 @@ TEST_P(PageRectTest, KeepsThePaperAspect) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, PageRectTest,
     testing::Values(
-        // e = N(400 - 5125 / 6625 × 440) = 60
-        PageRectRow{"CentredAcross", 400, 440, kLetter, {41, 11, 356, 426}},
-        // e = N(800 - 5125 / 6625 × 300) = 568
-        PageRectRow{"CentredDown", 300, 800, {600, 600, 6600, 5100, 0, 0}, {11, 295, 286, 502}},
+        // Inside the margins 375 × 415; the paper's width N(415 × 5100 / 6600) = 321.
+        PageRectRow{"CentredAcross", 400, 440, kLetter, {38, 11, 359, 426}},
+        // Inside the margins 275 × 775; the paper's height N(275 × 5100 / 6600) = 212.
+        PageRectRow{"CentredDown", 300, 800, {600, 600, 6600, 5100, 0, 0}, {11, 292, 286, 504}},
+        PageRectRow{"NoRoomInsideTheMargins", 20, 30, kLetter, {11, 11, 6, 16}},
         PageRectRow{"NoHeight", 400, 0, kLetter, {0, 2, 0, 2}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
