@@ -261,6 +261,11 @@ void TfrmMain::FormCreate() {
   mnuHelpWeb->setStatusTip("Browse the Web Site of " + title);
 
   KeepArrowKeysForTheShapes();
+  // Large fonts need more room than the classic 700 x 576; the side panel
+  // must never be squeezed.
+  ensurePolished();  // sizes as the style and fonts in force make them
+  const QSize needed = minimumSizeHint();
+  resize(std::max(width(), needed.width()), std::max(height(), needed.height()));
   editor->SetRealTimeRendering(renderer.Preferences.RealTimeRendering);
   ResetProject(480, 360, true, ShapeMode::Affine);
   UpdateInterfaceState();
@@ -421,7 +426,9 @@ void TfrmMain::CreateToolBar() {
     b->setText(caption);
     b->setAutoRaise(true);  // flat
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setFixedSize(46, 36);
+    // The classic size at least; larger fonts widen the button rather than
+    // hide its caption.
+    b->setMinimumSize(46, 36);
     b->setIcon(ImageListPixmap(image));
     SetHint(b, twin->statusTip());
     connect(b, &QToolButton::clicked, twin, [twin] { twin->trigger(); });
@@ -509,7 +516,9 @@ void TfrmMain::CreateDrawingArea() {
 
 void TfrmMain::CreateSidePanel() {
   pnlSide = new QWidget(this);
-  pnlSide->setFixedWidth(138);
+  // The classic width at least, wider when the fonts need it.
+  pnlSide->setMinimumWidth(138);
+  pnlSide->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* col = new QVBoxLayout(pnlSide);
   col->setContentsMargins(2, 2, 2, 2);
   col->setSpacing(2);
@@ -629,6 +638,13 @@ void TfrmMain::CreateSidePanel() {
   FillCanvasStyleList();
   col->addWidget(cbeCanvasStyle);
   connect(cbeCanvasStyle, &QComboBox::activated, this, [this](int i) { Safely([&] { cbeCanvasStyleChange(i); }); });
+
+  // The lists take the panel's width instead of widening it to their
+  // longest entry; what does not fit shows when the list opens.
+  for (QComboBox* list : {cbeBrushStyle, cbeBrush, cbBlendingMode, cbeCanvasStyle}) {
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(6);
+  }
 
   section("Canvas Opacity");
   gbCanvasOpacity = new QSlider(Qt::Horizontal, pnlSide);
