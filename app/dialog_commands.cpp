@@ -1,5 +1,7 @@
 #include "app/dialog_commands.h"
 
+#include <cstdio>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -12,6 +14,7 @@
 #include "app/canvas_size_dialog.h"
 #include "app/help_viewer.h"
 #include "app/image_filters.h"
+#include "canvas/imagefile/image_decoder.h"
 #include "app/image_quality_dialog.h"
 #include "app/links.h"
 #include "app/main_window.h"
@@ -112,7 +115,11 @@ void TDialogCommands::mnuBackImportClick() {
   // the placement is confirmed.
   TBitmap32 scratch;
   scratch.DrawMode = dmOpaque;
-  if (!LoadImageFile(scratch, LocalFileName(*file), 0)) {
+  // Decoded in a child process: a damaged file from anywhere costs this
+  // message, never the program and the work in it.
+  const TDecodeStatus decoded = DecodeImageFileIsolated(scratch, LocalFileName(*file));
+  if (decoded != TDecodeStatus::Ok) {
+    std::fprintf(stderr, "plumavo: background image %s: %s\n", LocalFileName(*file).c_str(), DecodeStatusText(decoded));
     w_.Prompts().Error("The image is not usable.");
     return;
   }

@@ -946,7 +946,8 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   CentreView();
   // Canvas: icons, gradient picture, texture, list selection, opacity.
   UpdateSolidSwatch(project.CanvasColor);
-  Safely([&] { canvas.PrepareForProject(project); });
+  TTextureLoadResult texture;
+  Safely([&] { texture = canvas.PrepareForProject(project); });
   UpdateGradientSwatch();
   {
     const QSignalBlocker block(cbeCanvasStyle);
@@ -956,6 +957,10 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   gbCanvasOpacityChange(255);
   ResetSidePanel();
   ApplyEdit(editor->OnProjectReset());
+  // The project's texture could not be read: the canvas is plain and the
+  // user is told why.
+  if (!texture.Ok() && !texture.Message.empty())
+    prompts_->Error(QString::fromStdString(texture.Message));
   // Arrow keys must reach the shapes of the new project, not a control left
   // focused by the previous one.
   if (QWidget* f = QApplication::focusWidget(); f != nullptr && f->window() == this) f->clearFocus();

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "canvas/gradient.h"
+#include "canvas/imagefile/image_decoder.h"
 #include "canvas/imagefile/image_file.h"
 
 namespace plumavo {
@@ -42,7 +43,11 @@ void CopyOpaque(TBitmap32& dst, int32_t x, int32_t y, const TBitmap32& src) {
   }
 }
 
-bool DefaultLoadImage(const std::string& path, TBitmap32& out) { return LoadImageFile(out, path, 0); }
+// Texture files can be replaced by anyone; they are decoded in a child
+// process, so a damaged one costs the texture, not the program.
+bool DefaultLoadImage(const std::string& path, TBitmap32& out) {
+  return DecodeImageFileIsolated(out, path) == TDecodeStatus::Ok;
+}
 
 bool IsTextureStyle(uint16_t style) { return style >= csFirstTexture && style < kCanvasStyleCount; }
 
@@ -152,7 +157,8 @@ TTextureLoadResult TCanvasState::LoadTexture(Project& p, uint16_t style, bool sh
   return r;
 }
 
-void TCanvasState::PrepareForProject(Project& p) {
+TTextureLoadResult TCanvasState::PrepareForProject(Project& p) {
+  TTextureLoadResult r;
   PaintGradientBitmap(p, GradientBitmap);
   if (p.CanvasStyle >= kCanvasStyleCount) p.CanvasStyle = csSolid;
   if (p.CanvasStyle < csGrid) {
@@ -160,9 +166,10 @@ void TCanvasState::PrepareForProject(Project& p) {
   } else if (p.CanvasStyle == csGrid) {
     TextureBitmap = GridTile();
   } else {
-    LoadTexture(p, p.CanvasStyle, false);
+    r = LoadTexture(p, p.CanvasStyle, true);
   }
   TextureBitmap.DrawMode = dmOpaque;
+  return r;
 }
 
 bool TCanvasState::ComposeCanvas(const Project& p, TBitmap32& layer, TBitmap32* view) {

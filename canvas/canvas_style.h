@@ -105,9 +105,10 @@ class TCanvasState {
 
   // The canvas part of a project reset (new project or one just opened):
   // repaints GradientBitmap and sets TextureBitmap for the stored style. The
-  // Grid style uses the built-in tile; textures load silently. The caller
-  // composes the canvas afterwards.
-  void PrepareForProject(Project& p);
+  // Grid style uses the built-in tile. A texture that cannot be loaded turns
+  // the canvas Solid; the result then carries the message for the caller to
+  // show (Status Ok otherwise). The caller composes the canvas afterwards.
+  TTextureLoadResult PrepareForProject(Project& p);
 
   // Paints the canvas into the layer (sized to the project) and keeps the
   // result in CanvasPicture. When view is given it is sized alike and cleared

@@ -84,7 +84,11 @@ int32_t ExportFlags(const std::string& ext, int32_t jpegQuality) {
 int RenderToImage(Project& project, const Options& o) {
   TCanvasState canvas;
   TBitmap32 layer;
-  canvas.PrepareForProject(project);
+  // A texture that cannot be read leaves the plain canvas; the picture is
+  // still made, and the user learns why it looks different.
+  const TTextureLoadResult texture = canvas.PrepareForProject(project);
+  if (!texture.Ok() && !texture.Message.empty())
+    std::fprintf(stderr, "%s\n", texture.Message.c_str());
   if (!canvas.ComposeCanvas(project, layer)) {
     std::fputs("Cannot write the image.\n", stderr);
     return kImageError;

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -169,6 +170,48 @@ INSTANTIATE_TEST_SUITE_P(Styles, CliCanvas,
                                          CanvasRow{"wood", 23, false}, CanvasRow{"background", csSolid, true},
                                          CanvasRow{"texture_and_background", 10, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace plumavo
+
+namespace plumavo {
+namespace {
+
+// Textures come from a folder anyone can write to. One that crashes or hangs
+// the image library costs the texture, with a word on stderr, not the run.
+TEST_F(Cli, DamagedTextureFallsBackToThePlainCanvasAndSaysSo) {
+  // The tool looks for Textures/ and its decoder beside itself: a copy of
+  // both in the test's folder, with a damaged texture.
+  const fs::path bin = fs::path(PLUMAVO_BINARY_DIR) / "bin";
+  fs::copy_file(bin / "plumavo-render", dir_ / "plumavo-render");
+  fs::copy_file(bin / "plumavo-decode", dir_ / "plumavo-decode");
+  fs::create_directories(dir_ / "Textures");
+  const fs::path damaged = fs::path(PLUMAVO_SOURCE_DIR) / "tests/imagefile/damaged";
+  for (const char* name : {"Rock 1", "Sand 1"}) {
+    const char* fixture = std::string(name) == "Rock 1" ? "crashes-decoder.psd" : "hangs-decoder.lbm";
+    fs::copy_file(damaged / fixture, dir_ / "Textures" / (std::string(name) + ".jpg"));
+  }
+  for (const char* name : {"Rock 1", "Sand 1"}) {
+    Project p;
+    ASSERT_EQ(LoadProject(p, Path("tri.plv")), kFileOk);
+    const auto& captions = CanvasStyleCaptions();
+    p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string(name)) - captions.begin());
+    ASSERT_EQ(SaveProject(p, Path("textured.plv")), kFileOk);
+    fs::remove(Path("out.png"));
+    const std::string cmd = (dir_ / "plumavo-render").string() + " --loops 100 " + Path("textured.plv") + " " +
+                            Path("out.png") + " 2>&1";
+    ToolRun r;
+    FILE* pipe = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::array<char, 512> buf{};
+    while (std::fgets(buf.data(), int(buf.size()), pipe) != nullptr) r.out += buf.data();
+    const int status = ::pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": " << r.out;
+    EXPECT_NE(r.out.find("cannot be read"), std::string::npos) << name << ": " << r.out;
+    TBitmap32 written;
+    EXPECT_TRUE(LoadImageFile(written, Path("out.png"), 0)) << name;
+  }
+}
 
 }  // namespace
 }  // namespace plumavo

@@ -1,0 +1,229 @@
+#include "canvas/imagefile/image_decoder.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "canvas/imagefile/image_file.h"
+
+extern char** environ;
+
+namespace plumavo {
+
+namespace {
+
+constexpr std::array<char, 4> kMagic{'P', 'L', 'V', 'D'};
+constexpr uint32_t kReplyPicture = 0, kReplyRefused = 1;
+constexpr size_t kHeaderBytes = 16;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+void PutU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+uint32_t GetU32(const uint8_t* p) {
+  uint32_t v = 0;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+bool WriteAll(int fd, const void* data, size_t n) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (n > 0) {
+    const ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= size_t(w);
+  }
+  return true;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Reads n bytes before the deadline; false on end of file, error or time-out
+// (timedOut tells which).
+bool ReadAll(int fd, uint8_t* out, size_t n, Clock::time_point deadline, bool& timedOut) {
+  while (n > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) {
+      timedOut = true;
+      return false;
+    }
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, int(std::min<long long>(left, 1000)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return false;
+    if (ready == 0) continue;
+    const ssize_t r = ::read(fd, out, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    out += r;
+    n -= size_t(r);
+  }
+  return true;
+}
+
+// Waits for the child until the deadline, then kills it. Returns the wait
+// status.
+int Reap(pid_t pid, Clock::time_point deadline, bool& timedOut) {
+  int status = 0;
+  for (;;) {
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid) return status;
+    if (r < 0 && errno != EINTR) return 0;
+    if (Clock::now() >= deadline) {
+      timedOut = true;
+      ::kill(pid, SIGKILL);
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      return status;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+std::string FolderOfRunningProgram() {
+  std::array<char, 4096> buf{};
+  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buf.data(), size_t(n));
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool DecodedSizeAcceptable(int64_t width, int64_t height) {
+  return width >= kImageFileMinSide && width <= kImageFileMaxSide && height >= kImageFileMinSide &&
+         height <= kImageFileMaxSide;
+}
+
+std::string DecoderPath() {
+  if (const char* env = std::getenv("PLUMAVO_DECODER"); env != nullptr && *env != '\0') return env;
+  return FolderOfRunningProgram() + "/plumavo-decode";
+}
+
+const char* DecodeStatusText(TDecodeStatus status) {
+  switch (status) {
+    case TDecodeStatus::Ok: return "decoded";
+    case TDecodeStatus::Refused: return "the file is not a picture that can be read";
+    case TDecodeStatus::Crashed: return "the image decoder crashed on the file";
+    case TDecodeStatus::TimedOut: return "the image decoder took too long and was stopped";
+    case TDecodeStatus::NoDecoder: return "the image decoder (plumavo-decode) could not be started";
+    case TDecodeStatus::BadReply: return "the image decoder gave no usable answer";
+  }
+  return "unknown";
+}
+
+TDecodeStatus DecodeImageFileIsolated(TBitmap32& target, const std::string& fileName, const TDecodeLimits& limits) {
+  const std::string decoder = DecoderPath();
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return TDecodeStatus::NoDecoder;
+  const std::string cpu = std::to_string(std::max(1, limits.CpuSeconds));
+  const std::string memory = std::to_string(std::max<int64_t>(limits.AddressSpaceBytes, 64 << 20));
+  std::vector<char*> argv{const_cast<char*>(decoder.c_str()), const_cast<char*>("--cpu-seconds"),
+                          const_cast<char*>(cpu.c_str()),     const_cast<char*>("--address-space"),
+                          const_cast<char*>(memory.c_str()),  const_cast<char*>("--"),
+                          const_cast<char*>(fileName.c_str()), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = ::posix_spawn(&pid, decoder.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(fds[1]);
+  if (spawned != 0) {
+    ::close(fds[0]);
+    return TDecodeStatus::NoDecoder;
+  }
+
+  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(1, limits.WallClockMs));
+  bool timedOut = false;
+  std::array<uint8_t, kHeaderBytes> header{};
+  bool complete = ReadAll(fds[0], header.data(), header.size(), deadline, timedOut);
+  uint32_t reply = kReplyRefused, width = 0, height = 0;
+  std::vector<uint8_t> pixels;
+  if (complete) {
+    reply = GetU32(header.data() + 4);
+    width = GetU32(header.data() + 8);
+    height = GetU32(header.data() + 12);
+    complete = std::memcmp(header.data(), kMagic.data(), 4) == 0;
+    if (complete && reply == kReplyPicture) {
+      // The size is checked here again: a decoder that lost its mind must not
+      // make this process allocate for it.
+      complete = DecodedSizeAcceptable(width, height);
+      if (complete) {
+        pixels.resize(size_t(width) * height * 4);
+        complete = ReadAll(fds[0], pixels.data(), pixels.size(), deadline, timedOut);
+      }
+    }
+  }
+  ::close(fds[0]);
+  const int status = Reap(pid, deadline, timedOut);
+  if (timedOut) return TDecodeStatus::TimedOut;
+  if (WIFSIGNALED(status)) return TDecodeStatus::Crashed;
+  if (!WIFEXITED(status)) return TDecodeStatus::Crashed;
+  const int code = WEXITSTATUS(status);
+  if (code == 127) return TDecodeStatus::NoDecoder;  // exec failed in the child
+  if (!complete) return code == 0 ? TDecodeStatus::BadReply : TDecodeStatus::Crashed;
+  if (reply == kReplyRefused) return TDecodeStatus::Refused;
+  if (reply != kReplyPicture || code != 0) return TDecodeStatus::BadReply;
+
+  target.SetSize(int32_t(width), int32_t(height));
+  std::memcpy(target.Bits(), pixels.data(), pixels.size());
+  target.Changed();
+  return TDecodeStatus::Ok;
+}
+
+int RunDecoderChild(const std::string& fileName, const TDecodeLimits& limits, int out) {
+  const rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);
+  const rlim_t cpu = rlim_t(std::max(1, limits.CpuSeconds));
+  const rlimit cpuLimit{cpu, cpu + 1};
+  ::setrlimit(RLIMIT_CPU, &cpuLimit);
+  // The address sanitizer reserves terabytes of shadow memory up front; its
+  // builds do without the memory limit.
+  if (!kSanitized) {
+    const rlimit memory{rlim_t(limits.AddressSpaceBytes), rlim_t(limits.AddressSpaceBytes)};
+    ::setrlimit(RLIMIT_AS, &memory);
+  }
+
+  std::array<uint8_t, kHeaderBytes> header{};
+  std::memcpy(header.data(), kMagic.data(), 4);
+  TBitmap32 picture;
+  if (!LoadImageFile(picture, fileName, 0) || !DecodedSizeAcceptable(picture.Width(), picture.Height())) {
+    PutU32(header.data() + 4, kReplyRefused);
+    return WriteAll(out, header.data(), header.size()) ? 1 : 2;
+  }
+  PutU32(header.data() + 4, kReplyPicture);
+  PutU32(header.data() + 8, uint32_t(picture.Width()));
+  PutU32(header.data() + 12, uint32_t(picture.Height()));
+  const size_t bytes = size_t(picture.Width()) * size_t(picture.Height()) * 4;
+  if (!WriteAll(out, header.data(), header.size()) || !WriteAll(out, picture.Bits(), bytes)) return 2;
+  return 0;
+}
+
+}  // namespace plumavo
