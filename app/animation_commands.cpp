@@ -125,9 +125,15 @@ void TAnimationCommands::aniTimerTimer() {
   w_.TakeOutputSnapshot();
   try {
     recorder_->AddFrame(w_.OutputImage);
-  } catch (...) {
-    // The frames so far stay in the file.
+  } catch (const TAVIError& e) {
+    // The frames so far stay in the file; the user learns why it ended.
+    const QString movie = QString::fromStdString(recorder_->Filename);
+    const bool full = dynamic_cast<const TAVIDiskFull*>(&e) != nullptr;
     btnStopClick();
+    w_.Prompts().Error(full ? "The disk is full, so the recording has stopped.\nThe frames recorded so far are kept in " +
+                                  movie + "."
+                            : "The recording has stopped: the movie could not be written (" + QString(e.what()) +
+                                  ").\nThe frames recorded so far are kept in " + movie + ".");
     return;
   }
   w_.StatusBar->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +

@@ -83,7 +83,8 @@ void CentreOnScreen(QWidget& window, const QWidget* near) {
   const QScreen* screen = near != nullptr ? near->screen() : window.screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  if (!window.isVisible()) window.adjustSize();
+  // A window given its size keeps it; others take the size their layout asks.
+  if (!window.isVisible() && !window.testAttribute(Qt::WA_Resized)) window.adjustSize();
   const QRect area = screen->availableGeometry();
   const QSize size = window.isVisible() ? window.frameGeometry().size() : window.size();
   window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);

@@ -1,5 +1,7 @@
 #include "model/project_file.h"
 
+#include "render/surface/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,25 +80,6 @@ bool ReadShapes(Reader& in, int32_t vertexCount, int32_t& count, int32_t& select
     if (!in.Get(r) || !ValidRecord(r)) return false;
   }
   return true;
-}
-
-bool WriteAll(int fd, const char* data, size_t n) {
-  while (n > 0) {
-    const ssize_t w = ::write(fd, data, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += w;
-    n -= size_t(w);
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -232,25 +215,8 @@ uint8_t SaveProject(const Project& p, const std::string& fileName) {
   } catch (const std::bad_alloc&) {
     return kFileCannotOpen;
   }
-  std::string temp = FolderOf(fileName) + "/.plumavo-save-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return kFileCannotOpen;
-  // Keep the permissions of the file being replaced; a new file gets the
-  // usual ones for the user's umask.
-  struct stat old {};
-  if (::stat(fileName.c_str(), &old) == 0) {
-    ::fchmod(fd, old.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  const bool written = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), fileName.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return kFileCannotOpen;
-  }
+  // The old file stays until the new one is safely on the disk.
+  if (WriteFileAtomically(fileName, bytes.data(), bytes.size()) != TWriteResult::Written) return kFileCannotOpen;
   return kFileOk;
 }
 

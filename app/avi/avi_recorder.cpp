@@ -1,5 +1,7 @@
 #include "app/avi/avi_recorder.h"
 
+#include <sys/statvfs.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -22,6 +24,10 @@ constexpr const char* kCompressedStreamError = "Cannot make compressed stream. "
 constexpr const char* kNoCompressor = "No such compressor found";
 constexpr const char* kFormatError = "AVIStreamSetFormat Error";
 constexpr const char* kAddFrameError = "Add Frame Error";
+constexpr const char* kDiskFullError = "The disk is full.";
+// Kept free beyond a frame and its index entry, for the headers rewritten at
+// the end and whatever the file system needs for itself.
+constexpr int64_t kFinishMargin = 64 * 1024;
 constexpr const char* kCloseError = "Cannot close AVI file. AVI file not created.";
 
 struct TCandidate {
@@ -217,9 +223,29 @@ bool TAVIRecorder::CreateAVI(int32_t frameRate, int32_t quality) {
   return true;
 }
 
+int64_t FreeDiskSpace(const std::string& path) {
+  struct statvfs fs {};
+  if (::statvfs(path.c_str(), &fs) != 0) return -1;
+  return int64_t(fs.f_bavail) * int64_t(fs.f_frsize);
+}
+
+int64_t TAVIRecorder::RoomNeededForNextFrame() const {
+  // No encoder offered here makes a frame larger than its raw 32-bit pixels
+  // plus a little; the index takes 16 bytes a frame, written at the end.
+  const int64_t frame = int64_t(width_) * height_ * 4 + 4096;
+  const int64_t index = 16 * (int64_t(frameIndex_) + 1) + 64;
+  return frame + index + kFinishMargin;
+}
+
 void TAVIRecorder::AddFrame(const TBitmap32& source) {
   if (!IsOpen()) throw TAVIError(kAddFrameError);
   TState& s = *state_;
+  // Stop while the movie can still be finished: a file cut off in the middle
+  // of a frame has no index, and no player opens it.
+  if (FreeSpace) {
+    const int64_t free = FreeSpace(s.Path);
+    if (free >= 0 && free < RoomNeededForNextFrame()) throw TAVIDiskFull(kDiskFullError);
+  }
   const int32_t cw = std::min(width_, source.Width());
   const int32_t ch = std::min(height_, source.Height());
   for (int32_t y = 0; y < height_; ++y) {
@@ -238,8 +264,11 @@ void TAVIRecorder::AddFrame(const TBitmap32& source) {
     throw TAVIError(kAddFrameError);
   s.Frame->pts = frameIndex_;
   s.Frame->quality = s.Encoder->global_quality;
-  if (avcodec_send_frame(s.Encoder, s.Frame) < 0 || !s.WritePackets() || s.Format->pb->error < 0)
-    throw TAVIError(kAddFrameError);
+  if (avcodec_send_frame(s.Encoder, s.Frame) < 0 || !s.WritePackets()) throw TAVIError(kAddFrameError);
+  // Each frame goes to the disk at once, so that the free space asked for
+  // before the next one is the true one and a write error shows now.
+  avio_flush(s.Format->pb);
+  if (s.Format->pb->error < 0) throw TAVIError(kAddFrameError);
   ++frameIndex_;
 }
 

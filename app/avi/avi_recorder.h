@@ -32,6 +32,16 @@ class TAVIError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// AddFrame's refusal while there is still room to finish the movie: the file
+// is closed with CloseAVI as usual and stays playable.
+class TAVIDiskFull : public TAVIError {
+ public:
+  using TAVIError::TAVIError;
+};
+
+// Bytes free for this user on the file system holding path (-1 unknown).
+int64_t FreeDiskSpace(const std::string& path);
+
 // An encoder the AVI container can carry: libavcodec's name and a caption.
 struct TAVICodecInfo {
   std::string Name;
@@ -74,6 +84,13 @@ class TAVIRecorder {
   // Without a callback the default encoder is used.
   std::function<std::optional<std::string>()> ChooseCompressor;
 
+  // Asked before every frame how much room is left beside the file; the
+  // default asks the file system. Tests put in a shrinking disk.
+  std::function<int64_t(const std::string& path)> FreeSpace = FreeDiskSpace;
+  // The room kept free before a frame: the worst case of that frame plus
+  // what finishing the file takes (index entries, headers, a margin).
+  int64_t RoomNeededForNextFrame() const;
+
   // Frames written so far, also the position of the next one.
   int32_t FrameIndex() const { return frameIndex_; }
   bool IsOpen() const { return state_ != nullptr; }
@@ -86,7 +103,9 @@ class TAVIRecorder {
   // compressor quality 0..10000 (clamped). Key frames come once a second.
   bool CreateAVI(int32_t frameRate, int32_t quality);
   // Appends the top-left Width x Height pixels of source as the next frame;
-  // whatever the source does not cover is black. Throws "Add Frame Error".
+  // whatever the source does not cover is black. Throws TAVIDiskFull, before
+  // writing anything, when the disk has no room for this frame and the end
+  // of the file; "Add Frame Error" for any other failure.
   void AddFrame(const TBitmap32& source);
   // Finishes the file, frees the encoder and deletes the file if asked.
   // Throws "Cannot close AVI file. AVI file not created." when none is open.

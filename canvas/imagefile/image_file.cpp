@@ -1,5 +1,7 @@
 #include "canvas/imagefile/image_file.h"
 
+#include "render/surface/atomic_file.h"
+
 #include <FreeImage.h>
 
 #include <array>
@@ -206,9 +208,17 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, int32_t
                                            : FreeImage_FIFSupportsExportType(fif, type);
   if (!writable) return false;
 
+  // Encoded in memory first: the library's own file writes go unchecked, and
+  // a full disk would leave a truncated file reported as written. The bytes
+  // then replace the old file only once they are safely on the disk.
   // The quantising marker is not an encoder option: passed on, its set bits
   // would ask BMP for RLE compression that FreeImage cannot read back.
-  return FreeImage_Save(fif, image.get(), name, flags == kSaveQuantize ? 0 : flags);
+  std::unique_ptr<FIMEMORY, decltype(&FreeImage_CloseMemory)> memory(FreeImage_OpenMemory(), &FreeImage_CloseMemory);
+  if (!memory || !FreeImage_SaveToMemory(fif, image.get(), memory.get(), flags == kSaveQuantize ? 0 : flags)) return false;
+  BYTE* bytes = nullptr;
+  DWORD size = 0;
+  if (!FreeImage_AcquireMemory(memory.get(), &bytes, &size) || bytes == nullptr || size == 0) return false;
+  return WriteFileAtomically(fileName, bytes, size) == TWriteResult::Written;
 }
 
 }  // namespace

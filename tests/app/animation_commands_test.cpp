@@ -238,18 +238,46 @@ TEST_F(AnimationTest, FailedCreationShowsOneBoxAndLeavesNoFile) {
   EXPECT_TRUE(window->mnuAnimationRecord->isEnabled());
 }
 
-TEST_F(AnimationTest, FailedFrameStopsSilentlyAndKeepsTheFrames) {
+// A recording that cannot go on stops, says why, and the movie recorded so
+// far stays playable.
+struct StopRow {
+  const char* Name;
+  void (*Break)(TAVIRecorder& recorder);
+  const char* Message;
+};
+
+class RecordingStopsTest : public AnimationTest, public ::testing::WithParamInterface<StopRow> {};
+
+TEST_P(RecordingStopsTest, WithAMessageAndThePlayableFramesSoFar) {
   StartAt(64, 64, 10);
-  Record("broken.avi");
+  Record("stopped.avi");
   anim->aniTimerTimer();
   anim->aniTimerTimer();
-  anim->Recorder()->CloseAVI(false);  // the next frame cannot be written
+  GetParam().Break(*anim->Recorder());
   anim->aniTimerTimer();
   EXPECT_FALSE(window->Recording());
   EXPECT_EQ(Status(), " Animation recording has been stopped.");
-  EXPECT_TRUE(prompts->Log.filter("error:").isEmpty());
-  EXPECT_EQ(ReadMovie(Path("broken.avi")).Frames, 2);
+  const QStringList errors = prompts->Log.filter("error:");
+  ASSERT_EQ(errors.size(), 1) << prompts->Log.join("\n").toStdString();
+  EXPECT_TRUE(errors.front().contains(GetParam().Message)) << errors.front().toStdString();
+  EXPECT_TRUE(errors.front().contains(Path("stopped.avi"))) << errors.front().toStdString();
+  EXPECT_EQ(ReadMovie(Path("stopped.avi")).Frames, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, RecordingStopsTest,
+    ::testing::Values(
+        // Less room than the next frame and the end of the file need.
+        StopRow{"DiskAlmostFull",
+                [](TAVIRecorder& r) {
+                  const int64_t room = r.RoomNeededForNextFrame() - 1;
+                  r.FreeSpace = [room](const std::string&) { return room; };
+                },
+                "The disk is full, so the recording has stopped."},
+        // The movie can no longer be written at all.
+        StopRow{"WriteFails", [](TAVIRecorder& r) { r.CloseAVI(false); },
+                "the movie could not be written (Add Frame Error)"}),
+    [](const ::testing::TestParamInfo<StopRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(AnimationTest, ClosingTheWindowFinishesTheMovie) {
   StartAt(480, 360, 10);

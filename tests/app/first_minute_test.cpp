@@ -449,14 +449,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Window placement -------------------------------------------------------------------
 
-TEST(WindowPlacement, CentredOnTheScreen) {
+// Centred on the screen, and a window that was given its size keeps it (the
+// main window opens at 700 x 576, not at what its layout would shrink to).
+TEST(WindowPlacement, CentredOnTheScreenKeepingTheGivenSize) {
   App();
-  QWidget w;
-  w.resize(300, 200);
-  CentreOnScreen(w);
-  const QRect area = w.screen()->availableGeometry();
-  EXPECT_NEAR(w.geometry().center().x(), area.center().x(), 2);
-  EXPECT_NEAR(w.geometry().center().y(), area.center().y(), 2);
+  TfrmMain window;
+  const QSize given = window.size();
+  CentreOnScreen(window);
+  EXPECT_EQ(window.size(), given);
+  const QRect area = window.screen()->availableGeometry();
+  EXPECT_NEAR(window.geometry().center().x(), area.center().x(), 2);
+  EXPECT_NEAR(window.geometry().center().y(), area.center().y(), 2);
+  window.project.ProjectSaved = true;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // decoding them with libavcodec.
 #include "app/avi/avi_recorder.h"
 
+#include "tests/support/full_disk.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -394,6 +396,48 @@ TEST_F(AviTest, QualityChangesTheMovieExactlyForEncodersThatUseIt) {
     EXPECT_EQ(low != high, codec.UsesQuality) << codec.Name << (codec.UsesQuality ? " ignores the quality it claims to use"
                                                                                  : " uses a quality it says it ignores");
   }
+}
+
+// On a small disk that fills up, recording is refused in time: the movie is
+// finished with its index, and a player finds every frame that was added.
+TEST(AviOnASmallDisk, StopsWhileTheMovieCanStillBeFinished) {
+  const std::string dir = "/tmp/plumavo-avi-disk-" + std::to_string(::getpid());
+  const test::FullDiskRun run = test::WithSmallDisk(dir, "1m", [](const std::string& d) -> std::string {
+    av_log_set_level(AV_LOG_QUIET);
+    TAVIRecorder rec;
+    rec.Filename = d + "/movie.avi";
+    rec.SetWidth(128);
+    rec.SetHeight(128);
+    if (!rec.CreateAVI(10, 7500)) return "not created: " + rec.LastError();
+    TBitmap32 noise(128, 128);
+    uint32_t seed = 3;
+    int added = 0;
+    bool refused = false;
+    for (int i = 0; i < 2000 && !refused; ++i) {
+      for (int p = 0; p < 128 * 128; ++p) noise.Bits()[p] = (seed = seed * 134775813u + 1u) | 0xFF000000u;
+      try {
+        rec.AddFrame(noise);
+        ++added;
+      } catch (const TAVIDiskFull&) {
+        refused = true;
+      } catch (const TAVIError& e) {
+        return std::string("a frame failed before the disk was reported full: ") + e.what();
+      }
+    }
+    if (!refused) return "the disk never filled up";
+    rec.CloseAVI(false);
+    const std::string bytes = test::FileBytes(d + "/movie.avi");
+    if (bytes.find("idx1") == std::string::npos)
+      return "the movie has no index (" + std::to_string(bytes.size()) + " bytes, " + std::to_string(added) + " frames, " +
+             std::to_string(FreeDiskSpace(d)) + " free)";
+    const TMovie m = ReadMovie(d + "/movie.avi");
+    if (int(m.KeyFrames.size()) != added)
+      return "a player finds " + std::to_string(m.KeyFrames.size()) + " of " + std::to_string(added) + " frames";
+    return "";
+  });
+  std::filesystem::remove_all(dir);
+  if (run.How == "not mounted") GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_EQ(run.Failure, "");
 }
 
 }  // namespace

@@ -215,3 +215,29 @@ TEST_F(Cli, DamagedTextureFallsBackToThePlainCanvasAndSaysSo) {
 
 }  // namespace
 }  // namespace plumavo
+
+#include "tests/support/full_disk.h"
+
+namespace plumavo {
+namespace {
+
+// An export onto a full disk ends with exit code 4 and the old picture intact.
+TEST_F(Cli, ExportOntoAFullDiskExitsWithFourAndKeepsTheOldFile) {
+  const std::string disk = dir_.string() + "/disk";
+  const std::string tool = std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render";
+  const std::string project = Path("tri.plv");
+  const test::FullDiskRun run = test::WithFullDisk(
+      disk, [](const std::string& d) { std::ofstream(d + "/out.bmp") << "yesterday"; },
+      [&](const std::string& d) -> std::string {
+        const int status = std::system((tool + " " + project + " " + d + "/out.bmp > /dev/null 2>&1").c_str());
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 4)
+          return "exit status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        if (test::FileBytes(d + "/out.bmp") != "yesterday") return "the old file was changed";
+        if (test::FolderListing(d) != "out.bmp ") return "left behind: " + test::FolderListing(d);
+        return "";
+      });
+  EXPECT_EQ(run.Failure, "") << "(full disk by " << run.How << ")";
+}
+
+}  // namespace
+}  // namespace plumavo

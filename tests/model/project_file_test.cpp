@@ -352,3 +352,39 @@ TEST_F(ProjectFile, SavingOverAnExistingFileKeepsItsPermissions) {
 
 }  // namespace
 }  // namespace plumavo
+
+#include "tests/support/full_disk.h"
+
+namespace plumavo {
+namespace {
+
+// Saving onto a full disk: reported, and the project saved before is intact.
+TEST(ProjectFileOnAFullDisk, SaveFailsAndKeepsThePreviousFile) {
+  const std::string dir = "/tmp/plumavo-full-project-" + std::to_string(::getpid());
+  Project before;
+  ResetProject(before, 64, 48, true, ShapeMode::Affine);
+  std::string oldBytes;
+  const test::FullDiskRun run = test::WithFullDisk(
+      dir,
+      [&](const std::string& d) {
+        if (SaveProject(before, d + "/work.plv") != kFileOk) std::abort();
+      },
+      [&](const std::string& d) -> std::string {
+        const std::string old = test::FileBytes(d + "/work.plv");
+        // Large enough to need more room than a page: a background picture.
+        Project p;
+        ResetProject(p, 640, 480, true, ShapeMode::Affine);
+        p.BackgroundImage.SetSize(640, 480);
+        uint32_t seed = 5;
+        for (int i = 0; i < 640 * 480; ++i) p.BackgroundImage.Bits()[i] = (seed = seed * 69069u + 1u) | 0xFF000000u;
+        if (SaveProject(p, d + "/work.plv") == kFileOk) return "reported success on a full disk";
+        if (test::FileBytes(d + "/work.plv") != old) return "the previous file was changed";
+        if (test::FolderListing(d) != "work.plv ") return "left behind: " + test::FolderListing(d);
+        return "";
+      });
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(run.Failure, "") << "(full disk by " << run.How << ")";
+}
+
+}  // namespace
+}  // namespace plumavo
