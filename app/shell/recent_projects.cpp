@@ -1,12 +1,25 @@
 #include "app/shell/recent_projects.h"
 
+#include <algorithm>
+
 namespace plumavo {
+
+namespace {
+
+// A settings file edited by hand or damaged can hold anything; only what
+// could name a project file makes it into the menu.
+bool Plausible(const QString& path) {
+  if (path.isEmpty() || path.size() > TRecentProjects::kMaxPathLength) return false;
+  return std::none_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+}  // namespace
 
 void TRecentProjects::Load(const TSettingsStore& store) {
   entries_.clear();
   for (int i = 0; i < kMaxEntries; ++i) {
     const QString path = store.ReadString(kSubKey, QString::number(i));
-    if (!path.isEmpty()) entries_.append(path);
+    if (Plausible(path)) entries_.append(path);
   }
 }
 

@@ -12,9 +12,12 @@ class TRecentProjects {
  public:
   static constexpr int kMaxEntries = 4;
   static constexpr const char* kSubKey = "Recent Projects";
+  // Longer entries are no path a file system takes (PATH_MAX).
+  static constexpr int kMaxPathLength = 4096;
 
   const QStringList& Entries() const { return entries_; }
-  // Values "0".."3" in order; empty or unreadable ones are skipped.
+  // Values "0".."3" in order; empty, unreadable, overlong ones and ones with
+  // control characters are skipped.
   void Load(const TSettingsStore& store);
   // Writes entry i as value "i"; higher values already stored stay.
   bool Save(TSettingsStore& store) const;
