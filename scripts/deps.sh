@@ -7,6 +7,7 @@ packages=(
   libfreeimage-dev libpng-dev zlib1g-dev libjpeg-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,11 @@
+// The packed brush library: nothing in it is trusted.
+#include <cstddef>
+#include <cstdint>
+
+#include "render/brushes/brush_blob.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  plumavo::BrushAssets assets;
+  (void)plumavo::DecodeBrushBlob(data, size, assets);
+  return 0;
+}

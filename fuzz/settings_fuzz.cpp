@@ -1,0 +1,35 @@
+// A settings file written by anyone: reading preferences, the tip state and
+// the recent list must give usable values and never fail.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <QCoreApplication>
+
+#include "app/shell/preferences.h"
+#include "app/shell/recent_projects.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static int argc = 1;
+  static char name[] = "settings_fuzz";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  static const std::string path = "/tmp/plumavo-settings-fuzz-" + std::to_string(::getpid()) + ".ini";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return 0;
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+  const plumavo::TSettingsStore store(QString::fromStdString(path));
+  const plumavo::StoredPreferences p = plumavo::LoadPreferences(store);
+  (void)plumavo::UsableRenderingLoops(p.RenderingLoops);
+  (void)plumavo::LoadTipState(store);
+  plumavo::TRecentProjects recent;
+  recent.Load(store);
+  if (recent.Entries().size() > plumavo::TRecentProjects::kMaxEntries) __builtin_trap();
+  for (const QString& e : recent.Entries())
+    if (e.size() > plumavo::TRecentProjects::kMaxPathLength) __builtin_trap();
+  return 0;
+}
