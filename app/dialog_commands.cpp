@@ -14,6 +14,7 @@
 #include "app/canvas_size_dialog.h"
 #include "app/help_viewer.h"
 #include "app/image_filters.h"
+#include "app/widgets.h"
 #include "canvas/imagefile/image_decoder.h"
 #include "app/image_quality_dialog.h"
 #include "app/links.h"
@@ -117,7 +118,11 @@ void TDialogCommands::mnuBackImportClick() {
   scratch.DrawMode = dmOpaque;
   // Decoded in a child process: a damaged file from anywhere costs this
   // message, never the program and the work in it.
-  const TDecodeStatus decoded = DecodeImageFileIsolated(scratch, LocalFileName(*file));
+  TDecodeStatus decoded = TDecodeStatus::NoDecoder;
+  {
+    const TBusyCursor busy;
+    decoded = DecodeImageFileIsolated(scratch, LocalFileName(*file));
+  }
   if (decoded != TDecodeStatus::Ok) {
     std::fprintf(stderr, "plumavo: background image %s: %s\n", LocalFileName(*file).c_str(), DecodeStatusText(decoded));
     w_.Prompts().Error("The image is not usable.");

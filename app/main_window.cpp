@@ -1105,7 +1105,11 @@ void TfrmMain::cbeCanvasStyleChange(int index) {
     frmGradient->Load(GradientSettingsOf(project));
     if (prompts_->RunDialog(*frmGradient)) choice.Gradient = frmGradient->Settings();
   }
-  const TStyleChangeResult r = canvas.ChangeCanvasStyle(project, uint16_t(index), choice, CanvasLayer, &ViewBitmap);
+  TStyleChangeResult r;
+  {
+    const TBusyCursor busy;  // a texture is decoded in a child process
+    r = canvas.ChangeCanvasStyle(project, uint16_t(index), choice, CanvasLayer, &ViewBitmap);
+  }
   {
     const QSignalBlocker block(cbeCanvasStyle);
     cbeCanvasStyle->setCurrentIndex(r.ListIndex);

@@ -90,4 +90,7 @@ void CentreOnScreen(QWidget& window, const QWidget* near) {
   window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
+TBusyCursor::TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+TBusyCursor::~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
 }  // namespace plumavo

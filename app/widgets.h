@@ -87,4 +87,14 @@ class TClickLabel : public QLabel {
 // client area is centred; the title bar's few pixels are the difference.
 void CentreOnScreen(QWidget& window, const QWidget* near = nullptr);
 
+// The busy cursor for as long as it lives: decoding a file in the child
+// process can take a few seconds.
+class TBusyCursor {
+ public:
+  TBusyCursor();
+  ~TBusyCursor();
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
 }  // namespace plumavo
