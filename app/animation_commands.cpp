@@ -1,4 +1,5 @@
 #include "app/animation_commands.h"
+#include "app/user_folders.h"
 
 #include <algorithm>
 #include <optional>
@@ -48,9 +49,7 @@ TAnimationCommands::TAnimationCommands(TfrmMain& window)
 TAnimationCommands::~TAnimationCommands() = default;
 
 QString TAnimationCommands::AnimationsFolder() const {
-  const QString folder = QDir(ProgramFolder).filePath("Animations");
-  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
-  return folder;
+  return StartFolder(ProgramFolder, "Animations", QStandardPaths::MoviesLocation);
 }
 
 void TAnimationCommands::SetFramePen(TColor c) {

@@ -6,6 +6,8 @@ namespace plumavo {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
+  // Lets the desktop match the window to its entry in the application menu.
+  setDesktopFileName("io.github.plumavo.Plumavo");
   // No display name: Qt would append it to every window caption, and the
   // captions already say what they should.
 }

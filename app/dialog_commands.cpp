@@ -1,4 +1,5 @@
 #include "app/dialog_commands.h"
+#include "app/user_folders.h"
 
 #include <cstdio>
 
@@ -69,9 +70,7 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
 TDialogCommands::~TDialogCommands() = default;
 
 QString TDialogCommands::FolderBesideProgram(const QString& name) const {
-  const QString folder = QDir(ProgramFolder).filePath(name);
-  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
-  return folder;
+  return StartFolder(ProgramFolder, name, QStandardPaths::PicturesLocation);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "app/file_commands.h"
+#include "app/user_folders.h"
 
 #include <optional>
 
@@ -67,9 +68,7 @@ void TFileCommands::SetSettingsFile(const QString& iniFile) {
 }
 
 QString TFileCommands::ProjectsFolder() const {
-  const QString folder = QDir(ProgramFolder).filePath("Projects");
-  QDir().mkpath(folder);  // a failure leaves the dialog to start elsewhere
-  return folder;
+  return StartFolder(ProgramFolder, "Projects", QStandardPaths::DocumentsLocation);
 }
 
 void TFileCommands::SetCaption() { w_.setWindowTitle(ProjectCaption(w_.project.ProjectFileName)); }
@@ -155,6 +154,16 @@ void TFileCommands::mnuFileOpenClick() {
   const std::optional<QString> path = w_.Prompts().OpenFileName("Open Project File", folder, ProjectFileFilter());
   if (!path) return;
   w_.repaint();
+  OpenChosenProject(*path);
+}
+
+void TFileCommands::OpenDroppedProject(const QString& path) {
+  if (!QuerySaveChanges()) return;
+  OpenChosenProject(path);
+}
+
+void TFileCommands::OpenChosenProject(const QString& chosen) {
+  const std::optional<QString> path = chosen;
   // Choosing the file that is already open does nothing.
   if (path->toStdString() == w_.project.ProjectFileName) return;
   LastProjectOpenFolder = FolderOf(*path);

@@ -85,12 +85,16 @@ class TFileCommands : public QObject {
   // --- Handlers ------------------------------------------------------------
   void mnuFileNewClick();
   void mnuFileOpenClick();
+  // A .plv file dropped on the window: opened as File > Open would, after
+  // the question about unsaved changes.
+  void OpenDroppedProject(const QString& path);
   void mnuFileSaveClick();
   void mnuFileSaveAsClick();
   void RecentItemClick(int index);
   void mnuProjectPreferencesClick();
 
  private:
+  void OpenChosenProject(const QString& path);
   void SetCaption();
   TfrmMain& w_;
 };

@@ -1,5 +1,7 @@
 #include "app/help_viewer.h"
 
+#include "canvas/canvas_style.h"  // DataFolder
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -37,7 +39,7 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
   return QTextBrowser::loadResource(type, name);
 }
 
-QString THelpViewer::DefaultHelpFolder() { return QCoreApplication::applicationDirPath() + "/help"; }
+QString THelpViewer::DefaultHelpFolder() { return QString::fromStdString(DataFolder()) + "help"; }
 
 THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), HelpFolder(DefaultHelpFolder()) {
   setWindowTitle(QString(kApplicationTitle) + " Help");

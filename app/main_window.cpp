@@ -11,7 +11,11 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -172,6 +176,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prompts_(std::make_un
   setWindowTitle(kApplicationTitle);
   resize(700, 576);
   setMinimumSize(320, 240);
+  setAcceptDrops(true);
   editor = std::make_unique<ShapeEditor>(project);
   try {
     FormCreate();
@@ -739,6 +744,28 @@ void TfrmMain::KeepArrowKeysForTheShapes() {
     const bool depthField = w == seDiffusingLen || seDiffusingLen->isAncestorOf(w);
     w->setFocusPolicy(depthField ? Qt::ClickFocus : Qt::NoFocus);
   }
+}
+
+// A project file dragged from the file manager opens as File > Open would.
+namespace {
+QString DroppedProject(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return {};
+  const QString path = url.toLocalFile();
+  return path.endsWith(".plv", Qt::CaseInsensitive) ? path : QString();
+}
+}  // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* e) {
+  if (!DroppedProject(e->mimeData()).isEmpty() && !Recording()) e->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* e) {
+  const QString path = DroppedProject(e->mimeData());
+  if (path.isEmpty() || files == nullptr) return;
+  e->acceptProposedAction();
+  Safely([&] { files->OpenDroppedProject(path); });
 }
 
 bool TfrmMain::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }

@@ -1,5 +1,7 @@
 #include "app/tips_dialog.h"
 
+#include "canvas/canvas_style.h"  // DataFolder
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -38,7 +40,7 @@ QPixmap BulbPicture() {
 
 }  // namespace
 
-QString TfrmTipOfDay::DefaultTipsFile() { return QCoreApplication::applicationDirPath() + "/tips/tips.txt"; }
+QString TfrmTipOfDay::DefaultTipsFile() { return QString::fromStdString(DataFolder()) + "tips/tips.txt"; }
 
 TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultTipsFile()) {
   setWindowTitle("Tip of the Day");

@@ -76,6 +76,15 @@ std::string ExecutableFolder() {
   return folder;
 }
 
+std::string DataFolder() {
+  const std::string exe = ExecutableFolder();
+  std::error_code ec;
+  if (exe.empty() || std::filesystem::is_directory(exe + "Textures", ec)) return exe;
+  const std::filesystem::path installed = std::filesystem::path(exe) / ".." / "share" / "plumavo";
+  if (std::filesystem::is_directory(installed, ec)) return installed.lexically_normal().string() + "/";
+  return exe;
+}
+
 TGradientSettings GradientSettingsOf(const Project& p) {
   return {p.GradientColorBegin, p.GradientColorEnd, p.GradientStyle, p.GradientRotation, p.GradientShift};
 }
@@ -115,7 +124,7 @@ TBitmap32 MakeGradientSwatch(const TBitmap32& gradientBitmap) {
   return icon;
 }
 
-TCanvasState::TCanvasState() : TextureFolder(ExecutableFolder() + "Textures/"), LoadImage(DefaultLoadImage) {
+TCanvasState::TCanvasState() : TextureFolder(DataFolder() + "Textures/"), LoadImage(DefaultLoadImage) {
   TextureBitmap.DrawMode = dmOpaque;
   CanvasPicture.DrawMode = dmOpaque;
 }

@@ -29,6 +29,11 @@ const TBitmap32& GridTile();
 // with a trailing slash; empty when it cannot be determined.
 std::string ExecutableFolder();
 
+// Where the read-only data (Textures/, tips/, help/) is, with a trailing
+// slash: beside the executable in a build folder, or PREFIX/share/plumavo/
+// for an installed bin/ program, so that an installed tree can be moved.
+std::string DataFolder();
+
 // Reads an image file into a bitmap (load flags 0); false when it cannot.
 using TImageLoader = std::function<bool(const std::string& path, TBitmap32& out)>;
 

@@ -1,6 +1,10 @@
 // plumavo-render: the program's headless front end. It loads a project and
 // either describes it, saves it again, or composes its canvas, renders it as
 // the program does and writes the picture.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,9 +22,11 @@ using namespace plumavo;
 
 constexpr const char* kUsage =
     "usage: plumavo-render [--loops N] [--aliased] [--jpeg-quality Q] INPUT.plv [OUTPUT]\n"
+    "       plumavo-render --thumbnail SIZE INPUT.plv OUTPUT\n"
     "  without OUTPUT: describe the project\n"
     "  OUTPUT.plv: save the project again\n"
-    "  OUTPUT.bmp|jpg|gif|png|tif|tga|ppm: render the picture and write it\n";
+    "  OUTPUT.bmp|jpg|gif|png|tif|tga|ppm: render the picture and write it\n"
+    "  --thumbnail SIZE: write the whole picture as a PNG, its longer side at most SIZE pixels\n";
 
 enum ExitCode { kOk = 0, kUsageError = 1, kLoadError = 2, kSaveError = 3, kImageError = 4 };
 
@@ -28,6 +34,7 @@ struct Options {
   int32_t Loops = kDefaultRenderingLoops;
   bool Antialiased = true;
   int32_t JpegQuality = 90;
+  int32_t Thumbnail = 0;  // the longest side of a thumbnail; 0 for none
   const char* Input = nullptr;
   const char* Output = nullptr;
 };
@@ -48,6 +55,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.Antialiased = false;
     } else if (a == "--loops" && i + 1 < argc) {
       if (!ParseInt(argv[++i], 1, kMaxRenderingLoops, o.Loops)) return false;
+    } else if (a == "--thumbnail" && i + 1 < argc) {
+      if (!ParseInt(argv[++i], 1, 4096, o.Thumbnail)) return false;
     } else if (a == "--jpeg-quality" && i + 1 < argc) {
       if (!ParseInt(argv[++i], 1, 100, o.JpegQuality)) return false;
     } else if (!a.empty() && a[0] == '-') {
@@ -62,7 +71,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  return o.Input != nullptr;
+  // A thumbnail needs somewhere to go.
+  return o.Input != nullptr && (o.Thumbnail == 0 || o.Output != nullptr);
 }
 
 std::string LowerExtension(const std::string& path) {
@@ -105,6 +115,48 @@ int RenderToImage(Project& project, const Options& o) {
   return kOk;
 }
 
+// Thumbnailers run on whatever lands in a download folder, unattended: the
+// process gives up after a bounded amount of CPU time and memory instead of
+// hanging or swapping (the image decoder child has limits of its own).
+void LimitThumbnailProcess() {
+  const rlimit cpu{20, 21};
+  ::setrlimit(RLIMIT_CPU, &cpu);
+  const rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);
+#if !defined(__SANITIZE_ADDRESS__)
+  const rlimit memory{rlim_t(2) << 30, rlim_t(2) << 30};
+  ::setrlimit(RLIMIT_AS, &memory);
+#endif
+}
+
+// The whole picture scaled down, never up, so that its longer side is at
+// most `size`, written as PNG whatever the output's name.
+int RenderThumbnail(Project& project, const Options& o) {
+  TCanvasState canvas;
+  TBitmap32 layer;
+  const TTextureLoadResult texture = canvas.PrepareForProject(project);
+  if (!texture.Ok() && !texture.Message.empty()) std::fprintf(stderr, "%s\n", texture.Message.c_str());
+  if (!canvas.ComposeCanvas(project, layer)) {
+    std::fputs("Cannot write the image.\n", stderr);
+    return kImageError;
+  }
+  TRenderer renderer;
+  renderer.RenderImage(project, canvas.CanvasPicture, layer);
+  const int32_t w = layer.Width(), h = layer.Height();
+  const double scale = std::min(1.0, double(o.Thumbnail) / std::max(w, h));
+  const int32_t tw = std::max(1, int32_t(std::lround(w * scale))), th = std::max(1, int32_t(std::lround(h * scale)));
+  TBitmap32 thumb(tw, th);
+  layer.DrawMode = dmOpaque;
+  layer.StretchFilter = sfLinear;
+  thumb.Draw(thumb.BoundsRect(), layer.BoundsRect(), layer);
+  thumb.ResetAlpha();
+  if (!SaveImageFileAs(thumb, o.Output, "png", 0)) {
+    std::fputs("Cannot write the image.\n", stderr);
+    return kImageError;
+  }
+  return kOk;
+}
+
 const char* ModeName(ShapeMode m) { return m == ShapeMode::Affine ? "Affine" : "Projective"; }
 
 }  // namespace
@@ -115,6 +167,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kUsageError;
   }
+  if (o.Thumbnail > 0) LimitThumbnailProcess();
   Project project;
   const uint8_t loaded = LoadProject(project, o.Input);
   if (loaded != kFileOk) {
@@ -122,6 +175,7 @@ int main(int argc, char** argv) {
     return kLoadError;
   }
   ResetProject(project, project.Width, project.Height, false, project.Mode);
+  if (o.Thumbnail > 0) return RenderThumbnail(project, o);
   if (o.Output == nullptr) {
     std::printf("%s %dx%d vertices=%d shapes=%d selected=%d\n", ModeName(project.Mode), project.Width, project.Height,
                 project.VertexCount, project.ShapeCount(), project.Selected());

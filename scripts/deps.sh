@@ -8,6 +8,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  desktop-file-utils appstream libxml2-utils shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do

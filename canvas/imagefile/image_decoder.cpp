@@ -121,7 +121,14 @@ bool DecodedSizeAcceptable(int64_t width, int64_t height) {
 
 std::string DecoderPath() {
   if (const char* env = std::getenv("PLUMAVO_DECODER"); env != nullptr && *env != '\0') return env;
-  return FolderOfRunningProgram() + "/plumavo-decode";
+  const std::string folder = FolderOfRunningProgram();
+  // In a build folder it sits beside the programs; installed, in the
+  // private program folder of the prefix.
+  const std::string beside = folder + "/plumavo-decode";
+  if (::access(beside.c_str(), X_OK) == 0) return beside;
+  const std::string installed = folder + "/../libexec/plumavo/plumavo-decode";
+  if (::access(installed.c_str(), X_OK) == 0) return installed;
+  return beside;
 }
 
 const char* DecodeStatusText(TDecodeStatus status) {

@@ -47,7 +47,8 @@ bool DecodedSizeAcceptable(int64_t width, int64_t height);
 const char* DecodeStatusText(TDecodeStatus status);
 
 // Where the decoder program is looked for: $PLUMAVO_DECODER when set, else
-// plumavo-decode in the folder of the running executable.
+// plumavo-decode in the folder of the running executable, else in
+// ../libexec/plumavo/ from there (an installed tree).
 std::string DecoderPath();
 
 // The child's side, for plumavo-decode's main: applies the limits to its own

@@ -165,12 +165,12 @@ bool StoresPalettes(FREE_IMAGE_FORMAT fif) {
   return fif == FIF_GIF || fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_TARGA;
 }
 
-bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, int32_t flags) {
+bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const std::string& formatName, int32_t flags) {
   EnsureFreeImage();
   tLastMessage.clear();
   if (source.Empty()) return false;
   const char* name = fileName.c_str();
-  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(name);
+  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(formatName.empty() ? name : formatName.c_str());
   if (fif == FIF_UNKNOWN) return false;
 
   const int32_t w = source.Width(), h = source.Height();
@@ -233,8 +233,16 @@ bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags
 
 bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags) {
   try {
-    return SaveUnguarded(source, fileName, flags);
-  } catch (...) {
+    return SaveUnguarded(source, fileName, {}, flags);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags) {
+  try {
+    return SaveUnguarded(source, fileName, "x." + extension, flags);
+  } catch (const std::exception&) {
     return false;
   }
 }

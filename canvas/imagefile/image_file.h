@@ -36,6 +36,8 @@ bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags
 // extension without a writer, a format that cannot store the picture's bit
 // depth, or a write error.
 bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags);
+// The same in the format of `extension` ("png") whatever fileName ends with.
+bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags);
 
 // The last message FreeImage gave during this thread's latest load or save
 // (often empty); useful
