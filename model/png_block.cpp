@@ -37,8 +37,35 @@ bool EncodePngRgb(const TBitmap32& image, std::vector<uint8_t>& out) {
   return true;
 }
 
+namespace {
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+// libpng allocates a chunk's buffer from the length the chunk claims before
+// it has read the bytes: four bytes in a small file could make it ask for
+// two gigabytes. Every chunk must fit in what was handed over, so nothing is
+// allocated for bytes that are not there.
+bool ChunksFitInData(const uint8_t* data, size_t size) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return false;
+  size_t at = 8;
+  while (at + 12 <= size) {
+    const uint32_t length = BigEndian32(data + at);
+    if (length > 0x7FFFFFFFu || length > size - at - 12) return false;
+    const bool end = std::memcmp(data + at + 4, "IEND", 4) == 0;
+    at += size_t(length) + 12;
+    if (end) return true;
+  }
+  return false;  // no IEND before the data ran out
+}
+
+}  // namespace
+
 bool DecodePng(const uint8_t* data, size_t size, TBitmap32& out, int32_t minSide, int32_t maxSide) {
   if (data == nullptr || size == 0) return false;
+  if (!ChunksFitInData(data, size)) return false;
   png_image img;
   std::memset(&img, 0, sizeof img);
   img.version = PNG_IMAGE_VERSION;

@@ -388,3 +388,51 @@ TEST(ProjectFileOnAFullDisk, SaveFailsAndKeepsThePreviousFile) {
 
 }  // namespace
 }  // namespace plumavo
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "model/png_block.h"
+
+namespace plumavo {
+namespace {
+
+// Found by fuzzing the background block: a 200-byte PNG whose chunk claims
+// 0x73737373 bytes made the decoder allocate and touch two gigabytes. Refused
+// now without any large allocation; measured in a child process so that the
+// peak is this decode's alone.
+TEST(PngBlock, ChunkLongerThanTheDataIsRefusedWithoutAllocatingForIt) {
+  std::ifstream f(std::string(PLUMAVO_SOURCE_DIR) + "/tests/model/damaged/chunk-claims-two-gigabytes.png",
+                  std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(f)), {});
+  ASSERT_GT(bytes.size(), 100u);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    TBitmap32 out;
+    const bool decoded = DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, 16, 1280);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    // Exit 0: refused, and the child never grew past 200 MB.
+    ::_exit(!decoded && usage.ru_maxrss < 200 * 1024 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "accepted, or used gigabytes to refuse";
+}
+
+TEST(PngBlock, PicturesMadeByTheProgramStillDecode) {
+  TBitmap32 picture(40, 30);
+  picture.Clear(Color32(10, 200, 30));
+  std::vector<uint8_t> png;
+  ASSERT_TRUE(EncodePngRgb(picture, png));
+  TBitmap32 out;
+  ASSERT_TRUE(DecodePng(png.data(), png.size(), out, 16, 1280));
+  EXPECT_EQ(out.Pixel(39, 29), Color32(10, 200, 30));
+  // Cut anywhere, the stream is refused.
+  for (size_t cut : {size_t(8), size_t(33), png.size() / 2, png.size() - 1})
+    EXPECT_FALSE(DecodePng(png.data(), cut, out, 16, 1280)) << "cut at " << cut;
+}
+
+}  // namespace
+}  // namespace plumavo
