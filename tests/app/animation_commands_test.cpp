@@ -202,7 +202,13 @@ TEST_P(IdleLimitTest, StillMouseStopsTheRecording) {
 
 INSTANTIATE_TEST_SUITE_P(Rates, IdleLimitTest,
                          ::testing::Values(IdleRow{1, 0, 61}, IdleRow{7, 0, 423}, IdleRow{30, 0, 1819},
-                                           IdleRow{1, 40, 101}));
+                                           IdleRow{1, 40, 101}),
+                         [](const ::testing::TestParamInfo<IdleRow>& info) {
+                           const IdleRow& row = info.param;
+                           const std::string mouse =
+                               row.MoveAfter > 0 ? "MovedAfter" + std::to_string(row.MoveAfter) + "Ticks" : "Still";
+                           return "Rate" + std::to_string(row.FrameRate) + "Fps" + mouse;
+                         });
 
 TEST_F(AnimationTest, FrameLimitStopsAMovingRecording) {
   StartAt(16, 16, 30);

@@ -39,6 +39,7 @@ TEST_F(CanvasSizeDialogTest, TypingKeepsDigitsOnlyAndAtMostFour) {
 }
 
 struct LeaveCase {
+  const char* Name;
   const char* typed;
   const char* widthAfter;  // the height field behaves alike with 360
 };
@@ -54,12 +55,16 @@ TEST_P(LeaveFieldTest, MalformedTextFallsBackToTheDefault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LeaveFieldTest,
-                         ::testing::Values(LeaveCase{"0012", "480"}, LeaveCase{"", "480"}, LeaveCase{"0", "0"},
-                                           LeaveCase{"12", "12"},      // out of range, left for OK to report
-                                           LeaveCase{"2000", "2000"},  // likewise
-                                           LeaveCase{"640", "640"}));
+                         ::testing::Values(LeaveCase{"LeadingZeros", "0012", "480"}, LeaveCase{"Empty", "", "480"},
+                                           LeaveCase{"Zero", "0", "0"},
+                                           // out of range, left for OK to report
+                                           LeaveCase{"BelowRangeKept", "12", "12"},
+                                           LeaveCase{"AboveRangeKept", "2000", "2000"},  // likewise
+                                           LeaveCase{"InRange", "640", "640"}),
+                         [](const ::testing::TestParamInfo<LeaveCase>& info) { return std::string(info.param.Name); });
 
 struct OkCase {
+  const char* Name;
   const char* width;
   const char* height;
   bool accepted;
@@ -86,10 +91,13 @@ TEST_P(OkCheckTest, BothFieldsAreCheckedInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, OkCheckTest,
-                         ::testing::Values(OkCase{"16", "1280", true, ""}, OkCase{"12", "360", false, "width"},
-                                           OkCase{"2000", "360", false, "width"}, OkCase{"", "360", false, "width"},
-                                           OkCase{"480", "1281", false, "height"},
-                                           OkCase{"15", "0", false, "width"}));  // the first bad field only
+                         ::testing::Values(OkCase{"BothAtTheLimits", "16", "1280", true, ""},
+                                           OkCase{"WidthBelowRange", "12", "360", false, "width"},
+                                           OkCase{"WidthAboveRange", "2000", "360", false, "width"},
+                                           OkCase{"WidthEmpty", "", "360", false, "width"},
+                                           OkCase{"HeightAboveRange", "480", "1281", false, "height"},
+                                           OkCase{"FirstBadFieldOnly", "15", "0", false, "width"}),
+                         [](const ::testing::TestParamInfo<OkCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(CanvasSizeDialogTest, EnterPressesOkWithTheTextAsTyped) {
   dialog.seWidth->setFocus();

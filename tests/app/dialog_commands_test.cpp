@@ -2,6 +2,7 @@
 // menus, with the file dialogs and the program's dialogs answered by script.
 #include <cstdlib>
 #include <set>
+#include <string>
 
 #include <QCheckBox>
 #include <QFile>
@@ -175,7 +176,11 @@ TEST_P(ImportSizeTest, SidesOutside16To1280AreRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Sides, ImportSizeTest,
                          ::testing::Values(ImportSizeCase{15, 500, false}, ImportSizeCase{1281, 100, false},
-                                           ImportSizeCase{16, 16, true}, ImportSizeCase{1280, 1280, true}));
+                                           ImportSizeCase{16, 16, true}, ImportSizeCase{1280, 1280, true}),
+                         [](const ::testing::TestParamInfo<ImportSizeCase>& info) {
+                           return "Width" + std::to_string(info.param.width) + "Height" +
+                                  std::to_string(info.param.height) + (info.param.usable ? "Usable" : "Refused");
+                         });
 
 struct PlacementCase {
   int placement;
@@ -200,7 +205,11 @@ TEST_P(PlacementTest, TheImageIsCentredOrTheCanvasTakesItsSize) {
 
 INSTANTIATE_TEST_SUITE_P(Placements, PlacementTest,
                          ::testing::Values(PlacementCase{TfrmBackImgAlign::plCenter, {480, 360}, {80, 60}},
-                                           PlacementCase{TfrmBackImgAlign::plResizeCanvas, {640, 480}, {0, 0}}));
+                                           PlacementCase{TfrmBackImgAlign::plResizeCanvas, {640, 480}, {0, 0}}),
+                         [](const ::testing::TestParamInfo<PlacementCase>& info) {
+                           return std::string(info.param.placement == TfrmBackImgAlign::plCenter ? "Centre"
+                                                                                                  : "ResizeCanvas");
+                         });
 
 TEST_F(CommandsTest, ImportRemembersThePlacementAndTheFolder) {
   const QString file = WritePicture(PositionPicture(64, 64), "tile.png");
@@ -316,7 +325,8 @@ TEST_P(ExportFormatTest, WritesThePictureThatReadsBack) {
 INSTANTIATE_TEST_SUITE_P(Filters, ExportFormatTest,
                          ::testing::Values(FormatCase{1, "bmp", 0}, FormatCase{2, "jpg", 4}, FormatCase{3, "gif", 6},
                                            FormatCase{4, "png", 0}, FormatCase{5, "tif", 0}, FormatCase{6, "tga", 0},
-                                           FormatCase{7, "ppm", 0}));
+                                           FormatCase{7, "ppm", 0}),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.ext); });
 
 // A typed extension that names a format wins over the filter, and only a
 // JPEG asks for its quality.

@@ -207,6 +207,7 @@ TEST_F(SettingsWindowTest, OpeningTheOpenFileAgainChangesNothing) {
 }
 
 struct CommandLineRow {
+  const char* Name;
   QStringList Names;  // files inside the test folder
   bool Opens;
 };
@@ -224,8 +225,10 @@ TEST_P(CommandLineTest, OnlyASingleArgumentIsOpened) {
 
 // The extension is not checked.
 INSTANTIATE_TEST_SUITE_P(Rows, CommandLineTest,
-                         ::testing::Values(CommandLineRow{{"one.txt"}, true}, CommandLineRow{{"a.plv", "b.plv"}, false},
-                                           CommandLineRow{{}, false}));
+                         ::testing::Values(CommandLineRow{"OneFileWithAnyExtension", {"one.txt"}, true},
+                                           CommandLineRow{"TwoFiles", {"a.plv", "b.plv"}, false},
+                                           CommandLineRow{"NoArguments", {}, false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
 // Saving
@@ -390,6 +393,7 @@ class NewDialogTest : public ::testing::Test {
 };
 
 struct FieldRow {
+  const char* Name;
   bool Height;
   const char* Typed;
   const char* WhileTyping;  // letters are dropped
@@ -408,12 +412,18 @@ TEST_P(NewDialogFieldTest, OnlyDigitsAndMalformedTextIsResetOnLeaving) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, NewDialogFieldTest,
-                         ::testing::Values(FieldRow{false, "0099", "0099", "480"}, FieldRow{false, "12", "12", "480"},
-                                           FieldRow{false, "1281", "1281", "480"}, FieldRow{false, "1280", "1280", "1280"},
-                                           FieldRow{false, "6x4-0", "640", "640"}, FieldRow{false, "", "", "480"},
-                                           FieldRow{true, "16", "16", "16"}, FieldRow{true, "5", "5", "360"}));
+                         ::testing::Values(FieldRow{"WidthLeadingZeros", false, "0099", "0099", "480"},
+                                           FieldRow{"WidthBelowRange", false, "12", "12", "480"},
+                                           FieldRow{"WidthAboveRange", false, "1281", "1281", "480"},
+                                           FieldRow{"WidthMaximum", false, "1280", "1280", "1280"},
+                                           FieldRow{"WidthLettersDropped", false, "6x4-0", "640", "640"},
+                                           FieldRow{"WidthEmpty", false, "", "", "480"},
+                                           FieldRow{"HeightMinimum", true, "16", "16", "16"},
+                                           FieldRow{"HeightBelowRange", true, "5", "5", "360"}),
+                         [](const ::testing::TestParamInfo<FieldRow>& info) { return std::string(info.param.Name); });
 
 struct OkRow {
+  const char* Name;
   const char* Width;
   const char* Height;
   const char* Warning;  // nullptr: accepted
@@ -436,11 +446,13 @@ TEST_P(NewDialogOkTest, EnterChecksBothFieldsAndTheFirstBadOneKeepsTheDialog) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, NewDialogOkTest,
-                         ::testing::Values(OkRow{"12", "360", "An number between 16 and 1280 is required."},
-                                           OkRow{"480", "2000", "An number between 16 and 1280 is required."},
-                                           OkRow{"12", "2000", "An number between 16 and 1280 is required."},
-                                           OkRow{"16", "1280", nullptr}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NewDialogOkTest,
+    ::testing::Values(OkRow{"WidthTooSmall", "12", "360", "An number between 16 and 1280 is required."},
+                      OkRow{"HeightTooLarge", "480", "2000", "An number between 16 and 1280 is required."},
+                      OkRow{"BothBadWidthFirst", "12", "2000", "An number between 16 and 1280 is required."},
+                      OkRow{"BothAtTheLimits", "16", "1280", nullptr}),
+    [](const ::testing::TestParamInfo<OkRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(NewDialogTest, EscCancels) {
   QTest::keyClick(dialog.seWidth, Qt::Key_Escape);

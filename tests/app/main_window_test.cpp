@@ -11,6 +11,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <cctype>
+#include <string>
+
 #include "tests/app/app_test_main.h"
 
 namespace plumavo::test {
@@ -56,6 +59,22 @@ TEST_P(MenuItemTest, CaptionShortcutAndHint) {
   EXPECT_EQ(a->statusTip(), row.Hint) << row.Caption;
 }
 
+// "&Tip of the Day..." -> "TipOfTheDay"
+std::string CaptionName(const ::testing::TestParamInfo<MenuRow>& info) {
+  std::string name;
+  bool wordStart = true;
+  for (const char* c = info.param.Caption; *c; ++c) {
+    if (*c == '&') continue;
+    if (std::isalnum(static_cast<unsigned char>(*c))) {
+      name += wordStart ? char(std::toupper(static_cast<unsigned char>(*c))) : *c;
+      wordStart = false;
+    } else {
+      wordStart = true;
+    }
+  }
+  return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Items, MenuItemTest,
     ::testing::Values(
@@ -76,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         MenuRow{&TfrmMain::mnuViewRefresh, "&Refresh", "F5", ""},
         MenuRow{&TfrmMain::mnuHelpContents, "&Contents", "F1", "Display help contents"},
         MenuRow{&TfrmMain::mnuHelpTips, "&Tip of the Day...", "", "Display tips about using Plumavo PRO"},
-        MenuRow{&TfrmMain::mnuHelpWeb, "&Browse Plumavo PRO Web Site...", "", "Browse the Web Site of Plumavo PRO"}));
+        MenuRow{&TfrmMain::mnuHelpWeb, "&Browse Plumavo PRO Web Site...", "", "Browse the Web Site of Plumavo PRO"}),
+    CaptionName);
 
 TEST_F(WindowTest, ZoomHintsDifferOnlyInTheTrailingBlankOfThePopupCopy) {
   const QStringList main{"Reduce the view to 25%", "Reduce the view to 50%", "Display the image at 100% ",
@@ -137,11 +157,22 @@ TEST_P(ZoomTest, ViewSizeIsTheBitmapTimesTheScaleRoundedHalfToEven) {
   EXPECT_EQ(window->editor->Scale(), window->ImgDraw->Scale());
 }
 
+// Zoom menu item 0..4 -> "Zoom25Percent" .. "Zoom400Percent"
+std::string ZoomName(int index) {
+  static const int kPercents[] = {25, 50, 100, 200, 400};
+  return "Zoom" + std::to_string(kPercents[index]) + "Percent";
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, ZoomTest,
                          ::testing::Values(ZoomRow{0, 480, 360, {120, 90}}, ZoomRow{1, 480, 360, {240, 180}},
                                            ZoomRow{3, 480, 360, {960, 720}}, ZoomRow{4, 480, 360, {1920, 1440}},
                                            ZoomRow{1, 481, 483, {240, 242}},  // 240.5 and 241.5 go to even
-                                           ZoomRow{0, 18, 22, {4, 6}}));      // 4.5 -> 4, 5.5 -> 6
+                                           ZoomRow{0, 18, 22, {4, 6}}),       // 4.5 -> 4, 5.5 -> 6
+                         [](const ::testing::TestParamInfo<ZoomRow>& info) {
+                           const ZoomRow& row = info.param;
+                           return ZoomName(row.Index) + "Of" + std::to_string(row.Width) + "x" +
+                                  std::to_string(row.Height);
+                         });
 
 TEST_F(WindowTest, ViewIsCentredWhenSmallAndAtTheScrollOriginWhenLarge) {
   window->resize(900, 700);
@@ -183,6 +214,7 @@ TEST_F(WindowTest, ViewSwitchesHideAndShowTheirBars) {
 }
 
 struct DrawRow {
+  const char* Name;
   int Clicks;
   const char* Summary;
   bool Cut, Copy, Delete, SelectAll, Clear, SaveAs;
@@ -213,11 +245,14 @@ TEST_P(DrawStateTest, InterfaceStateFollowsTheShapes) {
   EXPECT_EQ(window->cbeBrushStyle->isEnabled(), window->project.Selected() >= 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clicks, DrawStateTest,
-                         ::testing::Values(DrawRow{1, " Affine, 1 Shape(s), Main-Shape Selected", false, false, false, false, true, true},
-                                           DrawRow{3, " Affine, 1 Shape(s), Main-Shape Selected", false, true, true, true, true, true},
-                                           DrawRow{5, " Affine, 2 Shape(s), Sub-Shape 1 Selected", false, false, false, false, true, true},
-                                           DrawRow{6, " Affine, 2 Shape(s), Sub-Shape 1 Selected", true, true, true, true, true, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, DrawStateTest,
+    ::testing::Values(
+        DrawRow{"MainShapeStarted", 1, " Affine, 1 Shape(s), Main-Shape Selected", false, false, false, false, true, true},
+        DrawRow{"MainShapeComplete", 3, " Affine, 1 Shape(s), Main-Shape Selected", false, true, true, true, true, true},
+        DrawRow{"SubShapeStarted", 5, " Affine, 2 Shape(s), Sub-Shape 1 Selected", false, false, false, false, true, true},
+        DrawRow{"SubShapeComplete", 6, " Affine, 2 Shape(s), Sub-Shape 1 Selected", true, true, true, true, true, true}),
+    [](const ::testing::TestParamInfo<DrawRow>& info) { return std::string(info.param.Name); });
 
 struct ScaleRow {
   int ZoomIndex;
@@ -238,7 +273,8 @@ TEST_P(ZoomedDrawTest, ClicksAreStoredInProjectPixels) {
 INSTANTIATE_TEST_SUITE_P(Scales, ZoomedDrawTest,
                          ::testing::Values(ScaleRow{0, {25, 30}, {100, 120}}, ScaleRow{2, {77, 33}, {77, 33}},
                                            ScaleRow{3, {101, 51}, {50, 26}},  // 50.5 -> 50, 25.5 -> 26
-                                           ScaleRow{4, {6, 10}, {2, 2}}));    // 1.5 -> 2, 2.5 -> 2
+                                           ScaleRow{4, {6, 10}, {2, 2}}),     // 1.5 -> 2, 2.5 -> 2
+                         [](const ::testing::TestParamInfo<ScaleRow>& info) { return ZoomName(info.param.ZoomIndex); });
 
 TEST_F(WindowTest, RenderingStampsTheSubShapesOverTheCanvas) {
   DrawThreeShapes();
@@ -304,7 +340,14 @@ TEST_P(CloseTest, UnsavedWorkIsAskedAboutAndNeverDroppedByYes) {
 // Yes on an untitled project goes to Save As; cancelling it keeps the window open.
 INSTANTIATE_TEST_SUITE_P(Answers, CloseTest,
                          ::testing::Values(CloseRow{TPromptAnswer::Cancel, false}, CloseRow{TPromptAnswer::No, true},
-                                           CloseRow{TPromptAnswer::Yes, false}));
+                                           CloseRow{TPromptAnswer::Yes, false}),
+                         [](const ::testing::TestParamInfo<CloseRow>& info) {
+                           const TPromptAnswer a = info.param.Answer;
+                           const std::string answer = a == TPromptAnswer::Yes  ? "Yes"
+                                                      : a == TPromptAnswer::No ? "No"
+                                                                               : "Cancel";
+                           return answer + (info.param.Closes ? "Closes" : "StaysOpen");
+                         });
 
 TEST_F(WindowTest, TimerCrawlsTheSelectionOnlyWhileSomethingIsSelected) {
   window->uiTimer->stop();

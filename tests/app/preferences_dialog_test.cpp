@@ -40,6 +40,7 @@ TEST_F(SettingsWindowTest, AnEmptyStoreGivesTheDefaultsAndStaysEmpty) {
 }
 
 struct StoredRow {
+  const char* Name;
   QVariant Loops, Quality, Rate;
   int LoopsUsed;     // by the renderer
   Shown InDialog;    // limited to the controls' ranges
@@ -62,11 +63,13 @@ TEST_P(StoredPreferencesTest, ValuesAreUsedAsReadWithinSafeLimits) {
 
 // 500 loops are used as stored until the dialog is confirmed; values that
 // would render nothing or hang are limited.
-INSTANTIATE_TEST_SUITE_P(Rows, StoredPreferencesTest,
-                         ::testing::Values(StoredRow{500, 40, 25, 500, {"1000", true, false, 40, "40%", "25"}},
-                                           StoredRow{-5, 0, 0, 1, {"1000", true, false, 1, "1%", "1"}},
-                                           StoredRow{2000000, 300, 99, 100000, {"100000", true, false, 100, "100%", "30"}},
-                                           StoredRow{"lots", "x", "y", 10000, {"10000", true, false, 75, "75%", "10"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StoredPreferencesTest,
+    ::testing::Values(StoredRow{"InRange", 500, 40, 25, 500, {"1000", true, false, 40, "40%", "25"}},
+                      StoredRow{"BelowTheLimits", -5, 0, 0, 1, {"1000", true, false, 1, "1%", "1"}},
+                      StoredRow{"AboveTheLimits", 2000000, 300, 99, 100000, {"100000", true, false, 100, "100%", "30"}},
+                      StoredRow{"NotNumbers", "lots", "x", "y", 10000, {"10000", true, false, 75, "75%", "10"}}),
+    [](const ::testing::TestParamInfo<StoredRow>& info) { return std::string(info.param.Name); });
 
 class PreferencesDialogTest : public SettingsWindowTest {
  protected:
@@ -84,6 +87,7 @@ class PreferencesDialogTest : public SettingsWindowTest {
 };
 
 struct RepairRow {
+  const char* Name;
   bool Rate;
   const char* Typed;
   const char* AfterLeaving;
@@ -100,13 +104,20 @@ TEST_P(PreferencesRepairTest, MalformedTextIsResetToTheDefaultOnLeaving) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PreferencesRepairTest,
-                         ::testing::Values(RepairRow{false, "0500", "10000"}, RepairRow{false, "500", "10000"},
-                                           RepairRow{false, "5000", "5000"}, RepairRow{false, "5a0b00", "5000"},
-                                           RepairRow{false, "", "10000"}, RepairRow{false, "100001", "10000"},
-                                           RepairRow{true, "05", "10"}, RepairRow{true, "31", "10"},
-                                           RepairRow{true, "0", "10"}, RepairRow{true, "30", "30"}));
+                         ::testing::Values(RepairRow{"LoopsLeadingZero", false, "0500", "10000"},
+                                           RepairRow{"LoopsBelowRange", false, "500", "10000"},
+                                           RepairRow{"LoopsInRange", false, "5000", "5000"},
+                                           RepairRow{"LoopsLettersDropped", false, "5a0b00", "5000"},
+                                           RepairRow{"LoopsEmpty", false, "", "10000"},
+                                           RepairRow{"LoopsAboveRange", false, "100001", "10000"},
+                                           RepairRow{"RateLeadingZero", true, "05", "10"},
+                                           RepairRow{"RateAboveRange", true, "31", "10"},
+                                           RepairRow{"RateZero", true, "0", "10"},
+                                           RepairRow{"RateMaximum", true, "30", "30"}),
+                         [](const ::testing::TestParamInfo<RepairRow>& info) { return std::string(info.param.Name); });
 
 struct CheckRow {
+  const char* Name;
   const char* Times;
   const char* Rate;
   const char* Warning;
@@ -123,10 +134,12 @@ TEST_P(PreferencesCheckTest, OkRefusesTheFirstBadFieldAndStoresNothing) {
   EXPECT_FALSE(QFile::exists(SettingsFile()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, PreferencesCheckTest,
-                         ::testing::Values(CheckRow{"500", "10", "An number between 1000 and 100000 is required."},
-                                           CheckRow{"10000", "0", "An number between 1 and 30 is required."},
-                                           CheckRow{"", "99", "An number between 1000 and 100000 is required."}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PreferencesCheckTest,
+    ::testing::Values(CheckRow{"LoopsBelowRange", "500", "10", "An number between 1000 and 100000 is required."},
+                      CheckRow{"RateZero", "10000", "0", "An number between 1 and 30 is required."},
+                      CheckRow{"BothBadLoopsFirst", "", "99", "An number between 1000 and 100000 is required."}),
+    [](const ::testing::TestParamInfo<CheckRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(PreferencesDialogTest, DefaultResetsTheControlsAndEachShowingStartsFromTheStore) {
   ASSERT_TRUE(plumavo::StorePreferences(files->Settings, {5000, false, false, 40, 25}));

@@ -126,6 +126,7 @@ TEST_F(WindowTest, ShowingAShapesSettingsFillsThePanelWithoutApplyingAnything) {
 }
 
 struct DepthRow {
+  const char* Name;
   const char* Typed;
   const char* Text;  // after the last key release
   int Value;
@@ -148,8 +149,11 @@ TEST_P(DepthFieldTest, TypingKeepsTheFieldWithinOneToTwenty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Typing, DepthFieldTest,
-                         ::testing::Values(DepthRow{"7", "7", 7}, DepthRow{"15", "15", 15}, DepthRow{"x9", "9", 9},
-                                           DepthRow{"0", "1", 1}, DepthRow{"25", "20", 20}));
+                         ::testing::Values(DepthRow{"OneDigit", "7", "7", 7}, DepthRow{"TwoDigits", "15", "15", 15},
+                                           DepthRow{"LetterDropped", "x9", "9", 9},
+                                           DepthRow{"ZeroRaisedToOne", "0", "1", 1},
+                                           DepthRow{"AboveTwentyLoweredToTwenty", "25", "20", 20}),
+                         [](const ::testing::TestParamInfo<DepthRow>& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace plumavo::test

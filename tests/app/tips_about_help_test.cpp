@@ -53,6 +53,7 @@ class TipsTest : public ::testing::Test {
 };
 
 struct StartCase {
+  const char* Name;
   int storedIndex;
   int firstShown;
 };
@@ -69,8 +70,11 @@ TEST_P(TipsStartTest, EachShowingStartsAfterTheTipShownLast) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredIndexes, TipsStartTest,
-                         ::testing::Values(StartCase{-1, 0}, StartCase{0, 1}, StartCase{1, 2}, StartCase{2, 0},
-                                           StartCase{57, 0}, StartCase{-9, 0}));
+                         ::testing::Values(StartCase{"NoneShownYet", -1, 0}, StartCase{"AfterTheFirst", 0, 1},
+                                           StartCase{"AfterTheSecond", 1, 2}, StartCase{"AfterTheLastWraps", 2, 0},
+                                           StartCase{"PastTheEndRestarts", 57, 0},
+                                           StartCase{"NegativeRestarts", -9, 0}),
+                         [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(TipsTest, BackAndNextWrapAndCloseStoresTheState) {
   StoreIndex(2, true);
@@ -214,7 +218,10 @@ TEST_P(HelpTopicTest, OpensItsPageInTheViewer) {
 INSTANTIATE_TEST_SUITE_P(Commands, HelpTopicTest,
                          ::testing::Values(TopicCase{"contents", "index.html"}, TopicCase{"button", "index.html"},
                                            TopicCase{"tutorial", "tutorial.html"},
-                                           TopicCase{"support", "support.html"}));
+                                           TopicCase{"support", "support.html"}),
+                         [](const ::testing::TestParamInfo<TopicCase>& info) {
+                           return std::string(info.param.command);
+                         });
 
 TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
   window->mnuHelpSupport->trigger();
@@ -280,7 +287,10 @@ TEST_P(StartupTipsTest, TheSplashEndShowsTipsOnlyWhenWanted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ShowTips, StartupTipsTest,
-                         ::testing::Values(StartupCase{true, true}, StartupCase{false, false}));
+                         ::testing::Values(StartupCase{true, true}, StartupCase{false, false}),
+                         [](const ::testing::TestParamInfo<StartupCase>& info) {
+                           return std::string(info.param.showTips ? "TipsWanted" : "TipsNotWanted");
+                         });
 
 }  // namespace
 }  // namespace plumavo::test

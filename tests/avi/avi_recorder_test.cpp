@@ -154,7 +154,12 @@ TEST_P(AviMovieTest, FileHoldsEveryFrameAtTheRoundedSizeAndRate) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, AviMovieTest,
                          ::testing::Values(MovieRow{480, 360, 10, 12, 480, 360}, MovieRow{500, 333, 3, 7, 496, 328},
-                                           MovieRow{17, 23, 1, 3, 16, 16}, MovieRow{1000, 1000, 30, 2, 1000, 1000}));
+                                           MovieRow{17, 23, 1, 3, 16, 16}, MovieRow{1000, 1000, 30, 2, 1000, 1000}),
+                         [](const ::testing::TestParamInfo<MovieRow>& info) {
+                           const MovieRow& row = info.param;
+                           return "Project" + std::to_string(row.ProjectWidth) + "x" +
+                                  std::to_string(row.ProjectHeight) + "At" + std::to_string(row.Rate) + "Fps";
+                         });
 
 TEST_F(AviTest, SourceSmallerThanTheFrameLeavesTheRestBlack) {
   TAVIRecorder rec;
@@ -194,12 +199,32 @@ TEST_P(AviSizeTest, SizesAreRoundedDownToTheBlock) {
   EXPECT_EQ(rec.Height(), row.Expected);
 }
 
+std::string SizeRowName(const ::testing::TestParamInfo<SizeRow>& info) {
+  std::string restriction;
+  switch (info.param.Restriction) {
+    case TAVISizeRestriction::srForceBlock8x8:
+      restriction = "Block8x8";
+      break;
+    case TAVISizeRestriction::srForceBlock4x4:
+      restriction = "Block4x4";
+      break;
+    case TAVISizeRestriction::srForceBlock2x2:
+      restriction = "Block2x2";
+      break;
+    case TAVISizeRestriction::srNoRestriction:
+      restriction = "NoRestriction";
+      break;
+  }
+  return restriction + "Side" + std::to_string(info.param.Set);
+}
+
 INSTANTIATE_TEST_SUITE_P(Blocks, AviSizeTest,
                          ::testing::Values(SizeRow{TAVISizeRestriction::srForceBlock8x8, 333, 328},
                                            SizeRow{TAVISizeRestriction::srForceBlock8x8, 7, 0},
                                            SizeRow{TAVISizeRestriction::srForceBlock4x4, 23, 20},
                                            SizeRow{TAVISizeRestriction::srForceBlock2x2, 23, 22},
-                                           SizeRow{TAVISizeRestriction::srNoRestriction, 23, 23}));
+                                           SizeRow{TAVISizeRestriction::srNoRestriction, 23, 23}),
+                         SizeRowName);
 
 TEST(AviSize, DefaultsRestrictionChangeAndOpenFile) {
   TAVIRecorder rec;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "render/blend/blend_formulas.h"
 
@@ -41,6 +43,7 @@ TEST(BlendTables, SqrtRoundsToNearestAndIdentityRepeatsSource) {
 }
 
 struct ModeRow {
+  const char* Name;
   int mode;
   TColor32 F;
   TColor32 B;
@@ -65,48 +68,65 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ModeArithmetic,
     testing::Values(
         // Normal: O 127 gives (255*127) div 256 = 126 and (255*129) div 256 = 128.
-        ModeRow{0, 0x80FF0000u, Rgb(0, 255, 0), 255, Rgb(126, 128, 0)},
-        ModeRow{0, Rgb(9, 9, 9), Rgb(9, 9, 9), 255, Rgb(9, 9, 9)},
+        ModeRow{"NormalHalfTransparentSource", 0, 0x80FF0000u, Rgb(0, 255, 0), 255, Rgb(126, 128, 0)},
+        ModeRow{"NormalSameColourUnchanged", 0, Rgb(9, 9, 9), Rgb(9, 9, 9), 255, Rgb(9, 9, 9)},
         // Multiply by white at O 254: t = 199, 200 + floor(-254/256) = 199.
-        ModeRow{1, Rgb(255, 255, 255), Rgb(200, 0, 100), 255, Rgb(199, 0, 99)},
-        ModeRow{2, Rgb(0, 255, 128), Rgb(100, 100, 100), 129, Rgb(100, 177, 139)},  // Screen t 101,255,179
-        ModeRow{3, Rgb(200, 200, 200), Rgb(128, 127, 255), 129, Rgb(164, 162, 255)},  // Overlay both branches
-        ModeRow{4, Rgb(255, 128, 0), Rgb(10, 200, 100), 129, Rgb(132, 227, 69)},  // Reflect: t 255,255,39
-        ModeRow{5, Rgb(255, 0, 128), Rgb(128, 128, 128), 129, Rgb(159, 96, 128)},  // Soft Light t 191,64,128
-        ModeRow{6, Rgb(255, 100, 0), Rgb(255, 49, 200), 129, Rgb(255, 59, 100)},  // Bright Light: sqrt 4900 = 70
-        ModeRow{7, Rgb(128, 127, 0), Rgb(100, 100, 100), 129, Rgb(101, 99, 50)},  // Hard Light t 102,99,0
-        ModeRow{8, Rgb(255, 127, 0), Rgb(0, 100, 100), 129, Rgb(127, 150, 100)},  // Color Dodge t 255,200,100
-        ModeRow{8, Rgb(255, 255, 255), Rgb(0, 0, 0), 255, Rgb(253, 253, 253)},   // f 255 drives toward 255
-        ModeRow{9, Rgb(0, 128, 255), Rgb(200, 200, 200), 129, Rgb(100, 172, 200)},  // Color Burn t 0,145,200
-        ModeRow{9, Rgb(10, 10, 10), Rgb(0, 0, 0), 255, Rgb(0, 0, 0)},               // negative v clamps to 0
-        ModeRow{10, Rgb(10, 200, 50), Rgb(100, 100, 50), 129, Rgb(100, 150, 50)},  // Lighten
-        ModeRow{11, Rgb(10, 200, 50), Rgb(100, 100, 50), 129, Rgb(55, 100, 50)},   // Darken
-        ModeRow{12, Rgb(200, 0, 100), Rgb(100, 50, 100), 129, Rgb(177, 50, 150)},  // Additive t 255,50,200
+        ModeRow{"MultiplyByWhite", 1, Rgb(255, 255, 255), Rgb(200, 0, 100), 255, Rgb(199, 0, 99)},
+        // Screen t 101,255,179
+        ModeRow{"Screen", 2, Rgb(0, 255, 128), Rgb(100, 100, 100), 129, Rgb(100, 177, 139)},
+        ModeRow{"OverlayBothBranches", 3, Rgb(200, 200, 200), Rgb(128, 127, 255), 129, Rgb(164, 162, 255)},
+        // Reflect: t 255,255,39
+        ModeRow{"Reflect", 4, Rgb(255, 128, 0), Rgb(10, 200, 100), 129, Rgb(132, 227, 69)},
+        // Soft Light t 191,64,128
+        ModeRow{"SoftLight", 5, Rgb(255, 0, 128), Rgb(128, 128, 128), 129, Rgb(159, 96, 128)},
+        // Bright Light: sqrt 4900 = 70
+        ModeRow{"BrightLight", 6, Rgb(255, 100, 0), Rgb(255, 49, 200), 129, Rgb(255, 59, 100)},
+        // Hard Light t 102,99,0
+        ModeRow{"HardLight", 7, Rgb(128, 127, 0), Rgb(100, 100, 100), 129, Rgb(101, 99, 50)},
+        // Color Dodge t 255,200,100
+        ModeRow{"ColorDodge", 8, Rgb(255, 127, 0), Rgb(0, 100, 100), 129, Rgb(127, 150, 100)},
+        // f 255 drives toward 255
+        ModeRow{"ColorDodgeFullSourceDrivesToWhite", 8, Rgb(255, 255, 255), Rgb(0, 0, 0), 255, Rgb(253, 253, 253)},
+        // Color Burn t 0,145,200
+        ModeRow{"ColorBurn", 9, Rgb(0, 128, 255), Rgb(200, 200, 200), 129, Rgb(100, 172, 200)},
+        // negative v clamps to 0
+        ModeRow{"ColorBurnNegativeClampsToZero", 9, Rgb(10, 10, 10), Rgb(0, 0, 0), 255, Rgb(0, 0, 0)},
+        ModeRow{"Lighten", 10, Rgb(10, 200, 50), Rgb(100, 100, 50), 129, Rgb(100, 150, 50)},
+        ModeRow{"Darken", 11, Rgb(10, 200, 50), Rgb(100, 100, 50), 129, Rgb(55, 100, 50)},
+        // Additive t 255,50,200
+        ModeRow{"Additive", 12, Rgb(200, 0, 100), Rgb(100, 50, 100), 129, Rgb(177, 50, 150)},
         // Subtractive 128 + 128 - 256 = 0; floor(-1/2) = -1 takes 1 to 0.
-        ModeRow{13, Rgb(128, 200, 255), Rgb(128, 100, 1), 129, Rgb(64, 72, 0)},
-        ModeRow{14, Rgb(0, 255, 100), Rgb(255, 0, 101), 129, Rgb(191, 63, 100)},  // Average t 127,127,100
-        ModeRow{15, Rgb(0, 255, 100), Rgb(255, 0, 40), 129, Rgb(255, 127, 50)},   // Difference t 255,255,60
+        ModeRow{"SubtractiveFloorsBelowZero", 13, Rgb(128, 200, 255), Rgb(128, 100, 1), 129, Rgb(64, 72, 0)},
+        // Average t 127,127,100
+        ModeRow{"Average", 14, Rgb(0, 255, 100), Rgb(255, 0, 101), 129, Rgb(191, 63, 100)},
+        // Difference t 255,255,60
+        ModeRow{"Difference", 15, Rgb(0, 255, 100), Rgb(255, 0, 40), 129, Rgb(255, 127, 50)},
         // Exclusion: t - b = 255 - 508 = -253, 255 + floor(-126.5) = 128.
-        ModeRow{16, Rgb(255, 255, 0), Rgb(255, 0, 100), 129, Rgb(128, 127, 100)},
-        ModeRow{17, Rgb(255, 100, 0), Rgb(255, 100, 0), 129, Rgb(127, 150, 0)},  // Negation t 0,200,0
+        ModeRow{"Exclusion", 16, Rgb(255, 255, 0), Rgb(255, 0, 100), 129, Rgb(128, 127, 100)},
+        // Negation t 0,200,0
+        ModeRow{"Negation", 17, Rgb(255, 100, 0), Rgb(255, 100, 0), 129, Rgb(127, 150, 0)},
         // Glow mixes with 255 - O: g = b = 255 still gives 254.
-        ModeRow{18, Rgb(200, 100, 255), Rgb(255, 155, 0), 129, Rgb(254, 126, 127)},
-        ModeRow{19, Rgb(0, 255, 128), Rgb(0, 100, 200), 129, Rgb(0, 177, 187)},   // Heat t 0,255,175
-        ModeRow{20, Rgb(0, 255, 100), Rgb(200, 100, 200), 129, Rgb(100, 130, 212)},  // Freeze t 0,161,225
-        ModeRow{21, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 100, 100)},  // Red
-        ModeRow{22, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(100, 55, 100)},   // Green
-        ModeRow{23, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(100, 100, 55)},   // Blue
+        ModeRow{"GlowMixesWithInverseOpacity", 18, Rgb(200, 100, 255), Rgb(255, 155, 0), 129, Rgb(254, 126, 127)},
+        // Heat t 0,255,175
+        ModeRow{"Heat", 19, Rgb(0, 255, 128), Rgb(0, 100, 200), 129, Rgb(0, 177, 187)},
+        // Freeze t 0,161,225
+        ModeRow{"Freeze", 20, Rgb(0, 255, 100), Rgb(200, 100, 200), 129, Rgb(100, 130, 212)},
+        ModeRow{"RedChannel", 21, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 100, 100)},
+        ModeRow{"GreenChannel", 22, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(100, 55, 100)},
+        ModeRow{"BlueChannel", 23, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(100, 100, 55)},
         // Hue of red onto blue: target red; 255 + floor(-253.008) = 1.
-        ModeRow{24, Rgb(255, 0, 0), Rgb(0, 0, 255), 255, Rgb(253, 0, 1)},
+        ModeRow{"HueOfRedOntoBlue", 24, Rgb(255, 0, 0), Rgb(0, 0, 255), 255, Rgb(253, 0, 1)},
         // Saturation 0 from grey: target Round(127.5) = 128 in every channel.
-        ModeRow{25, Rgb(128, 128, 128), Rgb(255, 0, 0), 255, Rgb(128, 127, 127)},
+        ModeRow{"SaturationZeroFromGrey", 25, Rgb(128, 128, 128), Rgb(255, 0, 0), 255, Rgb(128, 127, 127)},
         // Saturation 0 with L * 255 = 2.5: the half goes to the even 2, not 3.
-        ModeRow{25, Rgb(128, 128, 128), Rgb(5, 0, 0), 255, Rgb(2, 1, 1)},
-        ModeRow{26, Rgb(255, 255, 255), Rgb(0, 0, 255), 255, Rgb(253, 253, 255)},  // Lightness 1 gives white
-        ModeRow{27, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 55, 55)},  // unnamed: plain mix
-        ModeRow{0, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 55, 55)},   // ... the same as Normal
+        ModeRow{"SaturationZeroRoundsHalfToEven", 25, Rgb(128, 128, 128), Rgb(5, 0, 0), 255, Rgb(2, 1, 1)},
+        ModeRow{"LightnessOneGivesWhite", 26, Rgb(255, 255, 255), Rgb(0, 0, 255), 255, Rgb(253, 253, 255)},
+        ModeRow{"UnnamedIndexPlainMix", 27, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 55, 55)},
+        // ... the same as Normal
+        ModeRow{"NormalSameAsUnnamedIndex", 0, Rgb(200, 10, 10), Rgb(100, 100, 100), 129, Rgb(150, 55, 55)},
         // The destination's alpha byte is kept.
-        ModeRow{1, Rgb(255, 255, 255), 0x40C86400u, 255, 0x40C76300u}));
+        ModeRow{"MultiplyKeepsDestinationAlpha", 1, Rgb(255, 255, 255), 0x40C86400u, 255, 0x40C76300u}),
+    [](const testing::TestParamInfo<ModeRow>& info) { return std::string(info.param.Name); });
 
 // Random pixels leaning on the values where the formulas branch.
 TColor32 EdgyPixel(std::mt19937& rng) {
@@ -117,6 +137,20 @@ TColor32 EdgyPixel(std::mt19937& rng) {
     c |= v << shift;
   }
   return c;
+}
+
+// A case name for a blend index: the mode's name without spaces, or the index
+// itself for indexes that name no mode.
+std::string BlendIndexName(const testing::TestParamInfo<int>& info) {
+  const auto& names = BlendModeNames();
+  const int index = info.param;
+  if (index >= 0 && size_t(index) < names.size()) {
+    std::string name;
+    for (char c : names[size_t(index)])
+      if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name;
+  }
+  return index < 0 ? "UnnamedMinus" + std::to_string(-index) : "Unnamed" + std::to_string(index);
 }
 
 class EveryMode : public testing::TestWithParam<int> {};
@@ -148,7 +182,7 @@ TEST_P(EveryMode, AlphaOfDestinationKept) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllIndices, EveryMode, testing::Range(0, kBlendFunctionCount));
+INSTANTIATE_TEST_SUITE_P(AllIndices, EveryMode, testing::Range(0, kBlendFunctionCount), BlendIndexName);
 
 TEST(BlendModes, SingleChannelModesTouchOnlyTheirChannel) {
   std::mt19937 rng(21);
@@ -217,6 +251,7 @@ TEST(BlendModes, EveryChannelTargetFitsAByte) {
 }
 
 struct HslRow {
+  const char* Name;
   TColor32 rgb;
   float h, s, l;
 };
@@ -234,15 +269,18 @@ TEST_P(HslConversion, KnownValuesAndRoundTrip) {
 
 INSTANTIATE_TEST_SUITE_P(
     Colours, HslConversion,
-    testing::Values(HslRow{Rgb(255, 0, 0), 0.0f, 1.0f, 0.5f},                 //
-                    HslRow{Rgb(0, 255, 0), 1.0f / 3.0f, 1.0f, 0.5f},          //
-                    HslRow{Rgb(0, 0, 255), 2.0f / 3.0f, 1.0f, 0.5f},          //
-                    HslRow{Rgb(255, 0, 255), 5.0f / 6.0f, 1.0f, 0.5f},        // negative hue wraps
-                    HslRow{Rgb(128, 128, 128), 0.0f, 0.0f, 128.0f / 255.0f},  // grey
-                    HslRow{Rgb(255, 255, 255), 0.0f, 0.0f, 1.0f},             //
-                    HslRow{0x00000000u, 0.0f, 0.0f, 0.0f},                    // alpha ignored, result opaque
-                    HslRow{Rgb(255, 128, 0), 128.0f / 255.0f / 6.0f, 1.0f, 0.5f},
-                    HslRow{Rgb(64, 32, 192), (4.0f + 32.0f / 160.0f) / 6.0f, 160.0f / 224.0f, 112.0f / 255.0f}));
+    testing::Values(HslRow{"Red", Rgb(255, 0, 0), 0.0f, 1.0f, 0.5f},
+                    HslRow{"Green", Rgb(0, 255, 0), 1.0f / 3.0f, 1.0f, 0.5f},
+                    HslRow{"Blue", Rgb(0, 0, 255), 2.0f / 3.0f, 1.0f, 0.5f},
+                    HslRow{"MagentaNegativeHueWraps", Rgb(255, 0, 255), 5.0f / 6.0f, 1.0f, 0.5f},
+                    HslRow{"Grey", Rgb(128, 128, 128), 0.0f, 0.0f, 128.0f / 255.0f},
+                    HslRow{"White", Rgb(255, 255, 255), 0.0f, 0.0f, 1.0f},
+                    // alpha ignored, result opaque
+                    HslRow{"TransparentBlack", 0x00000000u, 0.0f, 0.0f, 0.0f},
+                    HslRow{"Orange", Rgb(255, 128, 0), 128.0f / 255.0f / 6.0f, 1.0f, 0.5f},
+                    HslRow{"Violet", Rgb(64, 32, 192), (4.0f + 32.0f / 160.0f) / 6.0f, 160.0f / 224.0f,
+                           112.0f / 255.0f}),
+    [](const testing::TestParamInfo<HslRow>& info) { return std::string(info.param.Name); });
 
 TEST(HslConversion, RoundTripIsExactAcrossTheCube) {
   for (uint32_t r = 0; r < 256; r += 5)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -120,6 +121,20 @@ TEST_P(StampKernel, SamePixelsAsDrawAndAsCombiningPixelByPixel) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, StampKernel, testing::ValuesIn(AllKernels()), KernelName);
 
+// A case name for a blend index: the mode's name without spaces, or the index
+// itself for indexes that name no mode.
+std::string BlendIndexName(const testing::TestParamInfo<int>& info) {
+  const auto& names = BlendModeNames();
+  const int index = info.param;
+  if (index >= 0 && size_t(index) < names.size()) {
+    std::string name;
+    for (char c : names[size_t(index)])
+      if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name;
+  }
+  return index < 0 ? "UnnamedMinus" + std::to_string(-index) : "Unnamed" + std::to_string(index);
+}
+
 // A prepared brush: the same pixels as Draw for every mode, master alpha,
 // placement and band of rows (an animation frame), with rows whose transparent
 // ends the prepared spans skip.
@@ -191,7 +206,7 @@ TEST_P(PreparedBrushTest, SamePixelsAsDrawOverManyColours) {
   EXPECT_EQ(differ, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModes, PreparedBrushTest, testing::Range(-1, kBlendFunctionCount + 1));
+INSTANTIATE_TEST_SUITE_P(AllModes, PreparedBrushTest, testing::Range(-1, kBlendFunctionCount + 1), BlendIndexName);
 
 TEST(StampKernel, NotifiesOnceWhenSomethingLandsAndNeverWhenClippedAway) {
   TBitmap32 dst(4, 4), src(2, 2);

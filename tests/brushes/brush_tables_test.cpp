@@ -1,11 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "render/brushes/brush_tables.h"
 
 namespace plumavo {
 namespace {
+
+// A case name from a caption: runs of spaces and punctuation become one
+// underscore ("Animal(Misc)" -> "Animal_Misc", "1x1 Dot" -> "1x1_Dot").
+std::string CaseName(const char* caption) {
+  std::string name;
+  bool gap = false;
+  for (const char* c = caption; *c; ++c) {
+    if (std::isalnum(static_cast<unsigned char>(*c))) {
+      if (gap && !name.empty()) name += '_';
+      name += *c;
+      gap = false;
+    } else {
+      gap = true;
+    }
+  }
+  return name;
+}
 
 struct CategoryRow {
   int category;
@@ -50,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(AllCategories, BrushCategoryTable,
                                            CategoryRow{15, "Dinosaur", 196, 194, 196},
                                            CategoryRow{16, "Star", 200, 197, 204}, CategoryRow{17, "Stone", 212, 205, 212},
                                            CategoryRow{18, "Space", 219, 213, 223},
-                                           CategoryRow{19, "Sports Ball", 229, 224, 229}));
+                                           CategoryRow{19, "Sports Ball", 229, 224, 229}),
+                         [](const ::testing::TestParamInfo<CategoryRow>& row) { return CaseName(row.param.caption); });
 
 struct SizeRow {
   int brush;
@@ -104,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeRow{213, "Earth", 32, 1}, SizeRow{219, "Venus", 32, 1}, SizeRow{220, "Sun", 32, 5},
                       SizeRow{221, "Rocket", 32, 5}, SizeRow{222, "Spaceship", 32, 4}, SizeRow{223, "Meteor", 26, 5},
                       SizeRow{224, "Baseball", 26, 1}, SizeRow{227, "Rugby Ball", 28, 1},
-                      SizeRow{228, "Football", 32, 1}, SizeRow{229, "Basketball", 32, 1}));
+                      SizeRow{228, "Football", 32, 1}, SizeRow{229, "Basketball", 32, 1}),
+    [](const ::testing::TestParamInfo<SizeRow>& info) { return CaseName(info.param.name); });
 
 TEST(BrushTables, NumberedNamesRunWithoutGaps) {
   // Every numbered category counts 1, 2, 3... in brush order.

@@ -95,7 +95,15 @@ INSTANTIATE_TEST_SUITE_P(Rules, GridTilePixels,
                                          GridRow{19, 49, kMiddle},  // middle line beats the dots
                                          GridRow{9, 1, kDotted}, GridRow{9, 2, kPlain}, GridRow{1, 9, kDotted},
                                          GridRow{2, 9, kPlain}, GridRow{59, 59, kDotted}, GridRow{0, 0, kPlain},
-                                         GridRow{98, 98, kPlain}));
+                                         GridRow{98, 98, kPlain}),
+                         [](const testing::TestParamInfo<GridRow>& info) {
+                           const GridRow& r = info.param;
+                           const char* kind = r.expected == kBorder   ? "Border"
+                                              : r.expected == kMiddle ? "Middle"
+                                              : r.expected == kDotted ? "Dotted"
+                                                                      : "Plain";
+                           return std::string(kind) + "At" + std::to_string(r.x) + "_" + std::to_string(r.y);
+                         });
 
 struct TilingRow {
   int32_t width, height, tileW, tileH;
@@ -127,7 +135,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Tiling,
                                          TilingRow{256, 128, 128, 128},  // exact multiple
                                          TilingRow{50, 40, 100, 100},    // one clipped tile
                                          TilingRow{250, 70, 100, 30},    // non-square tile
-                                         TilingRow{1280, 1280, 16, 16}));
+                                         TilingRow{1280, 1280, 16, 16}),
+                         [](const testing::TestParamInfo<TilingRow>& info) {
+                           const TilingRow& r = info.param;
+                           return "Canvas" + std::to_string(r.width) + "x" + std::to_string(r.height) + "Tile" +
+                                  std::to_string(r.tileW) + "x" + std::to_string(r.tileH);
+                         });
 
 TEST(Compose, EmptyTextureKeepsTheLayersPixels) {
   TCanvasState s;
@@ -218,7 +231,12 @@ INSTANTIATE_TEST_SUITE_P(Placements, BackgroundCentring,
                                          CentringRow{200, 100, 101, 100, 49, 0},   // 99 narrower
                                          CentringRow{100, 100, 100, 103, 0, -1},   // -1.5 truncates to -1
                                          CentringRow{100, 60, 40, 20, 30, 20},
-                                         CentringRow{16, 16, 1280, 1280, -632, -632}));
+                                         CentringRow{16, 16, 1280, 1280, -632, -632}),
+                         [](const testing::TestParamInfo<CentringRow>& info) {
+                           const CentringRow& r = info.param;
+                           return "Canvas" + std::to_string(r.width) + "x" + std::to_string(r.height) + "Image" +
+                                  std::to_string(r.imageW) + "x" + std::to_string(r.imageH);
+                         });
 
 TEST_F(TextureFolderFixture, TexturePathIsBesideTheProgramByCaption) {
   EXPECT_EQ(state_.TexturePath(3), folder_.string() + "/Cement 1.jpg");

@@ -63,6 +63,7 @@ TEST_F(Cli, DescribesAProject) {
 }
 
 struct FailRow {
+  const char* Name;
   std::string args;  // "%" stands for the test's folder
   int code;
   std::string message;
@@ -82,13 +83,17 @@ TEST_P(CliFails, WithTheProgramsOwnText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliFails,
-    testing::Values(FailRow{"", 1, "usage:"}, FailRow{"--loops 0 %/tri.plv x.png", 1, "usage:"},
-                    FailRow{"--bogus %/tri.plv", 1, "usage:"}, FailRow{"%/a.plv %/b.plv %/c.plv", 1, "usage:"},
-                    FailRow{"%/missing.plv", 2, "Cannot open the project."},
-                    FailRow{"%/junk.plv", 2, "Unexpected file format."},
-                    FailRow{"%/short.plv", 2, "Unexpected file format."},
-                    FailRow{"%/tri.plv %/no/such/folder/out.plv", 3, "Cannot save the project."},
-                    FailRow{"%/tri.plv %/out.xyz", 4, "Cannot write the image."}));
+    testing::Values(FailRow{"NoArguments", "", 1, "usage:"},
+                    FailRow{"ZeroLoops", "--loops 0 %/tri.plv x.png", 1, "usage:"},
+                    FailRow{"UnknownOption", "--bogus %/tri.plv", 1, "usage:"},
+                    FailRow{"ThreeFiles", "%/a.plv %/b.plv %/c.plv", 1, "usage:"},
+                    FailRow{"MissingProject", "%/missing.plv", 2, "Cannot open the project."},
+                    FailRow{"JunkProject", "%/junk.plv", 2, "Unexpected file format."},
+                    FailRow{"TruncatedProject", "%/short.plv", 2, "Unexpected file format."},
+                    FailRow{"SaveIntoMissingFolder", "%/tri.plv %/no/such/folder/out.plv", 3,
+                            "Cannot save the project."},
+                    FailRow{"UnknownImageExtension", "%/tri.plv %/out.xyz", 4, "Cannot write the image."}),
+    [](const testing::TestParamInfo<FailRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(Cli, SavesTheProjectAgain) {
   const ToolRun r = RunTool(Path("tri.plv") + " " + Path("copy.plv"));

@@ -183,7 +183,15 @@ INSTANTIATE_TEST_SUITE_P(Table, ArrowKeys,
                          ::testing::Values(ArrowCase{kKeyLeft, false, {-1, 0}}, ArrowCase{kKeyUp, false, {0, -1}},
                                            ArrowCase{kKeyRight, false, {1, 0}}, ArrowCase{kKeyDown, false, {0, 1}},
                                            ArrowCase{kKeyLeft, true, {-10, 0}}, ArrowCase{kKeyUp, true, {0, -10}},
-                                           ArrowCase{kKeyRight, true, {10, 0}}, ArrowCase{kKeyDown, true, {0, 10}}));
+                                           ArrowCase{kKeyRight, true, {10, 0}}, ArrowCase{kKeyDown, true, {0, 10}}),
+                         [](const ::testing::TestParamInfo<ArrowCase>& info) {
+                           const int32_t key = info.param.key;
+                           const char* arrow = key == kKeyLeft    ? "Left"
+                                               : key == kKeyUp    ? "Up"
+                                               : key == kKeyRight ? "Right"
+                                                                  : "Down";
+                           return std::string(info.param.shift ? "Shift" : "") + arrow;
+                         });
 
 struct NudgeCase {
   const char* name;

@@ -76,7 +76,10 @@ TEST_P(Drawing, WhileDrawingEveryPressAddsAVertex) {
   EXPECT_EQ(V(0), (Vertex{20, 20}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, Drawing, ::testing::Values(ShapeMode::Affine, ShapeMode::Projective));
+std::string ModeName(ShapeMode mode) { return mode == ShapeMode::Affine ? "Affine" : "Projective"; }
+
+INSTANTIATE_TEST_SUITE_P(Modes, Drawing, ::testing::Values(ShapeMode::Affine, ShapeMode::Projective),
+                         [](const ::testing::TestParamInfo<ShapeMode>& info) { return ModeName(info.param); });
 
 // --- Right-click cancel ---------------------------------------------------------
 
@@ -108,11 +111,15 @@ TEST_P(RightClick, DropsTheUnfinishedShapeAndClearsTheSelection) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RightClick,
                          ::testing::Values(CancelCase{ShapeMode::Affine, 0}, CancelCase{ShapeMode::Affine, 1},
-                                           CancelCase{ShapeMode::Affine, 2}, CancelCase{ShapeMode::Projective, 3}));
+                                           CancelCase{ShapeMode::Affine, 2}, CancelCase{ShapeMode::Projective, 3}),
+                         [](const ::testing::TestParamInfo<CancelCase>& info) {
+                           return ModeName(info.param.mode) + "With" + std::to_string(info.param.placed) + "Corners";
+                         });
 
 // --- Hover priorities ------------------------------------------------------------
 
 struct HoverCase {
+  const char* Name;
   double scale;
   int32_t selection;
   int32_t x, y;  // view pixels
@@ -150,30 +157,41 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Hover,
     ::testing::Values(
         // Two vertices on one spot: the newest shape wins unless one is selected.
-        HoverCase{1, -1, 12, 8, V_, 3, 1, " Click and drag to move the first vertex of Sub-Shape 1"},
-        HoverCase{1, 0, 12, 8, V_, 0, 0, " Click and drag to move the first vertex of Main-Shape"},
-        HoverCase{1, -2, 12, 8, V_, 3, 1, " Click and drag to move the first vertex of Sub-Shape 1"},
+        HoverCase{"SharedVertexNewestShapeWins", 1, -1, 12, 8, V_, 3, 1,
+                  " Click and drag to move the first vertex of Sub-Shape 1"},
+        HoverCase{"SharedVertexSelectedMainShapeWins", 1, 0, 12, 8, V_, 0, 0,
+                  " Click and drag to move the first vertex of Main-Shape"},
+        HoverCase{"SharedVertexAllSelectedNewestWins", 1, -2, 12, 8, V_, 3, 1,
+                  " Click and drag to move the first vertex of Sub-Shape 1"},
         // The 7 x 7 square around a vertex; one pixel further the edge takes over.
-        HoverCase{1, 1, 100, 13, V_, 1, 0, " Click and drag to move vertex A of Main-Shape"},
-        HoverCase{1, -1, 100, 14, S_, -1, 0, " Click and drag to move Main-Shape"},
+        HoverCase{"VertexSquareReachesThreePixels", 1, 1, 100, 13, V_, 1, 0,
+                  " Click and drag to move vertex A of Main-Shape"},
+        HoverCase{"EdgeTakesOverOnePixelFurther", 1, -1, 100, 14, S_, -1, 0, " Click and drag to move Main-Shape"},
         // 3 pixels off the middle of an edge hits it, 4 do not.
-        HoverCase{1, -1, 250, 203, S_, -1, 2, " Click and drag to move Sub-Shape 2"},
-        HoverCase{1, -1, 250, 204, D_, -1, -1, " Click and drag to draw a Sub-Shape"},
+        HoverCase{"EdgeHitThreePixelsOff", 1, -1, 250, 203, S_, -1, 2, " Click and drag to move Sub-Shape 2"},
+        HoverCase{"EdgeMissedFourPixelsOff", 1, -1, 250, 204, D_, -1, -1, " Click and drag to draw a Sub-Shape"},
         // Near both a vertex and its edges: the vertex wins.
-        HoverCase{1, -1, 203, 203, V_, 6, 2, " Click and drag to move the first vertex of Sub-Shape 2"},
+        HoverCase{"VertexBeatsItsEdges", 1, -1, 203, 203, V_, 6, 2,
+                  " Click and drag to move the first vertex of Sub-Shape 2"},
         // Overlapping edges: newest unselected shape, unless the other is selected.
-        HoverCase{1, -1, 40, 12, S_, -1, 1, " Click and drag to move Sub-Shape 1"},
-        HoverCase{1, 0, 40, 12, S_, -1, 0, " Click and drag to move Main-Shape"},
-        HoverCase{1, 2, 40, 12, S_, -1, 1, " Click and drag to move Sub-Shape 1"},
+        HoverCase{"OverlappingEdgesNewestWins", 1, -1, 40, 12, S_, -1, 1, " Click and drag to move Sub-Shape 1"},
+        HoverCase{"OverlappingEdgesSelectedMainShapeWins", 1, 0, 40, 12, S_, -1, 0,
+                  " Click and drag to move Main-Shape"},
+        HoverCase{"OverlappingEdgesOtherSelectedNewestWins", 1, 2, 40, 12, S_, -1, 1,
+                  " Click and drag to move Sub-Shape 1"},
         // Zoomed: vertices are compared in view pixels.
-        HoverCase{2, -1, 203, 23, V_, 1, 0, " Click and drag to move vertex A of Main-Shape"},
-        HoverCase{2, -1, 500, 403, S_, -1, 2, " Click and drag to move Sub-Shape 2"},
-        HoverCase{2, -1, 500, 404, D_, -1, -1, " Click and drag to draw a Sub-Shape"},
-        HoverCase{0.25, -1, 75, 50, V_, 7, 2, " Click and drag to move vertex a of Sub-Shape 2"}));
+        HoverCase{"Zoom2VertexInViewPixels", 2, -1, 203, 23, V_, 1, 0,
+                  " Click and drag to move vertex A of Main-Shape"},
+        HoverCase{"Zoom2EdgeHitThreePixelsOff", 2, -1, 500, 403, S_, -1, 2, " Click and drag to move Sub-Shape 2"},
+        HoverCase{"Zoom2EdgeMissedFourPixelsOff", 2, -1, 500, 404, D_, -1, -1, " Click and drag to draw a Sub-Shape"},
+        HoverCase{"ZoomQuarterVertexInViewPixels", 0.25, -1, 75, 50, V_, 7, 2,
+                  " Click and drag to move vertex a of Sub-Shape 2"}),
+    [](const ::testing::TestParamInfo<HoverCase>& info) { return std::string(info.param.Name); });
 
 // --- Dragging ----------------------------------------------------------------------
 
 struct ZoomDragCase {
+  const char* Name;
   double scale;
   std::vector<Vertex> steps;  // view pixels per mouse move
   Vertex delta;               // expected move of the vertex, project pixels
@@ -205,15 +223,16 @@ TEST_P(ZoomDrag, MovesTheVertexByTheRoundedStep) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ZoomDrag,
-    ::testing::Values(ZoomDragCase{1.0, {{5, 3}, {-1, 0}}, {4, 3}},
-                      ZoomDragCase{1.0, {}, {0, 0}},
-                      ZoomDragCase{2.0, {{1, 0}, {1, 0}, {1, 0}, {1, 0}}, {0, 0}},
-                      ZoomDragCase{2.0, {{3, -3}}, {2, -2}},
-                      ZoomDragCase{2.0, {{1, 1}, {3, 0}}, {2, 0}},
-                      ZoomDragCase{4.0, {{1, 0}, {1, 0}, {1, 0}}, {0, 0}},
-                      ZoomDragCase{4.0, {{2, 0}, {6, 0}, {10, 0}}, {4, 0}},
-                      ZoomDragCase{0.25, {{1, 0}}, {4, 0}},
-                      ZoomDragCase{0.25, {{-3, 2}}, {-12, 8}}));
+    ::testing::Values(ZoomDragCase{"FullSizeMovesAddUp", 1.0, {{5, 3}, {-1, 0}}, {4, 3}},
+                      ZoomDragCase{"PressWithoutMove", 1.0, {}, {0, 0}},
+                      ZoomDragCase{"Zoom2HalfStepsRoundToZero", 2.0, {{1, 0}, {1, 0}, {1, 0}, {1, 0}}, {0, 0}},
+                      ZoomDragCase{"Zoom2OneAndAHalfRoundsToTwo", 2.0, {{3, -3}}, {2, -2}},
+                      ZoomDragCase{"Zoom2EachMoveRoundedOnItsOwn", 2.0, {{1, 1}, {3, 0}}, {2, 0}},
+                      ZoomDragCase{"Zoom4QuarterStepsVanish", 4.0, {{1, 0}, {1, 0}, {1, 0}}, {0, 0}},
+                      ZoomDragCase{"Zoom4HalvesRoundToEven", 4.0, {{2, 0}, {6, 0}, {10, 0}}, {4, 0}},
+                      ZoomDragCase{"ZoomQuarterOneViewPixelIsFour", 0.25, {{1, 0}}, {4, 0}},
+                      ZoomDragCase{"ZoomQuarterNegativeStep", 0.25, {{-3, 2}}, {-12, 8}}),
+    [](const ::testing::TestParamInfo<ZoomDragCase>& info) { return std::string(info.param.Name); });
 
 struct DragKindCase {
   const char* name;
@@ -291,7 +310,11 @@ TEST_P(DragRendering, RendersOnMovesOrOnRelease) {
 
 INSTANTIATE_TEST_SUITE_P(Table, DragRendering,
                          ::testing::Values(RenderCase{true, false, 4, false}, RenderCase{false, false, 0, true},
-                                           RenderCase{true, true, 1, false}));
+                                           RenderCase{true, true, 1, false}),
+                         [](const ::testing::TestParamInfo<RenderCase>& info) {
+                           return std::string(info.param.realTime ? "RealTime" : "NotRealTime") +
+                                  (info.param.recording ? "WhileRecording" : "");
+                         });
 
 // --- Gestures that do little ------------------------------------------------------------
 

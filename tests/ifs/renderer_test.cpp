@@ -100,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WindowRow {
+  const char* Name;
   float x, y;
   bool drawn;
 };
@@ -114,15 +115,18 @@ TEST_P(PlotWindowTest, DrawsInsideMinus32ToSizePlus16) {
   EXPECT_EQ(s.r.LastStats().Plotted, row.drawn ? 90 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bounds, PlotWindowTest,
-                         ::testing::Values(WindowRow{-32.0f, 10, true}, WindowRow{-32.5f, 10, false},
-                                           WindowRow{116.0f, 10, true}, WindowRow{116.01f, 10, false},
-                                           WindowRow{10, -32.0f, true}, WindowRow{10, -32.01f, false},
-                                           WindowRow{10, 96.0f, true}, WindowRow{10, 96.5f, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, PlotWindowTest,
+    ::testing::Values(WindowRow{"LeftEdgeDrawn", -32.0f, 10, true}, WindowRow{"PastLeftEdge", -32.5f, 10, false},
+                      WindowRow{"RightEdgeDrawn", 116.0f, 10, true}, WindowRow{"PastRightEdge", 116.01f, 10, false},
+                      WindowRow{"TopEdgeDrawn", 10, -32.0f, true}, WindowRow{"PastTopEdge", 10, -32.01f, false},
+                      WindowRow{"BottomEdgeDrawn", 10, 96.0f, true}, WindowRow{"PastBottomEdge", 10, 96.5f, false}),
+    [](const ::testing::TestParamInfo<WindowRow>& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------- dots
 
 struct DotRow {
+  const char* Name;
   bool antialiased;
   int32_t brush, mode, opacity;
   float x, y;
@@ -182,18 +186,25 @@ TEST_P(DotStampTest, OneStampMatchesBitmapOperations) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, DotStampTest,
-    ::testing::Values(DotRow{true, 0, 0, 255, 10.5f, 10.5f}, DotRow{true, 2, 0, 128, 20.3f, 15.7f},
-                      DotRow{true, 1, 0, 255, -0.6f, 29.2f},  // partly off the canvas
-                      DotRow{false, 1, 0, 255, 11.0f, 11.0f}, DotRow{false, 2, 0, 200, 0.4f, 7.6f},
-                      DotRow{true, 0, kMultiply, 255, 0.3f, 5.25f},  // negative fraction: x - L = -0.2
-                      DotRow{true, 2, kScreen, 90, 30.77f, 12.1f}, DotRow{true, 1, kDifference, 255, 39.6f, 3.4f},
-                      DotRow{false, 0, kScreen, 255, 10.5f, 10.5f},
-                      DotRow{false, 2, kDifference, 128, -0.2f, 3.3f},
+    ::testing::Values(DotRow{"Antialiased1x1", true, 0, 0, 255, 10.5f, 10.5f},
+                      DotRow{"Antialiased3x3HalfOpacity", true, 2, 0, 128, 20.3f, 15.7f},
+                      DotRow{"Antialiased2x2PartlyOffCanvas", true, 1, 0, 255, -0.6f, 29.2f},
+                      DotRow{"Aliased2x2", false, 1, 0, 255, 11.0f, 11.0f},
+                      DotRow{"Aliased3x3Opacity200", false, 2, 0, 200, 0.4f, 7.6f},
+                      // negative fraction: x - L = -0.2
+                      DotRow{"Antialiased1x1MultiplyNegativeFraction", true, 0, kMultiply, 255, 0.3f, 5.25f},
+                      DotRow{"Antialiased3x3ScreenOpacity90", true, 2, kScreen, 90, 30.77f, 12.1f},
+                      DotRow{"Antialiased2x2Difference", true, 1, kDifference, 255, 39.6f, 3.4f},
+                      DotRow{"Aliased1x1Screen", false, 0, kScreen, 255, 10.5f, 10.5f},
+                      DotRow{"Aliased3x3DifferenceHalfOpacity", false, 2, kDifference, 128, -0.2f, 3.3f},
                       // x - L = 0.392578125 + 2^-23: the third splat's offset, rounded in
                       // single precision, lands one 256th away from the first's.
-                      DotRow{true, 2, kScreen, 255, 1.892578125f + 0x1p-23f, 12.1f}));
+                      DotRow{"Antialiased3x3ScreenSplatOffsetRounding", true, 2, kScreen, 255, 1.892578125f + 0x1p-23f,
+                             12.1f}),
+    [](const ::testing::TestParamInfo<DotRow>& info) { return std::string(info.param.Name); });
 
 struct RoundingRow {
+  const char* Name;
   float x, y;
   int32_t px, py;
 };
@@ -211,12 +222,16 @@ TEST_P(AliasedDotRoundingTest, HalvesRoundToEven) {
 
 // A 1-pixel dot sits at Round(x - 0.5).
 INSTANTIATE_TEST_SUITE_P(Examples, AliasedDotRoundingTest,
-                         ::testing::Values(RoundingRow{10.5f, 10.5f, 10, 10}, RoundingRow{11.0f, 11.0f, 10, 10},
-                                           RoundingRow{12.0f, 11.5f, 12, 11}, RoundingRow{11.6f, 10.4f, 11, 10}));
+                         ::testing::Values(RoundingRow{"ExactPixel", 10.5f, 10.5f, 10, 10},
+                                           RoundingRow{"HalfRoundsDownToEven", 11.0f, 11.0f, 10, 10},
+                                           RoundingRow{"HalfRoundsUpToEven", 12.0f, 11.5f, 12, 11},
+                                           RoundingRow{"FractionsRoundToNearest", 11.6f, 10.4f, 11, 10}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------- image brushes
 
 struct ImageRow {
+  const char* Name;
   int32_t brush;   // its frame side in the comment
   int32_t loops;
   int32_t stamped;
@@ -233,14 +248,16 @@ TEST_P(ImageStampRuleTest, WideBrushesOnlyEveryWthIteration) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, ImageStampRuleTest,
-                         ::testing::Values(ImageRow{3, 1000, 990},    // 4 px: every iteration
-                                           ImageRow{65, 1000, 990},   // 12 px: every iteration
-                                           ImageRow{121, 1000, 990},  // 24 px: every iteration
-                                           ImageRow{66, 1000, 62},    // 16 px: j = 16, 32, .. 992
-                                           ImageRow{67, 1000, 45},    // 22 px: j = 22, .. 990
-                                           ImageRow{21, 1000, 31}));  // 32 px: j = 32, .. 992
+                         ::testing::Values(ImageRow{"Width4EveryIteration", 3, 1000, 990},     // 4 px: every iteration
+                                           ImageRow{"Width12EveryIteration", 65, 1000, 990},   // 12 px: every iteration
+                                           ImageRow{"Width24EveryIteration", 121, 1000, 990},  // 24 px: every iteration
+                                           ImageRow{"Width16Every16th", 66, 1000, 62},   // 16 px: j = 16, 32, .. 992
+                                           ImageRow{"Width22Every22nd", 67, 1000, 45},   // 22 px: j = 22, .. 990
+                                           ImageRow{"Width32Every32nd", 21, 1000, 31}),  // 32 px: j = 32, .. 992
+                         [](const ::testing::TestParamInfo<ImageRow>& info) { return std::string(info.param.Name); });
 
 struct FrameRow {
+  const char* Name;
   int32_t brush, loops;
   uint16_t counter;
   int32_t frame;
@@ -268,11 +285,12 @@ TEST_P(FrameChoiceTest, StampsTheExpectedFrame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, FrameChoiceTest,
-    ::testing::Values(FrameRow{121, 11, 5, 5},    // 24/9, j = 10: (10 div 192 + 5) mod 9
-                      FrameRow{121, 11, 13, 4},   // (0 + 13) mod 9
-                      FrameRow{21, 33, 0, 1},     // 32/2, j = 32: (32 div 32 + 0) mod 2
-                      FrameRow{22, 33, 3, 4},     // 32/5: (1 + 3) mod 5
-                      FrameRow{223, 27, 7, 3}));  // 26/5, j = 26: (1 + 7) mod 5
+    ::testing::Values(FrameRow{"Width24NineFramesFromCounter", 121, 11, 5, 5},  // 24/9, j = 10: (10 div 192 + 5) mod 9
+                      FrameRow{"Width24NineFramesCounterWraps", 121, 11, 13, 4},  // (0 + 13) mod 9
+                      FrameRow{"Width32TwoFramesFromIteration", 21, 33, 0, 1},    // 32/2, j = 32: (32 div 32 + 0) mod 2
+                      FrameRow{"Width32FiveFramesIterationPlusCounter", 22, 33, 3, 4},  // 32/5: (1 + 3) mod 5
+                      FrameRow{"Width26FiveFramesWraps", 223, 27, 7, 3}),               // 26/5, j = 26: (1 + 7) mod 5
+    [](const ::testing::TestParamInfo<FrameRow>& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------- diffusion
 

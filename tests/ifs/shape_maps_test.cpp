@@ -49,6 +49,7 @@ TEST(Jitter, AddsOneToOneThousandMillionthsPerDraw) {
 }
 
 struct AreaRow {
+  const char* Name;
   std::array<int32_t, 8> c;  // x0 y0 x1 y1 x2 y2 (x3 y3 for quads)
   bool quad;
   float area;
@@ -66,20 +67,23 @@ TEST_P(AreaTest, MatchesHandArea) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, AreaTest,
-    ::testing::Values(AreaRow{{0, 0, 20, 0, 0, 10}, false, 100.0f},      // right triangle
-                      AreaRow{{0, 0, 0, 10, 20, 0}, false, 100.0f},      // other orientation
-                      AreaRow{{0, 0, 20, 0, 0, 9}, false, 90.0f},
-                      AreaRow{{1, 1, 2, 2, 3, 1}, false, 1.0f},
-                      AreaRow{{5, 5, 10, 10, 20, 20}, false, 0.0f},      // collinear
-                      AreaRow{{-5, -5, 5, -5, 0, 5}, false, 50.0f},      // negative corners
-                      AreaRow{{0, 0, 10, 0, 10, 10, 0, 10}, true, 100.0f},
-                      AreaRow{{0, 0, 10, 0, 10, 10, 10, 10}, true, 50.0f},  // corner 3 on corner 2
+    ::testing::Values(AreaRow{"RightTriangle", {0, 0, 20, 0, 0, 10}, false, 100.0f},
+                      AreaRow{"OtherOrientation", {0, 0, 0, 10, 20, 0}, false, 100.0f},
+                      AreaRow{"NarrowerTriangle", {0, 0, 20, 0, 0, 9}, false, 90.0f},
+                      AreaRow{"SmallTriangle", {1, 1, 2, 2, 3, 1}, false, 1.0f},
+                      AreaRow{"Collinear", {5, 5, 10, 10, 20, 20}, false, 0.0f},
+                      AreaRow{"NegativeCorners", {-5, -5, 5, -5, 0, 5}, false, 50.0f},
+                      AreaRow{"Square", {0, 0, 10, 0, 10, 10, 0, 10}, true, 100.0f},
+                      // corner 3 on corner 2
+                      AreaRow{"QuadCornerOnCorner", {0, 0, 10, 0, 10, 10, 10, 10}, true, 50.0f},
                       // Far corners overflow 32-bit products; the area stays exact.
-                      AreaRow{{0, 0, 100000, 0, 0, 100000}, false, 5.0e9f},
+                      AreaRow{"FarCornersStayExact", {0, 0, 100000, 0, 0, 100000}, false, 5.0e9f},
                       // Corners at the int32 limits overflow even 64 bits: 1, as on an exception.
-                      AreaRow{{INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 0, 0}, false, 1.0f}));
+                      AreaRow{"Int32LimitsOverflow", {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 0, 0}, false, 1.0f}),
+    [](const ::testing::TestParamInfo<AreaRow>& info) { return std::string(info.param.Name); });
 
 struct EdgeRow {
+  const char* Name;
   int32_t px, py, ax, ay, bx, by;
   float distance;
 };
@@ -93,15 +97,16 @@ TEST_P(EdgeDistanceTest, MatchesHandDistance) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edges, EdgeDistanceTest,
-    ::testing::Values(EdgeRow{5, 0, 0, 0, 10, 0, 0.0f},      // on the edge
-                      EdgeRow{5, 3, 0, 0, 10, 0, 3.0f},      // 3 off a horizontal edge
-                      EdgeRow{5, 4, 0, 0, 10, 0, -1.0f},     // 4 off: outside the widened box
-                      EdgeRow{13, 0, 0, 0, 10, 0, 0.0f},     // 3 beyond the end, on the line
-                      EdgeRow{14, 0, 0, 0, 10, 0, -1.0f},    // 4 beyond the end
-                      EdgeRow{0, 10, 0, 0, 10, 10, 7.0710678f},  // diagonal
-                      EdgeRow{12, 11, 10, 10, 10, 10, 2.2360680f},   // edge shorter than a pixel
+    ::testing::Values(EdgeRow{"OnTheEdge", 5, 0, 0, 0, 10, 0, 0.0f},
+                      EdgeRow{"ThreeOffHorizontalEdge", 5, 3, 0, 0, 10, 0, 3.0f},     // 3 off a horizontal edge
+                      EdgeRow{"FourOffOutsideWidenedBox", 5, 4, 0, 0, 10, 0, -1.0f},  // 4 off: outside the widened box
+                      EdgeRow{"ThreeBeyondEndOnLine", 13, 0, 0, 0, 10, 0, 0.0f},      // 3 beyond the end, on the line
+                      EdgeRow{"FourBeyondEnd", 14, 0, 0, 0, 10, 0, -1.0f},            // 4 beyond the end
+                      EdgeRow{"Diagonal", 0, 10, 0, 0, 10, 10, 7.0710678f},
+                      EdgeRow{"EdgeShorterThanAPixel", 12, 11, 10, 10, 10, 10, 2.2360680f},
                       // The edge's length overflows: 0, as on an exception.
-                      EdgeRow{0, 0, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0.0f}));
+                      EdgeRow{"LengthOverflows", 0, 0, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0.0f}),
+    [](const ::testing::TestParamInfo<EdgeRow>& info) { return std::string(info.param.Name); });
 
 TEST(ComputeMapWeights, SquareRootOfAreaOverTotal) {
   // Areas 100 and 400: square roots 10 and 20.

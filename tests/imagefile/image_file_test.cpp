@@ -178,7 +178,11 @@ TEST_P(LoadSizeTest, AcceptsSixteenToTwelveEightyPerSide) {
 INSTANTIATE_TEST_SUITE_P(Limits, LoadSizeTest,
                          ::testing::Values(SizeCase{15, 500, false}, SizeCase{500, 15, false},
                                            SizeCase{16, 16, true}, SizeCase{1280, 1280, true},
-                                           SizeCase{1281, 100, false}, SizeCase{100, 1281, false}));
+                                           SizeCase{1281, 100, false}, SizeCase{100, 1281, false}),
+                         [](const ::testing::TestParamInfo<SizeCase>& info) {
+                           return "Width" + std::to_string(info.param.W) + "Height" + std::to_string(info.param.H) +
+                                  (info.param.Accepted ? "Accepted" : "Refused");
+                         });
 
 struct DisguiseCase {
   const char* WrittenAs;  // extension that decides the real format
@@ -201,7 +205,13 @@ TEST_P(LoadDisguisedTest, ContentsDecideTheFormat) {
 
 INSTANTIATE_TEST_SUITE_P(Names, LoadDisguisedTest,
                          ::testing::Values(DisguiseCase{"png", "picture.jpg"}, DisguiseCase{"bmp", "picture.png"},
-                                           DisguiseCase{"tif", "picture.gif"}, DisguiseCase{"png", "no_extension"}));
+                                           DisguiseCase{"tif", "picture.gif"}, DisguiseCase{"png", "no_extension"}),
+                         [](const ::testing::TestParamInfo<DisguiseCase>& info) {
+                           // "png" renamed "picture.jpg" -> "png_as_picture_jpg"
+                           std::string name = std::string(info.param.WrittenAs) + "_as_" + info.param.NamedAs;
+                           std::replace(name.begin(), name.end(), '.', '_');
+                           return name;
+                         });
 
 TEST_F(ImageFileTest, TransparentPixelsBecomeOpaque) {
   Write("clear.tga", TransparentTga(16, 20));
@@ -335,7 +345,10 @@ TEST_P(GifColoursTest, AtMost256Colours) {
 }
 
 // 16 is the smallest project side.
-INSTANTIATE_TEST_SUITE_P(Sides, GifColoursTest, ::testing::Values(16, 64, 300));
+INSTANTIATE_TEST_SUITE_P(Sides, GifColoursTest, ::testing::Values(16, 64, 300),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                           return "Side" + std::to_string(info.param);
+                         });
 
 struct RefusedCase {
   const char* Label;

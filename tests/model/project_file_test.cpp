@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -126,7 +127,11 @@ TEST_P(RoundTrip, RestoresTheDocumentIncludingAnIncompleteLastShape) {
 INSTANTIATE_TEST_SUITE_P(Modes, RoundTrip,
                          testing::Values(RoundTripRow{ShapeMode::Affine, 0}, RoundTripRow{ShapeMode::Affine, 9},
                                          RoundTripRow{ShapeMode::Affine, 10}, RoundTripRow{ShapeMode::Projective, 8},
-                                         RoundTripRow{ShapeMode::Projective, 14}));
+                                         RoundTripRow{ShapeMode::Projective, 14}),
+                         [](const testing::TestParamInfo<RoundTripRow>& info) {
+                           return (info.param.mode == ShapeMode::Affine ? "Affine" : "Projective") +
+                                  std::to_string(info.param.vertices) + "Vertices";
+                         });
 
 TEST_F(ProjectFile, BackgroundImageComesBackOpaque) {
   Project p = Sample(ShapeMode::Affine, 6);
@@ -176,6 +181,7 @@ TEST_F(ProjectFile, MissingFileCannotBeOpened) {
 }
 
 struct BadHeaderRow {
+  const char* Name;
   std::string bytes;
   uint8_t result;
 };
@@ -193,12 +199,13 @@ std::string Le32(int32_t v) { return std::string(reinterpret_cast<const char*>(&
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, BadHeader,
-    testing::Values(BadHeaderRow{"", kFileNotProject}, BadHeaderRow{"\xC3", kFileNotProject},
-                    BadHeaderRow{"\xA3\xC3" + Le32(480) + Le32(360), kFileNotProject},  // bytes swapped
-                    BadHeaderRow{"PK" + Le32(480) + Le32(360), kFileNotProject},
-                    BadHeaderRow{"\xC3\xA3" + Le32(15) + Le32(360), kFileBadContents},
-                    BadHeaderRow{"\xC3\xA3" + Le32(480) + Le32(1281), kFileBadContents},
-                    BadHeaderRow{"\xD4\xA4" + Le32(1280), kFileBadContents}));
+    testing::Values(BadHeaderRow{"Empty", "", kFileNotProject}, BadHeaderRow{"OneByte", "\xC3", kFileNotProject},
+                    BadHeaderRow{"MagicBytesSwapped", "\xA3\xC3" + Le32(480) + Le32(360), kFileNotProject},
+                    BadHeaderRow{"ZipSignature", "PK" + Le32(480) + Le32(360), kFileNotProject},
+                    BadHeaderRow{"WidthBelow16", "\xC3\xA3" + Le32(15) + Le32(360), kFileBadContents},
+                    BadHeaderRow{"HeightAbove1280", "\xC3\xA3" + Le32(480) + Le32(1281), kFileBadContents},
+                    BadHeaderRow{"ProjectiveHeaderCutShort", "\xD4\xA4" + Le32(1280), kFileBadContents}),
+    [](const ::testing::TestParamInfo<BadHeaderRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(ProjectFile, MagicBytesNameTheMode) {
   for (auto [magic, mode] : {std::pair{std::string("\xC3\xA3"), ShapeMode::Affine},
@@ -279,7 +286,24 @@ INSTANTIATE_TEST_SUITE_P(
                     CorruptRow{"rotation -101", kCanvasAt + 15, std::string("\x9B", 1)},
                     CorruptRow{"shift 101", kCanvasAt + 16, std::string("\x65", 1)},
                     CorruptRow{"image longer than the file", kLengthAt, Le64(1)},
-                    CorruptRow{"image length absurd", kLengthAt, Le64(INT64_MAX)}));
+                    CorruptRow{"image length absurd", kLengthAt, Le64(INT64_MAX)}),
+    [](const testing::TestParamInfo<CorruptRow>& info) {
+      // "selection below -2" -> "SelectionBelowMinus2"
+      std::string name;
+      bool wordStart = true;
+      for (const char* c = info.param.what; *c; ++c) {
+        if (*c == '-' && std::isdigit(static_cast<unsigned char>(c[1]))) {
+          name += "Minus";
+          wordStart = false;
+        } else if (std::isalnum(static_cast<unsigned char>(*c))) {
+          name += wordStart ? char(std::toupper(static_cast<unsigned char>(*c))) : *c;
+          wordStart = false;
+        } else {
+          wordStart = true;
+        }
+      }
+      return name;
+    });
 
 TEST_F(ProjectFile, BoundaryValuesAreAccepted) {
   Project p = Sample(ShapeMode::Affine, 6);

@@ -147,6 +147,12 @@ TEST_P(ApplySetting, CopiesOnlyTheNamedSetting) {
   EXPECT_FALSE(p.RenderBrushesReady);
 }
 
+std::string KindName(const testing::TestParamInfo<ApplyRow>& info) {
+  static const char* const kKinds[] = {"All",   "Color",        "Diffusing",   "DiffusingLen",
+                                       "Brush", "BlendingMode", "BrushOpacity"};
+  return kKinds[int(info.param.kind)];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ApplySetting,
     testing::Values(ApplyRow{ShapeSetting::All, Panel()},
@@ -155,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ApplyRow{ShapeSetting::DiffusingLen, {0x111111, false, 7, 10, 1, 100}},
                     ApplyRow{ShapeSetting::Brush, {0x111111, false, 2, 44, 1, 100}},
                     ApplyRow{ShapeSetting::BlendingMode, {0x111111, false, 2, 10, 3, 100}},
-                    ApplyRow{ShapeSetting::BrushOpacity, {0x111111, false, 2, 10, 1, 200}}));
+                    ApplyRow{ShapeSetting::BrushOpacity, {0x111111, false, 2, 10, 1, 200}}),
+    KindName);
 
 TEST(ApplyShapeSetting, MainShapeAlwaysReturnsToItsDefaults) {
   Project p = FreshProject(ShapeMode::Affine);

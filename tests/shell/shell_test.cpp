@@ -109,6 +109,7 @@ TEST(RecentProjects, NewestFirstCaseInsensitiveAtMostFour) {
 }
 
 struct FieldRow {
+  const char* Name;
   QString text;
   QString afterExit;
   bool passesCheck;
@@ -122,12 +123,14 @@ TEST_P(NumberField, RepairAndCheckOfTheLoopField) {
   EXPECT_EQ(!CheckNumberField(GetParam().text, 1000, 100000).has_value(), GetParam().passesCheck);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, NumberField,
-                         testing::Values(FieldRow{"5000", "5000", true}, FieldRow{"0500", "10000", false},
-                                         FieldRow{"", "10000", false}, FieldRow{"999", "10000", false},
-                                         FieldRow{"100000", "100000", true}, FieldRow{"100001", "10000", false},
-                                         FieldRow{"1000", "1000", true}, FieldRow{"12x", "10000", false},
-                                         FieldRow{"99999999999999999999", "10000", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NumberField,
+    testing::Values(FieldRow{"InRange", "5000", "5000", true}, FieldRow{"LeadingZero", "0500", "10000", false},
+                    FieldRow{"Empty", "", "10000", false}, FieldRow{"BelowMinimum", "999", "10000", false},
+                    FieldRow{"Maximum", "100000", "100000", true}, FieldRow{"AboveMaximum", "100001", "10000", false},
+                    FieldRow{"Minimum", "1000", "1000", true}, FieldRow{"TrailingLetter", "12x", "10000", false},
+                    FieldRow{"TooManyDigits", "99999999999999999999", "10000", false}),
+    [](const ::testing::TestParamInfo<FieldRow>& info) { return std::string(info.param.Name); });
 
 TEST(NumberField, WarningTextAndTypingRules) {
   EXPECT_EQ(CheckNumberField("12", 16, 1280).value(), "An number between 16 and 1280 is required.");
