@@ -38,6 +38,7 @@
 #include "app/image_view.h"
 #include "app/print_commands.h"
 #include "app/widgets.h"
+#include "canvas/imagefile/image_decoder.h"
 #include "app/safely.h"
 #include "editing/overlay_painter.h"
 
@@ -683,15 +684,21 @@ void TfrmMain::FillCanvasStyleList() {
   const QSignalBlocker block(cbeCanvasStyle);
   cbeCanvasStyle->clear();
   const auto& captions = CanvasStyleCaptions();
+  // The icon of a texture is the texture itself, shrunk. All textures are
+  // decoded by one child process: a process each would cost more than the
+  // decoding.
+  std::vector<std::string> textures;
+  for (size_t i = csFirstTexture; i < captions.size(); ++i) textures.push_back(canvas.TexturePath(uint16_t(i)));
+  std::vector<TBitmap32> tiles;
+  const std::vector<TDecodeStatus> decoded = DecodeImageFilesIsolated(textures, tiles);
   for (size_t i = 0; i < captions.size(); ++i) {
     QImage icon;
     if (i == csGrid) {
       icon = WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else if (i >= csFirstTexture) {
-      // The icon of a texture is the texture itself, shrunk.
-      TBitmap32 tile;
-      if (canvas.LoadImage && canvas.LoadImage(canvas.TexturePath(uint16_t(i)), tile) && !tile.Empty())
-        icon = WrapCopy(tile).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      const size_t t = i - csFirstTexture;
+      if (t < decoded.size() && decoded[t] == TDecodeStatus::Ok && !tiles[t].Empty())
+        icon = WrapCopy(tiles[t]).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     if (icon.isNull()) {
       icon = QImage(16, 16, QImage::Format_ARGB32);

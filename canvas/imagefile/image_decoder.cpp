@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -143,69 +144,126 @@ const char* DecodeStatusText(TDecodeStatus status) {
   return "unknown";
 }
 
-TDecodeStatus DecodeImageFileIsolated(TBitmap32& target, const std::string& fileName, const TDecodeLimits& limits) {
+namespace {
+
+struct TChild {
+  pid_t Pid = -1;
+  int Out = -1;
+};
+
+TChild StartDecoder(const std::vector<std::string>& files, size_t first, const TDecodeLimits& limits) {
   const std::string decoder = DecoderPath();
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return TDecodeStatus::NoDecoder;
-  const std::string cpu = std::to_string(std::max(1, limits.CpuSeconds));
+  if (::pipe2(fds, O_CLOEXEC) != 0) return {};
+  // The CPU limit is for the whole child; the wall clock, per file, is the
+  // parent's.
+  const int64_t cpuSeconds = std::min<int64_t>(int64_t(std::max(1, limits.CpuSeconds)) * int64_t(files.size() - first), 120);
+  const std::string cpu = std::to_string(cpuSeconds);
   const std::string memory = std::to_string(std::max<int64_t>(limits.AddressSpaceBytes, 64 << 20));
   std::vector<char*> argv{const_cast<char*>(decoder.c_str()), const_cast<char*>("--cpu-seconds"),
                           const_cast<char*>(cpu.c_str()),     const_cast<char*>("--address-space"),
-                          const_cast<char*>(memory.c_str()),  const_cast<char*>("--"),
-                          const_cast<char*>(fileName.c_str()), nullptr};
+                          const_cast<char*>(memory.c_str()),  const_cast<char*>("--")};
+  for (size_t i = first; i < files.size(); ++i) argv.push_back(const_cast<char*>(files[i].c_str()));
+  argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, decoder.c_str(), &actions, nullptr, argv.data(), environ);
+  TChild child;
+  const int spawned = ::posix_spawn(&child.Pid, decoder.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   if (spawned != 0) {
     ::close(fds[0]);
-    return TDecodeStatus::NoDecoder;
+    return {};
   }
-
-  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(1, limits.WallClockMs));
-  bool timedOut = false;
-  std::array<uint8_t, kHeaderBytes> header{};
-  bool complete = ReadAll(fds[0], header.data(), header.size(), deadline, timedOut);
-  uint32_t reply = kReplyRefused, width = 0, height = 0;
-  std::vector<uint8_t> pixels;
-  if (complete) {
-    reply = GetU32(header.data() + 4);
-    width = GetU32(header.data() + 8);
-    height = GetU32(header.data() + 12);
-    complete = std::memcmp(header.data(), kMagic.data(), 4) == 0;
-    if (complete && reply == kReplyPicture) {
-      // The size is checked here again: a decoder that lost its mind must not
-      // make this process allocate for it.
-      complete = DecodedSizeAcceptable(width, height);
-      if (complete) {
-        pixels.resize(size_t(width) * height * 4);
-        complete = ReadAll(fds[0], pixels.data(), pixels.size(), deadline, timedOut);
-      }
-    }
-  }
-  ::close(fds[0]);
-  const int status = Reap(pid, deadline, timedOut);
-  if (timedOut) return TDecodeStatus::TimedOut;
-  if (WIFSIGNALED(status)) return TDecodeStatus::Crashed;
-  if (!WIFEXITED(status)) return TDecodeStatus::Crashed;
-  const int code = WEXITSTATUS(status);
-  if (code == 127) return TDecodeStatus::NoDecoder;  // exec failed in the child
-  if (!complete) return code == 0 ? TDecodeStatus::BadReply : TDecodeStatus::Crashed;
-  if (reply == kReplyRefused) return TDecodeStatus::Refused;
-  if (reply != kReplyPicture || code != 0) return TDecodeStatus::BadReply;
-
-  target.SetSize(int32_t(width), int32_t(height));
-  std::memcpy(target.Bits(), pixels.data(), pixels.size());
-  target.Changed();
-  return TDecodeStatus::Ok;
+  child.Out = fds[0];
+  return child;
 }
 
-int RunDecoderChild(const std::string& fileName, const TDecodeLimits& limits, int out) {
+enum class TReply { Picture, Refused, Broken, Lied };
+
+// One reply: a picture (its size checked here again, so a decoder that lost
+// its mind cannot make this process allocate for it), a refusal, nothing
+// usable before the stream ended or the deadline passed (Broken), or a reply
+// that makes no sense (Lied).
+TReply ReadReply(int fd, Clock::time_point deadline, TBitmap32& picture, bool& timedOut) {
+  std::array<uint8_t, kHeaderBytes> header{};
+  if (!ReadAll(fd, header.data(), header.size(), deadline, timedOut)) return TReply::Broken;
+  if (std::memcmp(header.data(), kMagic.data(), 4) != 0) return TReply::Lied;
+  const uint32_t reply = GetU32(header.data() + 4);
+  if (reply == kReplyRefused) return TReply::Refused;
+  const uint32_t width = GetU32(header.data() + 8), height = GetU32(header.data() + 12);
+  if (reply != kReplyPicture || !DecodedSizeAcceptable(width, height)) return TReply::Lied;
+  std::vector<uint8_t> pixels(size_t(width) * height * 4);
+  if (!ReadAll(fd, pixels.data(), pixels.size(), deadline, timedOut)) return TReply::Broken;
+  picture.SetSize(int32_t(width), int32_t(height));
+  std::memcpy(picture.Bits(), pixels.data(), pixels.size());
+  picture.Changed();
+  return TReply::Picture;
+}
+
+}  // namespace
+
+std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::string>& files, std::vector<TBitmap32>& targets,
+                                                    const TDecodeLimits& limits) {
+  std::vector<TDecodeStatus> statuses(files.size(), TDecodeStatus::NoDecoder);
+  targets.resize(files.size());
+  const auto wall = std::chrono::milliseconds(std::max(1, limits.WallClockMs));
+  size_t next = 0;
+  while (next < files.size()) {
+    TChild child = StartDecoder(files, next, limits);
+    if (child.Pid < 0) break;  // the rest stay NoDecoder
+    size_t i = next;
+    bool timedOut = false;
+    TReply reply = TReply::Picture;
+    for (; i < files.size(); ++i) {
+      TBitmap32 picture;
+      reply = ReadReply(child.Out, Clock::now() + wall, picture, timedOut);
+      if (reply == TReply::Picture) {
+        statuses[i] = TDecodeStatus::Ok;
+        targets[i] = std::move(picture);
+      } else if (reply == TReply::Refused) {
+        statuses[i] = TDecodeStatus::Refused;
+      } else {
+        break;
+      }
+    }
+    ::close(child.Out);
+    // A decoder that lied is stopped at once; one that broke off is given
+    // the rest of its time to say how it ended.
+    if (reply == TReply::Lied) ::kill(child.Pid, SIGKILL);
+    const int status = Reap(child.Pid, Clock::now() + (timedOut ? std::chrono::milliseconds(0) : wall), timedOut);
+    if (i == files.size()) break;
+    if (reply == TReply::Lied) {
+      statuses[i] = TDecodeStatus::BadReply;
+    } else if (timedOut) {
+      statuses[i] = TDecodeStatus::TimedOut;
+    } else if (WIFEXITED(status)) {
+      const int code = WEXITSTATUS(status);
+      statuses[i] = code == 127 ? TDecodeStatus::NoDecoder : code == 0 ? TDecodeStatus::BadReply : TDecodeStatus::Crashed;
+    } else {
+      statuses[i] = TDecodeStatus::Crashed;
+    }
+    next = i + 1;  // the files after the one that broke the decoder get a new one
+  }
+  return statuses;
+}
+
+TDecodeStatus DecodeImageFileIsolated(TBitmap32& target, const std::string& fileName, const TDecodeLimits& limits) {
+  std::vector<TBitmap32> pictures;
+  const TDecodeStatus status = DecodeImageFilesIsolated({fileName}, pictures, limits)[0];
+  if (status == TDecodeStatus::Ok) {
+    // The caller's bitmap keeps its drawing properties; only the pixels change.
+    target.SetSize(pictures[0].Width(), pictures[0].Height());
+    std::copy(pictures[0].Bits(), pictures[0].Bits() + size_t(pictures[0].Width()) * pictures[0].Height(), target.Bits());
+    target.Changed();
+  }
+  return status;
+}
+
+int RunDecoderChild(const std::vector<std::string>& files, const TDecodeLimits& limits, int out) {
   const rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);
   const rlim_t cpu = rlim_t(std::max(1, limits.CpuSeconds));
@@ -218,18 +276,21 @@ int RunDecoderChild(const std::string& fileName, const TDecodeLimits& limits, in
     ::setrlimit(RLIMIT_AS, &memory);
   }
 
-  std::array<uint8_t, kHeaderBytes> header{};
-  std::memcpy(header.data(), kMagic.data(), 4);
-  TBitmap32 picture;
-  if (!LoadImageFile(picture, fileName, 0) || !DecodedSizeAcceptable(picture.Width(), picture.Height())) {
-    PutU32(header.data() + 4, kReplyRefused);
-    return WriteAll(out, header.data(), header.size()) ? 1 : 2;
+  for (const std::string& fileName : files) {
+    std::array<uint8_t, kHeaderBytes> header{};
+    std::memcpy(header.data(), kMagic.data(), 4);
+    TBitmap32 picture;
+    if (!LoadImageFile(picture, fileName, 0) || !DecodedSizeAcceptable(picture.Width(), picture.Height())) {
+      PutU32(header.data() + 4, kReplyRefused);
+      if (!WriteAll(out, header.data(), header.size())) return 2;
+      continue;
+    }
+    PutU32(header.data() + 4, kReplyPicture);
+    PutU32(header.data() + 8, uint32_t(picture.Width()));
+    PutU32(header.data() + 12, uint32_t(picture.Height()));
+    const size_t bytes = size_t(picture.Width()) * size_t(picture.Height()) * 4;
+    if (!WriteAll(out, header.data(), header.size()) || !WriteAll(out, picture.Bits(), bytes)) return 2;
   }
-  PutU32(header.data() + 4, kReplyPicture);
-  PutU32(header.data() + 8, uint32_t(picture.Width()));
-  PutU32(header.data() + 12, uint32_t(picture.Height()));
-  const size_t bytes = size_t(picture.Width()) * size_t(picture.Height()) * 4;
-  if (!WriteAll(out, header.data(), header.size()) || !WriteAll(out, picture.Bits(), bytes)) return 2;
   return 0;
 }
 

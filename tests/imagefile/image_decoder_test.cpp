@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "canvas/imagefile/image_file.h"
 
@@ -148,6 +149,39 @@ TEST_F(ImageDecoderTest, MissingDecoderIsReportedAsSuch) {
   TBitmap32 target = Marker();
   EXPECT_EQ(DecodeImageFileIsolated(target, Path("any.png")), TDecodeStatus::NoDecoder);
   EXPECT_EQ(target.Width(), 20);
+}
+
+}  // namespace
+}  // namespace plumavo
+
+namespace plumavo {
+namespace {
+
+// Several files through one child: each gets its own answer, and a file that
+// crashes or stalls the decoder costs only itself.
+TEST_F(ImageDecoderTest, BatchAnswersEveryFileAndSurvivesTheBadOnes) {
+  TBitmap32 a(20, 16), b(33, 17);
+  a.Clear(Color32(200, 10, 10));
+  b.Clear(Color32(10, 10, 200));
+  ASSERT_TRUE(SaveImageFile(a, Path("a.png"), 0));
+  ASSERT_TRUE(SaveImageFile(b, Path("b.bmp"), 0));
+  const std::vector<std::string> files{Path("a.png"), kDamaged + "crashes-decoder.psd", Write("text.txt", "words"),
+                                       Path("b.bmp"), kDamaged + "hangs-decoder.lbm", Path("a.png")};
+  TDecodeLimits limits;
+  limits.WallClockMs = 800;
+  limits.CpuSeconds = 30;
+  std::vector<TBitmap32> pictures;
+  const std::vector<TDecodeStatus> statuses = DecodeImageFilesIsolated(files, pictures, limits);
+  const std::vector<TDecodeStatus> expected{TDecodeStatus::Ok,       TDecodeStatus::Crashed, TDecodeStatus::Refused,
+                                            TDecodeStatus::Ok,       TDecodeStatus::TimedOut, TDecodeStatus::Ok};
+  EXPECT_EQ(statuses, expected);
+  ASSERT_EQ(pictures.size(), files.size());
+  EXPECT_EQ(pictures[0].Width(), 20);
+  EXPECT_EQ(pictures[0].Pixel(3, 3), Color32(200, 10, 10));
+  EXPECT_EQ(pictures[3].Width(), 33);
+  EXPECT_EQ(pictures[3].Pixel(32, 16), Color32(10, 10, 200));
+  EXPECT_EQ(pictures[5].Height(), 16);
+  EXPECT_TRUE(pictures[1].Empty());
 }
 
 }  // namespace
