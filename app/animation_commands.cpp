@@ -15,9 +15,9 @@
 #include "app/file_commands.h"
 #include "app/main_window.h"
 #include "app/prompts.h"
+#include "app/safely.h"
 #include "app/shell/preferences.h"
 #include "app/video_compression_dialog.h"
-#include "app/safely.h"
 
 namespace plumavo {
 
@@ -37,10 +37,10 @@ TAnimationCommands::TAnimationCommands(TfrmMain& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   frmVideoCompression = new TfrmVideoCompression(AvailableAVICodecs(), &window);
   ConnectCommands<TAnimationCommands>(this, {
-      {window.mnuAnimationRecord, &TAnimationCommands::btnRecordClick},
-      {window.mnuAnimationStop, &TAnimationCommands::btnStopClick},
-      {window.mnuAnimationPlay, &TAnimationCommands::btnPlayClick},
-  });
+                                                {window.mnuAnimationRecord, &TAnimationCommands::btnRecordClick},
+                                                {window.mnuAnimationStop, &TAnimationCommands::btnStopClick},
+                                                {window.mnuAnimationPlay, &TAnimationCommands::btnPlayClick},
+                                            });
   connect(window.aniTimer, &QTimer::timeout, this, [this] { Safely([&] { aniTimerTimer(); }); });
 }
 
@@ -129,10 +129,10 @@ void TAnimationCommands::aniTimerTimer() {
     const QString movie = QString::fromStdString(recorder_->Filename);
     const bool full = dynamic_cast<const TAVIDiskFull*>(&e) != nullptr;
     btnStopClick();
-    w_.Prompts().Error(full ? "The disk is full, so the recording has stopped.\nThe frames recorded so far are kept in " +
-                                  movie + "."
-                            : "The recording has stopped: the movie could not be written (" + QString(e.what()) +
-                                  ").\nThe frames recorded so far are kept in " + movie + ".");
+    w_.Prompts().Error(
+        full ? "The disk is full, so the recording has stopped.\nThe frames recorded so far are kept in " + movie + "."
+             : "The recording has stopped: the movie could not be written (" + QString(e.what()) +
+                   ").\nThe frames recorded so far are kept in " + movie + ".");
     return;
   }
   w_.StatusBar->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +

@@ -15,14 +15,14 @@
 #include "app/canvas_size_dialog.h"
 #include "app/help_viewer.h"
 #include "app/image_filters.h"
-#include "app/widgets.h"
-#include "canvas/imagefile/image_decoder.h"
 #include "app/image_quality_dialog.h"
 #include "app/links.h"
 #include "app/main_window.h"
+#include "app/safely.h"
 #include "app/shell/preferences.h"
 #include "app/tips_dialog.h"
-#include "app/safely.h"
+#include "app/widgets.h"
+#include "canvas/imagefile/image_decoder.h"
 #include "canvas/imagefile/image_file.h"
 
 namespace plumavo {
@@ -52,19 +52,19 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
   window.mnuHelpWeb->setText(QString("&Browse ") + links::kWebSiteName + "...");
 
   ConnectCommands<TDialogCommands>(this, {
-      {window.mnuProjectCanvasSize, &TDialogCommands::mnuProjectCanvasSizeClick},
-      {window.mnuBackImport, &TDialogCommands::mnuBackImportClick},
-      {window.mnuBackClear, &TDialogCommands::mnuBackClearClick},
-      {window.mnuFileExport, &TDialogCommands::mnuFileExportClick},
-      {window.mnuHelpContents, &TDialogCommands::mnuHelpContentsClick},
-      {window.mnuHelpTips, &TDialogCommands::mnuHelpTipsClick},
-      {window.mnuHelpTutorial, &TDialogCommands::mnuHelpTutorialClick},
-      {window.mnuHelpSend, &TDialogCommands::mnuHelpSendClick},
-      {window.mnuHelpSupport, &TDialogCommands::mnuHelpSupportClick},
-      {window.mnuHelpCheck, &TDialogCommands::mnuHelpCheckClick},
-      {window.mnuHelpWeb, &TDialogCommands::mnuHelpWebClick},
-      {window.mnuHelpAbout, &TDialogCommands::mnuHelpAboutClick},
-  });
+                                             {window.mnuProjectCanvasSize, &TDialogCommands::mnuProjectCanvasSizeClick},
+                                             {window.mnuBackImport, &TDialogCommands::mnuBackImportClick},
+                                             {window.mnuBackClear, &TDialogCommands::mnuBackClearClick},
+                                             {window.mnuFileExport, &TDialogCommands::mnuFileExportClick},
+                                             {window.mnuHelpContents, &TDialogCommands::mnuHelpContentsClick},
+                                             {window.mnuHelpTips, &TDialogCommands::mnuHelpTipsClick},
+                                             {window.mnuHelpTutorial, &TDialogCommands::mnuHelpTutorialClick},
+                                             {window.mnuHelpSend, &TDialogCommands::mnuHelpSendClick},
+                                             {window.mnuHelpSupport, &TDialogCommands::mnuHelpSupportClick},
+                                             {window.mnuHelpCheck, &TDialogCommands::mnuHelpCheckClick},
+                                             {window.mnuHelpWeb, &TDialogCommands::mnuHelpWebClick},
+                                             {window.mnuHelpAbout, &TDialogCommands::mnuHelpAboutClick},
+                                         });
 }
 
 TDialogCommands::~TDialogCommands() = default;
@@ -78,8 +78,8 @@ QString TDialogCommands::FolderBesideProgram(const QString& name) const {
 
 void TDialogCommands::mnuProjectCanvasSizeClick() {
   Project& p = w_.project;
-  const QSize background = p.BackgroundImage.Empty() ? QSize()
-                                                     : QSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
+  const QSize background =
+      p.BackgroundImage.Empty() ? QSize() : QSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
   frmCanvasSize->Load(p.Width, p.Height, p.BackColor, background);
   if (!w_.Prompts().RunDialog(*frmCanvasSize)) return;
   const int width = frmCanvasSize->WidthValue();

@@ -15,8 +15,8 @@
 #include "app/main_window.h"
 #include "app/new_project_dialog.h"
 #include "app/preferences_dialog.h"
-#include "app/tips_dialog.h"
 #include "app/safely.h"
+#include "app/tips_dialog.h"
 #include "model/project_file.h"
 
 namespace plumavo {
@@ -52,12 +52,12 @@ TFileCommands::TFileCommands(TfrmMain& window)
   if (qEnvironmentVariableIsSet(kSettingsFileVariable)) SetSettingsFile(qEnvironmentVariable(kSettingsFileVariable));
 
   ConnectCommands<TFileCommands>(this, {
-      {window.mnuFileNew, &TFileCommands::mnuFileNewClick},
-      {window.mnuFileOpen, &TFileCommands::mnuFileOpenClick},
-      {window.mnuFileSave, &TFileCommands::mnuFileSaveClick},
-      {window.mnuFileSaveAs, &TFileCommands::mnuFileSaveAsClick},
-      {window.mnuProjectPreferences, &TFileCommands::mnuProjectPreferencesClick},
-  });
+                                           {window.mnuFileNew, &TFileCommands::mnuFileNewClick},
+                                           {window.mnuFileOpen, &TFileCommands::mnuFileOpenClick},
+                                           {window.mnuFileSave, &TFileCommands::mnuFileSaveClick},
+                                           {window.mnuFileSaveAs, &TFileCommands::mnuFileSaveAsClick},
+                                           {window.mnuProjectPreferences, &TFileCommands::mnuProjectPreferencesClick},
+                                       });
 }
 
 TFileCommands::~TFileCommands() = default;
@@ -141,7 +141,8 @@ void TFileCommands::mnuFileNewClick() {
   const int height = frmNewImageP->HeightValue();
   // The dialog's OK refuses these already; a size outside the range never
   // reaches the surfaces.
-  if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize) return;
+  if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize)
+    return;
   w_.ResetProject(width, height, true, mode);
   w_.UpdateInterfaceState();
   w_.ComposeCanvas();

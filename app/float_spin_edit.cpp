@@ -130,9 +130,7 @@ void TFloatSpinEdit::keyPressEvent(QKeyEvent* e) {
       e->accept();
       return;
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-      e->ignore();
-      return;
+    case Qt::Key_PageDown: e->ignore(); return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
       SetValue(GetValue());

@@ -39,8 +39,8 @@ void TGradientPreview::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), palette().window());
     return;
   }
-  const QImage img(reinterpret_cast<const uchar*>(pattern.Bits()), pattern.Width(), pattern.Height(), pattern.Width() * 4,
-                   QImage::Format_RGB32);
+  const QImage img(reinterpret_cast<const uchar*>(pattern.Bits()), pattern.Width(), pattern.Height(),
+                   pattern.Width() * 4, QImage::Format_RGB32);
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);
   p.drawImage(rect(), img);
 }
@@ -180,8 +180,8 @@ void TfrmGradient::Load(const TGradientSettings& s) {
 }
 
 TGradientSettings TfrmGradient::Settings() const {
-  return {shpColorBegin->Color(), shpColorEnd->Color(), uint8_t(cbGradientStyle->currentIndex()), int8_t(gbRotation->value()),
-          int8_t(gbShift->value())};
+  return {shpColorBegin->Color(), shpColorEnd->Color(), uint8_t(cbGradientStyle->currentIndex()),
+          int8_t(gbRotation->value()), int8_t(gbShift->value())};
 }
 
 }  // namespace plumavo

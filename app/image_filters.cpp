@@ -8,7 +8,8 @@ namespace plumavo {
 
 const std::array<TFileFilter, 12>& OpenPictureFilters() {
   static const std::array<TFileFilter, 12> filters{{
-      {"All Image Files", "*.BMP;*.JPG;*.JIF;*.JPEG;*.JPE;*.GIF;*.PNG;*.TIF;*.TIFF;*.TGA;*.TARGA;*.PPM;*.PSD;*.IFF;*.LBM;*.RAS;*.PCX"},
+      {"All Image Files",
+       "*.BMP;*.JPG;*.JIF;*.JPEG;*.JPE;*.GIF;*.PNG;*.TIF;*.TIFF;*.TGA;*.TARGA;*.PPM;*.PSD;*.IFF;*.LBM;*.RAS;*.PCX"},
       {"Windows or OS/2 Bitmap (*.BMP)", "*.BMP"},
       {"JPEG - JFIF Compliant (*.JPG;*.JIF;*.JPEG;*.JPE)", "*.JPG;*.JIF;*.JPEG;*.JPE"},
       {"GIF Image (*.GIF)", "*.GIF"},

@@ -49,8 +49,9 @@ void TImageView::paintEvent(QPaintEvent*) {
   p.drawImage(target, Wrap(view_, QImage::Format_RGB32));
   if (!layer_.Empty() && layer_.MasterAlpha > 0) {
     p.setOpacity(layer_.MasterAlpha / 255.0);
-    p.drawImage(QRect(QPoint(0, 0), QSize(RoundHalfEven(layer_.Width() * scale_), RoundHalfEven(layer_.Height() * scale_))),
-                Wrap(layer_, QImage::Format_ARGB32));
+    p.drawImage(
+        QRect(QPoint(0, 0), QSize(RoundHalfEven(layer_.Width() * scale_), RoundHalfEven(layer_.Height() * scale_))),
+        Wrap(layer_, QImage::Format_ARGB32));
     p.setOpacity(1.0);
   }
   if (overlayVisible_ && OverlayPainter) OverlayPainter(p);

@@ -9,16 +9,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -28,18 +27,19 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/animation_commands.h"
-#include "app/engine_bridge.h"
 #include "app/dialog_commands.h"
+#include "app/engine_bridge.h"
 #include "app/file_commands.h"
 #include "app/gradient_dialog.h"
 #include "app/image_view.h"
 #include "app/print_commands.h"
+#include "app/safely.h"
 #include "app/widgets.h"
 #include "canvas/imagefile/image_decoder.h"
-#include "app/safely.h"
 #include "editing/overlay_painter.h"
 
 // The pictures are compiled into this static library; nothing else refers to
@@ -152,7 +152,8 @@ void TStatusBar::paintEvent(QPaintEvent*) {
     int textLeft = r.left() + 2;
     if (i > 0 && OwnerDrawn) {
       try {
-        const QPixmap icon = ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
+        const QPixmap icon =
+            ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
         if (i == 1)
           p.drawPixmap(r.left() + 1, r.top() + 1, icon);
         else
@@ -197,8 +198,11 @@ void TfrmMain::SetPrompts(std::unique_ptr<TPrompts> prompts) {
 
 void TfrmMain::LoadResources() {
   imageList_.load(":/icons/imagelist16.png");
-  static constexpr std::array<const char*, 6> files{"", ":/icons/cursor_movev.png", ":/icons/cursor_eyedrop.png",
-                                                    ":/icons/cursor_move.png", ":/icons/cursor_pencil.png",
+  static constexpr std::array<const char*, 6> files{"",
+                                                    ":/icons/cursor_movev.png",
+                                                    ":/icons/cursor_eyedrop.png",
+                                                    ":/icons/cursor_move.png",
+                                                    ":/icons/cursor_pencil.png",
                                                     ":/icons/cursor_hand.png"};
   for (size_t i = 1; i < files.size(); ++i) {
     QImage img(files[i]);
@@ -287,9 +291,7 @@ void TfrmMain::CreateMenus() {
     if (image >= 0) a->setIcon(ImageListPixmap(image));
     return a;
   };
-  auto safe = [this](QAction* a, auto f) {
-    connect(a, &QAction::triggered, this, [f] { Safely(f); });
-  };
+  auto safe = [this](QAction* a, auto f) { connect(a, &QAction::triggered, this, [f] { Safely(f); }); };
 
   mnuFile = bar->addMenu("&File");
   mnuFileNew = add(mnuFile, "&New", QKeySequence("Ctrl+N"), "Create a new project", iiNew);
@@ -301,7 +303,8 @@ void TfrmMain::CreateMenus() {
   mnuFileExport = add(mnuFile, "&Export Image...", {}, "Export the current image to file", iiExport);
   mnuFile->addSeparator();
   mnuFilePrintSetup = add(mnuFile, "P&rint Setup...", {}, "Change the printer and page setup", iiPrintSetup);
-  mnuFilePrintPreview = add(mnuFile, "Print Pre&view", {}, "Change the print layout and display print preview", iiPrintPreview);
+  mnuFilePrintPreview =
+      add(mnuFile, "Print Pre&view", {}, "Change the print layout and display print preview", iiPrintPreview);
   mnuFilePrint = add(mnuFile, "&Print...", QKeySequence("Ctrl+P"), "Print the current image", iiPrint);
   mnuFile->addSeparator();
   mnuFileRecentMenu = new QMenu("Re&cent Projects", this);
@@ -314,14 +317,17 @@ void TfrmMain::CreateMenus() {
   mnuEditUndo = add(mnuEdit, "&Undo", QKeySequence("Ctrl+Z"), "Undo the last action", iiUndo);
   mnuEditRedo = add(mnuEdit, "&Redo", QKeySequence("Ctrl+Y"), "Redo the previously undone action", iiRedo);
   mnuEdit->addSeparator();
-  mnuEditCut = add(mnuEdit, "Cu&t", QKeySequence("Ctrl+X"), "Cut out the active shape and put it into the Clipboard", iiCut);
+  mnuEditCut =
+      add(mnuEdit, "Cu&t", QKeySequence("Ctrl+X"), "Cut out the active shape and put it into the Clipboard", iiCut);
   mnuEditCopy = add(mnuEdit, "&Copy", QKeySequence("Ctrl+C"), "Copy the active shape into the Clipboard", iiCopy);
-  mnuEditPaste = add(mnuEdit, "&Paste", QKeySequence("Ctrl+V"), "Paste shape in the Clipboard into the current project", iiPaste);
+  mnuEditPaste =
+      add(mnuEdit, "&Paste", QKeySequence("Ctrl+V"), "Paste shape in the Clipboard into the current project", iiPaste);
   mnuEdit->addSeparator();
   mnuEditDelete = add(mnuEdit, "&Delete", QKeySequence(Qt::Key_Delete), "Delete the active shape", iiDelete);
   mnuEditClear = add(mnuEdit, "C&lear All", QKeySequence("Ctrl+Del"), "Clear all shapes of the project", iiClear);
   mnuEdit->addSeparator();
-  mnuEditSelectAll = add(mnuEdit, "Select &All", QKeySequence("Ctrl+A"), "Select all shapes of the project", iiSelectAll);
+  mnuEditSelectAll =
+      add(mnuEdit, "Select &All", QKeySequence("Ctrl+A"), "Select all shapes of the project", iiSelectAll);
   mnuEditSelectNone = add(mnuEdit, "Select &None", QKeySequence("Ctrl+D"), "Deselect the selection");
   safe(mnuEditUndo, [this] { ApplyEdit(editor->Undo()); });
   safe(mnuEditRedo, [this] { ApplyEdit(editor->Redo()); });
@@ -334,7 +340,8 @@ void TfrmMain::CreateMenus() {
   safe(mnuEditSelectNone, [this] { ApplyEdit(editor->SelectNone()); });
 
   mnuProject = bar->addMenu("&Project");
-  mnuProjectCanvasSize = add(mnuProject, "&Size and Color...", {}, "Change the size and background color of the project", iiCanvasSize);
+  mnuProjectCanvasSize =
+      add(mnuProject, "&Size and Color...", {}, "Change the size and background color of the project", iiCanvasSize);
   mnuProject->addSeparator();
   mnuProjectPreferences = add(mnuProject, "Pre&ferences...", {}, QString(), iiPreferences);
 
@@ -511,11 +518,7 @@ void TfrmMain::CreateDrawingArea() {
       ApplyEdit(editor->MouseUp(*b, ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
     });
   };
-  ImgDraw->OnMouseLeave = [this] {
-    Safely([&] {
-      ApplyEdit(editor->MouseLeave());
-    });
-  };
+  ImgDraw->OnMouseLeave = [this] { Safely([&] { ApplyEdit(editor->MouseLeave()); }); };
   ImgDraw->setCursor(CursorOf(EditCursor::Pencil));
   sbDraw->setWidget(PanelDraw);
 }
@@ -528,9 +531,7 @@ void TfrmMain::CreateSidePanel() {
   auto* col = new QVBoxLayout(pnlSide);
   col->setContentsMargins(2, 2, 2, 2);
   col->setSpacing(2);
-  auto section = [&](const QString& title) {
-    col->addWidget(SectionTitle(title, pnlSide));
-  };
+  auto section = [&](const QString& title) { col->addWidget(SectionTitle(title, pnlSide)); };
 
   // Shape Color: the eye icon and the swatch beside the palette picture.
   section("Shape Color");
@@ -595,13 +596,15 @@ void TfrmMain::CreateSidePanel() {
       ApplySetting(ShapeSetting::Diffusing);
     });
   });
-  connect(seDiffusingLen, &QSpinBox::valueChanged, this, [this](int) { Safely([&] { ApplySetting(ShapeSetting::DiffusingLen); }); });
+  connect(seDiffusingLen, &QSpinBox::valueChanged, this,
+          [this](int) { Safely([&] { ApplySetting(ShapeSetting::DiffusingLen); }); });
 
   section("Brush Style");
   cbeBrushStyle = new QComboBox(pnlSide);
   SetHint(cbeBrushStyle, "Brush Categories");
   for (int c = 0; c < engine::CategoryCount(); ++c)
-    cbeBrushStyle->addItem(QPixmap::fromImage(engine::BrushIconImage(engine::CategoryIconBrush(c))), engine::CategoryCaption(c));
+    cbeBrushStyle->addItem(QPixmap::fromImage(engine::BrushIconImage(engine::CategoryIconBrush(c))),
+                           engine::CategoryCaption(c));
   cbeBrushStyle->setCurrentIndex(0);
   cbeBrush = new QComboBox(pnlSide);
   SetHint(cbeBrush, "Brushes");
@@ -846,7 +849,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
     // Key preview: the window sees each key once, at its first receiver (the
     // focused control, or the window itself when nothing has the focus).
     QWidget* first = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : this;
-    if (w != nullptr && w == first && w->window() == this) Safely([&] { KeyPreview(k, e->type() == QEvent::KeyPress); });
+    if (w != nullptr && w == first && w->window() == this)
+      Safely([&] { KeyPreview(k, e->type() == QEvent::KeyPress); });
   }
   return QMainWindow::eventFilter(watched, e);
 }
@@ -876,8 +880,8 @@ void TfrmMain::UpdateInterfaceState() {
   StatusBar->SetProjective(project.Mode == ShapeMode::Projective);
 
   const bool sub = s >= 1;
-  for (QWidget* w : std::initializer_list<QWidget*>{imgColor, shpColor, cbDiffusing, cbeBrushStyle, cbeBrush, cbBlendingMode,
-                                                    gbBrushOpacity})
+  for (QWidget* w : std::initializer_list<QWidget*>{imgColor, shpColor, cbDiffusing, cbeBrushStyle, cbeBrush,
+                                                    cbBlendingMode, gbBrushOpacity})
     w->setEnabled(sub);
   seDiffusingLen->setEnabled(sub && cbDiffusing->isChecked());
 
@@ -886,7 +890,8 @@ void TfrmMain::UpdateInterfaceState() {
   mnuFileSave->setEnabled(!project.ProjectSaved && anyVertex);
   mnuFileSaveAs->setEnabled(anyVertex);
   mnuFileRecent->setEnabled(!mnuFileRecentMenu->isEmpty());
-  for (QAction* a : {mnuFileExport, mnuFilePrintSetup, mnuFilePrintPreview, mnuFilePrint, mnuAnimationRecord, mnuAnimationPlay})
+  for (QAction* a :
+       {mnuFileExport, mnuFilePrintSetup, mnuFilePrintPreview, mnuFilePrint, mnuAnimationRecord, mnuAnimationPlay})
     a->setEnabled(!recording);
   mnuAnimationStop->setEnabled(recording);
   mnuBackClear->setEnabled(!project.BackgroundImage.Empty());
@@ -993,8 +998,7 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   ApplyEdit(editor->OnProjectReset());
   // The project's texture could not be read: the canvas is plain and the
   // user is told why.
-  if (!texture.Ok() && !texture.Message.empty())
-    prompts_->Error(QString::fromStdString(texture.Message));
+  if (!texture.Ok() && !texture.Message.empty()) prompts_->Error(QString::fromStdString(texture.Message));
   // Arrow keys must reach the shapes of the new project, not a control left
   // focused by the previous one.
   if (QWidget* f = QApplication::focusWidget(); f != nullptr && f->window() == this) f->clearFocus();
@@ -1121,7 +1125,8 @@ void TfrmMain::ShowShapeSettingsInPanel() {
   const int category = engine::CategoryOf(s->Brush);
   cbeBrushStyle->setCurrentIndex(category >= 0 ? category : 0);
   FillBrushList(s->Brush);
-  cbBlendingMode->setCurrentIndex(s->BlendingMode >= 0 && s->BlendingMode < cbBlendingMode->count() ? s->BlendingMode : 0);
+  cbBlendingMode->setCurrentIndex(s->BlendingMode >= 0 && s->BlendingMode < cbBlendingMode->count() ? s->BlendingMode
+                                                                                                    : 0);
   gbBrushOpacity->setValue(s->BrushOpacity);
 }
 

@@ -49,9 +49,36 @@ class TPrintCommands;
 
 // Image list indexes used by the window (see resources/icons/LICENSE.txt).
 enum TImageIndex : int {
-  iiNew = 0, iiOpen, iiSave, iiExport, iiCut, iiCopy, iiPaste, iiClear, iiZoom, iiHelp, iiUndo, iiRedo, iiDelete,
-  iiPrint, iiPrintPreview, iiPrintSetup, iiExit, iiCanvasSize, iiPreferences, iiBackImport, iiBackClear, iiRecord,
-  iiStop, iiPlay, iiSelectAll, iiMousePos = 25, iiAffine = 26, iiProjective = 27, iiShapesShown = 28, iiShapesHidden = 29,
+  iiNew = 0,
+  iiOpen,
+  iiSave,
+  iiExport,
+  iiCut,
+  iiCopy,
+  iiPaste,
+  iiClear,
+  iiZoom,
+  iiHelp,
+  iiUndo,
+  iiRedo,
+  iiDelete,
+  iiPrint,
+  iiPrintPreview,
+  iiPrintSetup,
+  iiExit,
+  iiCanvasSize,
+  iiPreferences,
+  iiBackImport,
+  iiBackClear,
+  iiRecord,
+  iiStop,
+  iiPlay,
+  iiSelectAll,
+  iiMousePos = 25,
+  iiAffine = 26,
+  iiProjective = 27,
+  iiShapesShown = 28,
+  iiShapesHidden = 29,
   iiCount
 };
 
@@ -148,8 +175,8 @@ class TfrmMain : public QMainWindow {
   QMenu* popMenuZoom;
   std::array<QAction*, 5> popMenuZoomX{};
   QMenu* popMenuRecent;
-  QAction *mnuHelpContents, *mnuHelpTips, *mnuHelpTutorial, *mnuHelpSend, *mnuHelpSupport, *mnuHelpCheck,
-      *mnuHelpWeb, *mnuHelpAbout;
+  QAction *mnuHelpContents, *mnuHelpTips, *mnuHelpTutorial, *mnuHelpSend, *mnuHelpSupport, *mnuHelpCheck, *mnuHelpWeb,
+      *mnuHelpAbout;
 
   // --- Toolbar ------------------------------------------------------------------
   QToolBar* ToolBar;

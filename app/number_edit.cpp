@@ -1,7 +1,7 @@
 #include "app/number_edit.h"
 
-#include <QPushButton>
 #include <QApplication>
+#include <QPushButton>
 
 #include <algorithm>
 

@@ -124,7 +124,8 @@ void TfrmPreferencesP::StorePreferences() {
   const StoredPreferences d;
   StoredPreferences p = Values();
   // Unreadable fields fall back to their defaults (OK has checked them).
-  if (seTimes->Number() < seTimes->Minimum() || seTimes->Number() > seTimes->Maximum()) p.RenderingLoops = d.RenderingLoops;
+  if (seTimes->Number() < seTimes->Minimum() || seTimes->Number() > seTimes->Maximum())
+    p.RenderingLoops = d.RenderingLoops;
   if (seRate->Number() < seRate->Minimum() || seRate->Number() > seRate->Maximum()) p.FrameRate = d.FrameRate;
   if (!plumavo::StorePreferences(store_(), p)) return;  // the program keeps its previous values
   if (apply_) apply_(p);

@@ -2,8 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QScreen>
 #include <QImage>
+#include <QScreen>
 
 #include "app/main_window.h"
 #include "app/print_preview.h"
@@ -38,10 +38,10 @@ TPrintCommands::TPrintCommands(TfrmMain& window) : QObject(&window), w_(window),
   frmPrintPreview_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
 
   ConnectCommands<TPrintCommands>(this, {
-      {window.mnuFilePrint, &TPrintCommands::mnuFilePrintClick},
-      {window.mnuFilePrintSetup, &TPrintCommands::mnuFilePrintSetupClick},
-      {window.mnuFilePrintPreview, &TPrintCommands::mnuFilePrintPreviewClick},
-  });
+                                            {window.mnuFilePrint, &TPrintCommands::mnuFilePrintClick},
+                                            {window.mnuFilePrintSetup, &TPrintCommands::mnuFilePrintSetupClick},
+                                            {window.mnuFilePrintPreview, &TPrintCommands::mnuFilePrintPreviewClick},
+                                        });
 }
 
 TPrintCommands::~TPrintCommands() = default;

@@ -21,8 +21,8 @@
 #include "app/number_edit.h"
 #include "app/printer.h"
 #include "app/prompts.h"
-#include "app/shell/settings_store.h"  // kApplicationTitle
 #include "app/safely.h"
+#include "app/shell/settings_store.h"  // kApplicationTitle
 
 namespace plumavo {
 
@@ -93,10 +93,14 @@ TDragHandle TPreviewImage::HandleAt(QPoint pos) const {
   const struct {
     double X, Y;
     TDragHandle Handle;
-  } handles[] = {{l.Left, l.Top, TDragHandle::TopLeft},       {l.Right, l.Top, TDragHandle::TopRight},
-                 {l.Left, l.Bottom, TDragHandle::BottomLeft}, {l.Right, l.Bottom, TDragHandle::BottomRight},
-                 {cx, l.Top, TDragHandle::Top},               {cx, l.Bottom, TDragHandle::Bottom},
-                 {l.Left, cy, TDragHandle::Left},             {l.Right, cy, TDragHandle::Right}};
+  } handles[] = {{l.Left, l.Top, TDragHandle::TopLeft},
+                 {l.Right, l.Top, TDragHandle::TopRight},
+                 {l.Left, l.Bottom, TDragHandle::BottomLeft},
+                 {l.Right, l.Bottom, TDragHandle::BottomRight},
+                 {cx, l.Top, TDragHandle::Top},
+                 {cx, l.Bottom, TDragHandle::Bottom},
+                 {l.Left, cy, TDragHandle::Left},
+                 {l.Right, cy, TDragHandle::Right}};
   for (const auto& h : handles)
     if (std::abs(x - h.X) <= kHandleReach && std::abs(y - h.Y) <= kHandleReach) return h.Handle;
   if (x >= l.Left && x < l.Right && y >= l.Top && y < l.Bottom) return TDragHandle::Move;
@@ -133,9 +137,9 @@ void TPreviewImage::paintEvent(QPaintEvent*) {
   p.setPen(QPen(Qt::black, 0));
   p.setBrush(Qt::white);
   const double cx = target.center().x(), cy = target.center().y();
-  for (const QPointF c : {target.topLeft(), target.topRight(), target.bottomLeft(), target.bottomRight(),
-                          QPointF(cx, target.top()), QPointF(cx, target.bottom()), QPointF(target.left(), cy),
-                          QPointF(target.right(), cy)}) {
+  for (const QPointF c :
+       {target.topLeft(), target.topRight(), target.bottomLeft(), target.bottomRight(), QPointF(cx, target.top()),
+        QPointF(cx, target.bottom()), QPointF(target.left(), cy), QPointF(target.right(), cy)}) {
     const QPoint pt = c.toPoint();
     p.drawRect(pt.x() - kHandleHalf, pt.y() - kHandleHalf, 2 * kHandleHalf, 2 * kHandleHalf);
   }
@@ -495,7 +499,8 @@ void TfrmPrintPreview::showEvent(QShowEvent* e) {
     // The printer's texts first, so that the panel takes its width for them
     // before the page is measured.
     ShowPrinterInfo();
-    for (QWidget* w : {static_cast<QWidget*>(gbPrinter), pnlSetup, static_cast<QWidget*>(this)}) w->layout()->activate();
+    for (QWidget* w : {static_cast<QWidget*>(gbPrinter), pnlSetup, static_cast<QWidget*>(this)})
+      w->layout()->activate();
     SetupPreview();
   }
   ClearFocusedControl();

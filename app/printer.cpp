@@ -64,7 +64,8 @@ class TSystemPrinter : public TPrinter {
     if (!painter.begin(&printer_)) return "The printer could not start the document.";
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), picture);
-    if (!painter.end() || printer_.printerState() == QPrinter::Error) return "The printer could not finish the document.";
+    if (!painter.end() || printer_.printerState() == QPrinter::Error)
+      return "The printer could not finish the document.";
     return {};
   }
 

@@ -21,8 +21,8 @@ QColor ToQColor(TColor c) {
 TColor FromQColor(const QColor& c) { return TColor(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 TPromptAnswer TQtPrompts::Question(const QString& text) {
-  const auto r = QMessageBox::question(parent_, QString(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                       QMessageBox::Yes);
+  const auto r = QMessageBox::question(parent_, QString(), text,
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
   return r == QMessageBox::Yes ? TPromptAnswer::Yes : r == QMessageBox::No ? TPromptAnswer::No : TPromptAnswer::Cancel;
 }
 

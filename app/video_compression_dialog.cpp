@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include <QComboBox>
-#include <QSlider>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 #include <QVBoxLayout>
 
 namespace plumavo {

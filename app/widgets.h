@@ -63,8 +63,8 @@ class TPalettePicture : public QWidget {
 class TSpinEdit : public QSpinBox {
   Q_OBJECT
  public:
-  using QSpinBox::QSpinBox;
   using QSpinBox::lineEdit;
+  using QSpinBox::QSpinBox;
 
  protected:
   QValidator::State validate(QString& text, int& pos) const override;

@@ -19,10 +19,14 @@ TBitmap32 BuildGridTile() {
   for (int32_t y = 0; y < 100; ++y) {
     for (int32_t x = 0; x < 100; ++x) {
       TColor32 c;
-      if (x == 99 || y == 99) c = Color32(80, 75, 70);
-      else if (x == 49 || y == 49) c = Color32(107, 102, 97);
-      else if ((x % 10 == 9 && y % 2 == 1) || (y % 10 == 9 && x % 2 == 1)) c = Color32(120, 114, 108);
-      else c = Color32(140, 133, 127);
+      if (x == 99 || y == 99)
+        c = Color32(80, 75, 70);
+      else if (x == 49 || y == 49)
+        c = Color32(107, 102, 97);
+      else if ((x % 10 == 9 && y % 2 == 1) || (y % 10 == 9 && x % 2 == 1))
+        c = Color32(120, 114, 108);
+      else
+        c = Color32(140, 133, 127);
       tile.Pixel(x, y) = c;
     }
   }
@@ -55,9 +59,9 @@ bool IsTextureStyle(uint16_t style) { return style >= csFirstTexture && style < 
 
 const std::array<const char*, 24>& CanvasStyleCaptions() {
   static const std::array<const char*, 24> captions = {
-      "Solid...",  "Gradient...", "Grid",     "Cement 1",  "Cement 2",  "Ground 1", "Ground 2", "Leaves 1",
-      "Leaves 2",  "Mud 1",       "Mud 2",    "Rock 1",    "Rock 2",    "Rock 3",   "Sand 1",   "Sand 2",
-      "Seaweed 1", "Seaweed 2",   "Stone 1",  "Stone 2",   "Water",     "Wood 1",   "Wood 2",   "Wood 3",
+      "Solid...",  "Gradient...", "Grid",    "Cement 1", "Cement 2", "Ground 1", "Ground 2", "Leaves 1",
+      "Leaves 2",  "Mud 1",       "Mud 2",   "Rock 1",   "Rock 2",   "Rock 3",   "Sand 1",   "Sand 2",
+      "Seaweed 1", "Seaweed 2",   "Stone 1", "Stone 2",  "Water",    "Wood 1",   "Wood 2",   "Wood 3",
   };
   return captions;
 }

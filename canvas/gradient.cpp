@@ -33,69 +33,29 @@ void Fill(TBitmap32& bmp, const TGradientColors& t, TPatternSize size, IndexOf i
 void PaintStyle(TGradientStyle style, TBitmap32& bmp, const TGradientColors& t) {
   const TPatternSize size = GradientPatternSize(style);
   switch (style) {
-    case gsRadialC:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + C(x)); });
-      break;
-    case gsRadialT:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + C(x)); });
-      break;
-    case gsRadialB:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + C(x)); });
-      break;
-    case gsRadialL:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(C(y) + Sq(x)); });
-      break;
-    case gsRadialR:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(C(y) + Sq(180 - x)); });
-      break;
-    case gsRadialTL:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + Sq(x)); });
-      break;
-    case gsRadialTR:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + Sq(180 - x)); });
-      break;
-    case gsRadialBL:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + Sq(x)); });
-      break;
-    case gsRadialBR:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + Sq(180 - x)); });
-      break;
-    case gsLinearH:
-      Fill(bmp, t, size, [](int32_t x, int32_t) { return x; });
-      break;
-    case gsLinearV:
-      Fill(bmp, t, size, [](int32_t, int32_t y) { return y; });
-      break;
-    case gsReflectedH:
-      Fill(bmp, t, size, [](int32_t, int32_t y) { return y <= 255 ? 255 - y : y - 256; });
-      break;
-    case gsReflectedV:
-      Fill(bmp, t, size, [](int32_t x, int32_t) { return x <= 255 ? 255 - x : x - 256; });
-      break;
-    case gsDiagonalLF:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return x + y; });
-      break;
-    case gsDiagonalLB:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return y - x + 127; });
-      break;
+    case gsRadialC: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + C(x)); }); break;
+    case gsRadialT: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + C(x)); }); break;
+    case gsRadialB: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + C(x)); }); break;
+    case gsRadialL: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(C(y) + Sq(x)); }); break;
+    case gsRadialR: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(C(y) + Sq(180 - x)); }); break;
+    case gsRadialTL: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + Sq(x)); }); break;
+    case gsRadialTR: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(y) + Sq(180 - x)); }); break;
+    case gsRadialBL: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + Sq(x)); }); break;
+    case gsRadialBR: Fill(bmp, t, size, [](int32_t x, int32_t y) { return N(Sq(180 - y) + Sq(180 - x)); }); break;
+    case gsLinearH: Fill(bmp, t, size, [](int32_t x, int32_t) { return x; }); break;
+    case gsLinearV: Fill(bmp, t, size, [](int32_t, int32_t y) { return y; }); break;
+    case gsReflectedH: Fill(bmp, t, size, [](int32_t, int32_t y) { return y <= 255 ? 255 - y : y - 256; }); break;
+    case gsReflectedV: Fill(bmp, t, size, [](int32_t x, int32_t) { return x <= 255 ? 255 - x : x - 256; }); break;
+    case gsDiagonalLF: Fill(bmp, t, size, [](int32_t x, int32_t y) { return x + y; }); break;
+    case gsDiagonalLB: Fill(bmp, t, size, [](int32_t x, int32_t y) { return y - x + 127; }); break;
     case gsDiagonalRF:
       Fill(bmp, t, size, [](int32_t x, int32_t y) { return x + y <= 254 ? 255 - (x + y) : x + y - 255; });
       break;
-    case gsDiagonalRB:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return x > y ? x - y : y - x; });
-      break;
-    case gsArrowL:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return y <= 127 ? 255 - x - y : y - x; });
-      break;
-    case gsArrowR:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return y <= 127 ? x - y + 127 : x + y - 128; });
-      break;
-    case gsArrowU:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return x <= 127 ? 255 - x - y : x - y; });
-      break;
-    case gsArrowD:
-      Fill(bmp, t, size, [](int32_t x, int32_t y) { return x <= 127 ? y - x + 127 : x + y - 128; });
-      break;
+    case gsDiagonalRB: Fill(bmp, t, size, [](int32_t x, int32_t y) { return x > y ? x - y : y - x; }); break;
+    case gsArrowL: Fill(bmp, t, size, [](int32_t x, int32_t y) { return y <= 127 ? 255 - x - y : y - x; }); break;
+    case gsArrowR: Fill(bmp, t, size, [](int32_t x, int32_t y) { return y <= 127 ? x - y + 127 : x + y - 128; }); break;
+    case gsArrowU: Fill(bmp, t, size, [](int32_t x, int32_t y) { return x <= 127 ? 255 - x - y : x - y; }); break;
+    case gsArrowD: Fill(bmp, t, size, [](int32_t x, int32_t y) { return x <= 127 ? y - x + 127 : x + y - 128; }); break;
     case gsDiamond:
       Fill(bmp, t, size, [](int32_t x, int32_t y) {
         if (y <= 127) return x <= 127 ? 255 - x - y : x - y;
@@ -108,8 +68,7 @@ void PaintStyle(TGradientStyle style, TBitmap32& bmp, const TGradientColors& t) 
         return x <= 127 ? x + y - 128 : y - x + 128;
       });
       break;
-    case gsCustom:
-      break;
+    case gsCustom: break;
   }
 }
 
@@ -157,8 +116,10 @@ TGradientColors BuildGradientColors(TColor32 colorA, TColor32 colorB, int shift,
   int a[3] = {RedComponent(colorA), GreenComponent(colorA), BlueComponent(colorA)};
   int b[3] = {RedComponent(colorB), GreenComponent(colorB), BlueComponent(colorB)};
   for (int c = 0; c < 3; ++c) {
-    if (shift > 0) a[c] += MulDiv(b[c] - a[c], shift, 100);
-    else if (shift < 0) b[c] += MulDiv(b[c] - a[c], shift, 100);
+    if (shift > 0)
+      a[c] += MulDiv(b[c] - a[c], shift, 100);
+    else if (shift < 0)
+      b[c] += MulDiv(b[c] - a[c], shift, 100);
   }
   const int k = MulDiv(255, rotation, 100);
   TGradientColors t{};

@@ -97,8 +97,7 @@ int RenderToImage(Project& project, const Options& o) {
   // A texture that cannot be read leaves the plain canvas; the picture is
   // still made, and the user learns why it looks different.
   const TTextureLoadResult texture = canvas.PrepareForProject(project);
-  if (!texture.Ok() && !texture.Message.empty())
-    std::fprintf(stderr, "%s\n", texture.Message.c_str());
+  if (!texture.Ok() && !texture.Message.empty()) std::fprintf(stderr, "%s\n", texture.Message.c_str());
   if (!canvas.ComposeCanvas(project, layer)) {
     std::fputs("Cannot write the image.\n", stderr);
     return kImageError;

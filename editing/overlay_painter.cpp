@@ -1,16 +1,16 @@
 #include "editing/overlay_painter.h"
 
 #include <QColor>
-#include <QPaintDevice>
-#include <algorithm>
-#include <cmath>
 #include <QFont>
 #include <QGuiApplication>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QRect>
 #include <QString>
 #include <QVector>
+#include <algorithm>
+#include <cmath>
 
 #include "editing/shape_editor.h"
 

@@ -10,7 +10,8 @@ namespace plumavo {
 
 TColor32 OutlineColor(const Project& p, int32_t shape) {
   if (shape <= 0) return 0xFF000000u;
-  const TColor c = p.Mode == ShapeMode::Affine ? p.AffineShapes[size_t(shape)].Color : p.ProjectiveShapes[size_t(shape)].Color;
+  const TColor c =
+      p.Mode == ShapeMode::Affine ? p.AffineShapes[size_t(shape)].Color : p.ProjectiveShapes[size_t(shape)].Color;
   return Color32(c);
 }
 
@@ -71,7 +72,8 @@ OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vert
     const Vertex a = view(i);
     if (to >= 0) {
       const Vertex b = view(to);
-      scene.Items.emplace_back(OverlayLine{float(a.X), float(a.Y), float(b.X), float(b.Y), c, selected, selected ? phase : 0.0f});
+      scene.Items.emplace_back(
+          OverlayLine{float(a.X), float(a.Y), float(b.X), float(b.Y), c, selected, selected ? phase : 0.0f});
     }
     if (selected) scene.Items.emplace_back(OverlayHandle{a.X, a.Y});
     scene.Items.emplace_back(OverlayLabel{a.X, a.Y, VertexLabel(k, i % n)});
@@ -83,14 +85,16 @@ OverlayScene BuildOverlayScene(const Project& p, double scale, float phase, Vert
     const int32_t k = (vc - 1) / n;
     const TColor32 c = OutlineColor(p, k);
     const Vertex last = view(vc - 1);
-    scene.Items.emplace_back(OverlayLine{float(last.X), float(last.Y), float(lastMouse.X), float(lastMouse.Y), c, true, phase});
+    scene.Items.emplace_back(
+        OverlayLine{float(last.X), float(last.Y), float(lastMouse.X), float(lastMouse.Y), c, true, phase});
     scene.Items.emplace_back(OverlayHandle{lastMouse.X, lastMouse.Y});
     if (r > 1) {
       const Vertex first = view(k * n);
       // The second segment continues the pattern where the first ended.
-      const float pos2 = phase + kStippleStep * float(LinePixelCount(float(last.X), float(last.Y),
-                                                                    float(lastMouse.X), float(lastMouse.Y)));
-      scene.Items.emplace_back(OverlayLine{float(lastMouse.X), float(lastMouse.Y), float(first.X), float(first.Y), c, true, pos2});
+      const float pos2 = phase + kStippleStep * float(LinePixelCount(float(last.X), float(last.Y), float(lastMouse.X),
+                                                                     float(lastMouse.Y)));
+      scene.Items.emplace_back(
+          OverlayLine{float(lastMouse.X), float(lastMouse.Y), float(first.X), float(first.Y), c, true, pos2});
     }
     scene.Items.emplace_back(OverlayLabel{lastMouse.X, lastMouse.Y, VertexLabel(k, r)});
   }

@@ -4,8 +4,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "render/ifs/shape_maps.h"
 #include "editing/project_checks.h"
+#include "render/ifs/shape_maps.h"
 
 namespace plumavo {
 
@@ -28,7 +28,8 @@ std::string DrawText(const Project& p) {
   const int32_t n = p.N();
   const bool drawing = p.VertexCount % n != 0;
   if (p.VertexCount < n)
-    return drawing ? " Click and drag to draw a Main-Shape. Right-Click to cancel" : " Click and drag to draw a Main-Shape";
+    return drawing ? " Click and drag to draw a Main-Shape. Right-Click to cancel"
+                   : " Click and drag to draw a Main-Shape";
   return drawing ? " Click and drag to draw a Sub-Shape. Right-Click to cancel" : " Click and drag to draw a Sub-Shape";
 }
 
@@ -39,7 +40,8 @@ int32_t EdgeEnd(int32_t i, int32_t n) { return i % n == n - 1 ? i - n + 1 : i + 
 // Vectors of the mode, reached without caring which mode it is.
 template <typename F>
 decltype(auto) WithShapes(Project& p, F&& f) {
-  return p.Mode == ShapeMode::Affine ? f(p.AffineShapes, p.AffineShapeCount) : f(p.ProjectiveShapes, p.ProjectiveShapeCount);
+  return p.Mode == ShapeMode::Affine ? f(p.AffineShapes, p.AffineShapeCount)
+                                     : f(p.ProjectiveShapes, p.ProjectiveShapeCount);
 }
 
 }  // namespace
@@ -90,7 +92,9 @@ std::string VertexStatusName(int32_t shape, int32_t corner) {
   static const char* const kMain[4] = {"", "A", "B", "C"};
   static const char* const kSub[4] = {"", "a", "b", "c"};
   if (corner < 0 || corner > 3) return {};
-  if (shape == 0) return corner == 0 ? std::string("the first vertex of Main-Shape") : std::string("vertex ") + kMain[corner] + " of Main-Shape";
+  if (shape == 0)
+    return corner == 0 ? std::string("the first vertex of Main-Shape")
+                       : std::string("vertex ") + kMain[corner] + " of Main-Shape";
   const std::string sub = "Sub-Shape " + std::to_string(shape);
   return corner == 0 ? "the first vertex of " + sub : std::string("vertex ") + kSub[corner] + " of " + sub;
 }
@@ -264,7 +268,8 @@ EditResult ShapeEditor::MouseMove(ShiftState shift, int32_t x, int32_t y) {
       if (realTime_) {
         bool render = true;
         if (recording_) {
-          render = std::llabs(int64_t(x) - recordedDragPoint_.X) > 2 || std::llabs(int64_t(y) - recordedDragPoint_.Y) > 2;
+          render =
+              std::llabs(int64_t(x) - recordedDragPoint_.X) > 2 || std::llabs(int64_t(y) - recordedDragPoint_.Y) > 2;
           if (render) recordedDragPoint_ = {x, y};
         }
         if (render) r.Render = r.ProcessMessageFirst = true;

@@ -57,18 +57,18 @@ inline constexpr int32_t kKeyDown = 40;
 // What the window has to do after an editor call. Flags that are false and
 // texts that are empty ask for nothing.
 struct EditResult {
-  bool Render = false;               // RenderImage (RenderBrushesReady is already cleared when needed)
-  bool ProcessMessageFirst = false;  // process one pending window message before that render
-  bool RepaintView = false;          // invalidate the drawing view (overlay changed)
-  bool UpdateInterface = false;      // UpdateInterfaceState; EditMenu() has the Edit-menu states
-  bool ShowShapeSettings = false;    // refill the side panel from ShowShapeSettings(project)
+  bool Render = false;                   // RenderImage (RenderBrushesReady is already cleared when needed)
+  bool ProcessMessageFirst = false;      // process one pending window message before that render
+  bool RepaintView = false;              // invalidate the drawing view (overlay changed)
+  bool UpdateInterface = false;          // UpdateInterfaceState; EditMenu() has the Edit-menu states
+  bool ShowShapeSettings = false;        // refill the side panel from ShowShapeSettings(project)
   bool ShapesVisibilityChanged = false;  // sync View > Shapes, its eye icon and the overlay from ShapesVisible()
-  bool ClearFocus = false;           // take the keyboard focus away from any control
-  bool UndoRedoChanged = false;      // sync Edit > Undo / Redo from UndoEnabled() / RedoEnabled()
-  bool StopRecording = false;        // Esc during a recording: click the Stop button
-  std::optional<std::string> Status0;  // status panel 0 (free text)
-  std::optional<std::string> Status1;  // status panel 1 (mouse position)
-  std::optional<EditCursor> Cursor;    // the view's cursor
+  bool ClearFocus = false;               // take the keyboard focus away from any control
+  bool UndoRedoChanged = false;          // sync Edit > Undo / Redo from UndoEnabled() / RedoEnabled()
+  bool StopRecording = false;            // Esc during a recording: click the Stop button
+  std::optional<std::string> Status0;    // status panel 0 (free text)
+  std::optional<std::string> Status1;    // status panel 1 (mouse position)
+  std::optional<EditCursor> Cursor;      // the view's cursor
 
   EditResult& operator|=(const EditResult& o);
 };

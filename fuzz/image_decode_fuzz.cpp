@@ -16,7 +16,9 @@
 namespace {
 
 bool TrustedSignature(const uint8_t* d, size_t n) {
-  auto starts = [&](const char* magic) { return n >= std::strlen(magic) && std::memcmp(d, magic, std::strlen(magic)) == 0; };
+  auto starts = [&](const char* magic) {
+    return n >= std::strlen(magic) && std::memcmp(d, magic, std::strlen(magic)) == 0;
+  };
   return starts("\x89PNG") || starts("\xFF\xD8\xFF") || starts("BM") || starts("GIF8") || starts("II*") ||
          starts("MM\x00*") || starts("P6") || starts("P3");
 }

@@ -23,7 +23,8 @@ void WriteSettings(ShapeRecord<N>& r, ShapeSetting kind, const ShapeSettings& s)
 // Runs f on the shape array of the project's mode.
 template <typename F>
 decltype(auto) WithShapes(Project& p, F&& f) {
-  return p.Mode == ShapeMode::Affine ? f(p.AffineShapes, p.AffineShapeCount) : f(p.ProjectiveShapes, p.ProjectiveShapeCount);
+  return p.Mode == ShapeMode::Affine ? f(p.AffineShapes, p.AffineShapeCount)
+                                     : f(p.ProjectiveShapes, p.ProjectiveShapeCount);
 }
 
 }  // namespace
@@ -31,7 +32,8 @@ decltype(auto) WithShapes(Project& p, F&& f) {
 ShapeSettings MainShapeDefaults() { return {0, false, 1, 0, 0, 255}; }
 
 ShapeSettings Project::SettingsOf(int32_t i) const {
-  return Mode == ShapeMode::Affine ? SettingsOfRecord(AffineShapes[size_t(i)]) : SettingsOfRecord(ProjectiveShapes[size_t(i)]);
+  return Mode == ShapeMode::Affine ? SettingsOfRecord(AffineShapes[size_t(i)])
+                                   : SettingsOfRecord(ProjectiveShapes[size_t(i)]);
 }
 
 void Project::SetCorner(int32_t shape, int32_t corner, Vertex v) {
@@ -42,7 +44,8 @@ void Project::SetCorner(int32_t shape, int32_t corner, Vertex v) {
 }
 
 Vertex Project::Corner(int32_t shape, int32_t corner) const {
-  return Mode == ShapeMode::Affine ? AffineShapes[size_t(shape)].Corners[corner] : ProjectiveShapes[size_t(shape)].Corners[corner];
+  return Mode == ShapeMode::Affine ? AffineShapes[size_t(shape)].Corners[corner]
+                                   : ProjectiveShapes[size_t(shape)].Corners[corner];
 }
 
 bool Project::CanRender() const {

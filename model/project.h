@@ -61,7 +61,15 @@ struct ShapeSettings {
   friend bool operator==(const ShapeSettings&, const ShapeSettings&) = default;
 };
 
-enum class ShapeSetting : int32_t { All = 0, Color = 1, Diffusing = 2, DiffusingLen = 3, Brush = 4, BlendingMode = 5, BrushOpacity = 6 };
+enum class ShapeSetting : int32_t {
+  All = 0,
+  Color = 1,
+  Diffusing = 2,
+  DiffusingLen = 3,
+  Brush = 4,
+  BlendingMode = 5,
+  BrushOpacity = 6
+};
 
 // Six coefficients of x' = A x + B y + C, y' = D x + E y + F.
 struct AffineMap {

@@ -69,7 +69,8 @@ bool ValidRecord(const ShapeRecord<N>& r) {
 }
 
 template <int N>
-bool ReadShapes(Reader& in, int32_t vertexCount, int32_t& count, int32_t& selected, std::vector<ShapeRecord<N>>& shapes) {
+bool ReadShapes(Reader& in, int32_t vertexCount, int32_t& count, int32_t& selected,
+                std::vector<ShapeRecord<N>>& shapes) {
   if (!in.Get(count) || !in.Get(selected)) return false;
   // Exactly the shapes the vertices make, the last one possibly incomplete.
   if (count < 0 || int64_t(count) != (int64_t(vertexCount) + N - 1) / N) return false;
@@ -131,16 +132,18 @@ uint8_t ParseProject(const uint8_t* data, size_t size, Project& out) {
   Project q;
   q.Mode = magic == kAffineMagic ? ShapeMode::Affine : ShapeMode::Projective;
   if (!in.Get(q.Width) || !in.Get(q.Height)) return kFileBadContents;
-  if (q.Width < kMinProjectSize || q.Width > kMaxProjectSize || q.Height < kMinProjectSize || q.Height > kMaxProjectSize)
+  if (q.Width < kMinProjectSize || q.Width > kMaxProjectSize || q.Height < kMinProjectSize ||
+      q.Height > kMaxProjectSize)
     return kFileBadContents;
   if (!in.Get(q.BackColor) || !in.Get(q.VertexCount)) return kFileBadContents;
   if (q.VertexCount < 0 || uint64_t(q.VertexCount) * sizeof(Vertex) > in.Left()) return kFileBadContents;
   q.Vertices.resize(size_t(q.VertexCount));
   for (Vertex& v : q.Vertices)
     if (!in.Get(v)) return kFileBadContents;
-  const bool shapesOk = q.Mode == ShapeMode::Affine
-                            ? ReadShapes(in, q.VertexCount, q.AffineShapeCount, q.SelectedAffineShape, q.AffineShapes)
-                            : ReadShapes(in, q.VertexCount, q.ProjectiveShapeCount, q.SelectedProjectiveShape, q.ProjectiveShapes);
+  const bool shapesOk =
+      q.Mode == ShapeMode::Affine
+          ? ReadShapes(in, q.VertexCount, q.AffineShapeCount, q.SelectedAffineShape, q.AffineShapes)
+          : ReadShapes(in, q.VertexCount, q.ProjectiveShapeCount, q.SelectedProjectiveShape, q.ProjectiveShapes);
   if (!shapesOk) return kFileBadContents;
   uint8_t pad = 0;
   if (!in.Get(q.CanvasStyle) || !in.Get(q.CanvasColor) || !in.Get(q.GradientColorBegin) ||

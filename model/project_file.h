@@ -13,7 +13,8 @@ inline constexpr uint16_t kProjectiveMagic = 0xA4D4;
 
 // Results of SaveProject and LoadProject.
 inline constexpr uint8_t kFileOk = 1;
-inline constexpr uint8_t kFileCannotOpen = 0;     // LoadProject: "Cannot open the project."; SaveProject: "Cannot save the project."
+inline constexpr uint8_t kFileCannotOpen =
+    0;  // LoadProject: "Cannot open the project."; SaveProject: "Cannot save the project."
 inline constexpr uint8_t kFileNotProject = 255;   // "Unexpected file format."
 inline constexpr uint8_t kFileBadContents = 254;  // "Unexpected file format."
 

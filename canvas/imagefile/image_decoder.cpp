@@ -157,7 +157,8 @@ TChild StartDecoder(const std::vector<std::string>& files, size_t first, const T
   if (::pipe2(fds, O_CLOEXEC) != 0) return {};
   // The CPU limit is for the whole child; the wall clock, per file, is the
   // parent's.
-  const int64_t cpuSeconds = std::min<int64_t>(int64_t(std::max(1, limits.CpuSeconds)) * int64_t(files.size() - first), 120);
+  const int64_t cpuSeconds =
+      std::min<int64_t>(int64_t(std::max(1, limits.CpuSeconds)) * int64_t(files.size() - first), 120);
   const std::string cpu = std::to_string(cpuSeconds);
   const std::string memory = std::to_string(std::max<int64_t>(limits.AddressSpaceBytes, 64 << 20));
   std::vector<char*> argv{const_cast<char*>(decoder.c_str()), const_cast<char*>("--cpu-seconds"),
@@ -206,8 +207,8 @@ TReply ReadReply(int fd, Clock::time_point deadline, TBitmap32& picture, bool& t
 
 }  // namespace
 
-std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::string>& files, std::vector<TBitmap32>& targets,
-                                                    const TDecodeLimits& limits) {
+std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::string>& files,
+                                                    std::vector<TBitmap32>& targets, const TDecodeLimits& limits) {
   std::vector<TDecodeStatus> statuses(files.size(), TDecodeStatus::NoDecoder);
   targets.resize(files.size());
   const auto wall = std::chrono::milliseconds(std::max(1, limits.WallClockMs));
@@ -242,7 +243,9 @@ std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::strin
       statuses[i] = TDecodeStatus::TimedOut;
     } else if (WIFEXITED(status)) {
       const int code = WEXITSTATUS(status);
-      statuses[i] = code == 127 ? TDecodeStatus::NoDecoder : code == 0 ? TDecodeStatus::BadReply : TDecodeStatus::Crashed;
+      statuses[i] = code == 127 ? TDecodeStatus::NoDecoder
+                    : code == 0 ? TDecodeStatus::BadReply
+                                : TDecodeStatus::Crashed;
     } else {
       statuses[i] = TDecodeStatus::Crashed;
     }
@@ -257,7 +260,8 @@ TDecodeStatus DecodeImageFileIsolated(TBitmap32& target, const std::string& file
   if (status == TDecodeStatus::Ok) {
     // The caller's bitmap keeps its drawing properties; only the pixels change.
     target.SetSize(pictures[0].Width(), pictures[0].Height());
-    std::copy(pictures[0].Bits(), pictures[0].Bits() + size_t(pictures[0].Width()) * pictures[0].Height(), target.Bits());
+    std::copy(pictures[0].Bits(), pictures[0].Bits() + size_t(pictures[0].Width()) * pictures[0].Height(),
+              target.Bits());
     target.Changed();
   }
   return status;

@@ -21,11 +21,11 @@ namespace plumavo {
 
 enum class TDecodeStatus : uint8_t {
   Ok,
-  Refused,      // the decoder read the file and said no (unknown, damaged, wrong size)
-  Crashed,      // the decoder died, ran out of memory or CPU time
-  TimedOut,     // the decoder was still at it when the wall-clock limit ran out
-  NoDecoder,    // plumavo-decode could not be started
-  BadReply,     // the decoder answered with something other than a picture
+  Refused,    // the decoder read the file and said no (unknown, damaged, wrong size)
+  Crashed,    // the decoder died, ran out of memory or CPU time
+  TimedOut,   // the decoder was still at it when the wall-clock limit ran out
+  NoDecoder,  // plumavo-decode could not be started
+  BadReply,   // the decoder answered with something other than a picture
 };
 
 struct TDecodeLimits {

@@ -214,7 +214,8 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const s
   // The quantising marker is not an encoder option: passed on, its set bits
   // would ask BMP for RLE compression that FreeImage cannot read back.
   std::unique_ptr<FIMEMORY, decltype(&FreeImage_CloseMemory)> memory(FreeImage_OpenMemory(), &FreeImage_CloseMemory);
-  if (!memory || !FreeImage_SaveToMemory(fif, image.get(), memory.get(), flags == kSaveQuantize ? 0 : flags)) return false;
+  if (!memory || !FreeImage_SaveToMemory(fif, image.get(), memory.get(), flags == kSaveQuantize ? 0 : flags))
+    return false;
   BYTE* bytes = nullptr;
   DWORD size = 0;
   if (!FreeImage_AcquireMemory(memory.get(), &bytes, &size) || bytes == nullptr || size == 0) return false;
@@ -239,7 +240,8 @@ bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t
   }
 }
 
-bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags) {
+bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension,
+                     int32_t flags) {
   try {
     return SaveUnguarded(source, fileName, "x." + extension, flags);
   } catch (const std::exception&) {

@@ -24,8 +24,8 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 #if defined(__SSE2__)
@@ -42,9 +42,13 @@ using V16 = __m128i;
 inline V16 Splat16(int v) { return _mm_set1_epi16(int16_t(v)); }
 // (a * b) div 2^n for lane values whose product stays below 65536.
 template <int N>
-inline V16 MulShift(V16 a, V16 b) { return _mm_srli_epi16(_mm_mullo_epi16(a, b), N); }
+inline V16 MulShift(V16 a, V16 b) {
+  return _mm_srli_epi16(_mm_mullo_epi16(a, b), N);
+}
 inline V16 Inv(V16 a) { return _mm_sub_epi16(Splat16(255), a); }
-inline V16 Select(V16 mask, V16 yes, V16 no) { return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no)); }
+inline V16 Select(V16 mask, V16 yes, V16 no) {
+  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
 #endif
 
 inline constexpr uint32_t Ch(TColor32 c, int shift) { return (c >> shift) & 255u; }
@@ -60,7 +64,9 @@ inline constexpr TColor32 MixTowards(TColor32 T, TColor32 B, uint32_t O) {
 
 #if PLUMAVO_BLEND_SSE2
 template <class T>
-concept HasTarget8 = requires(V16 v) { T::Target8(v, v); };
+concept HasTarget8 = requires(V16 v) {
+  T::Target8(v, v);
+};
 #endif
 
 // The common frame for modes whose target depends on one channel pair only.
@@ -73,11 +79,7 @@ struct PerChannel {
     return MixTowards(T, B, O);
   }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b)
-    requires HasTarget8<Rule>
-  {
-    return Rule::Target8(f, b);
-  }
+  static V16 Target8(V16 f, V16 b) requires HasTarget8<Rule> { return Rule::Target8(f, b); }
 #endif
 };
 
@@ -330,10 +332,10 @@ inline __m128i HueToChannel4(__m128 m1, __m128 m2, __m128 h) {
   const __m128 rising = _mm_add_ps(m1, _mm_mul_ps(span, h6));
   const __m128 falling =
       _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(span, _mm_sub_ps(_mm_set1_ps(2.0f / 3.0f), h)), _mm_set1_ps(6.0f)));
-  const __m128 v = SelectPs(
-      _mm_cmplt_ps(h6, one), rising,
-      SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), h), one), m2,
-               SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(3.0f), h), _mm_set1_ps(2.0f)), falling, m1)));
+  const __m128 v =
+      SelectPs(_mm_cmplt_ps(h6, one), rising,
+               SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), h), one), m2,
+                        SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(3.0f), h), _mm_set1_ps(2.0f)), falling, m1)));
   return RoundChannel4(v);
 }
 
@@ -408,14 +410,18 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
   const __m128 k = _mm_loadu_ps(own), s = _mm_loadu_ps(own + stride), c255 = _mm_set1_ps(255.0f);
   // Converting rounds halves to even; every value is finite and within a few
   // ulps of 0..255.
-  const __m128i slope = _mm_cvtps_epi32(_mm_mul_ps(c255, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(m2, m1), k), s))));
+  const __m128i slope =
+      _mm_cvtps_epi32(_mm_mul_ps(c255, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(m2, m1), k), s))));
   const __m128i low = _mm_cvtps_epi32(_mm_mul_ps(c255, m1)), high = _mm_cvtps_epi32(_mm_mul_ps(c255, m2));
   // Clamped to bytes by the saturating packs: [slope, low, high, 0] four bytes
   // each, then every byte spread over its pixel's four bytes.
   const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(slope, low), _mm_packs_epi32(high, _mm_setzero_si128()));
   const __m128i w0 = _mm_unpacklo_epi8(bytes, bytes), w1 = _mm_unpackhi_epi8(bytes, bytes);
-  const __m128i vSlope = _mm_unpacklo_epi16(w0, w0), vLow = _mm_unpackhi_epi16(w0, w0), vHigh = _mm_unpacklo_epi16(w1, w1);
-  auto mask = [&](int plane) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(own + size_t(plane) * stride)); };
+  const __m128i vSlope = _mm_unpacklo_epi16(w0, w0), vLow = _mm_unpackhi_epi16(w0, w0),
+                vHigh = _mm_unpacklo_epi16(w1, w1);
+  auto mask = [&](int plane) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(own + size_t(plane) * stride));
+  };
   return _mm_or_si128(_mm_or_si128(_mm_and_si128(vLow, mask(2)), _mm_and_si128(vHigh, mask(3))),
                       _mm_and_si128(vSlope, mask(4)));
 }
@@ -446,9 +452,7 @@ struct HSLComponent {
   // Saturation and Lightness: the target colours of four destination pixels
   // (alpha 0), with F's own component worked out once per brush. (Hue has
   // HueTarget4.)
-  static __m128i Target4(const float* own, size_t, __m128i B)
-    requires(Component != 0)
-  {
+  static __m128i Target4(const float* own, size_t, __m128i B) requires(Component != 0) {
     HSL4 t = RGBToHSL4<true>(B);
     if constexpr (Component == 1) t.S = _mm_loadu_ps(own);
     if constexpr (Component == 2) t.L = _mm_loadu_ps(own);

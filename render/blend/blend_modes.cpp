@@ -1,9 +1,9 @@
 #include "render/blend/blend_modes.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <type_traits>
 
 #include "render/blend/blend_formulas.h"

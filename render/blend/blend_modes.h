@@ -40,7 +40,7 @@ const std::array<TColor32, 65536>& IdentityTable();
 struct THSL {
   float H = 0, S = 0, L = 0;
 };
-THSL RGBToHSL(TColor32 c);     // alpha ignored
-TColor32 HSLToRGB(THSL hsl);   // alpha of the result is 255
+THSL RGBToHSL(TColor32 c);    // alpha ignored
+TColor32 HSLToRGB(THSL hsl);  // alpha of the result is 255
 
 }  // namespace plumavo

@@ -47,10 +47,8 @@ struct NothingRow {
 
 TStampProc StampProcFor(TDrawMode mode, int blendIndex) {
   switch (mode) {
-    case dmOpaque:
-      return &StampLoop<OpaqueRow>;
-    case dmBlend:
-      return &StampLoop<BlendRow>;
+    case dmOpaque: return &StampLoop<OpaqueRow>;
+    case dmBlend: return &StampLoop<BlendRow>;
     case dmCustom:
       if (TStampProc p = CustomStampProc(blendIndex)) return p;
       return &StampLoop<NothingRow>;
@@ -116,9 +114,14 @@ void TStampBrush::Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32
   StampArea a{};
   if (!ClipStamp(dst, x, y, width_, height_, TRect{0, top, width_, top + rows}, a)) return;
   if (mode_.stamp) {
-    const blend::TPreparedPixels view{width_,       spans_.data(), pixels_.data(),
-                                      opacity_.data(), f16_.data(),  o2_.data(),
-                                      own_.empty() ? nullptr : own_.data(), pixels_.size()};
+    const blend::TPreparedPixels view{width_,
+                                      spans_.data(),
+                                      pixels_.data(),
+                                      opacity_.data(),
+                                      f16_.data(),
+                                      o2_.data(),
+                                      own_.empty() ? nullptr : own_.data(),
+                                      pixels_.size()};
     mode_.stamp(dst.ScanLine(a.dy) + a.dx, dst.Width(), view, a.sx, a.sy, a.w, a.h);
   }
   dst.Changed();

@@ -30,8 +30,8 @@ TStampProc StampProcFor(TDrawMode mode, int blendIndex);
 // apart) onto d (rows dStride apart) in blend mode `index` with master alpha
 // `master`, exactly as the stamp kernel does it. For many tiny stamps (dots)
 // whose clipping the caller has already settled.
-using TStampBlockProc = void (*)(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w,
-                                 int32_t h, uint32_t master);
+using TStampBlockProc = void (*)(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w, int32_t h,
+                                 uint32_t master);
 // nullptr for an index without a combine function.
 TStampBlockProc StampBlockProcFor(int blendIndex);
 

@@ -25,13 +25,27 @@ inline bool ClipStamp(const TBitmap32& dst, int32_t x, int32_t y, int32_t srcW, 
   if (dst.Empty() || srcW <= 0 || srcH <= 0) return false;
   int64_t px = x, py = y;
   int64_t left = srcRect.Left, top = srcRect.Top;
-  if (left < 0) { px -= left; left = 0; }
-  if (top < 0) { py -= top; top = 0; }
+  if (left < 0) {
+    px -= left;
+    left = 0;
+  }
+  if (top < 0) {
+    py -= top;
+    top = 0;
+  }
   const int64_t right = std::min<int64_t>(srcRect.Right, srcW);
   const int64_t bottom = std::min<int64_t>(srcRect.Bottom, srcH);
   int64_t w = right - left, h = bottom - top;
-  if (px < 0) { w += px; left -= px; px = 0; }
-  if (py < 0) { h += py; top -= py; py = 0; }
+  if (px < 0) {
+    w += px;
+    left -= px;
+    px = 0;
+  }
+  if (py < 0) {
+    h += py;
+    top -= py;
+    py = 0;
+  }
   w = std::min<int64_t>(w, dst.Width() - px);
   h = std::min<int64_t>(h, dst.Height() - py);
   if (w <= 0 || h <= 0) return false;
@@ -109,9 +123,13 @@ struct PreparedRow {
 
 #if PLUMAVO_BLEND_SSE2
 template <class Mode>
-concept VectorMode = requires(V16 v) { Mode::Target8(v, v); };
+concept VectorMode = requires(V16 v) {
+  Mode::Target8(v, v);
+};
 template <class Mode>
-concept HSLVectorMode = requires { Mode::kIsHue; };
+concept HSLVectorMode = requires {
+  Mode::kIsHue;
+};
 
 inline __m128i Load4(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline __m128i Load2(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
@@ -129,7 +147,7 @@ inline __m128i MixLanes(__m128i t, __m128i b, __m128i o2) {
 // Per-channel modes, two pixels per register of eight 16-bit lanes: the
 // mode's target, then the common step. The brush side comes widened already.
 template <class Mode>
-  requires VectorMode<Mode>
+requires VectorMode<Mode>
 struct PreparedRow<Mode> {
   static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o2) {
     return MixLanes(Mode::Target8(Load4(f), b), b, Load4(o2));
@@ -169,7 +187,7 @@ struct PreparedRow<Mode> {
 // (at most 255 * 255 before the shift) spread over its three colour lanes,
 // 0 in the alpha lane.
 template <class Mode>
-  requires VectorMode<Mode>
+requires VectorMode<Mode>
 struct CustomRow<Mode> {
   static __m128i Mix8(__m128i f, __m128i b, __m128i master) {
     __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xFF), 0xFF);  // each pixel's alpha in all its lanes
@@ -193,7 +211,8 @@ struct CustomRow<Mode> {
     }
     if (i < n) {
       const __m128i F = _mm_cvtsi32_si128(int32_t(s[i])), B = _mm_cvtsi32_si128(int32_t(d[i]));
-      d[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m), z)));
+      d[i] =
+          uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m), z)));
     }
   }
 };
@@ -203,7 +222,7 @@ struct CustomRow<Mode> {
 // group holding a pixel the fast target cannot serve, take the plain
 // per-pixel form.
 template <class Mode>
-  requires HSLVectorMode<Mode>
+requires HSLVectorMode<Mode>
 struct PreparedRow<Mode> {
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
     const __m128i z = _mm_setzero_si128();

@@ -120,8 +120,9 @@ bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std:
   std::vector<uint8_t> payload(expected);
   uLongf outSize = uLongf(expected);
   const int rc = uncompress(payload.data(), &outSize, data + kHeaderSize, uLong(size - kHeaderSize));
-  if (rc != Z_OK) return Fail(error, rc == Z_BUF_ERROR ? "brush data inflates past its size or is cut short"
-                                                        : "brush data is not a valid zlib stream");
+  if (rc != Z_OK)
+    return Fail(error, rc == Z_BUF_ERROR ? "brush data inflates past its size or is cut short"
+                                         : "brush data is not a valid zlib stream");
   if (outSize != expected) return Fail(error, "brush data inflates to the wrong size");
 
   BrushAssets out;
@@ -134,8 +135,7 @@ bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std:
     if (!GetEntry(payload, pos, w, h, out.images[size_t(b - kDotBrushCount)], ImageName(b), error)) return false;
   }
   for (int b = 0; b < kBrushCount; ++b)
-    if (!GetEntry(payload, pos, kBrushIconSize, kBrushIconSize, out.icons[size_t(b)], IconName(b), error))
-      return false;
+    if (!GetEntry(payload, pos, kBrushIconSize, kBrushIconSize, out.icons[size_t(b)], IconName(b), error)) return false;
   if (pos != payload.size()) return Fail(error, "brush data has trailing bytes");
   assets = std::move(out);
   return true;

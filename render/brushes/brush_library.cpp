@@ -21,8 +21,8 @@ void PaintFallbackDisc(TColor32* px, int32_t side, int32_t stride, int shade) {
     for (int32_t x = 0; x < side; ++x) {
       const float dx = float(x) + 0.5f - r, dy = float(y) + 0.5f - r;
       const float cover = std::clamp(r - std::sqrt(dx * dx + dy * dy), 0.0f, 1.0f);
-      px[size_t(y) * size_t(stride) + size_t(x)] = Color32(uint8_t(shade), uint8_t(shade), uint8_t(shade),
-                                                          uint8_t(std::lround(cover * 255.0f)));
+      px[size_t(y) * size_t(stride) + size_t(x)] =
+          Color32(uint8_t(shade), uint8_t(shade), uint8_t(shade), uint8_t(std::lround(cover * 255.0f)));
     }
 }
 
@@ -48,7 +48,8 @@ struct Library {
     BrushAssets assets;
     const size_t size = size_t(plumavo_brush_blob_end - plumavo_brush_blob);
     if (DecodeBrushBlob(plumavo_brush_blob, size, assets, &error)) {
-      for (int b = kDotBrushCount; b < kBrushCount; ++b) CopyInto(assets.images[size_t(b - kDotBrushCount)], list[b + 1]);
+      for (int b = kDotBrushCount; b < kBrushCount; ++b)
+        CopyInto(assets.images[size_t(b - kDotBrushCount)], list[b + 1]);
       for (int b = 0; b < kBrushCount; ++b) CopyInto(assets.icons[size_t(b)], icons[size_t(b)]);
       return;
     }

@@ -8,7 +8,7 @@
 
 namespace plumavo {
 
-inline constexpr int kDotBrushCount = 3;         // brushes 0..2 are square dots
+inline constexpr int kDotBrushCount = 3;  // brushes 0..2 are square dots
 inline constexpr int kBrushCategoryCount = 20;
 inline constexpr int kBrushListCount = kBrushCount + 1;  // scratch entries 0..3, brush v in v + 1
 inline constexpr int kBrushIconSize = 16;

@@ -174,8 +174,10 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
   // The four weights (A gx gy) div 65536 in lanes w00, w10, w11, w01: A gx
   // fits 16 bits, and the high half of its product with gy is the quotient.
-  const __m128i gx = _mm_setr_epi16(int16_t(G[255 - fx]), int16_t(G[fx]), int16_t(G[fx]), int16_t(G[255 - fx]), 0, 0, 0, 0);
-  const __m128i gy = _mm_setr_epi16(int16_t(G[255 - fy]), int16_t(G[255 - fy]), int16_t(G[fy]), int16_t(G[fy]), 0, 0, 0, 0);
+  const __m128i gx =
+      _mm_setr_epi16(int16_t(G[255 - fx]), int16_t(G[fx]), int16_t(G[fx]), int16_t(G[255 - fx]), 0, 0, 0, 0);
+  const __m128i gy =
+      _mm_setr_epi16(int16_t(G[255 - fy]), int16_t(G[255 - fy]), int16_t(G[fy]), int16_t(G[fy]), 0, 0, 0, 0);
   const __m128i W = _mm_mulhi_epu16(_mm_mullo_epi16(gx, _mm_set1_epi16(int16_t(A))), gy);
   // One weight in each half: lanes 0-3 weight a, lanes 4-7 weight b.
   const __m128i w00 = _mm_shufflelo_epi16(W, 0x00), w10 = _mm_shufflelo_epi16(W, 0x55);
@@ -184,19 +186,20 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   const auto splat = [&](__m128i b, __m128i w) { return SplatLanes(b, w, C); };
   // kinds[cx][cy], per axis 0: first (only the splat starting there),
   // 1: inner (both), 2: last (only the splat before).
-  const __m128i p1 = splat(z, pair(w11, w10));  // v11, v10: kinds 22, 20
-  const __m128i p2 = splat(z, pair(w01, w00));  // v01, v00: kinds 02, 00
+  const __m128i p1 = splat(z, pair(w11, w10));                   // v11, v10: kinds 22, 20
+  const __m128i p2 = splat(z, pair(w01, w00));                   // v01, v00: kinds 02, 00
   const __m128 a4 = _mm_castsi128_ps(_mm_packus_epi16(p1, p2));  // k22 k20 k02 k00
   TColor32* row = out;
   const int32_t side = K + 1;
   if (K == 1) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row), _mm_shuffle_epi32(_mm_castps_si128(a4), _MM_SHUFFLE(0, 2, 1, 3)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + side), _mm_shuffle_epi32(_mm_castps_si128(a4), _MM_SHUFFLE(1, 3, 0, 2)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + side),
+                     _mm_shuffle_epi32(_mm_castps_si128(a4), _MM_SHUFFLE(1, 3, 0, 2)));
     return true;
   }
   const __m128i q = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(p1), _mm_castsi128_pd(p2), 1));  // v10, v01
-  const __m128i s2a = splat(q, pair(w00, w00));                                                          // k10, k01
-  const __m128i s2b = splat(_mm_unpacklo_epi64(p1, p1), pair(w10, w01));                                 // k21, k12
+  const __m128i s2a = splat(q, pair(w00, w00));                                                       // k10, k01
+  const __m128i s2b = splat(_mm_unpacklo_epi64(p1, p1), pair(w10, w01));                              // k21, k12
   const __m128i k11 = splat(splat(s2b, pair(w01, w01)), pair(w00, w00));
   const __m128 b4 = _mm_castsi128_ps(_mm_packus_epi16(s2a, s2b));  // k10 k01 k21 k12
   const __m128 c4 = _mm_castsi128_ps(_mm_packus_epi16(k11, z));    // k11
@@ -668,8 +671,8 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
 
   // Blend-mode dots: the square onto the layer, clipped to its columns and to
   // rows lo .. hi - 1.
-  auto blockInto = [&](const StampPlan& plan, int32_t qx, int32_t qy, const TColor32* square, int32_t side,
-                       int32_t lo, int32_t hi) {
+  auto blockInto = [&](const StampPlan& plan, int32_t qx, int32_t qy, const TColor32* square, int32_t side, int32_t lo,
+                       int32_t hi) {
     if (!plan.Block) return;  // a mode without a combine function draws nothing
     const int32_t x0 = std::max(qx, 0), x1 = std::min(qx + side, layerW);
     const int32_t y0 = std::max(qy, lo), y1 = std::min(qy + side, hi);
@@ -685,8 +688,7 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     const StampPlan& plan = plans[pt.shape - 1];
     const float px_ = pt.x, py_ = pt.y;
     switch (plan.Kind) {
-      case StampKind::None:
-        return;
+      case StampKind::None: return;
       case StampKind::Image: {
         const int32_t px = RoundInt(px_) - plan.Half, py = RoundInt(py_) - plan.Half;
         const int32_t w = plan.Width;
@@ -725,7 +727,8 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
         for (int32_t dx = 0; dx < plan.K; ++dx)
           for (int32_t dy = 0; dy < plan.K; ++dy) {
             const int32_t qx = bx + dx, qy = by + dy;
-            if (qx >= 0 && qy >= lo && qx < layerW && qy < hi) layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
+            if (qx >= 0 && qy >= lo && qx < layerW && qy < hi)
+              layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
           }
         return;
       }
@@ -796,7 +799,8 @@ void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& l
     auto stripes = [&](int32_t g, int32_t from, int32_t to) {
       constexpr int32_t kAhead = 8;
       for (int32_t i = from; i < to; ++i) {
-        if (i + kAhead < to) inGroup(i + kAhead, g, [&](int32_t lo, int32_t hi) { prefetch(points[i + kAhead], lo, hi); });
+        if (i + kAhead < to)
+          inGroup(i + kAhead, g, [&](int32_t lo, int32_t hi) { prefetch(points[i + kAhead], lo, hi); });
         inGroup(i, g, [&](int32_t lo, int32_t hi) { stampRows(points[i], lo, hi); });
       }
     };
@@ -885,8 +889,8 @@ void TRenderer::RenderProjective(Project& p, const TBitmap32& canvasPicture, TBi
   // Preparing a transformation is deterministic, so the Main-Shape's inverse
   // and every Sub-Shape's matrix are made once here instead of twice per point.
   auto prepare = [this](const Vertex* c) {
-    Transformation.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X),
-                              float(c[2].Y), float(c[3].X), float(c[3].Y));
+    Transformation.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X), float(c[2].Y),
+                              float(c[3].X), float(c[3].Y));
     Transformation.PrepareTransform();
   };
   ProjectiveMapFn map{};

@@ -66,15 +66,15 @@ struct StampPlan {
   // for this render. Proc draws the others.
   TStampBrush* Prepared = nullptr;
   TBitmap32* Brush = nullptr;
-  int32_t Width = 0;      // image brushes: frame side
+  int32_t Width = 0;  // image brushes: frame side
   int32_t Frames = 1;
-  int32_t Half = 0;       // Width div 2
+  int32_t Half = 0;  // Width div 2
   bool EveryIteration = true;
   FrameRule Rule = FrameRule::PerIteration;
   uint8_t Master = 255;
-  TColor32 Color = 0;     // dots
-  int32_t K = 1;          // dot side
-  float L = 0.5f;         // K / 2
+  TColor32 Color = 0;  // dots
+  int32_t K = 1;       // dot side
+  float L = 0.5f;      // K / 2
 };
 
 // A point of the orbit that draws: where, at which iteration, with which

@@ -34,7 +34,8 @@ bool EdgeTerm(int32_t xa, int32_t ya, int32_t xb, int32_t yb, float& term) {
 // Squared length of (dx, dy) as a single; false when the integers overflow.
 bool SquaredLength(int64_t dx, int64_t dy, float& out) {
   int64_t xx = 0, yy = 0, sum = 0;
-  if (__builtin_mul_overflow(dx, dx, &xx) || __builtin_mul_overflow(dy, dy, &yy) || __builtin_add_overflow(xx, yy, &sum))
+  if (__builtin_mul_overflow(dx, dx, &xx) || __builtin_mul_overflow(dy, dy, &yy) ||
+      __builtin_add_overflow(xx, yy, &sum))
     return false;
   out = float(sum);
   return true;

@@ -11,9 +11,9 @@ namespace plumavo {
 
 enum class TWriteResult : unsigned char {
   Written,
-  CannotCreate,  // no temporary file could be made in the target's folder
-  CannotWrite,   // writing or flushing failed (the disk is full, an I/O error)
-  CannotReplace, // the finished file could not take the target's name
+  CannotCreate,   // no temporary file could be made in the target's folder
+  CannotWrite,    // writing or flushing failed (the disk is full, an I/O error)
+  CannotReplace,  // the finished file could not take the target's name
 };
 
 // Writes size bytes of data as fileName. A file that is replaced keeps its

@@ -22,17 +22,32 @@ struct ClippedCopy {
 };
 
 // Clips the source rectangle to the source, then the placement to the destination.
-bool ClipDraw(int32_t dstW, int32_t dstH, int32_t x, int32_t y, TRect src, int32_t srcW, int32_t srcH, ClippedCopy& out) {
+bool ClipDraw(int32_t dstW, int32_t dstH, int32_t x, int32_t y, TRect src, int32_t srcW, int32_t srcH,
+              ClippedCopy& out) {
   // Moving the source's top-left also moves where it lands.
-  if (src.Left < 0) { x -= src.Left; src.Left = 0; }
-  if (src.Top < 0) { y -= src.Top; src.Top = 0; }
+  if (src.Left < 0) {
+    x -= src.Left;
+    src.Left = 0;
+  }
+  if (src.Top < 0) {
+    y -= src.Top;
+    src.Top = 0;
+  }
   src.Right = std::min(src.Right, srcW);
   src.Bottom = std::min(src.Bottom, srcH);
   int64_t w = int64_t(src.Right) - src.Left;
   int64_t h = int64_t(src.Bottom) - src.Top;
   int64_t dx = x, dy = y, sx = src.Left, sy = src.Top;
-  if (dx < 0) { w += dx; sx -= dx; dx = 0; }
-  if (dy < 0) { h += dy; sy -= dy; dy = 0; }
+  if (dx < 0) {
+    w += dx;
+    sx -= dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    h += dy;
+    sy -= dy;
+    dy = 0;
+  }
   w = std::min<int64_t>(w, dstW - dx);
   h = std::min<int64_t>(h, dstH - dy);
   if (w <= 0 || h <= 0) return false;
@@ -158,17 +173,14 @@ void TBitmap32::Draw(int32_t x, int32_t y, const TRect& srcRect, const TBitmap32
   Changed();
 }
 
-void TBitmap32::DrawRows(int32_t dx, int32_t dy, const TBitmap32& source, int32_t sx, int32_t sy, int32_t w, int32_t h) {
+void TBitmap32::DrawRows(int32_t dx, int32_t dy, const TBitmap32& source, int32_t sx, int32_t sy, int32_t w,
+                         int32_t h) {
   for (int32_t row = 0; row < h; ++row) {
     TColor32* d = ScanLine(dy + row) + dx;
     const TColor32* s = source.ScanLine(sy + row) + sx;
     switch (source.DrawMode) {
-      case dmOpaque:
-        std::copy(s, s + w, d);
-        break;
-      case dmBlend:
-        BlendRow(d, s, w, source.MasterAlpha);
-        break;
+      case dmOpaque: std::copy(s, s + w, d); break;
+      case dmBlend: BlendRow(d, s, w, source.MasterAlpha); break;
       case dmCustom:
         if (source.OnPixelCombine) {
           for (int32_t i = 0; i < w; ++i) source.OnPixelCombine(s[i], d[i], source.MasterAlpha);
@@ -267,18 +279,25 @@ void TBitmap32::ResetAlpha() {
 }
 
 void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c) {
-  x1 = std::max(x1, 0); y1 = std::max(y1, 0);
-  x2 = std::min(x2, width_); y2 = std::min(y2, height_);
+  x1 = std::max(x1, 0);
+  y1 = std::max(y1, 0);
+  x2 = std::min(x2, width_);
+  y2 = std::min(y2, height_);
   for (int32_t y = y1; y < y2; ++y) std::fill(ScanLine(y) + x1, ScanLine(y) + x2, c);
   if (x1 < x2 && y1 < y2) Changed();
 }
 
 void TBitmap32::FillRectT(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c) {
   const uint32_t a = c >> 24;
-  if (a == 255) { FillRect(x1, y1, x2, y2, c); return; }
+  if (a == 255) {
+    FillRect(x1, y1, x2, y2, c);
+    return;
+  }
   if (a == 0) return;
-  x1 = std::max(x1, 0); y1 = std::max(y1, 0);
-  x2 = std::min(x2, width_); y2 = std::min(y2, height_);
+  x1 = std::max(x1, 0);
+  y1 = std::max(y1, 0);
+  x2 = std::min(x2, width_);
+  y2 = std::min(y2, height_);
   for (int32_t y = y1; y < y2; ++y) {
     TColor32* row = ScanLine(y);
     for (int32_t x = x1; x < x2; ++x) row[x] = BlendPixelWeighted(c, row[x], a);

@@ -27,9 +27,12 @@ TFloatMatrix InvertMatrix(const TFloatMatrix& t) {
   const auto& m = t.m;
   // Adjugate: the transposed cofactors.
   const float adj[3][3] = {
-      {m[1][1] * m[2][2] - m[1][2] * m[2][1], -(m[0][1] * m[2][2] - m[0][2] * m[2][1]), m[0][1] * m[1][2] - m[0][2] * m[1][1]},
-      {-(m[1][0] * m[2][2] - m[1][2] * m[2][0]), m[0][0] * m[2][2] - m[0][2] * m[2][0], -(m[0][0] * m[1][2] - m[0][2] * m[1][0])},
-      {m[1][0] * m[2][1] - m[1][1] * m[2][0], -(m[0][0] * m[2][1] - m[0][1] * m[2][0]), m[0][0] * m[1][1] - m[0][1] * m[1][0]},
+      {m[1][1] * m[2][2] - m[1][2] * m[2][1], -(m[0][1] * m[2][2] - m[0][2] * m[2][1]),
+       m[0][1] * m[1][2] - m[0][2] * m[1][1]},
+      {-(m[1][0] * m[2][2] - m[1][2] * m[2][0]), m[0][0] * m[2][2] - m[0][2] * m[2][0],
+       -(m[0][0] * m[1][2] - m[0][2] * m[1][0])},
+      {m[1][0] * m[2][1] - m[1][1] * m[2][0], -(m[0][0] * m[2][1] - m[0][1] * m[2][0]),
+       m[0][0] * m[1][1] - m[0][1] * m[1][0]},
   };
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) r.m[i][j] = adj[i][j] / det;
@@ -42,9 +45,15 @@ void TProjectiveTransformation::PrepareTransform() {
   TFloatMatrix q;
   auto& m = q.m;
   if (sx == 0 && sy == 0) {
-    m[0][0] = X1 - X0; m[0][1] = Y1 - Y0; m[0][2] = 0;
-    m[1][0] = X2 - X1; m[1][1] = Y2 - Y1; m[1][2] = 0;
-    m[2][0] = X0;      m[2][1] = Y0;      m[2][2] = 1;
+    m[0][0] = X1 - X0;
+    m[0][1] = Y1 - Y0;
+    m[0][2] = 0;
+    m[1][0] = X2 - X1;
+    m[1][1] = Y2 - Y1;
+    m[1][2] = 0;
+    m[2][0] = X0;
+    m[2][1] = Y0;
+    m[2][2] = 1;
   } else {
     const float z = dx1 * dy2 - dx2 * dy1;
     if (z == 0) {
@@ -53,9 +62,15 @@ void TProjectiveTransformation::PrepareTransform() {
     } else {
       const float g = (sx * dy2 - sy * dx2) / z;
       const float h = (dx1 * sy - dy1 * sx) / z;
-      m[0][0] = X1 - X0 + g * X1; m[0][1] = Y1 - Y0 + g * Y1; m[0][2] = g;
-      m[1][0] = X3 - X0 + h * X3; m[1][1] = Y3 - Y0 + h * Y3; m[1][2] = h;
-      m[2][0] = X0;               m[2][1] = Y0;               m[2][2] = 1;
+      m[0][0] = X1 - X0 + g * X1;
+      m[0][1] = Y1 - Y0 + g * Y1;
+      m[0][2] = g;
+      m[1][0] = X3 - X0 + h * X3;
+      m[1][1] = Y3 - Y0 + h * Y3;
+      m[1][2] = h;
+      m[2][0] = X0;
+      m[2][1] = Y0;
+      m[2][2] = 1;
     }
   }
   // Source rectangle onto the unit square: scale after translating.

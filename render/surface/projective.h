@@ -27,7 +27,14 @@ class TProjectiveTransformation {
   float X0 = 0, Y0 = 0, X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
 
   void SetCorners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
-    X0 = x0; Y0 = y0; X1 = x1; Y1 = y1; X2 = x2; Y2 = y2; X3 = x3; Y3 = y3;
+    X0 = x0;
+    Y0 = y0;
+    X1 = x1;
+    Y1 = y1;
+    X2 = x2;
+    Y2 = y2;
+    X3 = x3;
+    Y3 = y3;
   }
   // Builds the matrix from SrcRect and the corners.
   void PrepareTransform();

@@ -154,9 +154,9 @@ TEST_F(AnimationTest, MenusWhileRecording) {
   StartAt(480, 360, 10);
   auto states = [&] {
     std::vector<bool> r;
-    for (QAction* a : {window->mnuFileExport, window->mnuFilePrintSetup, window->mnuFilePrintPreview,
-                       window->mnuFilePrint, window->mnuAnimationRecord, window->mnuAnimationPlay,
-                       window->mnuAnimationStop})
+    for (QAction* a :
+         {window->mnuFileExport, window->mnuFilePrintSetup, window->mnuFilePrintPreview, window->mnuFilePrint,
+          window->mnuAnimationRecord, window->mnuAnimationPlay, window->mnuAnimationStop})
       r.push_back(a->isEnabled());
     for (QWidget* b : {static_cast<QWidget*>(window->btnRecord), static_cast<QWidget*>(window->btnPlay),
                        static_cast<QWidget*>(window->btnStop), static_cast<QWidget*>(window->btnExport)})
@@ -270,20 +270,19 @@ TEST_P(RecordingStopsTest, WithAMessageAndThePlayableFramesSoFar) {
   EXPECT_EQ(ReadMovie(Path("stopped.avi")).Frames, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Causes, RecordingStopsTest,
-    ::testing::Values(
-        // Less room than the next frame and the end of the file need.
-        StopRow{"DiskAlmostFull",
-                [](TAVIRecorder& r) {
-                  const int64_t room = r.RoomNeededForNextFrame() - 1;
-                  r.FreeSpace = [room](const std::string&) { return room; };
-                },
-                "The disk is full, so the recording has stopped."},
-        // The movie can no longer be written at all.
-        StopRow{"WriteFails", [](TAVIRecorder& r) { r.CloseAVI(false); },
-                "the movie could not be written (Add Frame Error)"}),
-    [](const ::testing::TestParamInfo<StopRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Causes, RecordingStopsTest,
+                         ::testing::Values(
+                             // Less room than the next frame and the end of the file need.
+                             StopRow{"DiskAlmostFull",
+                                     [](TAVIRecorder& r) {
+                                       const int64_t room = r.RoomNeededForNextFrame() - 1;
+                                       r.FreeSpace = [room](const std::string&) { return room; };
+                                     },
+                                     "The disk is full, so the recording has stopped."},
+                             // The movie can no longer be written at all.
+                             StopRow{"WriteFails", [](TAVIRecorder& r) { r.CloseAVI(false); },
+                                     "the movie could not be written (Add Frame Error)"}),
+                         [](const ::testing::TestParamInfo<StopRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(AnimationTest, ClosingTheWindowFinishesTheMovie) {
   StartAt(480, 360, 10);

@@ -4,10 +4,10 @@
 
 #include <memory>
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QRegularExpression>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/image_view.h"
 #include "app/main_window.h"

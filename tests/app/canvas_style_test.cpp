@@ -65,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(w.CanvasLayer.Pixel(5, 5), 0xFF00FF00u);
                    EXPECT_TRUE(w.canvas.TextureBitmap.Empty());
                  }},
-        StyleRow{"SolidCancelled", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(std::nullopt); }, csGrid, false,
-                 [](TfrmMain& w) { EXPECT_EQ(w.project.CanvasColor, 0xFFFFFF); }},
+        StyleRow{"SolidCancelled", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(std::nullopt); }, csGrid,
+                 false, [](TfrmMain& w) { EXPECT_EQ(w.project.CanvasColor, 0xFFFFFF); }},
         StyleRow{"GradientDefaultsConfirmed", csGradient,
                  [](TScriptedPrompts& p) {
                    p.Dialogs.push_back([](QDialog& d) {

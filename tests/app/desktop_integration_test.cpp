@@ -17,8 +17,8 @@ namespace {
 
 struct DropRow {
   const char* Name;
-  const char* File;                      // dropped, relative to the test folder
-  bool Unsaved;                          // the window holds unsaved work
+  const char* File;                     // dropped, relative to the test folder
+  bool Unsaved;                         // the window holds unsaved work
   std::optional<TPromptAnswer> Answer;  // to the save question, when asked
   bool Opens;
 };
@@ -69,12 +69,11 @@ TEST(StartFolders, FallBackToTheUsersPlaceWhenNothingCanBeWrittenBesideTheProgra
     QStandardPaths::StandardLocation Place;
     QString Expected;
   };
-  for (const Row& r :
-       {Row{"/proc/plumavo-not-writable", QStandardPaths::DocumentsLocation,
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Plumavo"},
-        Row{"/proc/plumavo-not-writable", QStandardPaths::MoviesLocation,
-            QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + "/Plumavo"},
-        Row{writable, QStandardPaths::DocumentsLocation, writable + "/Projects"}}) {
+  for (const Row& r : {Row{"/proc/plumavo-not-writable", QStandardPaths::DocumentsLocation,
+                           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Plumavo"},
+                       Row{"/proc/plumavo-not-writable", QStandardPaths::MoviesLocation,
+                           QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + "/Plumavo"},
+                       Row{writable, QStandardPaths::DocumentsLocation, writable + "/Projects"}}) {
     const QString folder = StartFolder(r.Program, "Projects", r.Place);
     EXPECT_EQ(folder, r.Expected);
     EXPECT_TRUE(QDir(folder).exists()) << folder.toStdString();

@@ -141,7 +141,8 @@ TEST_F(SizeCommandTest, ResizeToFitTakesTheBackgroundImagesSize) {
   EXPECT_EQ(window->project.Height, 200);
   // The background now covers the canvas exactly.
   EXPECT_EQ(window->canvas.CanvasPicture.Pixel(0, 0) & 0xFFFFFFu, 0x000000u);
-  EXPECT_EQ(window->canvas.CanvasPicture.Pixel(299, 199) & 0xFFFFFFu, QImage(PositionPicture(300, 200)).pixel(299, 199) & 0xFFFFFFu);
+  EXPECT_EQ(window->canvas.CanvasPicture.Pixel(299, 199) & 0xFFFFFFu,
+            QImage(PositionPicture(300, 200)).pixel(299, 199) & 0xFFFFFFu);
 }
 
 // ---------------------------------------------------------------------------
@@ -208,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(Placements, PlacementTest,
                                            PlacementCase{TfrmBackImgAlign::plResizeCanvas, {640, 480}, {0, 0}}),
                          [](const ::testing::TestParamInfo<PlacementCase>& info) {
                            return std::string(info.param.placement == TfrmBackImgAlign::plCenter ? "Centre"
-                                                                                                  : "ResizeCanvas");
+                                                                                                 : "ResizeCanvas");
                          });
 
 TEST_F(CommandsTest, ImportRemembersThePlacementAndTheFolder) {

@@ -33,8 +33,8 @@ enum class Command { Close, New, Open };
 struct SaveQuestionRow {
   const char* Name;
   Command Run;
-  bool HasFile;              // saved once as work.plv before the last edit
-  bool AnyVertex;            // false: unsaved, but without a vertex (Save disabled)
+  bool HasFile;    // saved once as work.plv before the last edit
+  bool AnyVertex;  // false: unsaved, but without a vertex (Save disabled)
   TPromptAnswer Answer;
   const char* SaveAsAnswer;  // nullptr: the dialog must not appear; "": cancelled
   const char* Error;         // expected error box, or nullptr
@@ -81,7 +81,8 @@ TEST_P(SaveQuestionTest, AnswersDecideWhetherTheCommandGoesOn) {
       break;
   }
 
-  EXPECT_EQ(prompts->Log.value(0), QString("question: Save changes to ") + (row.HasFile ? "work.plv" : "Untitled") + "?");
+  EXPECT_EQ(prompts->Log.value(0),
+            QString("question: Save changes to ") + (row.HasFile ? "work.plv" : "Untitled") + "?");
   EXPECT_EQ(wentOn, row.GoesOn);
   EXPECT_EQ(window->project.ProjectSaved, row.SavedAfter);
   const bool askedSaveAs = !prompts->Log.filter("Save Project As...").isEmpty();
@@ -94,21 +95,29 @@ TEST_P(SaveQuestionTest, AnswersDecideWhetherTheCommandGoesOn) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SaveQuestionTest,
-    ::testing::Values(
-        SaveQuestionRow{"CancelKeepsTheWindow", Command::Close, false, true, TPromptAnswer::Cancel, nullptr, nullptr, false, false},
-        SaveQuestionRow{"NoDropsTheChanges", Command::Close, false, true, TPromptAnswer::No, nullptr, nullptr, true, false},
-        SaveQuestionRow{"YesOnUntitledSavesAs", Command::Close, false, true, TPromptAnswer::Yes, "art/fern.plv", nullptr, true, true},
-        SaveQuestionRow{"CancelledSaveAsKeepsTheWindow", Command::Close, false, true, TPromptAnswer::Yes, "", nullptr, false, false},
-        SaveQuestionRow{"FailedSaveKeepsTheWindow", Command::Close, false, true, TPromptAnswer::Yes, "nowhere/x.plv",
-                        "Cannot save the project.", false, false},
-        SaveQuestionRow{"CancelledSaveAsStopsNew", Command::New, false, true, TPromptAnswer::Yes, "", nullptr, false, false},
-        SaveQuestionRow{"CancelledSaveAsStopsOpen", Command::Open, false, true, TPromptAnswer::Yes, "", nullptr, false, false},
-        SaveQuestionRow{"YesWithAFileSavesInPlace", Command::Open, true, true, TPromptAnswer::Yes, nullptr, nullptr, true, true},
-        SaveQuestionRow{"YesWithoutVertexSavesNothing", Command::New, false, false, TPromptAnswer::Yes, nullptr, nullptr, true, false},
-        SaveQuestionRow{"NoLetsNewGoOn", Command::New, false, true, TPromptAnswer::No, nullptr, nullptr, true, false}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, SaveQuestionTest,
+                         ::testing::Values(SaveQuestionRow{"CancelKeepsTheWindow", Command::Close, false, true,
+                                                           TPromptAnswer::Cancel, nullptr, nullptr, false, false},
+                                           SaveQuestionRow{"NoDropsTheChanges", Command::Close, false, true,
+                                                           TPromptAnswer::No, nullptr, nullptr, true, false},
+                                           SaveQuestionRow{"YesOnUntitledSavesAs", Command::Close, false, true,
+                                                           TPromptAnswer::Yes, "art/fern.plv", nullptr, true, true},
+                                           SaveQuestionRow{"CancelledSaveAsKeepsTheWindow", Command::Close, false, true,
+                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                           SaveQuestionRow{"FailedSaveKeepsTheWindow", Command::Close, false, true,
+                                                           TPromptAnswer::Yes, "nowhere/x.plv",
+                                                           "Cannot save the project.", false, false},
+                                           SaveQuestionRow{"CancelledSaveAsStopsNew", Command::New, false, true,
+                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                           SaveQuestionRow{"CancelledSaveAsStopsOpen", Command::Open, false, true,
+                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                           SaveQuestionRow{"YesWithAFileSavesInPlace", Command::Open, true, true,
+                                                           TPromptAnswer::Yes, nullptr, nullptr, true, true},
+                                           SaveQuestionRow{"YesWithoutVertexSavesNothing", Command::New, false, false,
+                                                           TPromptAnswer::Yes, nullptr, nullptr, true, false},
+                                           SaveQuestionRow{"NoLetsNewGoOn", Command::New, false, true,
+                                                           TPromptAnswer::No, nullptr, nullptr, true, false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
 // Opening
@@ -219,7 +228,8 @@ TEST_P(CommandLineTest, OnlyASingleArgumentIsOpened) {
   for (const QString& name : GetParam().Names) args << WriteProject(name, 64, 48);
   Start(args);
   EXPECT_EQ(window->project.Width, GetParam().Opens ? 64 : 480);
-  EXPECT_EQ(window->windowTitle(), GetParam().Opens ? "Plumavo PRO - " + GetParam().Names[0] : "Plumavo PRO - Untitled");
+  EXPECT_EQ(window->windowTitle(),
+            GetParam().Opens ? "Plumavo PRO - " + GetParam().Names[0] : "Plumavo PRO - Untitled");
   EXPECT_TRUE(prompts->Log.isEmpty());
 }
 

@@ -5,11 +5,11 @@
 #include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
-#include <QGroupBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,15 +21,15 @@
 #include "app/background_dialog.h"
 #include "app/canvas_size_dialog.h"
 #include "app/dialog_commands.h"
+#include "app/file_commands.h"
+#include "app/float_spin_edit.h"
 #include "app/gradient_dialog.h"
 #include "app/image_quality_dialog.h"
+#include "app/new_project_dialog.h"
+#include "app/number_edit.h"
 #include "app/preferences_dialog.h"
 #include "app/tips_dialog.h"
 #include "app/video_compression_dialog.h"
-#include "app/file_commands.h"
-#include "app/float_spin_edit.h"
-#include "app/new_project_dialog.h"
-#include "app/number_edit.h"
 #include "app/widgets.h"
 #include "tests/app/app_test_main.h"
 
@@ -58,9 +58,9 @@ class FirstMinuteTest : public WindowTest {
   using WindowTest::prompts;
   using WindowTest::window;
   PanelState Panel() const {
-    return {window->shpColor->Color(),          window->cbDiffusing->isChecked(),
-            window->seDiffusingLen->value(),    window->cbeBrushStyle->currentIndex(),
-            window->cbeBrush->currentIndex(),   window->cbBlendingMode->currentIndex(),
+    return {window->shpColor->Color(),        window->cbDiffusing->isChecked(),
+            window->seDiffusingLen->value(),  window->cbeBrushStyle->currentIndex(),
+            window->cbeBrush->currentIndex(), window->cbBlendingMode->currentIndex(),
             window->gbBrushOpacity->value()};
   }
   // Gives the selected Sub-Shape settings unlike the start state, through the
@@ -152,22 +152,21 @@ TEST_P(StartStateTest, PanelIsInItsStartStateAndTheNextShapeIsBlack) {
   EXPECT_FALSE(shape.Diffusing);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    After, StartStateTest,
-    ::testing::Values(StartRow{"StartUp", [](FirstMinuteTest&) {}},
-                      StartRow{"FileNew",
-                               [](FirstMinuteTest& t) {
-                                 auto& s = static_cast<StartStateTest&>(t);
-                                 s.DrawAndChangeTheLastShape();
-                                 s.NewProject();
-                               }},
-                      StartRow{"FileOpen",
-                               [](FirstMinuteTest& t) {
-                                 auto& s = static_cast<StartStateTest&>(t);
-                                 s.DrawAndChangeTheLastShape();
-                                 s.SaveThenOpen();
-                               }}),
-    [](const ::testing::TestParamInfo<StartRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(After, StartStateTest,
+                         ::testing::Values(StartRow{"StartUp", [](FirstMinuteTest&) {}},
+                                           StartRow{"FileNew",
+                                                    [](FirstMinuteTest& t) {
+                                                      auto& s = static_cast<StartStateTest&>(t);
+                                                      s.DrawAndChangeTheLastShape();
+                                                      s.NewProject();
+                                                    }},
+                                           StartRow{"FileOpen",
+                                                    [](FirstMinuteTest& t) {
+                                                      auto& s = static_cast<StartStateTest&>(t);
+                                                      s.DrawAndChangeTheLastShape();
+                                                      s.SaveThenOpen();
+                                                    }}),
+                         [](const ::testing::TestParamInfo<StartRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(FirstMinuteTest, CanvasStyleListShowsEightRowsAndScrolls) {
   QComboBox* list = window->cbeCanvasStyle;
@@ -203,22 +202,22 @@ TEST_P(ArrowKeysTest, MoveTheSelectedShapeAndSpaceOpensNothing) {
   EXPECT_EQ(int(prompts->Log.size()), logged) << prompts->Log.last().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    After, ArrowKeysTest,
-    ::testing::Values(FocusRow{"DrawingAtStartUp", [](FirstMinuteTest&) {}},
-                      FocusRow{"TheWindowIsActivatedAgain", [](FirstMinuteTest& t) { t.Reactivate(); }},
-                      FocusRow{"AClickOnTheCanvasNextToTheShapes",
-                               [](FirstMinuteTest& t) {
-                                 // A click on the grey area around the picture.
-                                 QTest::mouseClick(t.window->sbDraw->viewport(), Qt::LeftButton, Qt::NoModifier,
-                                                   QPoint(2, 2));
-                               }},
-                      FocusRow{"AButtonOfThePanelIsClicked",
-                               [](FirstMinuteTest& t) {
-                                 QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
-                                 QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
-                               }}),
-    [](const ::testing::TestParamInfo<FocusRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(After, ArrowKeysTest,
+                         ::testing::Values(FocusRow{"DrawingAtStartUp", [](FirstMinuteTest&) {}},
+                                           FocusRow{"TheWindowIsActivatedAgain",
+                                                    [](FirstMinuteTest& t) { t.Reactivate(); }},
+                                           FocusRow{"AClickOnTheCanvasNextToTheShapes",
+                                                    [](FirstMinuteTest& t) {
+                                                      // A click on the grey area around the picture.
+                                                      QTest::mouseClick(t.window->sbDraw->viewport(), Qt::LeftButton,
+                                                                        Qt::NoModifier, QPoint(2, 2));
+                                                    }},
+                                           FocusRow{"AButtonOfThePanelIsClicked",
+                                                    [](FirstMinuteTest& t) {
+                                                      QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
+                                                      QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
+                                                    }}),
+                         [](const ::testing::TestParamInfo<FocusRow>& info) { return std::string(info.param.Name); });
 
 // A held key repeats as release-press pairs; the hold is one undo step.
 TEST_F(FirstMinuteTest, HeldArrowKeyIsOneUndoStep) {
@@ -389,7 +388,11 @@ TEST_P(DialogLayoutTest, ControlsNeitherOverlapNorCutTheirText) {
       const auto* l = qobject_cast<const QLabel*>(w);
       const auto* b = qobject_cast<const QAbstractButton*>(w);
       return std::string(w->metaObject()->className()) + " '" +
-             (l ? l->text() : b ? b->text() : w->objectName()).toStdString() + "'";
+             (l   ? l->text()
+              : b ? b->text()
+                  : w->objectName())
+                 .toStdString() +
+             "'";
     };
     for (QWidget* w : controls) {
       const auto* label = qobject_cast<const QLabel*>(w);
@@ -414,37 +417,40 @@ TEST_P(DialogLayoutTest, ControlsNeitherOverlapNorCutTheirText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, DialogLayoutTest,
-    ::testing::Values(
-        DialogRow{"GradientEditor",
-                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> { return std::make_unique<TfrmGradient>(p); }},
-        DialogRow{"NewProject",
-                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmNewImageP>([&p]() -> TPrompts& { return p; });
-                  }},
-        DialogRow{"SizeAndColor",
-                  [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmCanvasSize>([&p]() -> TPrompts& { return p; });
-                  }},
-        DialogRow{"Preferences",
-                  [](TPrompts& p, TSettingsStore& s) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmPreferencesP>([&s]() -> TSettingsStore& { return s; },
-                                                              [&p]() -> TPrompts& { return p; },
-                                                              [](const StoredPreferences&) {});
-                  }},
-        DialogRow{"TipOfTheDay",
-                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> { return std::make_unique<TfrmTipOfDay>(); }},
-        DialogRow{"BackgroundImage",
-                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmBackImgAlign>();
-                  }},
-        DialogRow{"ImageCompression",
-                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmImageQuality>();
-                  }},
-        DialogRow{"VideoCompression",
-                  [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                    return std::make_unique<TfrmVideoCompression>(AvailableAVICodecs());
-                  }}),
+    ::testing::Values(DialogRow{"GradientEditor",
+                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmGradient>(p);
+                                }},
+                      DialogRow{"NewProject",
+                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmNewImageP>([&p]() -> TPrompts& { return p; });
+                                }},
+                      DialogRow{"SizeAndColor",
+                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmCanvasSize>([&p]() -> TPrompts& { return p; });
+                                }},
+                      DialogRow{"Preferences",
+                                [](TPrompts& p, TSettingsStore& s) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmPreferencesP>([&s]() -> TSettingsStore& { return s; },
+                                                                            [&p]() -> TPrompts& { return p; },
+                                                                            [](const StoredPreferences&) {});
+                                }},
+                      DialogRow{"TipOfTheDay",
+                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmTipOfDay>();
+                                }},
+                      DialogRow{"BackgroundImage",
+                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmBackImgAlign>();
+                                }},
+                      DialogRow{"ImageCompression",
+                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmImageQuality>();
+                                }},
+                      DialogRow{"VideoCompression",
+                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TfrmVideoCompression>(AvailableAVICodecs());
+                                }}),
     [](const ::testing::TestParamInfo<DialogRow>& info) { return std::string(info.param.Name); });
 
 // --- Window placement -------------------------------------------------------------------

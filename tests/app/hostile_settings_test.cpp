@@ -41,35 +41,36 @@ TEST_P(HostileSettingsTest, ProgramStartsWithUsableValues) {
   window->project.ProjectSaved = true;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, HostileSettingsTest,
-    ::testing::Values(
-        HostileRow{"BinaryGarbage",
-                   [](SettingsWindowTest&, const QString& ini) {
-                     QFile f(ini);
-                     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-                     QByteArray junk;
-                     for (int i = 0; i < 70000; ++i) junk.append(char((i * 7919) & 0xFF));
-                     f.write(junk);
-                   }},
-        HostileRow{"NumbersOutOfEveryRange",
-                   [](SettingsWindowTest& t, const QString&) {
-                     auto& h = static_cast<HostileSettingsTest&>(t);
-                     h.SetStored("Rendering Loops", "-2147483648");
-                     h.SetStored("Frame Rate", "99999999999999999999");
-                     h.SetStored("Animation Quality", "NaN");
-                     h.SetStored("Tips Index", 2147483647);
-                     h.SetStored("Show Tips", "maybe");
-                   }},
-        HostileRow{"ThousandsOfRecentEntriesAndOverlongPaths",
-                   [](SettingsWindowTest&, const QString& ini) {
-                     QSettings s(ini, QSettings::IniFormat);
-                     const QString key = TSettingsStore::KeyPath() + "/Recent Projects/";
-                     s.setValue(key + "0", QString(100000, 'a'));
-                     s.setValue(key + "1", QString("/tmp/evil\nline\t\x01.plv"));
-                     for (int i = 2; i < 3000; ++i) s.setValue(key + QString::number(i), "/tmp/x.plv");
-                   }}),
-    [](const ::testing::TestParamInfo<HostileRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Files, HostileSettingsTest,
+                         ::testing::Values(HostileRow{"BinaryGarbage",
+                                                      [](SettingsWindowTest&, const QString& ini) {
+                                                        QFile f(ini);
+                                                        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                                                        QByteArray junk;
+                                                        for (int i = 0; i < 70000; ++i)
+                                                          junk.append(char((i * 7919) & 0xFF));
+                                                        f.write(junk);
+                                                      }},
+                                           HostileRow{"NumbersOutOfEveryRange",
+                                                      [](SettingsWindowTest& t, const QString&) {
+                                                        auto& h = static_cast<HostileSettingsTest&>(t);
+                                                        h.SetStored("Rendering Loops", "-2147483648");
+                                                        h.SetStored("Frame Rate", "99999999999999999999");
+                                                        h.SetStored("Animation Quality", "NaN");
+                                                        h.SetStored("Tips Index", 2147483647);
+                                                        h.SetStored("Show Tips", "maybe");
+                                                      }},
+                                           HostileRow{"ThousandsOfRecentEntriesAndOverlongPaths",
+                                                      [](SettingsWindowTest&, const QString& ini) {
+                                                        QSettings s(ini, QSettings::IniFormat);
+                                                        const QString key =
+                                                            TSettingsStore::KeyPath() + "/Recent Projects/";
+                                                        s.setValue(key + "0", QString(100000, 'a'));
+                                                        s.setValue(key + "1", QString("/tmp/evil\nline\t\x01.plv"));
+                                                        for (int i = 2; i < 3000; ++i)
+                                                          s.setValue(key + QString::number(i), "/tmp/x.plv");
+                                                      }}),
+                         [](const ::testing::TestParamInfo<HostileRow>& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace plumavo::test

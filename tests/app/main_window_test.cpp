@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QScrollBar>
-#include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -30,15 +30,15 @@ TEST_F(WindowTest, MenusComeInOrderWithTheirSeparators) {
   for (QAction* a : window->menuBar()->actions()) titles << a->text();
   EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Project", "&Background", "&Animation", "&View", "&Help"}));
   EXPECT_EQ(Captions(window->mnuFile),
-            QStringList({"&New", "&Open...", "-", "&Save", "Save &As...", "-", "&Export Image...", "-", "P&rint Setup...",
-                         "Print Pre&view", "&Print...", "-", "Re&cent Projects", "-", "E&xit"}));
+            QStringList({"&New", "&Open...", "-", "&Save", "Save &As...", "-", "&Export Image...", "-",
+                         "P&rint Setup...", "Print Pre&view", "&Print...", "-", "Re&cent Projects", "-", "E&xit"}));
   EXPECT_EQ(Captions(window->mnuEdit), QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-", "&Delete",
                                                     "C&lear All", "-", "Select &All", "Select &None"}));
-  EXPECT_EQ(Captions(window->mnuView), QStringList({"&Shapes", "-", "&Zoom", "-", "&Toolbar", "St&atus Bar", "Right &Panel",
-                                                    "-", "&Refresh"}));
+  EXPECT_EQ(Captions(window->mnuView),
+            QStringList({"&Shapes", "-", "&Zoom", "-", "&Toolbar", "St&atus Bar", "Right &Panel", "-", "&Refresh"}));
   EXPECT_EQ(Captions(window->mnuHelp),
-            QStringList({"&Contents", "&Tip of the Day...", "&View Tutorials...", "-", "Send &Feedback...", "&Support", "-",
-                         "Check the &Latest Version", "&Browse Plumavo PRO Web Site...", "-", "&About..."}));
+            QStringList({"&Contents", "&Tip of the Day...", "&View Tutorials...", "-", "Send &Feedback...", "&Support",
+                         "-", "Check the &Latest Version", "&Browse Plumavo PRO Web Site...", "-", "&About..."}));
   EXPECT_EQ(Captions(window->mnuViewZoomMenu), QStringList({"25%", "50%", "100%", "200%", "400%"}));
 }
 
@@ -183,8 +183,8 @@ TEST_F(WindowTest, ViewIsCentredWhenSmallAndAtTheScrollOriginWhenLarge) {
   window->mnuViewZoomX[4]->trigger();
   QApplication::processEvents();
   window->CentreView();
-  EXPECT_EQ(window->PanelDraw->pos(), QPoint(-window->sbDraw->horizontalScrollBar()->value(),
-                                              -window->sbDraw->verticalScrollBar()->value()));
+  EXPECT_EQ(window->PanelDraw->pos(),
+            QPoint(-window->sbDraw->horizontalScrollBar()->value(), -window->sbDraw->verticalScrollBar()->value()));
 }
 
 TEST_F(WindowTest, ZoomButtonReturnsTo100PercentOrOpensItsMenu) {
@@ -202,8 +202,9 @@ TEST_F(WindowTest, ViewSwitchesHideAndShowTheirBars) {
     QAction* Item;
     QWidget* Bar;
   };
-  for (const Switch& s : {Switch{window->mnuViewToolbar, window->ToolBar}, Switch{window->mnuViewStatus, window->StatusBar},
-                          Switch{window->mnuViewSidePanel, window->pnlSide}}) {
+  for (const Switch& s :
+       {Switch{window->mnuViewToolbar, window->ToolBar}, Switch{window->mnuViewStatus, window->StatusBar},
+        Switch{window->mnuViewSidePanel, window->pnlSide}}) {
     ASSERT_TRUE(s.Item->isChecked());
     s.Item->trigger();
     EXPECT_FALSE(s.Item->isChecked());
@@ -245,14 +246,16 @@ TEST_P(DrawStateTest, InterfaceStateFollowsTheShapes) {
   EXPECT_EQ(window->cbeBrushStyle->isEnabled(), window->project.Selected() >= 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clicks, DrawStateTest,
-    ::testing::Values(
-        DrawRow{"MainShapeStarted", 1, " Affine, 1 Shape(s), Main-Shape Selected", false, false, false, false, true, true},
-        DrawRow{"MainShapeComplete", 3, " Affine, 1 Shape(s), Main-Shape Selected", false, true, true, true, true, true},
-        DrawRow{"SubShapeStarted", 5, " Affine, 2 Shape(s), Sub-Shape 1 Selected", false, false, false, false, true, true},
-        DrawRow{"SubShapeComplete", 6, " Affine, 2 Shape(s), Sub-Shape 1 Selected", true, true, true, true, true, true}),
-    [](const ::testing::TestParamInfo<DrawRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Clicks, DrawStateTest,
+                         ::testing::Values(DrawRow{"MainShapeStarted", 1, " Affine, 1 Shape(s), Main-Shape Selected",
+                                                   false, false, false, false, true, true},
+                                           DrawRow{"MainShapeComplete", 3, " Affine, 1 Shape(s), Main-Shape Selected",
+                                                   false, true, true, true, true, true},
+                                           DrawRow{"SubShapeStarted", 5, " Affine, 2 Shape(s), Sub-Shape 1 Selected",
+                                                   false, false, false, false, true, true},
+                                           DrawRow{"SubShapeComplete", 6, " Affine, 2 Shape(s), Sub-Shape 1 Selected",
+                                                   true, true, true, true, true, true}),
+                         [](const ::testing::TestParamInfo<DrawRow>& info) { return std::string(info.param.Name); });
 
 struct ScaleRow {
   int ZoomIndex;

@@ -23,8 +23,8 @@ struct Shown {
 };
 
 Shown ShownIn(const TfrmPreferencesP& d) {
-  return {d.seTimes->Text(), d.cbRendering->isChecked(), d.cbAntialiased->isChecked(), d.AnimQuality->value(),
-          d.lblQuality->text(), d.seRate->Text()};
+  return {d.seTimes->Text(),      d.cbRendering->isChecked(), d.cbAntialiased->isChecked(),
+          d.AnimQuality->value(), d.lblQuality->text(),       d.seRate->Text()};
 }
 
 const Shown kDefaultsShown{"10000", true, true, 75, "75%", "10"};
@@ -42,8 +42,8 @@ TEST_F(SettingsWindowTest, AnEmptyStoreGivesTheDefaultsAndStaysEmpty) {
 struct StoredRow {
   const char* Name;
   QVariant Loops, Quality, Rate;
-  int LoopsUsed;     // by the renderer
-  Shown InDialog;    // limited to the controls' ranges
+  int LoopsUsed;   // by the renderer
+  Shown InDialog;  // limited to the controls' ranges
 };
 
 class StoredPreferencesTest : public SettingsWindowTest, public ::testing::WithParamInterface<StoredRow> {};
@@ -196,19 +196,31 @@ TEST_P(PreferencesCommandTest, RendersAgainOnlyWhenLoopsOrAntialiasingChange) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, PreferencesCommandTest,
     ::testing::Values(
-        RenderRow{"Loops", [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); }, true, true, {5000, true, true, 75, 10}},
-        RenderRow{"Antialiasing", [](TfrmPreferencesP& d) { d.cbAntialiased->setChecked(false); }, true, true,
+        RenderRow{
+            "Loops", [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); }, true, true, {5000, true, true, 75, 10}},
+        RenderRow{"Antialiasing",
+                  [](TfrmPreferencesP& d) { d.cbAntialiased->setChecked(false); },
+                  true,
+                  true,
                   {10000, true, false, 75, 10}},
-        RenderRow{"RealTimeOnly", [](TfrmPreferencesP& d) { d.cbRendering->setChecked(false); }, true, false,
+        RenderRow{"RealTimeOnly",
+                  [](TfrmPreferencesP& d) { d.cbRendering->setChecked(false); },
+                  true,
+                  false,
                   {10000, false, true, 75, 10}},
         RenderRow{"AnimationOnly",
                   [](TfrmPreferencesP& d) {
                     d.seRate->SetText("20");
                     d.AnimQuality->setValue(50);
                   },
-                  true, false, {10000, true, true, 50, 20}},
+                  true,
+                  false,
+                  {10000, true, true, 50, 20}},
         RenderRow{"Unchanged", [](TfrmPreferencesP&) {}, true, false, {10000, true, true, 75, 10}},
-        RenderRow{"Cancelled", [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); }, false, false,
+        RenderRow{"Cancelled",
+                  [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); },
+                  false,
+                  false,
                   {10000, true, true, 75, 10}}),
     [](const auto& info) { return std::string(info.param.Name); });
 

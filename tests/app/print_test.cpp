@@ -2,8 +2,8 @@
 // that records what it was given: the no-printer warning, quick print
 // placement, the preview's fit, inch fields, arrow keys, dragging, resizing,
 // the copies check, printing and closing.
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include <QCheckBox>
@@ -194,14 +194,13 @@ TEST_P(ProportionTest, TypedSizeKeepsOrFreesTheAspect) {
   EXPECT_DOUBLE_EQ(p.fseTop->MinValue, -p.fseHeight->Value());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProportionTest,
-    ::testing::Values(ProportionRow{"WidthConstrained", true, "width", "4", "4", "3"},
-                      ProportionRow{"HeightConstrained", true, "height", "3", "4", "3"},
-                      ProportionRow{"WidthFree", false, "width", "4", "4", nullptr},
-                      ProportionRow{"HeightFree", false, "height", "2", nullptr, "2"},
-                      ProportionRow{"NotANumberMovesNothing", true, "width", "", "", nullptr}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ProportionTest,
+                         ::testing::Values(ProportionRow{"WidthConstrained", true, "width", "4", "4", "3"},
+                                           ProportionRow{"HeightConstrained", true, "height", "3", "4", "3"},
+                                           ProportionRow{"WidthFree", false, "width", "4", "4", nullptr},
+                                           ProportionRow{"HeightFree", false, "height", "2", nullptr, "2"},
+                                           ProportionRow{"NotANumberMovesNothing", true, "width", "", "", nullptr}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 struct ArrowRow {
   const char* Name;
@@ -313,13 +312,12 @@ TEST_P(PreviewPrintTest, ChecksCopiesAndPrintsThePlacement) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PreviewPrintTest,
-    ::testing::Values(
-        PreviewPrintRow{"ThreeCopies", "3", "1", nullptr, {600, 1200, 3000, 3000}},
-        PreviewPrintRow{"TopOfRange", "1000", "1", nullptr, {600, 1200, 3000, 3000}},
-        PreviewPrintRow{"PartlyOffThePaper", "1", "-0.5", nullptr, {-300, 1200, 2100, 3000}},
-        PreviewPrintRow{"NoCopies", "0", "1", "An number between 1 and 1000 is required.", {}},
-        PreviewPrintRow{"TooMany", "1001", "1", "An number between 1 and 1000 is required.", {}},
-        PreviewPrintRow{"Empty", "", "1", "An number between 1 and 1000 is required.", {}}),
+    ::testing::Values(PreviewPrintRow{"ThreeCopies", "3", "1", nullptr, {600, 1200, 3000, 3000}},
+                      PreviewPrintRow{"TopOfRange", "1000", "1", nullptr, {600, 1200, 3000, 3000}},
+                      PreviewPrintRow{"PartlyOffThePaper", "1", "-0.5", nullptr, {-300, 1200, 2100, 3000}},
+                      PreviewPrintRow{"NoCopies", "0", "1", "An number between 1 and 1000 is required.", {}},
+                      PreviewPrintRow{"TooMany", "1001", "1", "An number between 1 and 1000 is required.", {}},
+                      PreviewPrintRow{"Empty", "", "1", "An number between 1 and 1000 is required.", {}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(PrintTest, EnterPrintsAndEscapeCloses) {

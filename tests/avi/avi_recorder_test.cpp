@@ -28,8 +28,8 @@ struct TMovie {
   std::string Codec;
   int Width = 0, Height = 0;
   AVRational Rate{0, 1};
-  std::vector<bool> KeyFrames;           // one entry per packet
-  std::vector<TColor32> FirstFrame;      // decoded, 0xFFRRGGBB
+  std::vector<bool> KeyFrames;       // one entry per packet
+  std::vector<TColor32> FirstFrame;  // decoded, 0xFFRRGGBB
 };
 
 TMovie ReadMovie(const std::string& path) {
@@ -202,18 +202,10 @@ TEST_P(AviSizeTest, SizesAreRoundedDownToTheBlock) {
 std::string SizeRowName(const ::testing::TestParamInfo<SizeRow>& info) {
   std::string restriction;
   switch (info.param.Restriction) {
-    case TAVISizeRestriction::srForceBlock8x8:
-      restriction = "Block8x8";
-      break;
-    case TAVISizeRestriction::srForceBlock4x4:
-      restriction = "Block4x4";
-      break;
-    case TAVISizeRestriction::srForceBlock2x2:
-      restriction = "Block2x2";
-      break;
-    case TAVISizeRestriction::srNoRestriction:
-      restriction = "NoRestriction";
-      break;
+    case TAVISizeRestriction::srForceBlock8x8: restriction = "Block8x8"; break;
+    case TAVISizeRestriction::srForceBlock4x4: restriction = "Block4x4"; break;
+    case TAVISizeRestriction::srForceBlock2x2: restriction = "Block2x2"; break;
+    case TAVISizeRestriction::srNoRestriction: restriction = "NoRestriction"; break;
   }
   return restriction + "Side" + std::to_string(info.param.Set);
 }
@@ -418,8 +410,9 @@ TEST_F(AviTest, QualityChangesTheMovieExactlyForEncodersThatUseIt) {
   for (const TAVICodecInfo& codec : AvailableAVICodecs()) {
     const std::string low = record(codec, 100), high = record(codec, 10000);
     ASSERT_FALSE(low.empty()) << codec.Name;
-    EXPECT_EQ(low != high, codec.UsesQuality) << codec.Name << (codec.UsesQuality ? " ignores the quality it claims to use"
-                                                                                 : " uses a quality it says it ignores");
+    EXPECT_EQ(low != high, codec.UsesQuality)
+        << codec.Name
+        << (codec.UsesQuality ? " ignores the quality it claims to use" : " uses a quality it says it ignores");
   }
 }
 
@@ -453,8 +446,8 @@ TEST(AviOnASmallDisk, StopsWhileTheMovieCanStillBeFinished) {
     rec.CloseAVI(false);
     const std::string bytes = test::FileBytes(d + "/movie.avi");
     if (bytes.find("idx1") == std::string::npos)
-      return "the movie has no index (" + std::to_string(bytes.size()) + " bytes, " + std::to_string(added) + " frames, " +
-             std::to_string(FreeDiskSpace(d)) + " free)";
+      return "the movie has no index (" + std::to_string(bytes.size()) + " bytes, " + std::to_string(added) +
+             " frames, " + std::to_string(FreeDiskSpace(d)) + " free)";
     const TMovie m = ReadMovie(d + "/movie.avi");
     if (int(m.KeyFrames.size()) != added)
       return "a player finds " + std::to_string(m.KeyFrames.size()) + " of " + std::to_string(added) + " frames";

@@ -33,10 +33,20 @@ TEST(BlendModeList, NamesAndFunctionLookup) {
 
 TEST(BlendTables, SqrtRoundsToNearestAndIdentityRepeatsSource) {
   const auto& s = SqrtTable();
-  const std::pair<int, int> rows[] = {{0, 0},      {1, 1},     {2, 1},      {3, 2},      {6, 2},     {7, 3},
-                                      {12, 3},     {13, 4},    {4900, 70},  {65025, 255}, {65280, 255},
+  const std::pair<int, int> rows[] = {{0, 0},
+                                      {1, 1},
+                                      {2, 1},
+                                      {3, 2},
+                                      {6, 2},
+                                      {7, 3},
+                                      {12, 3},
+                                      {13, 4},
+                                      {4900, 70},
+                                      {65025, 255},
+                                      {65280, 255},
                                       // above 255.5^2 the true value is 256, which a byte cannot hold
-                                      {65281, 255}, {65535, 255}};
+                                      {65281, 255},
+                                      {65535, 255}};
   for (auto [i, v] : rows) EXPECT_EQ(s[size_t(i)], v) << i;
   EXPECT_EQ(IdentityTable()[(200 << 8) | 17], 0x00C8C8C8u);
   EXPECT_EQ(IdentityTable()[255], 0u);
@@ -267,20 +277,19 @@ TEST_P(HslConversion, KnownValuesAndRoundTrip) {
   EXPECT_EQ(HSLToRGB(hsl), r.rgb | 0xFF000000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Colours, HslConversion,
-    testing::Values(HslRow{"Red", Rgb(255, 0, 0), 0.0f, 1.0f, 0.5f},
-                    HslRow{"Green", Rgb(0, 255, 0), 1.0f / 3.0f, 1.0f, 0.5f},
-                    HslRow{"Blue", Rgb(0, 0, 255), 2.0f / 3.0f, 1.0f, 0.5f},
-                    HslRow{"MagentaNegativeHueWraps", Rgb(255, 0, 255), 5.0f / 6.0f, 1.0f, 0.5f},
-                    HslRow{"Grey", Rgb(128, 128, 128), 0.0f, 0.0f, 128.0f / 255.0f},
-                    HslRow{"White", Rgb(255, 255, 255), 0.0f, 0.0f, 1.0f},
-                    // alpha ignored, result opaque
-                    HslRow{"TransparentBlack", 0x00000000u, 0.0f, 0.0f, 0.0f},
-                    HslRow{"Orange", Rgb(255, 128, 0), 128.0f / 255.0f / 6.0f, 1.0f, 0.5f},
-                    HslRow{"Violet", Rgb(64, 32, 192), (4.0f + 32.0f / 160.0f) / 6.0f, 160.0f / 224.0f,
-                           112.0f / 255.0f}),
-    [](const testing::TestParamInfo<HslRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Colours, HslConversion,
+                         testing::Values(HslRow{"Red", Rgb(255, 0, 0), 0.0f, 1.0f, 0.5f},
+                                         HslRow{"Green", Rgb(0, 255, 0), 1.0f / 3.0f, 1.0f, 0.5f},
+                                         HslRow{"Blue", Rgb(0, 0, 255), 2.0f / 3.0f, 1.0f, 0.5f},
+                                         HslRow{"MagentaNegativeHueWraps", Rgb(255, 0, 255), 5.0f / 6.0f, 1.0f, 0.5f},
+                                         HslRow{"Grey", Rgb(128, 128, 128), 0.0f, 0.0f, 128.0f / 255.0f},
+                                         HslRow{"White", Rgb(255, 255, 255), 0.0f, 0.0f, 1.0f},
+                                         // alpha ignored, result opaque
+                                         HslRow{"TransparentBlack", 0x00000000u, 0.0f, 0.0f, 0.0f},
+                                         HslRow{"Orange", Rgb(255, 128, 0), 128.0f / 255.0f / 6.0f, 1.0f, 0.5f},
+                                         HslRow{"Violet", Rgb(64, 32, 192), (4.0f + 32.0f / 160.0f) / 6.0f,
+                                                160.0f / 224.0f, 112.0f / 255.0f}),
+                         [](const testing::TestParamInfo<HslRow>& info) { return std::string(info.param.Name); });
 
 TEST(HslConversion, RoundTripIsExactAcrossTheCube) {
   for (uint32_t r = 0; r < 256; r += 5)

@@ -37,9 +37,9 @@ struct Placement {
 // Source 7 x 5 onto a 12 x 9 destination: inside, past every edge, sub-rectangles
 // (one animation frame), a rectangle reaching outside the source, and misses.
 const Placement kPlacements[] = {
-    {2, 2, {0, 0, 7, 5}},   {-3, 1, {0, 0, 7, 5}},  {8, 6, {0, 0, 7, 5}},     {1, -4, {0, 0, 7, 5}},
-    {-6, -4, {0, 0, 7, 5}}, {11, 8, {0, 0, 7, 5}},  {3, 2, {2, 1, 5, 4}},     {-1, 7, {2, 1, 5, 4}},
-    {4, 3, {-2, -1, 9, 8}}, {-2, 0, {5, 0, 99, 5}}, {12, 0, {0, 0, 7, 5}},    {0, -5, {0, 0, 7, 5}},
+    {2, 2, {0, 0, 7, 5}},   {-3, 1, {0, 0, 7, 5}},  {8, 6, {0, 0, 7, 5}},      {1, -4, {0, 0, 7, 5}},
+    {-6, -4, {0, 0, 7, 5}}, {11, 8, {0, 0, 7, 5}},  {3, 2, {2, 1, 5, 4}},      {-1, 7, {2, 1, 5, 4}},
+    {4, 3, {-2, -1, 9, 8}}, {-2, 0, {5, 0, 99, 5}}, {12, 0, {0, 0, 7, 5}},     {0, -5, {0, 0, 7, 5}},
     {0, 0, {7, 0, 9, 5}},   {0, 0, {3, 3, 3, 4}},   {-40000, 0, {0, 0, 7, 5}}, {5, 5, {6, 4, 2, 1}},
 };
 
@@ -169,8 +169,8 @@ TEST_P(PreparedBrushTest, SamePixelsAsDraw) {
           for (int32_t y = 0; y < base.Height(); ++y)
             for (int32_t x = 0; x < base.Width(); ++x)
               ASSERT_EQ(viaBrush.Pixel(x, y), viaDraw.Pixel(x, y))
-                  << "master " << int(master) << " at " << p.x << "," << p.y << " rows " << band.top << "+"
-                  << band.rows << " pixel " << x << "," << y;
+                  << "master " << int(master) << " at " << p.x << "," << p.y << " rows " << band.top << "+" << band.rows
+                  << " pixel " << x << "," << y;
         }
     }
   }

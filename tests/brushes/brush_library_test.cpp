@@ -143,38 +143,43 @@ TEST_P(BrushBlobCorruption, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Damage, BrushBlobCorruption,
-    ::testing::Values(
-        Corruption{"Empty", [](Bytes& b) { b.clear(); }},
-        Corruption{"HeaderOnly", [](Bytes& b) { b.erase(b.begin() + 12, b.end()); }},
-        Corruption{"WrongSignature", [](Bytes& b) { b[0] = 'X'; }},
-        Corruption{"UnknownVersion", [](Bytes& b) { b[4] = 2; }},
-        Corruption{"HugeDeclaredSize", [](Bytes& b) { b[8] = b[9] = b[10] = b[11] = 0xFF; }},
-        Corruption{"CutInHalf", [](Bytes& b) { b.erase(b.begin() + std::ptrdiff_t(b.size() / 2), b.end()); }},
-        Corruption{"ScrambledStream", [](Bytes& b) {
-                     for (size_t i = b.size() / 2; i < b.size() / 2 + 16; ++i) b[i] ^= 0x5A;
-                   }},
-        Corruption{"StoredWidthDisagrees", [](Bytes& b) {
-                     std::vector<uint8_t> p = Inflate(b);
-                     p[0] = 5;  // brush 3 claims 5 pixels wide
-                     b = Repack(b, p, uint32_t(p.size()));
-                   }},
-        Corruption{"StoredHeightHuge", [](Bytes& b) {
-                     std::vector<uint8_t> p = Inflate(b);
-                     p[4] = p[5] = p[6] = 0xFF, p[7] = 0x7F;
-                     b = Repack(b, p, uint32_t(p.size()));
-                   }},
-        Corruption{"PayloadLongerThanDeclared", [](Bytes& b) {
-                     std::vector<uint8_t> p = Inflate(b);
-                     const uint32_t declared = uint32_t(p.size());
-                     p.insert(p.end(), 64, uint8_t(0));
-                     b = Repack(b, p, declared);
-                   }},
-        Corruption{"PayloadShorterThanDeclared", [](Bytes& b) {
-                     std::vector<uint8_t> p = Inflate(b);
-                     const uint32_t declared = uint32_t(p.size());
-                     p.erase(p.end() - 4, p.end());
-                     b = Repack(b, p, declared);
-                   }}),
+    ::testing::Values(Corruption{"Empty", [](Bytes& b) { b.clear(); }},
+                      Corruption{"HeaderOnly", [](Bytes& b) { b.erase(b.begin() + 12, b.end()); }},
+                      Corruption{"WrongSignature", [](Bytes& b) { b[0] = 'X'; }},
+                      Corruption{"UnknownVersion", [](Bytes& b) { b[4] = 2; }},
+                      Corruption{"HugeDeclaredSize", [](Bytes& b) { b[8] = b[9] = b[10] = b[11] = 0xFF; }},
+                      Corruption{"CutInHalf",
+                                 [](Bytes& b) { b.erase(b.begin() + std::ptrdiff_t(b.size() / 2), b.end()); }},
+                      Corruption{"ScrambledStream",
+                                 [](Bytes& b) {
+                                   for (size_t i = b.size() / 2; i < b.size() / 2 + 16; ++i) b[i] ^= 0x5A;
+                                 }},
+                      Corruption{"StoredWidthDisagrees",
+                                 [](Bytes& b) {
+                                   std::vector<uint8_t> p = Inflate(b);
+                                   p[0] = 5;  // brush 3 claims 5 pixels wide
+                                   b = Repack(b, p, uint32_t(p.size()));
+                                 }},
+                      Corruption{"StoredHeightHuge",
+                                 [](Bytes& b) {
+                                   std::vector<uint8_t> p = Inflate(b);
+                                   p[4] = p[5] = p[6] = 0xFF, p[7] = 0x7F;
+                                   b = Repack(b, p, uint32_t(p.size()));
+                                 }},
+                      Corruption{"PayloadLongerThanDeclared",
+                                 [](Bytes& b) {
+                                   std::vector<uint8_t> p = Inflate(b);
+                                   const uint32_t declared = uint32_t(p.size());
+                                   p.insert(p.end(), 64, uint8_t(0));
+                                   b = Repack(b, p, declared);
+                                 }},
+                      Corruption{"PayloadShorterThanDeclared",
+                                 [](Bytes& b) {
+                                   std::vector<uint8_t> p = Inflate(b);
+                                   const uint32_t declared = uint32_t(p.size());
+                                   p.erase(p.end() - 4, p.end());
+                                   b = Repack(b, p, declared);
+                                 }}),
     [](const ::testing::TestParamInfo<Corruption>& info) { return std::string(info.param.name); });
 
 }  // namespace

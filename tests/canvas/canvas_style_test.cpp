@@ -363,7 +363,9 @@ TEST_P(FailedTexture, FallsBackToSolidWithAMessage) {
 INSTANTIATE_TEST_SUITE_P(Causes, FailedTexture,
                          testing::Values(FailedTextureRow{"missing", nullptr, "does not exist."},
                                          FailedTextureRow{"unreadable", "not an image", "cannot be read."}),
-                         [](const testing::TestParamInfo<FailedTextureRow>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<FailedTextureRow>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(TextureFolderFixture, LoaderThatThrowsCountsAsUnreadable) {
   WriteTexture("Mud 1", "16 16");
@@ -382,9 +384,9 @@ TEST_F(TextureFolderFixture, OpeningAProjectPreparesItsCanvasSilently) {
     int32_t tileW;  // 0: no tile
     int loads;
   };
-  for (const Row& row : {Row{csSolid, csSolid, 0, 0}, Row{csGradient, csGradient, 0, 0}, Row{csGrid, csGrid, 100, 0},
-                         Row{8, 8, 32, 1}, Row{4, csSolid, 0, 0} /* missing Cement 2 */,
-                         Row{24, csSolid, 0, 0} /* not a style */}) {
+  for (const Row& row :
+       {Row{csSolid, csSolid, 0, 0}, Row{csGradient, csGradient, 0, 0}, Row{csGrid, csGrid, 100, 0}, Row{8, 8, 32, 1},
+        Row{4, csSolid, 0, 0} /* missing Cement 2 */, Row{24, csSolid, 0, 0} /* not a style */}) {
     loads_ = 0;
     state_.TextureBitmap = MarkedBitmap(17, 17, 1);
     state_.GradientBitmap.SetSize(0, 0);

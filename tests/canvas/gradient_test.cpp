@@ -51,51 +51,50 @@ TEST_P(GradientTable, Entry) {
 // Black to white, so every component equals the value written on the row.
 constexpr TColor32 Grey(uint8_t v) { return Color32(v, v, v); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, GradientTable,
-    testing::Values(
-        // A plain ramp.
-        TableRow{"ramp0", kBlack, kWhite, 0, 0, false, 0, Grey(0)},
-        TableRow{"ramp128", kBlack, kWhite, 0, 0, false, 128, Grey(128)},
-        TableRow{"ramp255", kBlack, kWhite, 0, 0, false, 255, Grey(255)},
-        // Rotation 50: k = 128 (127.5 away from zero), m = 127.
-        TableRow{"rot50_0", kBlack, kWhite, 0, 50, false, 0, Grey(0)},
-        TableRow{"rot50_126", kBlack, kWhite, 0, 50, false, 126, Grey(252)},
-        TableRow{"rot50_127", kBlack, kWhite, 0, 50, false, 127, Grey(255)},
-        TableRow{"rot50_255", kBlack, kWhite, 0, 50, false, 255, Grey(0)},
-        // Rotation -50: n = 128; falls from B to A at 128, then rises again.
-        TableRow{"rotm50_0", kBlack, kWhite, 0, -50, false, 0, Grey(255)},
-        TableRow{"rotm50_64", kBlack, kWhite, 0, -50, false, 64, Grey(128)},
-        TableRow{"rotm50_128", kBlack, kWhite, 0, -50, false, 128, Grey(0)},
-        TableRow{"rotm50_129", kBlack, kWhite, 0, -50, false, 129, Grey(3)},
-        TableRow{"rotm50_255", kBlack, kWhite, 0, -50, false, 255, Grey(255)},
-        // Rotation +-100: the mirror of the plain ramp.
-        TableRow{"rot100_0", kBlack, kWhite, 0, 100, false, 0, Grey(255)},
-        TableRow{"rot100_100", kBlack, kWhite, 0, 100, false, 100, Grey(155)},
-        TableRow{"rot100_255", kBlack, kWhite, 0, 100, false, 255, Grey(0)},
-        TableRow{"rotm100_0", kBlack, kWhite, 0, -100, false, 0, Grey(255)},
-        TableRow{"rotm100_100", kBlack, kWhite, 0, -100, false, 100, Grey(155)},
-        TableRow{"rotm100_255", kBlack, kWhite, 0, -100, false, 255, Grey(0)},
-        // Out-of-range values clamp to 100.
-        TableRow{"rot150_0", kBlack, kWhite, 0, 150, false, 0, Grey(255)},
-        // Shift +-100 flattens to B or A.
-        TableRow{"shift100_0", kBlack, kWhite, 100, 0, false, 0, Grey(255)},
-        TableRow{"shift100_255", kBlack, kWhite, 100, 0, false, 255, Grey(255)},
-        TableRow{"shiftm100_0", kBlack, kWhite, -100, 0, false, 0, Grey(0)},
-        TableRow{"shiftm100_255", kBlack, kWhite, -100, 0, false, 255, Grey(0)},
-        // Shift 50 moves A half way (127.5 -> 128); -50 moves B (255 - 128).
-        TableRow{"shift50_0", kBlack, kWhite, 50, 0, false, 0, Grey(128)},
-        TableRow{"shift50_255", kBlack, kWhite, 50, 0, false, 255, Grey(255)},
-        TableRow{"shiftm50_255", kBlack, kWhite, -50, 0, false, 255, Grey(127)},
-        // Reverse swaps the colours before shift and rotation.
-        TableRow{"reverse0", kBlack, kWhite, 0, 0, true, 0, Grey(255)},
-        TableRow{"reverse_shift50_0", kBlack, kWhite, 50, 0, true, 0, Grey(127)},
-        TableRow{"reverse_rot50_127", kBlack, kWhite, 0, 50, true, 127, Grey(0)},
-        // Per component, falling components truncate toward zero:
-        // A = RGB(10, 200, 0), B = RGB(250, 0, 100); at 128: 10 + 120, 200 - 100, 0 + 50.
-        TableRow{"components", 0x00C80A, 0x6400FA, 0, 0, false, 128, Color32(130, 100, 50)},
-        TableRow{"components_end", 0x00C80A, 0x6400FA, 0, 0, false, 255, Color32(250, 0, 100)}),
-    [](const testing::TestParamInfo<TableRow>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, GradientTable,
+                         testing::Values(
+                             // A plain ramp.
+                             TableRow{"ramp0", kBlack, kWhite, 0, 0, false, 0, Grey(0)},
+                             TableRow{"ramp128", kBlack, kWhite, 0, 0, false, 128, Grey(128)},
+                             TableRow{"ramp255", kBlack, kWhite, 0, 0, false, 255, Grey(255)},
+                             // Rotation 50: k = 128 (127.5 away from zero), m = 127.
+                             TableRow{"rot50_0", kBlack, kWhite, 0, 50, false, 0, Grey(0)},
+                             TableRow{"rot50_126", kBlack, kWhite, 0, 50, false, 126, Grey(252)},
+                             TableRow{"rot50_127", kBlack, kWhite, 0, 50, false, 127, Grey(255)},
+                             TableRow{"rot50_255", kBlack, kWhite, 0, 50, false, 255, Grey(0)},
+                             // Rotation -50: n = 128; falls from B to A at 128, then rises again.
+                             TableRow{"rotm50_0", kBlack, kWhite, 0, -50, false, 0, Grey(255)},
+                             TableRow{"rotm50_64", kBlack, kWhite, 0, -50, false, 64, Grey(128)},
+                             TableRow{"rotm50_128", kBlack, kWhite, 0, -50, false, 128, Grey(0)},
+                             TableRow{"rotm50_129", kBlack, kWhite, 0, -50, false, 129, Grey(3)},
+                             TableRow{"rotm50_255", kBlack, kWhite, 0, -50, false, 255, Grey(255)},
+                             // Rotation +-100: the mirror of the plain ramp.
+                             TableRow{"rot100_0", kBlack, kWhite, 0, 100, false, 0, Grey(255)},
+                             TableRow{"rot100_100", kBlack, kWhite, 0, 100, false, 100, Grey(155)},
+                             TableRow{"rot100_255", kBlack, kWhite, 0, 100, false, 255, Grey(0)},
+                             TableRow{"rotm100_0", kBlack, kWhite, 0, -100, false, 0, Grey(255)},
+                             TableRow{"rotm100_100", kBlack, kWhite, 0, -100, false, 100, Grey(155)},
+                             TableRow{"rotm100_255", kBlack, kWhite, 0, -100, false, 255, Grey(0)},
+                             // Out-of-range values clamp to 100.
+                             TableRow{"rot150_0", kBlack, kWhite, 0, 150, false, 0, Grey(255)},
+                             // Shift +-100 flattens to B or A.
+                             TableRow{"shift100_0", kBlack, kWhite, 100, 0, false, 0, Grey(255)},
+                             TableRow{"shift100_255", kBlack, kWhite, 100, 0, false, 255, Grey(255)},
+                             TableRow{"shiftm100_0", kBlack, kWhite, -100, 0, false, 0, Grey(0)},
+                             TableRow{"shiftm100_255", kBlack, kWhite, -100, 0, false, 255, Grey(0)},
+                             // Shift 50 moves A half way (127.5 -> 128); -50 moves B (255 - 128).
+                             TableRow{"shift50_0", kBlack, kWhite, 50, 0, false, 0, Grey(128)},
+                             TableRow{"shift50_255", kBlack, kWhite, 50, 0, false, 255, Grey(255)},
+                             TableRow{"shiftm50_255", kBlack, kWhite, -50, 0, false, 255, Grey(127)},
+                             // Reverse swaps the colours before shift and rotation.
+                             TableRow{"reverse0", kBlack, kWhite, 0, 0, true, 0, Grey(255)},
+                             TableRow{"reverse_shift50_0", kBlack, kWhite, 50, 0, true, 0, Grey(127)},
+                             TableRow{"reverse_rot50_127", kBlack, kWhite, 0, 50, true, 127, Grey(0)},
+                             // Per component, falling components truncate toward zero:
+                             // A = RGB(10, 200, 0), B = RGB(250, 0, 100); at 128: 10 + 120, 200 - 100, 0 + 50.
+                             TableRow{"components", 0x00C80A, 0x6400FA, 0, 0, false, 128, Color32(130, 100, 50)},
+                             TableRow{"components_end", 0x00C80A, 0x6400FA, 0, 0, false, 255, Color32(250, 0, 100)}),
+                         [](const testing::TestParamInfo<TableRow>& info) { return std::string(info.param.name); });
 
 struct Probe {
   int x, y, index;
@@ -130,30 +129,60 @@ TEST_P(GradientPattern, SizeAndPixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Styles, GradientPattern,
-    testing::Values(
-        PatternRow{gsRadialC, 362, 362, {{180, 180, 0}, {181, 180, 0}, {181, 181, 1}, {0, 0, 255}, {181, 0, 180}, {361, 180, 180}, {181, 361, 181}, {361, 361, 255}}},
-        PatternRow{gsRadialT, 362, 181, {{180, 0, 0}, {181, 0, 0}, {181, 100, 100}, {0, 180, 255}}},
-        PatternRow{gsRadialB, 362, 181, {{180, 180, 0}, {181, 0, 180}, {0, 0, 255}}},
-        PatternRow{gsRadialL, 181, 362, {{0, 180, 0}, {0, 181, 0}, {100, 181, 100}, {180, 0, 255}}},
-        PatternRow{gsRadialR, 181, 362, {{180, 180, 0}, {0, 181, 180}}},
-        PatternRow{gsRadialTL, 181, 181, {{0, 0, 0}, {3, 4, 5}, {180, 180, 255}}},
-        PatternRow{gsRadialTR, 181, 181, {{180, 0, 0}, {177, 4, 5}}},
-        PatternRow{gsRadialBL, 181, 181, {{0, 180, 0}, {3, 176, 5}}},
-        PatternRow{gsRadialBR, 181, 181, {{180, 180, 0}, {177, 176, 5}, {0, 0, 255}}},
-        PatternRow{gsLinearH, 256, 1, {{0, 0, 0}, {100, 0, 100}, {255, 0, 255}}},
-        PatternRow{gsLinearV, 1, 256, {{0, 0, 0}, {0, 77, 77}, {0, 255, 255}}},
-        PatternRow{gsReflectedH, 1, 512, {{0, 0, 255}, {0, 255, 0}, {0, 256, 0}, {0, 511, 255}}},
-        PatternRow{gsReflectedV, 512, 1, {{0, 0, 255}, {255, 0, 0}, {256, 0, 0}, {511, 0, 255}}},
-        PatternRow{gsDiagonalLF, 128, 129, {{0, 0, 0}, {10, 20, 30}, {127, 128, 255}}},
-        PatternRow{gsDiagonalLB, 128, 129, {{127, 0, 0}, {0, 0, 127}, {0, 128, 255}}},
-        PatternRow{gsDiagonalRF, 256, 256, {{0, 0, 255}, {254, 0, 1}, {255, 0, 0}, {255, 255, 255}}},
-        PatternRow{gsDiagonalRB, 256, 256, {{0, 0, 0}, {10, 3, 7}, {3, 10, 7}, {255, 0, 255}, {0, 255, 255}}},
-        PatternRow{gsArrowL, 129, 256, {{0, 0, 255}, {128, 127, 0}, {128, 128, 0}, {0, 255, 255}}},
-        PatternRow{gsArrowR, 129, 256, {{0, 127, 0}, {128, 0, 255}, {0, 128, 0}, {128, 255, 255}}},
-        PatternRow{gsArrowU, 256, 129, {{0, 0, 255}, {127, 128, 0}, {128, 128, 0}, {255, 0, 255}}},
-        PatternRow{gsArrowD, 256, 129, {{127, 0, 0}, {0, 128, 255}, {128, 0, 0}, {255, 128, 255}}},
-        PatternRow{gsDiamond, 256, 256, {{0, 0, 255}, {127, 127, 1}, {128, 127, 1}, {127, 128, 1}, {128, 128, 1}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}}},
-        PatternRow{gsButterfly, 256, 256, {{0, 0, 128}, {127, 0, 255}, {128, 0, 255}, {255, 0, 128}, {0, 127, 1}, {0, 128, 0}, {128, 128, 128}, {255, 255, 128}}}),
+    testing::Values(PatternRow{gsRadialC,
+                               362,
+                               362,
+                               {{180, 180, 0},
+                                {181, 180, 0},
+                                {181, 181, 1},
+                                {0, 0, 255},
+                                {181, 0, 180},
+                                {361, 180, 180},
+                                {181, 361, 181},
+                                {361, 361, 255}}},
+                    PatternRow{gsRadialT, 362, 181, {{180, 0, 0}, {181, 0, 0}, {181, 100, 100}, {0, 180, 255}}},
+                    PatternRow{gsRadialB, 362, 181, {{180, 180, 0}, {181, 0, 180}, {0, 0, 255}}},
+                    PatternRow{gsRadialL, 181, 362, {{0, 180, 0}, {0, 181, 0}, {100, 181, 100}, {180, 0, 255}}},
+                    PatternRow{gsRadialR, 181, 362, {{180, 180, 0}, {0, 181, 180}}},
+                    PatternRow{gsRadialTL, 181, 181, {{0, 0, 0}, {3, 4, 5}, {180, 180, 255}}},
+                    PatternRow{gsRadialTR, 181, 181, {{180, 0, 0}, {177, 4, 5}}},
+                    PatternRow{gsRadialBL, 181, 181, {{0, 180, 0}, {3, 176, 5}}},
+                    PatternRow{gsRadialBR, 181, 181, {{180, 180, 0}, {177, 176, 5}, {0, 0, 255}}},
+                    PatternRow{gsLinearH, 256, 1, {{0, 0, 0}, {100, 0, 100}, {255, 0, 255}}},
+                    PatternRow{gsLinearV, 1, 256, {{0, 0, 0}, {0, 77, 77}, {0, 255, 255}}},
+                    PatternRow{gsReflectedH, 1, 512, {{0, 0, 255}, {0, 255, 0}, {0, 256, 0}, {0, 511, 255}}},
+                    PatternRow{gsReflectedV, 512, 1, {{0, 0, 255}, {255, 0, 0}, {256, 0, 0}, {511, 0, 255}}},
+                    PatternRow{gsDiagonalLF, 128, 129, {{0, 0, 0}, {10, 20, 30}, {127, 128, 255}}},
+                    PatternRow{gsDiagonalLB, 128, 129, {{127, 0, 0}, {0, 0, 127}, {0, 128, 255}}},
+                    PatternRow{gsDiagonalRF, 256, 256, {{0, 0, 255}, {254, 0, 1}, {255, 0, 0}, {255, 255, 255}}},
+                    PatternRow{
+                        gsDiagonalRB, 256, 256, {{0, 0, 0}, {10, 3, 7}, {3, 10, 7}, {255, 0, 255}, {0, 255, 255}}},
+                    PatternRow{gsArrowL, 129, 256, {{0, 0, 255}, {128, 127, 0}, {128, 128, 0}, {0, 255, 255}}},
+                    PatternRow{gsArrowR, 129, 256, {{0, 127, 0}, {128, 0, 255}, {0, 128, 0}, {128, 255, 255}}},
+                    PatternRow{gsArrowU, 256, 129, {{0, 0, 255}, {127, 128, 0}, {128, 128, 0}, {255, 0, 255}}},
+                    PatternRow{gsArrowD, 256, 129, {{127, 0, 0}, {0, 128, 255}, {128, 0, 0}, {255, 128, 255}}},
+                    PatternRow{gsDiamond,
+                               256,
+                               256,
+                               {{0, 0, 255},
+                                {127, 127, 1},
+                                {128, 127, 1},
+                                {127, 128, 1},
+                                {128, 128, 1},
+                                {255, 0, 255},
+                                {0, 255, 255},
+                                {255, 255, 255}}},
+                    PatternRow{gsButterfly,
+                               256,
+                               256,
+                               {{0, 0, 128},
+                                {127, 0, 255},
+                                {128, 0, 255},
+                                {255, 0, 128},
+                                {0, 127, 1},
+                                {0, 128, 0},
+                                {128, 128, 128},
+                                {255, 255, 128}}}),
     [](const testing::TestParamInfo<PatternRow>& info) { return "style" + std::to_string(int(info.param.style)); });
 
 TEST(Gradient, DefaultsBuildRadialPatternAtOnce) {

@@ -56,18 +56,18 @@ TEST_P(FitRectTest, FitsAndCentres) {
   EXPECT_EQ(FitRect(r.Source, r.Target), r.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FitRectTest,
-    testing::Values(
-        // 1280 × 16 on a portrait page: the full width, centred vertically.
-        FitRectRow{"WideStripOnPortrait", {0, 0, 1280, 16}, {0, 0, 4800, 6600}, {0, 3270, 4800, 3330}},
-        FitRectRow{"LandscapeInSquare", {0, 0, 480, 360}, {0, 0, 1000, 1000}, {0, 125, 1000, 875}},
-        FitRectRow{"PortraitInSquare", {0, 0, 360, 480}, {0, 0, 1000, 1000}, {125, 0, 875, 1000}},
-        FitRectRow{"TargetOffset", {0, 0, 100, 100}, {10, 20, 110, 220}, {10, 70, 110, 170}},
-        FitRectRow{"OddMarginTruncates", {0, 0, 3, 2}, {0, 0, 10, 2}, {3, 0, 6, 2}},
-        FitRectRow{"SourceWithoutHeight", {0, 0, 5, 0}, {0, 0, 100, 100}, {0, 0, 5, 0}},
-        FitRectRow{"TargetWithoutHeight", {0, 0, 480, 360}, {0, 0, 100, 0}, {0, 0, 480, 360}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FitRectTest,
+                         testing::Values(
+                             // 1280 × 16 on a portrait page: the full width, centred vertically.
+                             FitRectRow{
+                                 "WideStripOnPortrait", {0, 0, 1280, 16}, {0, 0, 4800, 6600}, {0, 3270, 4800, 3330}},
+                             FitRectRow{"LandscapeInSquare", {0, 0, 480, 360}, {0, 0, 1000, 1000}, {0, 125, 1000, 875}},
+                             FitRectRow{"PortraitInSquare", {0, 0, 360, 480}, {0, 0, 1000, 1000}, {125, 0, 875, 1000}},
+                             FitRectRow{"TargetOffset", {0, 0, 100, 100}, {10, 20, 110, 220}, {10, 70, 110, 170}},
+                             FitRectRow{"OddMarginTruncates", {0, 0, 3, 2}, {0, 0, 10, 2}, {3, 0, 6, 2}},
+                             FitRectRow{"SourceWithoutHeight", {0, 0, 5, 0}, {0, 0, 100, 100}, {0, 0, 5, 0}},
+                             FitRectRow{"TargetWithoutHeight", {0, 0, 480, 360}, {0, 0, 100, 0}, {0, 0, 480, 360}}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
 
@@ -87,13 +87,12 @@ TEST_P(MeasurePrinterTest, FallsBackToScreenAndLetter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, MeasurePrinterTest,
-    testing::Values(
-        MeasureRow{"Complete", {600, 300, 5100, 3300, 100, 50}, 96, {600, 300, 5100, 3300, 100, 50}},
-        MeasureRow{"NothingReported", {0, 0, 0, 0, 0, 0}, 96, {96, 96, 816, 1056, 0, 0}},
-        MeasureRow{"NoPaperWidth", {600, 600, 0, 6600, 0, 0}, 96, {600, 600, 5100, 6600, 0, 0}},
-        MeasureRow{"NoPaperHeight", {600, 600, 4960, 0, 0, 0}, 96, {600, 600, 5100, 6600, 0, 0}},
-        MeasureRow{"NegativeValues", {-1, 600, -5, 6600, 0, 0}, 72, {72, 600, 612, 6600, 0, 0}},
-        MeasureRow{"NoScreenEither", {0, 0, 0, 0, 0, 0}, 0, {96, 96, 816, 1056, 0, 0}}),
+    testing::Values(MeasureRow{"Complete", {600, 300, 5100, 3300, 100, 50}, 96, {600, 300, 5100, 3300, 100, 50}},
+                    MeasureRow{"NothingReported", {0, 0, 0, 0, 0, 0}, 96, {96, 96, 816, 1056, 0, 0}},
+                    MeasureRow{"NoPaperWidth", {600, 600, 0, 6600, 0, 0}, 96, {600, 600, 5100, 6600, 0, 0}},
+                    MeasureRow{"NoPaperHeight", {600, 600, 4960, 0, 0, 0}, 96, {600, 600, 5100, 6600, 0, 0}},
+                    MeasureRow{"NegativeValues", {-1, 600, -5, 6600, 0, 0}, 72, {72, 600, 612, 6600, 0, 0}},
+                    MeasureRow{"NoScreenEither", {0, 0, 0, 0, 0, 0}, 0, {96, 96, 816, 1056, 0, 0}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
@@ -112,16 +111,15 @@ TEST_P(PageRectTest, KeepsThePaperAspect) {
   EXPECT_EQ(ComputePageRect(r.W, r.H, r.Printer), r.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PageRectTest,
-    testing::Values(
-        // Inside the margins 375 × 415; the paper's width N(415 × 5100 / 6600) = 321.
-        PageRectRow{"CentredAcross", 400, 440, kLetter, {38, 11, 359, 426}},
-        // Inside the margins 275 × 775; the paper's height N(275 × 5100 / 6600) = 212.
-        PageRectRow{"CentredDown", 300, 800, {600, 600, 6600, 5100, 0, 0}, {11, 292, 286, 504}},
-        PageRectRow{"NoRoomInsideTheMargins", 20, 30, kLetter, {11, 11, 6, 16}},
-        PageRectRow{"NoHeight", 400, 0, kLetter, {0, 2, 0, 2}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, PageRectTest,
+                         testing::Values(
+                             // Inside the margins 375 × 415; the paper's width N(415 × 5100 / 6600) = 321.
+                             PageRectRow{"CentredAcross", 400, 440, kLetter, {38, 11, 359, 426}},
+                             // Inside the margins 275 × 775; the paper's height N(275 × 5100 / 6600) = 212.
+                             PageRectRow{"CentredDown", 300, 800, {600, 600, 6600, 5100, 0, 0}, {11, 292, 286, 504}},
+                             PageRectRow{"NoRoomInsideTheMargins", 20, 30, kLetter, {11, 11, 6, 16}},
+                             PageRectRow{"NoHeight", 400, 0, kLetter, {0, 2, 0, 2}}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
 

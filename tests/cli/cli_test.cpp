@@ -45,9 +45,18 @@ class Cli : public testing::Test {
     Project p;
     ResetProject(p, 64, 48, true, ShapeMode::Affine);
     const ShapeSettings red{0x0000FF, false, 1, 2, 0, 255};
-    for (auto [x, y] : {std::pair{0, 47}, {63, 47}, {32, 0},        // Main-Shape
-                        {0, 47}, {31, 47}, {16, 24},                 // three half-size copies
-                        {32, 47}, {63, 47}, {48, 24}, {16, 24}, {48, 24}, {32, 0}})
+    for (auto [x, y] : {std::pair{0, 47},
+                        {63, 47},
+                        {32, 0},  // Main-Shape
+                        {0, 47},
+                        {31, 47},
+                        {16, 24},  // three half-size copies
+                        {32, 47},
+                        {63, 47},
+                        {48, 24},
+                        {16, 24},
+                        {48, 24},
+                        {32, 0}})
       AppendVertex(p, x, y, red);
     ASSERT_EQ(SaveProject(p, Path("tri.plv")), kFileOk);
   }
@@ -81,19 +90,19 @@ TEST_P(CliFails, WithTheProgramsOwnText) {
   EXPECT_NE(r.out.find(GetParam().message), std::string::npos) << r.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliFails,
-    testing::Values(FailRow{"NoArguments", "", 1, "usage:"},
-                    FailRow{"ZeroLoops", "--loops 0 %/tri.plv x.png", 1, "usage:"},
-                    FailRow{"UnknownOption", "--bogus %/tri.plv", 1, "usage:"},
-                    FailRow{"ThreeFiles", "%/a.plv %/b.plv %/c.plv", 1, "usage:"},
-                    FailRow{"MissingProject", "%/missing.plv", 2, "Cannot open the project."},
-                    FailRow{"JunkProject", "%/junk.plv", 2, "Unexpected file format."},
-                    FailRow{"TruncatedProject", "%/short.plv", 2, "Unexpected file format."},
-                    FailRow{"SaveIntoMissingFolder", "%/tri.plv %/no/such/folder/out.plv", 3,
-                            "Cannot save the project."},
-                    FailRow{"UnknownImageExtension", "%/tri.plv %/out.xyz", 4, "Cannot write the image."}),
-    [](const testing::TestParamInfo<FailRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, CliFails,
+                         testing::Values(FailRow{"NoArguments", "", 1, "usage:"},
+                                         FailRow{"ZeroLoops", "--loops 0 %/tri.plv x.png", 1, "usage:"},
+                                         FailRow{"UnknownOption", "--bogus %/tri.plv", 1, "usage:"},
+                                         FailRow{"ThreeFiles", "%/a.plv %/b.plv %/c.plv", 1, "usage:"},
+                                         FailRow{"MissingProject", "%/missing.plv", 2, "Cannot open the project."},
+                                         FailRow{"JunkProject", "%/junk.plv", 2, "Unexpected file format."},
+                                         FailRow{"TruncatedProject", "%/short.plv", 2, "Unexpected file format."},
+                                         FailRow{"SaveIntoMissingFolder", "%/tri.plv %/no/such/folder/out.plv", 3,
+                                                 "Cannot save the project."},
+                                         FailRow{"UnknownImageExtension", "%/tri.plv %/out.xyz", 4,
+                                                 "Cannot write the image."}),
+                         [](const testing::TestParamInfo<FailRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(Cli, SavesTheProjectAgain) {
   const ToolRun r = RunTool(Path("tri.plv") + " " + Path("copy.plv"));
@@ -203,8 +212,8 @@ TEST_F(Cli, DamagedTextureFallsBackToThePlainCanvasAndSaysSo) {
     p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string(name)) - captions.begin());
     ASSERT_EQ(SaveProject(p, Path("textured.plv")), kFileOk);
     fs::remove(Path("out.png"));
-    const std::string cmd = (dir_ / "plumavo-render").string() + " --loops 100 " + Path("textured.plv") + " " +
-                            Path("out.png") + " 2>&1";
+    const std::string cmd =
+        (dir_ / "plumavo-render").string() + " --loops 100 " + Path("textured.plv") + " " + Path("out.png") + " 2>&1";
     ToolRun r;
     FILE* pipe = ::popen(cmd.c_str(), "r");
     ASSERT_NE(pipe, nullptr);

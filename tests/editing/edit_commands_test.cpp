@@ -170,7 +170,8 @@ TEST_P(ArrowKeys, RunMovesTheSelectionAsOneUndoStep) {
   EXPECT_TRUE(up.UpdateInterface && up.UndoRedoChanged);
   EXPECT_FALSE(p.ProjectSaved);
   for (int32_t i = 0; i < p.VertexCount; ++i) {
-    const Vertex expected = i / 3 == 1 ? Vertex{before[size_t(i)].X + 3 * c.step.X, before[size_t(i)].Y + 3 * c.step.Y} : before[size_t(i)];
+    const Vertex expected =
+        i / 3 == 1 ? Vertex{before[size_t(i)].X + 3 * c.step.X, before[size_t(i)].Y + 3 * c.step.Y} : before[size_t(i)];
     EXPECT_EQ(V(i), expected) << i;
   }
   EXPECT_TRUE(CornersMatchVertices());
@@ -196,8 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ArrowKeys,
 struct NudgeCase {
   const char* name;
   int32_t selection;
-  bool drawing;      // one vertex of a new shape placed
-  bool focus;        // a side-panel control has the focus
+  bool drawing;  // one vertex of a new shape placed
+  bool focus;    // a side-panel control has the focus
   int32_t key;
   std::vector<int32_t> moved;
 };
@@ -220,15 +221,14 @@ TEST_P(NudgeTarget, MovesOnlyWhatTheConditionsAllow) {
   EXPECT_EQ(ed.UndoEnabled(), !c.moved.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, NudgeTarget,
-    ::testing::Values(NudgeCase{"nothing_selected", -1, false, false, kKeyDown, {}},
-                      NudgeCase{"shape_being_drawn", 2, true, false, kKeyDown, {}},
-                      NudgeCase{"control_has_focus", 1, false, true, kKeyDown, {}},
-                      NudgeCase{"not_an_arrow", 1, false, false, 65, {}},
-                      NudgeCase{"all_selected", -2, false, false, kKeyDown, {0, 1, 2, 3, 4, 5}},
-                      NudgeCase{"main_shape", 0, false, false, kKeyDown, {0, 1, 2}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, NudgeTarget,
+                         ::testing::Values(NudgeCase{"nothing_selected", -1, false, false, kKeyDown, {}},
+                                           NudgeCase{"shape_being_drawn", 2, true, false, kKeyDown, {}},
+                                           NudgeCase{"control_has_focus", 1, false, true, kKeyDown, {}},
+                                           NudgeCase{"not_an_arrow", 1, false, false, 65, {}},
+                                           NudgeCase{"all_selected", -2, false, false, kKeyDown, {0, 1, 2, 3, 4, 5}},
+                                           NudgeCase{"main_shape", 0, false, false, kKeyDown, {0, 1, 2}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Releasing one of two held arrows ends the run; the other key's next repeat
 // opens a new one, so Undo only goes back to the end of the first.
@@ -273,32 +273,52 @@ TEST_P(EditMenuRules, EnabledStatesFollowTheSelectionAndTheClipboard) {
 constexpr EditMenuState kNone{false, false, false, false, false, false, false, false, false};
 constexpr EditMenuState kOnlyClear{false, false, false, false, false, false, true, false, false};
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EditMenuRules,
-    ::testing::Values(
-        MenuCase{"empty", [](EditorFixture&) {}, kNone},
-        MenuCase{"main_shape_unfinished", [](EditorFixture& f) { f.AddShape({{1, 1}, {9, 1}}); }, kOnlyClear},
-        MenuCase{"main_shape_selected", [](EditorFixture& f) { f.AddShapesApart(1); },
-                 {false, false, false, true, false, true, true, true, true}},
-        MenuCase{"sub_shape_selected", [](EditorFixture& f) { f.AddShapesApart(2); },
-                 {false, false, true, true, false, true, true, true, true}},
-        MenuCase{"nothing_selected", [](EditorFixture& f) { f.AddShapesApart(2); f.p.SetSelected(-1); },
-                 {false, false, false, false, false, false, true, true, false}},
-        MenuCase{"all_selected", [](EditorFixture& f) { f.AddShapesApart(2); f.p.SetSelected(-2); },
-                 {false, false, false, false, false, true, true, true, true}},
-        MenuCase{"five_affine_vertices", [](EditorFixture& f) { f.AddShapesApart(1); f.AddShape({{1, 1}, {9, 1}}); },
-                 kOnlyClear},
-        MenuCase{"affine_clipboard", [](EditorFixture& f) { f.AddShapesApart(2); f.ed.Copy(); },
-                 {false, false, true, true, true, true, true, true, true}},
-        MenuCase{"affine_clipboard_projective_project",
-                 [](EditorFixture& f) {
-                   f.AddShapesApart(2);
-                   f.ed.Copy();
-                   f.Reset(ShapeMode::Projective);
-                   f.AddShapesApart(2);
-                 },
-                 {false, false, true, true, false, true, true, true, true}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, EditMenuRules,
+                         ::testing::Values(MenuCase{"empty", [](EditorFixture&) {}, kNone},
+                                           MenuCase{"main_shape_unfinished",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShape({{1, 1}, {9, 1}});
+                                                    },
+                                                    kOnlyClear},
+                                           MenuCase{"main_shape_selected",
+                                                    [](EditorFixture& f) { f.AddShapesApart(1); },
+                                                    {false, false, false, true, false, true, true, true, true}},
+                                           MenuCase{"sub_shape_selected",
+                                                    [](EditorFixture& f) { f.AddShapesApart(2); },
+                                                    {false, false, true, true, false, true, true, true, true}},
+                                           MenuCase{"nothing_selected",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShapesApart(2);
+                                                      f.p.SetSelected(-1);
+                                                    },
+                                                    {false, false, false, false, false, false, true, true, false}},
+                                           MenuCase{"all_selected",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShapesApart(2);
+                                                      f.p.SetSelected(-2);
+                                                    },
+                                                    {false, false, false, false, false, true, true, true, true}},
+                                           MenuCase{"five_affine_vertices",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShapesApart(1);
+                                                      f.AddShape({{1, 1}, {9, 1}});
+                                                    },
+                                                    kOnlyClear},
+                                           MenuCase{"affine_clipboard",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShapesApart(2);
+                                                      f.ed.Copy();
+                                                    },
+                                                    {false, false, true, true, true, true, true, true, true}},
+                                           MenuCase{"affine_clipboard_projective_project",
+                                                    [](EditorFixture& f) {
+                                                      f.AddShapesApart(2);
+                                                      f.ed.Copy();
+                                                      f.Reset(ShapeMode::Projective);
+                                                      f.AddShapesApart(2);
+                                                    },
+                                                    {false, false, true, true, false, true, true, true, true}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Cut of Sub-Shape 2 of 4 renumbers the rest; Paste puts it back as the newest
 // shape, selected, with its corners and settings.

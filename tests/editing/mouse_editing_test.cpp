@@ -53,7 +53,8 @@ TEST_P(Drawing, ClicksMakeMainShapeThenSubShapesWithTheirStatusTexts) {
   EXPECT_EQ(p.AffineMaps.size(), p.Mode == ShapeMode::Affine ? 2u : 0u);
   EXPECT_FALSE(p.ProjectSaved);
   EXPECT_TRUE(ed.UndoEnabled());
-  EXPECT_EQ(ShapeSummaryText(p), std::string(n == 3 ? " Affine" : " Projective") + ", 3 Shape(s), Sub-Shape 2 Selected");
+  EXPECT_EQ(ShapeSummaryText(p),
+            std::string(n == 3 ? " Affine" : " Projective") + ", 3 Shape(s), Sub-Shape 2 Selected");
   // Resting on corner 2 of the Main-Shape names it; on corner 1 of Sub-Shape 2 too.
   EXPECT_EQ(Move(101, 99).Status0, " Click and drag to move vertex B of Main-Shape");
   EXPECT_EQ(Move(300, 20).Status0, " Click and drag to move vertex a of Sub-Shape 2");
@@ -237,9 +238,9 @@ INSTANTIATE_TEST_SUITE_P(
 struct DragKindCase {
   const char* name;
   bool selectAll;
-  int32_t x, y;                 // press position (100 % zoom)
-  std::vector<int32_t> moved;   // vertices expected to move
-  int32_t selection;            // selection after the press
+  int32_t x, y;                // press position (100 % zoom)
+  std::vector<int32_t> moved;  // vertices expected to move
+  int32_t selection;           // selection after the press
 };
 
 class DragKind : public ::testing::TestWithParam<DragKindCase>, public EditorFixture {};
@@ -264,18 +265,18 @@ TEST_P(DragKind, MovesWhatThePressPicked) {
   EXPECT_TRUE(CornersMatchVertices());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DragKind,
-    ::testing::Values(DragKindCase{"vertex", false, 120, 20, {4}, 1},
-                      DragKindCase{"edge", false, 160, 21, {6, 7, 8}, 2},
-                      DragKindCase{"edge, all selected", true, 160, 21, {0, 1, 2, 3, 4, 5, 6, 7, 8}, -2},
-                      DragKindCase{"vertex, all selected", true, 120, 20, {4}, 1}),
-    [](const auto& info) {
-      std::string s = info.param.name;
-      for (char& ch : s)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return s;
-    });
+INSTANTIATE_TEST_SUITE_P(Table, DragKind,
+                         ::testing::Values(DragKindCase{"vertex", false, 120, 20, {4}, 1},
+                                           DragKindCase{"edge", false, 160, 21, {6, 7, 8}, 2},
+                                           DragKindCase{
+                                               "edge, all selected", true, 160, 21, {0, 1, 2, 3, 4, 5, 6, 7, 8}, -2},
+                                           DragKindCase{"vertex, all selected", true, 120, 20, {4}, 1}),
+                         [](const auto& info) {
+                           std::string s = info.param.name;
+                           for (char& ch : s)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return s;
+                         });
 
 struct RenderCase {
   bool realTime;
@@ -364,10 +365,9 @@ TEST(ViewCoords, RoundHalvesToEven) {
     double scale;
     int32_t toView, toProject;
   };
-  const Row rows[] = {{3, 0.25, 1, 12},  {2, 0.25, 0, 8},   {6, 0.25, 2, 24}, {-2, 0.25, 0, -8},
-                      {1, 0.5, 0, 2},    {3, 0.5, 2, 6},    {10, 2.0, 20, 5}, {1, 2.0, 2, 0},
-                      {3, 2.0, 6, 2},    {5, 2.0, 10, 2},   {-3, 2.0, -6, -2}, {2, 4.0, 8, 0},
-                      {6, 4.0, 24, 2},   {7, 4.0, 28, 2}};
+  const Row rows[] = {{3, 0.25, 1, 12},  {2, 0.25, 0, 8},  {6, 0.25, 2, 24}, {-2, 0.25, 0, -8}, {1, 0.5, 0, 2},
+                      {3, 0.5, 2, 6},    {10, 2.0, 20, 5}, {1, 2.0, 2, 0},   {3, 2.0, 6, 2},    {5, 2.0, 10, 2},
+                      {-3, 2.0, -6, -2}, {2, 4.0, 8, 0},   {6, 4.0, 24, 2},  {7, 4.0, 28, 2}};
   for (const Row& r : rows) {
     EXPECT_EQ(ProjectToView(r.v, r.scale), r.toView) << r.v << " at " << r.scale;
     EXPECT_EQ(ViewToProject(r.v, r.scale), r.toProject) << r.v << " at " << r.scale;

@@ -33,11 +33,8 @@ TEST(OverlayScene, FirstVertexShowsTheRubberBand) {
   f.AddShape({{10, 20}});
   const OverlayScene s = BuildOverlayScene(f.p, 1.0, -3.0f, {50, 60});
   const std::vector<OverlayItem> expected = {
-      OverlayHandle{10, 20},
-      OverlayLabel{10, 20, "0"},
-      OverlayLine{10, 20, 50, 60, 0xFF000000u, true, -3.0f},
-      OverlayHandle{50, 60},
-      OverlayLabel{50, 60, "A"},
+      OverlayHandle{10, 20}, OverlayLabel{10, 20, "0"}, OverlayLine{10, 20, 50, 60, 0xFF000000u, true, -3.0f},
+      OverlayHandle{50, 60}, OverlayLabel{50, 60, "A"},
   };
   EXPECT_EQ(s.Items, expected);
 }

@@ -29,7 +29,8 @@ constexpr TColor32 kWhite = 0xFFFFFFFFu;
 TBitmap32 Patterned(int32_t w, int32_t h) {
   TBitmap32 b(w, h);
   for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) b.Pixel(x, y) = Color32(uint8_t(x * 7 + y), uint8_t(y * 5 + 40), uint8_t(x * y + 90));
+    for (int32_t x = 0; x < w; ++x)
+      b.Pixel(x, y) = Color32(uint8_t(x * 7 + y), uint8_t(y * 5 + 40), uint8_t(x * y + 90));
   return b;
 }
 
@@ -43,8 +44,9 @@ struct LoopScene {
 
   LoopScene(int32_t w, int32_t h, Vertex start, const ShapeSettings& s, const AffineMap& map, int32_t loops,
             TBitmap32 picture = {})
-      : p(MakeProject<3>(w, h, {Tri{{{0, 0}, {w - 1, 0}, {0, h - 1}}}, Tri{{start, {start.X + 9, start.Y}, {start.X, start.Y + 9}}}},
-                         s)),
+      : p(MakeProject<3>(
+            w, h, {Tri{{{0, 0}, {w - 1, 0}, {0, h - 1}}}, Tri{{start, {start.X + 9, start.Y}, {start.X, start.Y + 9}}}},
+            s)),
         canvas(picture.Empty() ? Solid(w, h, kWhite) : std::move(picture)),
         layer(w, h) {
     p.AffineMaps = {map};
@@ -82,22 +84,21 @@ TEST_P(LoopCountTest, CountsWarmUpEscapesAndWindow) {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-INSTANTIATE_TEST_SUITE_P(
-    Orbits, LoopCountTest,
-    ::testing::Values(
-        // Contracts onto (50, 50): all but the ten warm-up points are drawn.
-        LoopRow{"Contraction", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 1000, 0, 990, 990},
-        LoopRow{"ElevenLoopsOnePoint", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 11, 0, 1, 1},
-        LoopRow{"NoLoops", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 0, 0, 0, 0},
-        // From (1, 1): 10, 100, 1000, 10000 (not beyond 100 x 100), then 100000
-        // escapes; every fifth step restarts and no point gets past warm-up.
-        LoopRow{"Escape", AffineMap{10, 0, 0, 0, 10, 0}, {1, 1}, 1000, 200, 0, 0},
-        // A fault in the arithmetic restarts the orbit like an escape.
-        LoopRow{"NotANumber", AffineMap{kNaN, 0, 0, 0, 1, 0}, {1, 1}, 1000, 1000, 0, 0},
-        LoopRow{"Overflow", AffineMap{3e38f, 3e38f, 0, 0, 1, 0}, {1, 1}, 1000, 1000, 0, 0},
-        // Far off the canvas but inside the escape bounds: counted, not drawn.
-        LoopRow{"OffCanvas", ConstantMap(5000, 50), {50, 50}, 1000, 0, 990, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Orbits, LoopCountTest,
+                         ::testing::Values(
+                             // Contracts onto (50, 50): all but the ten warm-up points are drawn.
+                             LoopRow{"Contraction", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 1000, 0, 990, 990},
+                             LoopRow{"ElevenLoopsOnePoint", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 11, 0, 1, 1},
+                             LoopRow{"NoLoops", AffineMap{0.5f, 0, 25, 0, 0.5f, 25}, {50, 50}, 0, 0, 0, 0},
+                             // From (1, 1): 10, 100, 1000, 10000 (not beyond 100 x 100), then 100000
+                             // escapes; every fifth step restarts and no point gets past warm-up.
+                             LoopRow{"Escape", AffineMap{10, 0, 0, 0, 10, 0}, {1, 1}, 1000, 200, 0, 0},
+                             // A fault in the arithmetic restarts the orbit like an escape.
+                             LoopRow{"NotANumber", AffineMap{kNaN, 0, 0, 0, 1, 0}, {1, 1}, 1000, 1000, 0, 0},
+                             LoopRow{"Overflow", AffineMap{3e38f, 3e38f, 0, 0, 1, 0}, {1, 1}, 1000, 1000, 0, 0},
+                             // Far off the canvas but inside the escape bounds: counted, not drawn.
+                             LoopRow{"OffCanvas", ConstantMap(5000, 50), {50, 50}, 1000, 0, 990, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct WindowRow {
   const char* Name;
@@ -232,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, AliasedDotRoundingTest,
 
 struct ImageRow {
   const char* Name;
-  int32_t brush;   // its frame side in the comment
+  int32_t brush;  // its frame side in the comment
   int32_t loops;
   int32_t stamped;
 };
@@ -307,8 +308,9 @@ class DiffusionShapeTest : public ::testing::TestWithParam<DiffusionRow> {};
 
 TEST_P(DiffusionShapeTest, OldestQualifyingEntryWins) {
   const DiffusionRow& row = GetParam();
-  Project p = MakeProject<3>(100, 100, {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{1, 1}, {9, 1}, {1, 9}}},
-                                        Tri{{{1, 1}, {9, 1}, {1, 9}}}, Tri{{{1, 1}, {9, 1}, {1, 9}}}});
+  Project p = MakeProject<3>(100, 100,
+                             {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{1, 1}, {9, 1}, {1, 9}}},
+                              Tri{{{1, 1}, {9, 1}, {1, 9}}}, Tri{{{1, 1}, {9, 1}, {1, 9}}}});
   for (int k = 0; k < 3; ++k) {
     p.AffineShapes[size_t(k) + 1].Diffusing = row.diffusing[size_t(k)] ? 1 : 0;
     p.AffineShapes[size_t(k) + 1].DiffusingLen = row.len[size_t(k)];
@@ -320,15 +322,15 @@ TEST_P(DiffusionShapeTest, OldestQualifyingEntryWins) {
 
 INSTANTIATE_TEST_SUITE_P(
     Histories, DiffusionShapeTest,
-    ::testing::Values(
-        DiffusionRow{"NoneDiffuse", {false, false, false}, {20, 20, 20}, {{0, 0}, {18, 1}, {19, 2}}, 3},
-        DiffusionRow{"ReachesItsDepth", {true, false, false}, {3, 1, 1}, {{16, 0}, {19, 2}}, 1},
-        DiffusionRow{"OneStepTooOld", {true, false, false}, {3, 1, 1}, {{15, 0}, {19, 2}}, 3},
-        DiffusionRow{"OldestWins", {true, true, false}, {5, 19, 1}, {{1, 1}, {15, 0}, {19, 2}}, 2},
-        DiffusionRow{"DepthTwentyReachesNineteen", {false, true, false}, {1, 20, 1}, {{0, 1}, {19, 0}}, 2},
-        DiffusionRow{"DepthEighteenFallsShort", {false, true, false}, {1, 18, 1}, {{0, 1}, {19, 0}}, 1},
-        DiffusionRow{"NewestEntryIsItself", {false, false, true}, {1, 1, 1}, {{18, 2}, {19, 0}}, 3},
-        DiffusionRow{"EmptyHistory", {true, true, true}, {20, 20, 20}, {}, 0}),
+    ::testing::Values(DiffusionRow{"NoneDiffuse", {false, false, false}, {20, 20, 20}, {{0, 0}, {18, 1}, {19, 2}}, 3},
+                      DiffusionRow{"ReachesItsDepth", {true, false, false}, {3, 1, 1}, {{16, 0}, {19, 2}}, 1},
+                      DiffusionRow{"OneStepTooOld", {true, false, false}, {3, 1, 1}, {{15, 0}, {19, 2}}, 3},
+                      DiffusionRow{"OldestWins", {true, true, false}, {5, 19, 1}, {{1, 1}, {15, 0}, {19, 2}}, 2},
+                      DiffusionRow{
+                          "DepthTwentyReachesNineteen", {false, true, false}, {1, 20, 1}, {{0, 1}, {19, 0}}, 2},
+                      DiffusionRow{"DepthEighteenFallsShort", {false, true, false}, {1, 18, 1}, {{0, 1}, {19, 0}}, 1},
+                      DiffusionRow{"NewestEntryIsItself", {false, false, true}, {1, 1, 1}, {{18, 2}, {19, 0}}, 3},
+                      DiffusionRow{"EmptyHistory", {true, true, true}, {20, 20, 20}, {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 int CountColour(const TBitmap32& b, TColor32 c) {
@@ -365,8 +367,9 @@ TEST(RenderImage, DiffusingShapeLendsItsBrushToLaterPoints) {
 
 TEST(RenderImage, SingleSubShapeIgnoresDiffusing) {
   auto render = [](bool diffusing) {
-    Project p = MakeProject<3>(120, 120, {Tri{{{10, 110}, {110, 110}, {60, 10}}}, Tri{{{10, 110}, {60, 110}, {35, 60}}}},
-                               Settings(0x108020, 2, 0, 255, diffusing, 7));
+    Project p =
+        MakeProject<3>(120, 120, {Tri{{{10, 110}, {110, 110}, {60, 10}}}, Tri{{{10, 110}, {60, 110}, {35, 60}}}},
+                       Settings(0x108020, 2, 0, 255, diffusing, 7));
     TRenderer r;
     TBitmap32 layer(120, 120);
     r.RenderImage(p, Solid(120, 120, kWhite), layer);
@@ -406,12 +409,11 @@ TEST(RenderImage, RepeatableRenders) {
   EXPECT_TRUE(SamePixels(first, again));
 
   // Projective: no jitter at all; image brushes of one frame.
-  Project q = MakeProject<4>(200, 200,
-                             {Quad{{{10, 10}, {190, 10}, {190, 190}, {10, 190}}},
-                              Quad{{{10, 10}, {100, 20}, {90, 100}, {15, 90}}},
-                              Quad{{{110, 15}, {185, 10}, {190, 95}, {100, 100}}},
-                              Quad{{{20, 110}, {95, 105}, {100, 185}, {10, 190}}}},
-                             Settings(0, 65, kMultiply, 200));
+  Project q = MakeProject<4>(
+      200, 200,
+      {Quad{{{10, 10}, {190, 10}, {190, 190}, {10, 190}}}, Quad{{{10, 10}, {100, 20}, {90, 100}, {15, 90}}},
+       Quad{{{110, 15}, {185, 10}, {190, 95}, {100, 100}}}, Quad{{{20, 110}, {95, 105}, {100, 185}, {10, 190}}}},
+      Settings(0, 65, kMultiply, 200));
   TBitmap32 qa(200, 200), qb(200, 200);
   r.RenderImage(q, canvas, qa);
   r.RenderImage(q, canvas, qb);
@@ -442,10 +444,9 @@ TEST(RenderImage, MainShapeOnTheYAxisDrawsItsFigure) {
 TEST(RenderImage, ProjectiveOrbitConvergesToTheFixedPoint) {
   // The Sub-Shape is the lower right quarter of the Main-Shape: the map halves
   // distances to (90, 90), so from (50, 50) every drawn point ends there.
-  Project p = MakeProject<4>(100, 100,
-                             {Quad{{{10, 10}, {90, 10}, {90, 90}, {10, 90}}},
-                              Quad{{{50, 50}, {90, 50}, {90, 90}, {50, 90}}}},
-                             Settings(0, 0));
+  Project p = MakeProject<4>(
+      100, 100, {Quad{{{10, 10}, {90, 10}, {90, 90}, {10, 90}}}, Quad{{{50, 50}, {90, 50}, {90, 90}, {50, 90}}}},
+      Settings(0, 0));
   TRenderer r;
   r.Preferences.Antialiased = false;
   r.Preferences.RenderingLoops = 1000;
@@ -461,10 +462,10 @@ TEST(RenderImage, ProjectiveOrbitConvergesToTheFixedPoint) {
 }
 
 TEST(RenderImage, ZeroWeightsFallThroughToTheLastSubShape) {
-  Project p = MakeProject<3>(100, 100,
-                             {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{10, 10}, {20, 20}, {30, 30}}},
-                              Tri{{{50, 10}, {50, 20}, {50, 30}}}},
-                             Settings(0, 0));
+  Project p = MakeProject<3>(
+      100, 100,
+      {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{10, 10}, {20, 20}, {30, 30}}}, Tri{{{50, 10}, {50, 20}, {50, 30}}}},
+      Settings(0, 0));
   TRenderer r;
   TBitmap32 layer(100, 100);
   r.RenderImage(p, Solid(100, 100, kWhite), layer);

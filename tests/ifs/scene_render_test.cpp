@@ -53,8 +53,7 @@ TBitmap32 ReferenceBrush(const Project& p, int32_t s, bool aa) {
 }
 
 // One point stamped with shape s, step by step as the renderer describes it.
-void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b, float x, float y, int32_t j,
-                    bool aa) {
+void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b, float x, float y, int32_t j, bool aa) {
   const Fields f = FieldsOf(p, s);
   if (f.brush > 2) {
     const int32_t w = b.Width();
@@ -170,8 +169,8 @@ scenes::Scene Mixed(int32_t w, int32_t h) {
     int32_t brush, mode, opacity;
     TColor color;
   };
-  const Row rows[] = {{0, 3, 255, 0x3050A0}, {1, 9, 200, 0x20C040}, {2, 2, 255, 0xC02060}, {2, 0, 140, 0x808000},
-                      {30, 0, 200, 0}};
+  const Row rows[] = {
+      {0, 3, 255, 0x3050A0}, {1, 9, 200, 0x20C040}, {2, 2, 255, 0xC02060}, {2, 0, 140, 0x808000}, {30, 0, 200, 0}};
   for (int32_t k = 0; k < 5; ++k) {
     AffineShape& shape = p.AffineShapes[size_t(k)];
     shape.Brush = rows[k].brush;
@@ -215,13 +214,13 @@ TEST_P(SceneRenderTest, SamePixelsAsThePlainLoop) {
   EXPECT_EQ(test::CountDifferent(layer, ref), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Benchmarks, SceneRenderTest,
-    testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false}, SceneRow{scenes::SceneB, true},
-                    SceneRow{scenes::SceneB, false}, SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
-                    SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false}, SceneRow{MixedLarge, true},
-                    SceneRow{MixedLarge, false}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Benchmarks, SceneRenderTest,
+                         testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false},
+                                         SceneRow{scenes::SceneB, true}, SceneRow{scenes::SceneB, false},
+                                         SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
+                                         SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false},
+                                         SceneRow{MixedLarge, true}, SceneRow{MixedLarge, false}),
+                         RowName);
 
 }  // namespace
 }  // namespace plumavo

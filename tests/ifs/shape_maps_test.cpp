@@ -43,9 +43,9 @@ TEST(RandomGenerator, RandomFloatRoundsToOneBelowTwoTo32) {
 
 TEST(Jitter, AddsOneToOneThousandMillionthsPerDraw) {
   TRandomGenerator g;
-  EXPECT_EQ(Jitter(g, 0.0f), 0.000001f);        // Random(1000) = 0
+  EXPECT_EQ(Jitter(g, 0.0f), 0.000001f);             // Random(1000) = 0
   EXPECT_EQ(Jitter(g, 100.0f), 100.0f + 0.000032f);  // Random(1000) = 31
-  EXPECT_EQ(g.Seed, 134775814u);                // exactly two draws
+  EXPECT_EQ(g.Seed, 134775814u);                     // exactly two draws
 }
 
 struct AreaRow {
@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ComputeMapWeights, SquareRootOfAreaOverTotal) {
   // Areas 100 and 400: square roots 10 and 20.
-  Project p = MakeProject<3>(480, 360, {Tri{{{0, 0}, {100, 0}, {0, 100}}}, Tri{{{0, 0}, {20, 0}, {0, 10}}},
-                                        Tri{{{0, 0}, {40, 0}, {0, 20}}}});
+  Project p = MakeProject<3>(
+      480, 360, {Tri{{{0, 0}, {100, 0}, {0, 100}}}, Tri{{{0, 0}, {20, 0}, {0, 10}}}, Tri{{{0, 0}, {40, 0}, {0, 20}}}});
   ComputeMapWeights(p);
   ASSERT_EQ(p.MapWeights.size(), 2u);
   EXPECT_EQ(p.MapWeights[0], 10.0f / 30.0f);
@@ -120,17 +120,17 @@ TEST(ComputeMapWeights, SquareRootOfAreaOverTotal) {
 
 TEST(ComputeMapWeights, DegenerateAndSmallShapes) {
   // A line gets weight 0 next to a real quad.
-  Project q = MakeProject<4>(100, 100, {Quad{{{0, 0}, {99, 0}, {99, 99}, {0, 99}}},
-                                        Quad{{{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
-                                        Quad{{{0, 0}, {5, 5}, {10, 10}, {20, 20}}}});
+  Project q = MakeProject<4>(100, 100,
+                             {Quad{{{0, 0}, {99, 0}, {99, 99}, {0, 99}}}, Quad{{{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+                              Quad{{{0, 0}, {5, 5}, {10, 10}, {20, 20}}}});
   ComputeMapWeights(q);
   ASSERT_EQ(q.MapWeights.size(), 2u);
   EXPECT_EQ(q.MapWeights[0], 1.0f);
   EXPECT_EQ(q.MapWeights[1], 0.0f);
 
   // All degenerate: all 0. A total below 1 is not scaled up.
-  Project lines = MakeProject<3>(100, 100, {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{0, 0}, {1, 1}, {2, 2}}},
-                                            Tri{{{3, 3}, {3, 4}, {3, 5}}}});
+  Project lines = MakeProject<3>(
+      100, 100, {Tri{{{0, 0}, {99, 0}, {0, 99}}}, Tri{{{0, 0}, {1, 1}, {2, 2}}}, Tri{{{3, 3}, {3, 4}, {3, 5}}}});
   ComputeMapWeights(lines);
   EXPECT_EQ(lines.MapWeights, (std::vector<float>{0.0f, 0.0f}));
 
@@ -173,19 +173,18 @@ TEST_P(ComputeAffineMapsTest, SolvesTheCornerEquations) {
 
 INSTANTIATE_TEST_SUITE_P(
     Maps, ComputeAffineMapsTest,
-    ::testing::Values(
-        MapRow{"Identity", Tri{{{100, 100}, {300, 120}, {200, 300}}}, Tri{{{100, 100}, {300, 120}, {200, 300}}},
-               AffineMap{1, 0, 0, 0, 1, 0}, 1e-4f},
-        MapRow{"HalfScale", Tri{{{20, 400}, {420, 400}, {220, 50}}}, Tri{{{20, 400}, {220, 400}, {120, 225}}},
-               AffineMap{0.5f, 0, 10, 0, 0.5f, 200}, 1e-4f},
-        MapRow{"Rotation", Tri{{{100, 100}, {200, 100}, {100, 200}}}, Tri{{{300, 100}, {300, 200}, {200, 100}}},
-               AffineMap{0, -1, 400, 1, 0, 0}, 1e-4f},
-        // The Main-Shape's first corner on the y axis: solved from the
-        // farthest corner instead, the map is as good as anywhere else.
-        MapRow{"MainOnYAxis", Tri{{{0, 400}, {400, 400}, {200, 50}}}, Tri{{{0, 400}, {200, 400}, {100, 225}}},
-               AffineMap{0.5f, 0, 0, 0, 0.5f, 200}, 1e-4f},
-        MapRow{"MainOnYAxisRotated", Tri{{{0, 100}, {100, 0}, {100, 100}}}, Tri{{{50, 50}, {100, 100}, {50, 100}}},
-               AffineMap{0, -0.5f, 100, 0.5f, 0, 50}, 1e-4f}),
+    ::testing::Values(MapRow{"Identity", Tri{{{100, 100}, {300, 120}, {200, 300}}},
+                             Tri{{{100, 100}, {300, 120}, {200, 300}}}, AffineMap{1, 0, 0, 0, 1, 0}, 1e-4f},
+                      MapRow{"HalfScale", Tri{{{20, 400}, {420, 400}, {220, 50}}},
+                             Tri{{{20, 400}, {220, 400}, {120, 225}}}, AffineMap{0.5f, 0, 10, 0, 0.5f, 200}, 1e-4f},
+                      MapRow{"Rotation", Tri{{{100, 100}, {200, 100}, {100, 200}}},
+                             Tri{{{300, 100}, {300, 200}, {200, 100}}}, AffineMap{0, -1, 400, 1, 0, 0}, 1e-4f},
+                      // The Main-Shape's first corner on the y axis: solved from the
+                      // farthest corner instead, the map is as good as anywhere else.
+                      MapRow{"MainOnYAxis", Tri{{{0, 400}, {400, 400}, {200, 50}}},
+                             Tri{{{0, 400}, {200, 400}, {100, 225}}}, AffineMap{0.5f, 0, 0, 0, 0.5f, 200}, 1e-4f},
+                      MapRow{"MainOnYAxisRotated", Tri{{{0, 100}, {100, 0}, {100, 100}}},
+                             Tri{{{50, 50}, {100, 100}, {50, 100}}}, AffineMap{0, -0.5f, 100, 0.5f, 0, 50}, 1e-4f}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComputeAffineMaps, NoSubShapesGivesNoMaps) {

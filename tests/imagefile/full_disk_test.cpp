@@ -34,7 +34,8 @@ TEST_P(FullDiskExportTest, FailsAndKeepsTheOldFile) {
   EXPECT_EQ(run.Failure, "") << "(full disk by " << run.How << ")";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, FullDiskExportTest, ::testing::Values("bmp", "jpg", "gif", "png", "tif", "tga", "ppm"),
+INSTANTIATE_TEST_SUITE_P(Formats, FullDiskExportTest,
+                         ::testing::Values("bmp", "jpg", "gif", "png", "tif", "tga", "ppm"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

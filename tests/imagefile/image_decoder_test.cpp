@@ -27,7 +27,8 @@ class ImageDecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("plumavo-decoder-") + info->name() + "-" + std::to_string(getpid()));
+    dir_ =
+        fs::temp_directory_path() / (std::string("plumavo-decoder-") + info->name() + "-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     ::setenv("PLUMAVO_DECODER", (std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-decode").c_str(), 1);
@@ -99,10 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFileRow{"PsdThatCrashesTheLibrary", kDamaged + "crashes-decoder.psd", "", {}, TDecodeStatus::Crashed},
         // Left alone it decodes for ever: the CPU limit ends it first...
-        BadFileRow{"LbmThatNeverFinishes", kDamaged + "hangs-decoder.lbm", "", {4000, 1, int64_t(1) << 30},
+        BadFileRow{"LbmThatNeverFinishes",
+                   kDamaged + "hangs-decoder.lbm",
+                   "",
+                   {4000, 1, int64_t(1) << 30},
                    TDecodeStatus::Crashed},
         // ...or, with a generous CPU limit, the wall clock.
-        BadFileRow{"LbmThatOutlastsTheClock", kDamaged + "hangs-decoder.lbm", "", {700, 30, int64_t(1) << 30},
+        BadFileRow{"LbmThatOutlastsTheClock",
+                   kDamaged + "hangs-decoder.lbm",
+                   "",
+                   {700, 30, int64_t(1) << 30},
                    TDecodeStatus::TimedOut},
         BadFileRow{"TextIsNoPicture", "", "just some words, no picture\n", {}, TDecodeStatus::Refused},
         BadFileRow{"EmptyFile", "", "", {}, TDecodeStatus::Refused},
@@ -166,14 +173,14 @@ TEST_F(ImageDecoderTest, BatchAnswersEveryFileAndSurvivesTheBadOnes) {
   ASSERT_TRUE(SaveImageFile(a, Path("a.png"), 0));
   ASSERT_TRUE(SaveImageFile(b, Path("b.bmp"), 0));
   const std::vector<std::string> files{Path("a.png"), kDamaged + "crashes-decoder.psd", Write("text.txt", "words"),
-                                       Path("b.bmp"), kDamaged + "hangs-decoder.lbm", Path("a.png")};
+                                       Path("b.bmp"), kDamaged + "hangs-decoder.lbm",   Path("a.png")};
   TDecodeLimits limits;
   limits.WallClockMs = 800;
   limits.CpuSeconds = 30;
   std::vector<TBitmap32> pictures;
   const std::vector<TDecodeStatus> statuses = DecodeImageFilesIsolated(files, pictures, limits);
-  const std::vector<TDecodeStatus> expected{TDecodeStatus::Ok,       TDecodeStatus::Crashed, TDecodeStatus::Refused,
-                                            TDecodeStatus::Ok,       TDecodeStatus::TimedOut, TDecodeStatus::Ok};
+  const std::vector<TDecodeStatus> expected{TDecodeStatus::Ok, TDecodeStatus::Crashed,  TDecodeStatus::Refused,
+                                            TDecodeStatus::Ok, TDecodeStatus::TimedOut, TDecodeStatus::Ok};
   EXPECT_EQ(statuses, expected);
   ASSERT_EQ(pictures.size(), files.size());
   EXPECT_EQ(pictures[0].Width(), 20);

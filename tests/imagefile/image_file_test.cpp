@@ -22,8 +22,8 @@ using Bytes = std::vector<uint8_t>;
 // A picture of flat 16 x 16 blocks in six colours: lossless formats must give
 // it back exactly, JPEG closely (the blocks match its 4:2:0 units).
 TBitmap32 BlockPicture(int32_t w, int32_t h) {
-  static const TColor32 kColours[] = {Color32(200, 30, 40), Color32(20, 160, 60), Color32(30, 60, 210),
-                                      Color32(240, 230, 200), Color32(10, 10, 10), Color32(120, 120, 120)};
+  static const TColor32 kColours[] = {Color32(200, 30, 40),   Color32(20, 160, 60), Color32(30, 60, 210),
+                                      Color32(240, 230, 200), Color32(10, 10, 10),  Color32(120, 120, 120)};
   TBitmap32 b(w, h);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) b.Pixel(x, y) = kColours[(x / 16 + 2 * (y / 16)) % 6];
@@ -43,9 +43,9 @@ int MaxChannelDifference(const TBitmap32& a, const TBitmap32& b) {
   for (int32_t y = 0; y < a.Height(); ++y)
     for (int32_t x = 0; x < a.Width(); ++x) {
       const TColor32 p = a.Pixel(x, y), q = b.Pixel(x, y);
-      worst = std::max({worst, std::abs(RedComponent(p) - RedComponent(q)),
-                        std::abs(GreenComponent(p) - GreenComponent(q)), std::abs(BlueComponent(p) - BlueComponent(q)),
-                        std::abs(AlphaComponent(p) - AlphaComponent(q))});
+      worst =
+          std::max({worst, std::abs(RedComponent(p) - RedComponent(q)), std::abs(GreenComponent(p) - GreenComponent(q)),
+                    std::abs(BlueComponent(p) - BlueComponent(q)), std::abs(AlphaComponent(p) - AlphaComponent(q))});
     }
   return worst;
 }
@@ -98,9 +98,9 @@ Bytes BmpHeader(uint32_t w, uint32_t h) {
 // GIF with a two-colour table and one frame of the given size, its data cut
 // short.
 Bytes GifHeader(uint16_t w, uint16_t h) {
-  Bytes b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-             0x21, 0xF9, 4, 0, 0, 0, 0, 0,   // graphic control extension
-             0x2C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 0x44, 0x01};
+  Bytes b = {'G',  'I', 'F', '8', '9', 'a',  0,    0, 0, 0, 0x80, 0, 0,    0,
+             0,    0,   255, 255, 255, 0x21, 0xF9, 4, 0, 0, 0,    0, 0,  // graphic control extension
+             0x2C, 0,   0,   0,   0,   0,    0,    0, 0, 0, 2,    2, 0x44, 0x01};
   Put16(b, 6, w);
   Put16(b, 8, h);
   Put16(b, 32, w);
@@ -115,7 +115,7 @@ Bytes TransparentTga(uint16_t w, uint16_t h) {
   Put16(b, 12, w);
   Put16(b, 14, h);
   b[16] = 32;
-  b[17] = 0x28;  // 8 alpha bits, top-left origin
+  b[17] = 0x28;                                                         // 8 alpha bits, top-left origin
   for (int i = 0; i < w * h; ++i) b.insert(b.end(), {40, 90, 200, 0});  // B, G, R, A
   return b;
 }
@@ -176,9 +176,9 @@ TEST_P(LoadSizeTest, AcceptsSixteenToTwelveEightyPerSide) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, LoadSizeTest,
-                         ::testing::Values(SizeCase{15, 500, false}, SizeCase{500, 15, false},
-                                           SizeCase{16, 16, true}, SizeCase{1280, 1280, true},
-                                           SizeCase{1281, 100, false}, SizeCase{100, 1281, false}),
+                         ::testing::Values(SizeCase{15, 500, false}, SizeCase{500, 15, false}, SizeCase{16, 16, true},
+                                           SizeCase{1280, 1280, true}, SizeCase{1281, 100, false},
+                                           SizeCase{100, 1281, false}),
                          [](const ::testing::TestParamInfo<SizeCase>& info) {
                            return "Width" + std::to_string(info.param.W) + "Height" + std::to_string(info.param.H) +
                                   (info.param.Accepted ? "Accepted" : "Refused");
@@ -364,14 +364,14 @@ TEST_P(ExportRefusedTest, WritesNothing) {
   EXPECT_FALSE(fs::exists(Path(c.Name)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExportRefusedTest,
-    ::testing::Values(RefusedCase{"UnknownExtension", "out.xyz", 0}, RefusedCase{"NoExtension", "out", 0},
-                      RefusedCase{"ReadOnlyFormat", "out.pcx", 0},
-                      // GIF stores palette pictures only: without quantising it refuses 24 bits.
-                      RefusedCase{"GifWithoutQuantizing", "out.gif", 0},
-                      RefusedCase{"MissingFolder", "no/such/folder/out.png", 0}),
-    [](const auto& info) { return std::string(info.param.Label); });
+INSTANTIATE_TEST_SUITE_P(Cases, ExportRefusedTest,
+                         ::testing::Values(RefusedCase{"UnknownExtension", "out.xyz", 0},
+                                           RefusedCase{"NoExtension", "out", 0},
+                                           RefusedCase{"ReadOnlyFormat", "out.pcx", 0},
+                                           // GIF stores palette pictures only: without quantising it refuses 24 bits.
+                                           RefusedCase{"GifWithoutQuantizing", "out.gif", 0},
+                                           RefusedCase{"MissingFolder", "no/such/folder/out.png", 0}),
+                         [](const auto& info) { return std::string(info.param.Label); });
 
 TEST_F(ImageFileTest, EmptySourceIsNotWritten) {
   EXPECT_FALSE(SaveImageFile(TBitmap32(), Path("empty.png"), 0));

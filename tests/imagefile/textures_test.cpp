@@ -11,9 +11,10 @@
 namespace plumavo {
 namespace {
 
-const char* const kTextureNames[] = {"Cement 1", "Cement 2", "Ground 1",  "Ground 2",  "Leaves 1", "Leaves 2", "Mud 1",
-                                     "Mud 2",    "Rock 1",   "Rock 2",    "Rock 3",    "Sand 1",   "Sand 2",   "Seaweed 1",
-                                     "Seaweed 2", "Stone 1", "Stone 2",   "Water",     "Wood 1",   "Wood 2",   "Wood 3"};
+const char* const kTextureNames[] = {"Cement 1", "Cement 2",  "Ground 1",  "Ground 2", "Leaves 1", "Leaves 2",
+                                     "Mud 1",    "Mud 2",     "Rock 1",    "Rock 2",   "Rock 3",   "Sand 1",
+                                     "Sand 2",   "Seaweed 1", "Seaweed 2", "Stone 1",  "Stone 2",  "Water",
+                                     "Wood 1",   "Wood 2",    "Wood 3"};
 
 int Difference(TColor32 a, TColor32 b) {
   return std::abs(RedComponent(a) - RedComponent(b)) + std::abs(GreenComponent(a) - GreenComponent(b)) +

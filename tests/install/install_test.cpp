@@ -55,8 +55,8 @@ class InstalledTree : public ::testing::Test {
     root_ = fs::temp_directory_path() / ("plumavo-install-" + std::to_string(::getpid()));
     fs::remove_all(root_);
     const fs::path stage = root_ / "stage";
-    const ShellRun install = Shell("DESTDIR=" + Quote(stage) + " cmake --install " + Quote(PLUMAVO_BINARY_DIR) +
-                              " --prefix /opt/plumavo");
+    const ShellRun install =
+        Shell("DESTDIR=" + Quote(stage) + " cmake --install " + Quote(PLUMAVO_BINARY_DIR) + " --prefix /opt/plumavo");
     installLog_ = install.Out;
     if (install.Code != 0) return;
     // Moved: nothing may depend on the prefix it was installed under.
@@ -82,9 +82,8 @@ TEST_F(InstalledTree, HoldsProgramsDecoderDataAndDesktopFiles) {
   for (const char* file :
        {"bin/plumavo-render", "libexec/plumavo/plumavo-decode", "share/plumavo/Textures/Rock 1.jpg",
         "share/plumavo/tips/tips.txt", "share/plumavo/help/index.html", "share/plumavo/samples/Fern.plv",
-        "share/applications/io.github.plumavo.Plumavo.desktop",
-        "share/metainfo/io.github.plumavo.Plumavo.metainfo.xml", "share/mime/packages/io.github.plumavo.Plumavo.xml",
-        "share/thumbnailers/io.github.plumavo.Plumavo.thumbnailer",
+        "share/applications/io.github.plumavo.Plumavo.desktop", "share/metainfo/io.github.plumavo.Plumavo.metainfo.xml",
+        "share/mime/packages/io.github.plumavo.Plumavo.xml", "share/thumbnailers/io.github.plumavo.Plumavo.thumbnailer",
         "share/icons/hicolor/48x48/apps/io.github.plumavo.Plumavo.png",
         "share/icons/hicolor/256x256/apps/io.github.plumavo.Plumavo.png", "share/man/man1/plumavo.1",
         "share/man/man1/plumavo-render.1"})
@@ -100,11 +99,12 @@ TEST_F(InstalledTree, RendersATextureCanvasAsTheBuildFolderDoes) {
   p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string("Rock 1")) - captions.begin());
   const fs::path project = root_ / "textured.plv";
   ASSERT_EQ(SaveProject(p, project.string()), kFileOk);
-  const ShellRun installed = Shell("cd / && " + Tool() + " --loops 2000 " + Quote(project) + " " + Quote(root_ / "installed.png"));
+  const ShellRun installed =
+      Shell("cd / && " + Tool() + " --loops 2000 " + Quote(project) + " " + Quote(root_ / "installed.png"));
   EXPECT_EQ(installed.Code, 0) << installed.Out;
   EXPECT_EQ(installed.Out, "") << "the installed tool complained";
-  const ShellRun built = Shell(std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render --loops 2000 " + Quote(project) + " " +
-                          Quote(root_ / "built.png"));
+  const ShellRun built = Shell(std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render --loops 2000 " + Quote(project) +
+                               " " + Quote(root_ / "built.png"));
   ASSERT_EQ(built.Code, 0) << built.Out;
   TBitmap32 a, b;
   ASSERT_TRUE(LoadImageFile(a, (root_ / "installed.png").string(), 0));
@@ -130,14 +130,14 @@ TEST_P(MetadataTest, PassesTheDesktopsOwnValidator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, MetadataTest,
-    ::testing::Values(
-        ValidatorRow{"DesktopEntry", "desktop-file-validate", "share/applications/io.github.plumavo.Plumavo.desktop"},
-        ValidatorRow{"AppStream", "appstreamcli validate --no-net",
-                     "share/metainfo/io.github.plumavo.Plumavo.metainfo.xml"},
-        ValidatorRow{"MimeType", "xmllint --noout", "share/mime/packages/io.github.plumavo.Plumavo.xml"},
-        ValidatorRow{"ScalableIcon", "xmllint --noout",
-                     "share/icons/hicolor/scalable/apps/io.github.plumavo.Plumavo.svg"},
-        ValidatorRow{"ManualPage", "groff -man -Tutf8 -ww -z", "share/man/man1/plumavo-render.1"}),
+    ::testing::Values(ValidatorRow{"DesktopEntry", "desktop-file-validate",
+                                   "share/applications/io.github.plumavo.Plumavo.desktop"},
+                      ValidatorRow{"AppStream", "appstreamcli validate --no-net",
+                                   "share/metainfo/io.github.plumavo.Plumavo.metainfo.xml"},
+                      ValidatorRow{"MimeType", "xmllint --noout", "share/mime/packages/io.github.plumavo.Plumavo.xml"},
+                      ValidatorRow{"ScalableIcon", "xmllint --noout",
+                                   "share/icons/hicolor/scalable/apps/io.github.plumavo.Plumavo.svg"},
+                      ValidatorRow{"ManualPage", "groff -man -Tutf8 -ww -z", "share/man/man1/plumavo-render.1"}),
     [](const ::testing::TestParamInfo<ValidatorRow>& info) { return std::string(info.param.Name); });
 
 // The MIME database that the installed package file makes knows .plv files,
@@ -156,7 +156,8 @@ TEST_F(InstalledTree, MimeDatabaseKnowsProjectFiles) {
 
 TEST_F(InstalledTree, ThumbnailOfASampleFitsTheAskedSize) {
   const fs::path out = root_ / "thumb.png";
-  const ShellRun run = Shell(Tool() + " --thumbnail 96 " + Quote(prefix_ / "share/plumavo/samples/Fern.plv") + " " + Quote(out));
+  const ShellRun run =
+      Shell(Tool() + " --thumbnail 96 " + Quote(prefix_ / "share/plumavo/samples/Fern.plv") + " " + Quote(out));
   ASSERT_EQ(run.Code, 0) << run.Out;
   TBitmap32 thumb;
   ASSERT_TRUE(LoadImageFile(thumb, out.string(), 0));

@@ -88,14 +88,13 @@ TEST_F(ProjectFile, EmptyAffineProjectIs52Bytes) {
   ASSERT_EQ(SaveProject(p, Path("e.plv")), kFileOk);
   const std::string bytes = ReadAll(Path("e.plv"));
   ASSERT_EQ(bytes.size(), 52u);
-  const unsigned char expected[52] = {
-      0xC3, 0xA3, 0xE0, 0x01, 0, 0, 0x68, 0x01, 0, 0,  // magic, 480, 360
-      0xFF, 0xFF, 0xFF, 0,                             // back colour
-      0, 0, 0, 0,                                      // no vertices
-      0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,              // no shapes, selection -1
-      0, 0, 0xFF, 0xFF, 0xFF, 0,                       // solid white canvas
-      0, 0, 0x80, 0, 0, 0xFF, 0xFF, 0, 10, 0, 0, 0,    // gradient block
-      0, 0, 0, 0, 0, 0, 0, 0};                         // no background image
+  const unsigned char expected[52] = {0xC3, 0xA3, 0xE0, 0x01, 0,    0,    0x68, 0x01, 0,  0,  // magic, 480, 360
+                                      0xFF, 0xFF, 0xFF, 0,                                    // back colour
+                                      0,    0,    0,    0,                                    // no vertices
+                                      0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF,         // no shapes, selection -1
+                                      0,    0,    0xFF, 0xFF, 0xFF, 0,                        // solid white canvas
+                                      0,    0,    0x80, 0,    0,    0xFF, 0xFF, 0,    10, 0, 0, 0,  // gradient block
+                                      0,    0,    0,    0,    0,    0,    0,    0};  // no background image
   EXPECT_EQ(std::memcmp(bytes.data(), expected, 52), 0);
 }
 
@@ -137,7 +136,8 @@ TEST_F(ProjectFile, BackgroundImageComesBackOpaque) {
   Project p = Sample(ShapeMode::Affine, 6);
   p.BackgroundImage.SetSize(20, 17);
   for (int y = 0; y < 17; ++y)
-    for (int x = 0; x < 20; ++x) p.BackgroundImage.Pixel(x, y) = Color32(uint8_t(x * 12), uint8_t(y * 15), 99, uint8_t(x * y));
+    for (int x = 0; x < 20; ++x)
+      p.BackgroundImage.Pixel(x, y) = Color32(uint8_t(x * 12), uint8_t(y * 15), 99, uint8_t(x * y));
   ASSERT_EQ(SaveProject(p, Path("b.plv")), kFileOk);
   Project q;
   ASSERT_EQ(LoadProject(q, Path("b.plv")), kFileOk);
@@ -266,44 +266,43 @@ TEST_P(Corrupt, IsUnexpectedFormatAndLeavesTheOpenProject) {
   ExpectUntouched(p);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, Corrupt,
-    testing::Values(CorruptRow{"negative vertex count", kVertexCountAt, Le32(-1)},
-                    CorruptRow{"vertex count beyond the file", kVertexCountAt, Le32(0x7FFFFFFF)},
-                    CorruptRow{"shape count disagrees", kShapeCountAt, Le32(3)},
-                    CorruptRow{"shape count huge", kShapeCountAt, Le32(0x40000000)},
-                    CorruptRow{"selection below -2", kSelectedAt, Le32(-3)},
-                    CorruptRow{"selection past the shapes", kSelectedAt, Le32(2)},
-                    CorruptRow{"diffusing not 0 or 1", kRecord1At, std::string("\x02", 1)},
-                    CorruptRow{"depth 0", kRecord1At + 4, Le32(0)},
-                    CorruptRow{"depth 21", kRecord1At + 4, Le32(21)},
-                    CorruptRow{"brush 230", kRecord1At + 12, Le32(230)},
-                    CorruptRow{"brush -1", kRecord1At + 12, Le32(-1)},
-                    CorruptRow{"blend mode 28", kRecord1At + 16, Le32(28)},
-                    CorruptRow{"opacity 256", kRecord1At + 20, Le32(256)},
-                    CorruptRow{"canvas style 24", kCanvasAt, std::string("\x18\x00", 2)},
-                    CorruptRow{"gradient style 23", kCanvasAt + 14, std::string("\x17", 1)},
-                    CorruptRow{"rotation -101", kCanvasAt + 15, std::string("\x9B", 1)},
-                    CorruptRow{"shift 101", kCanvasAt + 16, std::string("\x65", 1)},
-                    CorruptRow{"image longer than the file", kLengthAt, Le64(1)},
-                    CorruptRow{"image length absurd", kLengthAt, Le64(INT64_MAX)}),
-    [](const testing::TestParamInfo<CorruptRow>& info) {
-      // "selection below -2" -> "SelectionBelowMinus2"
-      std::string name;
-      bool wordStart = true;
-      for (const char* c = info.param.what; *c; ++c) {
-        if (*c == '-' && std::isdigit(static_cast<unsigned char>(c[1]))) {
-          name += "Minus";
-          wordStart = false;
-        } else if (std::isalnum(static_cast<unsigned char>(*c))) {
-          name += wordStart ? char(std::toupper(static_cast<unsigned char>(*c))) : *c;
-          wordStart = false;
-        } else {
-          wordStart = true;
-        }
-      }
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Fields, Corrupt,
+                         testing::Values(CorruptRow{"negative vertex count", kVertexCountAt, Le32(-1)},
+                                         CorruptRow{"vertex count beyond the file", kVertexCountAt, Le32(0x7FFFFFFF)},
+                                         CorruptRow{"shape count disagrees", kShapeCountAt, Le32(3)},
+                                         CorruptRow{"shape count huge", kShapeCountAt, Le32(0x40000000)},
+                                         CorruptRow{"selection below -2", kSelectedAt, Le32(-3)},
+                                         CorruptRow{"selection past the shapes", kSelectedAt, Le32(2)},
+                                         CorruptRow{"diffusing not 0 or 1", kRecord1At, std::string("\x02", 1)},
+                                         CorruptRow{"depth 0", kRecord1At + 4, Le32(0)},
+                                         CorruptRow{"depth 21", kRecord1At + 4, Le32(21)},
+                                         CorruptRow{"brush 230", kRecord1At + 12, Le32(230)},
+                                         CorruptRow{"brush -1", kRecord1At + 12, Le32(-1)},
+                                         CorruptRow{"blend mode 28", kRecord1At + 16, Le32(28)},
+                                         CorruptRow{"opacity 256", kRecord1At + 20, Le32(256)},
+                                         CorruptRow{"canvas style 24", kCanvasAt, std::string("\x18\x00", 2)},
+                                         CorruptRow{"gradient style 23", kCanvasAt + 14, std::string("\x17", 1)},
+                                         CorruptRow{"rotation -101", kCanvasAt + 15, std::string("\x9B", 1)},
+                                         CorruptRow{"shift 101", kCanvasAt + 16, std::string("\x65", 1)},
+                                         CorruptRow{"image longer than the file", kLengthAt, Le64(1)},
+                                         CorruptRow{"image length absurd", kLengthAt, Le64(INT64_MAX)}),
+                         [](const testing::TestParamInfo<CorruptRow>& info) {
+                           // "selection below -2" -> "SelectionBelowMinus2"
+                           std::string name;
+                           bool wordStart = true;
+                           for (const char* c = info.param.what; *c; ++c) {
+                             if (*c == '-' && std::isdigit(static_cast<unsigned char>(c[1]))) {
+                               name += "Minus";
+                               wordStart = false;
+                             } else if (std::isalnum(static_cast<unsigned char>(*c))) {
+                               name += wordStart ? char(std::toupper(static_cast<unsigned char>(*c))) : *c;
+                               wordStart = false;
+                             } else {
+                               wordStart = true;
+                             }
+                           }
+                           return name;
+                         });
 
 TEST_F(ProjectFile, BoundaryValuesAreAccepted) {
   Project p = Sample(ShapeMode::Affine, 6);

@@ -153,16 +153,15 @@ std::string KindName(const testing::TestParamInfo<ApplyRow>& info) {
   return kKinds[int(info.param.kind)];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, ApplySetting,
-    testing::Values(ApplyRow{ShapeSetting::All, Panel()},
-                    ApplyRow{ShapeSetting::Color, {0x123456, false, 2, 10, 1, 100}},
-                    ApplyRow{ShapeSetting::Diffusing, {0x111111, true, 2, 10, 1, 100}},
-                    ApplyRow{ShapeSetting::DiffusingLen, {0x111111, false, 7, 10, 1, 100}},
-                    ApplyRow{ShapeSetting::Brush, {0x111111, false, 2, 44, 1, 100}},
-                    ApplyRow{ShapeSetting::BlendingMode, {0x111111, false, 2, 10, 3, 100}},
-                    ApplyRow{ShapeSetting::BrushOpacity, {0x111111, false, 2, 10, 1, 200}}),
-    KindName);
+INSTANTIATE_TEST_SUITE_P(Kinds, ApplySetting,
+                         testing::Values(ApplyRow{ShapeSetting::All, Panel()},
+                                         ApplyRow{ShapeSetting::Color, {0x123456, false, 2, 10, 1, 100}},
+                                         ApplyRow{ShapeSetting::Diffusing, {0x111111, true, 2, 10, 1, 100}},
+                                         ApplyRow{ShapeSetting::DiffusingLen, {0x111111, false, 7, 10, 1, 100}},
+                                         ApplyRow{ShapeSetting::Brush, {0x111111, false, 2, 44, 1, 100}},
+                                         ApplyRow{ShapeSetting::BlendingMode, {0x111111, false, 2, 10, 3, 100}},
+                                         ApplyRow{ShapeSetting::BrushOpacity, {0x111111, false, 2, 10, 1, 200}}),
+                         KindName);
 
 TEST(ApplyShapeSetting, MainShapeAlwaysReturnsToItsDefaults) {
   Project p = FreshProject(ShapeMode::Affine);

@@ -67,8 +67,7 @@ inline void FillUp(const std::string& dir) {
 // still room (names and contents), fills the disk, then runs `body` with the
 // folder. body returns an empty string when what it saw was right, or what
 // was wrong. Runs in a forked child: call it before the test starts threads.
-inline FullDiskRun WithFullDisk(const std::string& dir,
-                                const std::function<void(const std::string& dir)>& before,
+inline FullDiskRun WithFullDisk(const std::string& dir, const std::function<void(const std::string& dir)>& before,
                                 const std::function<std::string(const std::string& dir)>& body) {
   std::filesystem::create_directories(dir);
   int fds[2];

@@ -53,18 +53,18 @@ TEST_P(DrawBlend, OnePixel) {
   EXPECT_EQ(dst.Pixel(0, 0), r.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DrawBlend,
-    testing::Values(
-        BlendRow{"OpaqueSourceReplaces", 0xFFFFFFFF, 255, 0xFF000000, 0xFFFFFFFF},
-        BlendRow{"TransparentSourceLeaves", 0x00FFFFFF, 255, 0xFF102030, 0xFF102030},
-        // W = 254: no shortcut, 253 per channel
-        BlendRow{"Weight254NoShortcut", 0xFFFFFFFF, 254, 0xFF000000, 0xFFFDFDFD},
-        // W = 128, alpha blends too: 255 -> 192
-        BlendRow{"HalfAlphaBlendsAlphaToo", 0x80FF0000, 255, 0xFF0000FF, 0xC0800080},
-        BlendRow{"TinyAlphaWeightsZero", 0x01FFFFFF, 100, 0xFF000000, 0xFF000000},        // W = (101 * 1) div 256 = 0
-        BlendRow{"ZeroMasterAlphaWeightsZero", 0xFF646464, 0, 0xFF000000, 0xFF000000}),  // W = (1 * 255) div 256 = 0
-    [](const testing::TestParamInfo<BlendRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Rows, DrawBlend,
+                         testing::Values(BlendRow{"OpaqueSourceReplaces", 0xFFFFFFFF, 255, 0xFF000000, 0xFFFFFFFF},
+                                         BlendRow{"TransparentSourceLeaves", 0x00FFFFFF, 255, 0xFF102030, 0xFF102030},
+                                         // W = 254: no shortcut, 253 per channel
+                                         BlendRow{"Weight254NoShortcut", 0xFFFFFFFF, 254, 0xFF000000, 0xFFFDFDFD},
+                                         // W = 128, alpha blends too: 255 -> 192
+                                         BlendRow{"HalfAlphaBlendsAlphaToo", 0x80FF0000, 255, 0xFF0000FF, 0xC0800080},
+                                         BlendRow{"TinyAlphaWeightsZero", 0x01FFFFFF, 100, 0xFF000000,
+                                                  0xFF000000},  // W = (101 * 1) div 256 = 0
+                                         BlendRow{"ZeroMasterAlphaWeightsZero", 0xFF646464, 0, 0xFF000000,
+                                                  0xFF000000}),  // W = (1 * 255) div 256 = 0
+                         [](const testing::TestParamInfo<BlendRow>& info) { return std::string(info.param.Name); });
 
 TEST(Draw, OpaqueCopiesAndClipsAtEveryEdge) {
   TBitmap32 src(3, 3);

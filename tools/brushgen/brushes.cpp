@@ -49,9 +49,9 @@ QImage Ring(const QColor& c, bool metal = false) {
 QImage Marble(const QColor& a, const QColor& b, int seed) {
   return Shade([&](double x, double y) {
     const double t = 0.5 + 0.5 * std::sin((x * 3 + y * 2) + Fbm(x * 2 + 5, y * 2 + 3, seed) * 9);
-    QColor base = QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
-                                   float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                                   float(a.blueF() + (b.blueF() - a.blueF()) * t));
+    QColor base =
+        QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                         float(a.blueF() + (b.blueF() - a.blueF()) * t));
     return Sphere(x, y, 0, 0, 0.92, base);
   });
 }
@@ -152,26 +152,28 @@ bool InStone(double x, double y, int seed, double r = 0.85) {
 QImage Heart(const QColor& c) {
   PuffyStyle s;
   s.bevel = 0.8, s.shine = 0.9, s.hardness = 40;
-  return Puffy(InHeart, [&](double, double) { return Rgb(c); }, s);
+  return Puffy(
+      InHeart, [&](double, double) { return Rgb(c); }, s);
 }
 
 QImage Egg(const QColor& c, const QColor& pat, int kind) {
   PuffyStyle s;
   s.bevel = 1.0, s.shine = 0.5, s.hardness = 25;
-  return Puffy(InEgg,
-               [&](double x, double y) {
-                 bool p = false;
-                 switch (kind % 3) {
-                   case 0: p = std::fabs(std::fmod(y + 2, 0.45) - 0.22) < 0.07; break;
-                   case 1: p = std::fabs(y - 0.25 * std::sin(x * 9)) < 0.1 || std::fabs(y + 0.45) < 0.05; break;
-                   default: {
-                     const double gx = std::fmod(x + 2.1, 0.4) - 0.2, gy = std::fmod(y + 2.1, 0.4) - 0.2;
-                     p = gx * gx + gy * gy < 0.07 * 0.07;
-                   }
-                 }
-                 return Rgb(p ? pat : c);
-               },
-               s);
+  return Puffy(
+      InEgg,
+      [&](double x, double y) {
+        bool p = false;
+        switch (kind % 3) {
+          case 0: p = std::fabs(std::fmod(y + 2, 0.45) - 0.22) < 0.07; break;
+          case 1: p = std::fabs(y - 0.25 * std::sin(x * 9)) < 0.1 || std::fabs(y + 0.45) < 0.05; break;
+          default: {
+            const double gx = std::fmod(x + 2.1, 0.4) - 0.2, gy = std::fmod(y + 2.1, 0.4) - 0.2;
+            p = gx * gx + gy * gy < 0.07 * 0.07;
+          }
+        }
+        return Rgb(p ? pat : c);
+      },
+      s);
 }
 
 QImage Star(const QColor& c, int points = 5, double inner = 0.42, bool metal = false) {
@@ -250,20 +252,21 @@ QImage Leaf(const QColor& c, int shape) {
 QImage PetalFlower(int petals, const QColor& petal, const QColor& centre, double depth) {
   PuffyStyle s;
   s.bevel = 0.35, s.shine = 0.45, s.hardness = 20;
-  auto edge = [=](double a) { return 0.93 * (1 - depth + depth * std::pow(std::fabs(std::cos(a * petals / 2.0)), 0.6)); };
-  return Puffy(
-      [=](double x, double y) { return std::sqrt(x * x + y * y) < edge(std::atan2(y, x)); },
-      [=](double x, double y) {
-        const double d = std::sqrt(x * x + y * y);
-        if (d < 0.24) {
-          const double dots = Noise(x * 25, y * 25, 3) > 0.6 ? 0.8 : 1.0;
-          return RGBA{centre.redF() * dots, centre.greenF() * dots, centre.blueF() * dots, 1};
-        }
-        const double t = std::clamp((d - 0.24) / 0.7, 0.0, 1.0);
-        const QColor in = petal.darker(125), out = petal.lighter(118);
-        return Mix(Rgb(in), Rgb(out), t);
-      },
-      s);
+  auto edge = [=](double a) {
+    return 0.93 * (1 - depth + depth * std::pow(std::fabs(std::cos(a * petals / 2.0)), 0.6));
+  };
+  return Puffy([=](double x, double y) { return std::sqrt(x * x + y * y) < edge(std::atan2(y, x)); },
+               [=](double x, double y) {
+                 const double d = std::sqrt(x * x + y * y);
+                 if (d < 0.24) {
+                   const double dots = Noise(x * 25, y * 25, 3) > 0.6 ? 0.8 : 1.0;
+                   return RGBA{centre.redF() * dots, centre.greenF() * dots, centre.blueF() * dots, 1};
+                 }
+                 const double t = std::clamp((d - 0.24) / 0.7, 0.0, 1.0);
+                 const QColor in = petal.darker(125), out = petal.lighter(118);
+                 return Mix(Rgb(in), Rgb(out), t);
+               },
+               s);
 }
 
 // ---------- particles ----------
@@ -329,7 +332,8 @@ RGBA Glint(double x, double y, double size, double arms, double rot, const QColo
     const double a = kPi * i / arms;
     const double p = u * std::cos(a) + v * std::sin(a), q = -u * std::sin(a) + v * std::cos(a);
     const double len = (i % 2 == 0) ? 1.0 : 0.55;
-    ray = std::max(ray, std::exp(-q * q * 260 / (1 + 4 * p * p)) * std::pow(std::max(0.0, 1 - std::fabs(p) / len), 1.5));
+    ray =
+        std::max(ray, std::exp(-q * q * 260 / (1 + 4 * p * p)) * std::pow(std::max(0.0, 1 - std::fabs(p) / len), 1.5));
   }
   const double glow = std::exp(-(u * u + v * v) * 5) * 0.45;
   const double a = std::min(1.0, core * 1.6 + ray + glow);
@@ -578,7 +582,8 @@ QImage MixedFrame(int i, int f) {
     case 8: return Ring(Hsv(40.0 * f + 20, 0.35, 1), true);
     case 9: return Heart(Hsv(f < 3 ? 350 - 12 * f : 300 - 45 * (f - 3), 0.85, 0.95));
     case 10: return Egg(Hsv(60.0 * f, 0.45, 1), Hsv(60.0 * f + 180, 0.8, 0.85), f);
-    case 11: return f < 12 ? Glyph(flowers[f], 0.92) : PetalFlower(f == 12 ? 6 : 9, Hsv(f * 70.0, 0.7, 1), C(0xffd54f), 0.5);
+    case 11:
+      return f < 12 ? Glyph(flowers[f], 0.92) : PetalFlower(f == 12 ? 6 : 9, Hsv(f * 70.0, 0.7, 1), C(0xffd54f), 0.5);
     case 12: return Glyph(fishes[f], 0.95);
     case 13: return Star(Hsv(45.0 * f + 50, 0.85, 1));
     case 14: return Scallop(Hsv(20 + 60.0 * f, 0.45, 1));
@@ -770,7 +775,8 @@ QImage SpaceFrame(int i, int f, int n) {
       const double ph = Phase(f, n);
       QImage rocket = Glyph("🚀", 0.86);
       // Exhaust behind the nozzle (the glyph points to the upper right).
-      QImage flame = Transform(Flame(f, n, 5, 50, true, 8), 45 + 180, 0.28, 0.42 + 0.06 * std::sin(ph * 2), -0.52, 0.52);
+      QImage flame =
+          Transform(Flame(f, n, 5, 50, true, 8), 45 + 180, 0.28, 0.42 + 0.06 * std::sin(ph * 2), -0.52, 0.52);
       return Transform(Stack(flame, rocket), 0, 0.95, 0.95, 0.03 * std::sin(ph), 0.03 * std::cos(ph));
     }
     case 9: {
@@ -791,8 +797,7 @@ QImage SpaceFrame(int i, int f, int n) {
     default: {
       const double ph = Phase(f, n);
       QImage m = Glyph("☄️", 0.92);
-      return Stack(Transform(m, 0, 1 + 0.05 * std::sin(ph), 1 + 0.05 * std::sin(ph)),
-                   Shade([=](double x, double y) {
+      return Stack(Transform(m, 0, 1 + 0.05 * std::sin(ph), 1 + 0.05 * std::sin(ph)), Shade([=](double x, double y) {
                      return Glint(x + 0.55, y - 0.55, 0.35 + 0.12 * std::sin(ph * 2), 4, ph / 4, C(0xfff3c0));
                    }));
     }
@@ -817,7 +822,7 @@ QImage SportsFrame(int i) {
       return Shade([](double x, double y) {
         const double r = 0.92;
         const double dx = x / r, dy = y / r;
-        const double seam = std::fabs(dy - 0.55 * std::sin(dx * 3.0 + 0.3) * 0.9) ;
+        const double seam = std::fabs(dy - 0.55 * std::sin(dx * 3.0 + 0.3) * 0.9);
         const double fuzz = 0.85 + 0.15 * Noise(x * 40, y * 40, 9);
         QColor base = seam < 0.07 ? C(0xf5f5f5) : Hsv(68, 0.85, 0.9 * fuzz);
         return Sphere(x, y, 0, 0, r, base, 0.15, 8);

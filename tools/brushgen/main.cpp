@@ -25,8 +25,8 @@ using plumavo::BrushPixels;
 // Specks of alpha too faint to see are cleared, so the background is truly
 // transparent.
 std::vector<uint32_t> Shrink(const QImage& frame, int side) {
-  const QImage small = frame.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                           .convertToFormat(QImage::Format_ARGB32);
+  const QImage small =
+      frame.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
   std::vector<uint32_t> px(size_t(side) * size_t(side));
   for (int y = 0; y < side; ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(small.constScanLine(y));
@@ -45,13 +45,16 @@ QImage ToImage(const BrushPixels& b) {
 void Checker(QPainter& p, const QRect& r) {
   for (int y = r.top(); y <= r.bottom(); y += 6)
     for (int x = r.left(); x <= r.right(); x += 6)
-      p.fillRect(QRect(x, y, 6, 6).intersected(r), ((x - r.left()) / 6 + (y - r.top()) / 6) % 2 ? QColor(200, 200, 200)
-                                                                                                  : QColor(235, 235, 235));
+      p.fillRect(QRect(x, y, 6, 6).intersected(r),
+                 ((x - r.left()) / 6 + (y - r.top()) / 6) % 2 ? QColor(200, 200, 200) : QColor(235, 235, 235));
 }
 
 QImage ContactSheet(const plumavo::BrushAssets& assets, int zoom) {
   const int colW = 640 * zoom, rowH = 36 * zoom, headH = 22, cols = 4, labelW = 150;
-  struct Item { int brush; bool header; };
+  struct Item {
+    int brush;
+    bool header;
+  };
   std::vector<Item> items;
   for (int c = 0; c < plumavo::BrushCategoryCount(); ++c) {
     items.push_back({c, true});
@@ -81,8 +84,7 @@ QImage ContactSheet(const plumavo::BrushAssets& assets, int zoom) {
       p.setPen(Qt::black);
       const int b = it.brush;
       p.drawImage(QRect(x, y + 2, 16, 16), ToImage(assets.icons[size_t(b)]));
-      p.drawText(QRect(x + 20, y, labelW, 20), Qt::AlignVCenter,
-                 QString("%1 %2").arg(b).arg(plumavo::BrushName(b)));
+      p.drawText(QRect(x + 20, y, labelW, 20), Qt::AlignVCenter, QString("%1 %2").arg(b).arg(plumavo::BrushName(b)));
       if (plumavo::IsImageBrush(b)) {
         const QImage strip = ToImage(assets.images[size_t(b - plumavo::kDotBrushCount)]);
         const int w = plumavo::BrushWidth(b);

@@ -126,8 +126,8 @@ QImage Warp(const QImage& src, const std::function<QPointF(double x, double y)>&
         acc[2] += qBlue(p[i]) * w[i];
         acc[3] += qAlpha(p[i]) * w[i];
       }
-      row[x] = qRgba(int(std::lround(acc[0])), int(std::lround(acc[1])), int(std::lround(acc[2])),
-                     int(std::lround(acc[3])));
+      row[x] =
+          qRgba(int(std::lround(acc[0])), int(std::lround(acc[1])), int(std::lround(acc[2])), int(std::lround(acc[3])));
     }
   }
   return img;
@@ -312,8 +312,8 @@ RGBA Torus(double x, double y, double rIn, double rOut, const QColor& base, bool
   return Lit(base, nx, ny, nz, 0.8, 30);
 }
 
-QImage Puffy(const std::function<bool(double x, double y)>& inside, const std::function<RGBA(double x, double y)>& colour,
-             const PuffyStyle& style) {
+QImage Puffy(const std::function<bool(double x, double y)>& inside,
+             const std::function<RGBA(double x, double y)>& colour, const PuffyStyle& style) {
   const int n = kWork;
   auto coord = [n](int i) { return (i + 0.5) / n * 2 - 1; };
   // Distance to the outside, in pixels (two-pass chamfer, close enough).

@@ -80,7 +80,7 @@ struct PuffyStyle {
   bool translucent = false;
   bool metal = false;
 };
-QImage Puffy(const std::function<bool(double x, double y)>& inside, const std::function<RGBA(double x, double y)>& colour,
-             const PuffyStyle& style = {});
+QImage Puffy(const std::function<bool(double x, double y)>& inside,
+             const std::function<RGBA(double x, double y)>& colour, const PuffyStyle& style = {});
 
 }  // namespace brushgen

@@ -95,8 +95,9 @@ void Picture(QPainter& p, QRectF r) {
   p.drawRect(r);
   p.setPen(Qt::NoPen);
   p.setBrush(kGreen);
-  p.drawPolygon(QPolygonF({QPointF(r.left() + 0.5, r.bottom()), QPointF(r.left() + r.width() * 0.4, r.top() + r.height() * 0.45),
-                           QPointF(r.left() + r.width() * 0.7, r.bottom() - r.height() * 0.3), QPointF(r.right(), r.bottom())}));
+  p.drawPolygon(
+      QPolygonF({QPointF(r.left() + 0.5, r.bottom()), QPointF(r.left() + r.width() * 0.4, r.top() + r.height() * 0.45),
+                 QPointF(r.left() + r.width() * 0.7, r.bottom() - r.height() * 0.3), QPointF(r.right(), r.bottom())}));
   p.setBrush(kYellow);
   p.drawEllipse(QPointF(r.right() - r.width() * 0.25, r.top() + r.height() * 0.3), 1.5, 1.5);
 }
@@ -230,9 +231,11 @@ std::vector<Drawing> ImageList() {
       [](QPainter& p) {
         p.setPen(Pen(kInk));
         p.setBrush(QColor(245, 121, 160));
-        p.drawPolygon(QPolygonF({QPointF(1.5, 10), QPointF(8, 3.5), QPointF(14.5, 10), QPointF(10.5, 14), QPointF(5.5, 14)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(1.5, 10), QPointF(8, 3.5), QPointF(14.5, 10), QPointF(10.5, 14), QPointF(5.5, 14)}));
         p.setBrush(kPaper);
-        p.drawPolygon(QPolygonF({QPointF(1.5, 10), QPointF(4.7, 6.8), QPointF(11.2, 13.3), QPointF(10.5, 14), QPointF(5.5, 14)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(1.5, 10), QPointF(4.7, 6.8), QPointF(11.2, 13.3), QPointF(10.5, 14), QPointF(5.5, 14)}));
       },
       /* 8 Zoom */ [](QPainter& p) { Magnifier(p); },
       /* 9 Help */ [](QPainter& p) { Question(p); },

@@ -74,8 +74,8 @@ Project Sierpinski() {
   auto mid = [](Vertex u, Vertex v) { return Vertex{(u.X + v.X) / 2, (u.Y + v.Y) / 2}; };
   return Build(ShapeMode::Affine, 640, 600, 0x302018,
                {{{a, b, c}, {}},
-                {{a, mid(a, b), mid(a, c)}, Brush(0, 65, 0, 255)},    // "3D Ball 4", 12 px
-                {{mid(a, b), b, mid(b, c)}, Brush(0, 92, 0, 255)},    // "Crystal Ball 2", 12 px
+                {{a, mid(a, b), mid(a, c)}, Brush(0, 65, 0, 255)},     // "3D Ball 4", 12 px
+                {{mid(a, b), b, mid(b, c)}, Brush(0, 92, 0, 255)},     // "Crystal Ball 2", 12 px
                 {{mid(a, c), mid(b, c), c}, Brush(0, 107, 0, 255)}});  // "Jelly 1", 12 px
 }
 
@@ -85,7 +85,7 @@ Project Tunnel() {
   return Build(ShapeMode::Projective, 640, 640, 0x200A0A,
                {{{{40, 40}, {600, 40}, {600, 600}, {40, 600}}, {}},
                 {{{150, 70}, {590, 140}, {520, 560}, {80, 500}}, Brush(0x30C0FF, 2, 2, 255)},  // Screen
-                {{{40, 40}, {170, 48}, {160, 170}, {46, 160}}, Brush(0xFF80C0, 1, 12, 255)},        // Additive
+                {{{40, 40}, {170, 48}, {160, 170}, {46, 160}}, Brush(0xFF80C0, 1, 12, 255)},   // Additive
                 {{{470, 470}, {600, 480}, {600, 600}, {480, 592}}, Brush(0x60FFA0, 1, 12, 255)},
                 {{{40, 480}, {160, 470}, {170, 600}, {40, 600}}, Brush(0, 156, 12, 200)}});  // "Sparkle 1"
 }

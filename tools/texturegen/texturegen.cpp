@@ -255,7 +255,8 @@ Image GroundPebbles() {
     for (int layer = 0; layer < 2; ++layer) {
       const Cell c = Worley(u, v, layer ? 30 : 18, s + 10 + uint32_t(layer), 0.8f);
       const float r = 0.18f + 0.22f * IdUnit(c.Id, 2);
-      if (IdUnit(c.Id, 1) < 0.45f && c.F1 < r) h = std::max(h, 0.25f + 0.6f * std::sqrt(1 - (c.F1 / r) * (c.F1 / r)) * (layer ? 0.6f : 1.0f));
+      if (IdUnit(c.Id, 1) < 0.45f && c.F1 < r)
+        h = std::max(h, 0.25f + 0.6f * std::sqrt(1 - (c.F1 / r) * (c.F1 / r)) * (layer ? 0.6f : 1.0f));
     }
     return h;
   });
@@ -330,12 +331,12 @@ Image Leaves(const LeafPalette& pal, uint32_t s, int count, float minLen, float 
       for (int dy = -reach; dy <= reach; ++dy)
         for (int dx = -reach; dx <= reach; ++dx) {
           const float px = float(dx) - ox, py = float(dy) - oy;
-          const float along = (px * ca + py * sa) / len;         // -1..1 tip to stem
-          float across = (-px * sa + py * ca) / halfWidth;       // -1..1 edge to edge
-          across -= bend * (1 - along * along) * 2;              // a slight curve
+          const float along = (px * ca + py * sa) / len;    // -1..1 tip to stem
+          float across = (-px * sa + py * ca) / halfWidth;  // -1..1 edge to edge
+          across -= bend * (1 - along * along) * 2;         // a slight curve
           if (std::fabs(along) >= 1) continue;
-          const float w = std::pow(std::sin(kTau / 4 * (1 - along) * 1.0f), 0.75f) *
-                          std::pow(std::cos(kTau / 4 * along), 0.6f);
+          const float w =
+              std::pow(std::sin(kTau / 4 * (1 - along) * 1.0f), 0.75f) * std::pow(std::cos(kTau / 4 * along), 0.6f);
           const float inside = w - std::fabs(across);
           if (inside <= 0) continue;
           const int X = int(std::lround(cx)) + dx, Y = int(std::lround(cy)) + dy;
@@ -344,7 +345,8 @@ Image Leaves(const LeafPalette& pal, uint32_t s, int count, float minLen, float 
             continue;
           }
           const float rib = Smooth(0.09f, 0.0f, std::fabs(across));
-          const float vein = Smooth(0.88f, 1.0f, std::fabs(std::sin((along * 5 + std::fabs(across) * 2.2f) * kTau / 2)));
+          const float vein =
+              Smooth(0.88f, 1.0f, std::fabs(std::sin((along * 5 + std::fabs(across) * 2.2f) * kTau / 2)));
           const float edgeShade = 0.75f + 0.25f * Smooth(0.0f, 0.6f, inside);
           const float sideLight = 0.92f + 0.12f * (across > 0 ? 1.0f : -0.4f) * std::fabs(across);
           Rgb c = colour * (edgeShade * sideLight * (1 - 0.12f * vein)) + Rgb{1, 0.95f, 0.7f} * (0.14f * rib);
@@ -433,9 +435,8 @@ Image RockStrata() {
 
 Image RockGranite() {
   const uint32_t s = 900;
-  Field height = MakeField([&](float u, float v, int x, int y) {
-    return 0.5f * Fbm(u, v, 6, 6, 5, 0.5f, s) + 0.05f * Grain(x, y, s + 1);
-  });
+  Field height = MakeField(
+      [&](float u, float v, int x, int y) { return 0.5f * Fbm(u, v, 6, 6, 5, 0.5f, s) + 0.05f * Grain(x, y, s + 1); });
   const Field light = Shade(height, 0.02f, 0.55f);
   return MakeImage([&](float u, float v, int x, int y, size_t i) {
     const float wu = u + 0.01f * Fbm(u, v, 16, 16, 2, 0.5f, s + 2), wv = v + 0.01f * Fbm(u, v, 16, 16, 2, 0.5f, s + 3);
@@ -469,8 +470,10 @@ Image Sand(bool second) {
     const float tone = 0.5f + 0.5f * Fbm(u, v, 3, 3, 5, 0.5f, s + 3);
     Rgb c = second ? Ramp({0xB27D45, 0xC8955A, 0xD8A96C}, tone) : Ramp({0xCDBB98, 0xDDCCA8, 0xE8DABA}, tone);
     const float g = Hash01(uint32_t(x), uint32_t(y), s + 4);
-    if (g < 0.02f) c = c * 0.6f;       // dark grains
-    else if (g > 0.985f) c = c * 1.2f;  // glinting grains
+    if (g < 0.02f)
+      c = c * 0.6f;  // dark grains
+    else if (g > 0.985f)
+      c = c * 1.2f;  // glinting grains
     return c * light[i] + Rgb{1, 1, 1} * (0.06f * Grain(x, y, s + 5));
   });
 }
@@ -606,9 +609,9 @@ Image Water() {
 // ----------------------------------------------------------------- wood ----
 
 struct WoodStyle {
-  int Rings;      // rings across the tile (an integer keeps the tile seamless)
-  float Bend;     // how far the rings wander, in rings
-  float Contrast; // how dark the late wood gets
+  int Rings;       // rings across the tile (an integer keeps the tile seamless)
+  float Bend;      // how far the rings wander, in rings
+  float Contrast;  // how dark the late wood gets
   uint32_t Early, Late;
 };
 
@@ -622,7 +625,8 @@ Rgb WoodAt(const WoodStyle& w, float u, float v, int x, int y, uint32_t s, float
   const float ring = Frac(r);
   // Each ring its own shade; a thin dark band of late wood at its end.
   const float ringTone = Hash01(uint32_t(Wrap(int(std::floor(r)), w.Rings)), 0, s + 6);
-  const float late = w.Contrast * (0.35f * ring * ring + 0.65f * std::pow(ring, 8.0f)) * (1 - Smooth(0.96f, 1.0f, ring));
+  const float late =
+      w.Contrast * (0.35f * ring * ring + 0.65f * std::pow(ring, 8.0f)) * (1 - Smooth(0.96f, 1.0f, ring));
   Rgb c = MixRgb(Hex(w.Early), Hex(w.Late), late) * (0.93f + 0.12f * ringTone);
   const float fibres = Fbm(u, v, 4, 192, 3, 0.55f, s + 2);
   const float patches = Fbm(u, v, 2, 3, 3, 0.5f, s + 3);
@@ -682,17 +686,34 @@ std::vector<Texture> AllTextures() {
       {"Sand 2", [] { return Sand(true); }},
       {"Seaweed 1",
        [] {
-         return Seaweed({1200, 70, 5, 11, 180, 420, 14, 2.5f, {0x5B5A1E, 0x6E5F22, 0x4E4A1A, 0x7A6A2A}, 0x10201C, 0x1E3328});
+         return Seaweed(
+             {1200, 70, 5, 11, 180, 420, 14, 2.5f, {0x5B5A1E, 0x6E5F22, 0x4E4A1A, 0x7A6A2A}, 0x10201C, 0x1E3328});
        }},
       {"Seaweed 2",
        [] {
-         return Seaweed({1250, 120, 4.0f, 8.0f, 120, 280, 10, 1.2f, {0x8E2A3A, 0xA8404A, 0x6E2238, 0xB85A4E, 0x7A3A2A}, 0x0A2A34, 0x145058});
+         return Seaweed({1250,
+                         120,
+                         4.0f,
+                         8.0f,
+                         120,
+                         280,
+                         10,
+                         1.2f,
+                         {0x8E2A3A, 0xA8404A, 0x6E2238, 0xB85A4E, 0x7A3A2A},
+                         0x0A2A34,
+                         0x145058});
        }},
       {"Stone 1", [] { return StoneCobbles(); }},
       {"Stone 2", [] { return StoneFlags(); }},
       {"Water", [] { return Water(); }},
-      {"Wood 1", [] { return Wood({9, 1.6f, 0.55f, 0xE3C08F, 0xA8703C}, 1600); }},
-      {"Wood 2", [] { return Wood({15, 2.4f, 0.85f, 0x7A5034, 0x2E1A0E}, 1700); }},
+      {"Wood 1",
+       [] {
+         return Wood({9, 1.6f, 0.55f, 0xE3C08F, 0xA8703C}, 1600);
+       }},
+      {"Wood 2",
+       [] {
+         return Wood({15, 2.4f, 0.85f, 0x7A5034, 0x2E1A0E}, 1700);
+       }},
       {"Wood 3", [] { return WoodPlanks(); }},
   };
 }
@@ -741,7 +762,8 @@ void DrawText(TBitmap32& b, int x, int y, const std::string& text, int scale) {
       for (int r = 0; r < 7; ++r)
         for (int c = 0; c < 5; ++c)
           if (std::strlen(rows) == 35 && rows[r * 5 + c] == '#')
-            b.FillRect(x + c * scale, y + r * scale, x + (c + 1) * scale, y + (r + 1) * scale, plumavo::Color32(20, 20, 20));
+            b.FillRect(x + c * scale, y + r * scale, x + (c + 1) * scale, y + (r + 1) * scale,
+                       plumavo::Color32(20, 20, 20));
     x += 6 * scale;
   }
 }
