@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 "$root/scripts/check-format.sh"
+"$root/scripts/check-layers.sh"
 jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DPLUMAVO_WERROR=ON
 (cd "$root/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
