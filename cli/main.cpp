@@ -91,21 +91,28 @@ int32_t ExportFlags(const std::string& ext, int32_t jpegQuality) {
   return 0;
 }
 
-int RenderToImage(Project& project, const Options& o) {
+// Composes the canvas and renders the picture into layer, exactly as the
+// program does. A texture that cannot be read leaves the plain canvas; the
+// picture is still made, and the user learns why it looks different. False
+// (after saying so) when there is nothing to render into.
+bool RenderPicture(Project& project, const Options& o, TBitmap32& layer) {
   TCanvasState canvas;
-  TBitmap32 layer;
-  // A texture that cannot be read leaves the plain canvas; the picture is
-  // still made, and the user learns why it looks different.
   const TTextureLoadResult texture = canvas.PrepareForProject(project);
   if (!texture.Ok() && !texture.Message.empty()) std::fprintf(stderr, "%s\n", texture.Message.c_str());
   if (!canvas.ComposeCanvas(project, layer)) {
     std::fputs("Cannot write the image.\n", stderr);
-    return kImageError;
+    return false;
   }
   TRenderer renderer;
   renderer.Preferences.RenderingLoops = o.Loops;
   renderer.Preferences.Antialiased = o.Antialiased;
   renderer.RenderImage(project, canvas.CanvasPicture, layer);
+  return true;
+}
+
+int RenderToImage(Project& project, const Options& o) {
+  TBitmap32 layer;
+  if (!RenderPicture(project, o, layer)) return kImageError;
   const std::string out = o.Output;
   if (!SaveImageFile(layer, out, ExportFlags(LowerExtension(out), o.JpegQuality))) {
     std::fputs("Cannot write the image.\n", stderr);
@@ -131,16 +138,8 @@ void LimitThumbnailProcess() {
 // The whole picture scaled down, never up, so that its longer side is at
 // most `size`, written as PNG whatever the output's name.
 int RenderThumbnail(Project& project, const Options& o) {
-  TCanvasState canvas;
   TBitmap32 layer;
-  const TTextureLoadResult texture = canvas.PrepareForProject(project);
-  if (!texture.Ok() && !texture.Message.empty()) std::fprintf(stderr, "%s\n", texture.Message.c_str());
-  if (!canvas.ComposeCanvas(project, layer)) {
-    std::fputs("Cannot write the image.\n", stderr);
-    return kImageError;
-  }
-  TRenderer renderer;
-  renderer.RenderImage(project, canvas.CanvasPicture, layer);
+  if (!RenderPicture(project, o, layer)) return kImageError;
   const int32_t w = layer.Width(), h = layer.Height();
   const double scale = std::min(1.0, double(o.Thumbnail) / std::max(w, h));
   const int32_t tw = std::max(1, int32_t(std::lround(w * scale))), th = std::max(1, int32_t(std::lround(h * scale)));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "canvas/imagefile/image_file.h"
+#include "render/surface/atomic_file.h"
 
 extern char** environ;
 
@@ -46,18 +47,6 @@ uint32_t GetU32(const uint8_t* p) {
   uint32_t v = 0;
   std::memcpy(&v, p, 4);
   return v;
-}
-
-bool WriteAll(int fd, const void* data, size_t n) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  while (n > 0) {
-    const ssize_t w = ::write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    p += w;
-    n -= size_t(w);
-  }
-  return true;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -286,14 +275,14 @@ int RunDecoderChild(const std::vector<std::string>& files, const TDecodeLimits& 
     TBitmap32 picture;
     if (!LoadImageFile(picture, fileName, 0) || !DecodedSizeAcceptable(picture.Width(), picture.Height())) {
       PutU32(header.data() + 4, kReplyRefused);
-      if (!WriteAll(out, header.data(), header.size())) return 2;
+      if (!WriteAllBytes(out, header.data(), header.size())) return 2;
       continue;
     }
     PutU32(header.data() + 4, kReplyPicture);
     PutU32(header.data() + 8, uint32_t(picture.Width()));
     PutU32(header.data() + 12, uint32_t(picture.Height()));
     const size_t bytes = size_t(picture.Width()) * size_t(picture.Height()) * 4;
-    if (!WriteAll(out, header.data(), header.size()) || !WriteAll(out, picture.Bits(), bytes)) return 2;
+    if (!WriteAllBytes(out, header.data(), header.size()) || !WriteAllBytes(out, picture.Bits(), bytes)) return 2;
   }
   return 0;
 }

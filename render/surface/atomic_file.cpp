@@ -9,20 +9,17 @@
 
 namespace plumavo {
 
-namespace {
-
-bool WriteAll(int fd, const char* data, size_t n) {
+bool WriteAllBytes(int fd, const void* data, size_t n) {
+  const auto* p = static_cast<const char*>(data);
   while (n > 0) {
-    const ssize_t w = ::write(fd, data, n);
+    const ssize_t w = ::write(fd, p, n);
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) return false;
-    data += w;
+    p += w;
     n -= size_t(w);
   }
   return true;
 }
-
-}  // namespace
 
 std::string FolderOfPath(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -42,7 +39,7 @@ TWriteResult WriteFileAtomically(const std::string& fileName, const void* data, 
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
   }
-  const bool written = WriteAll(fd, static_cast<const char*>(data), size) && ::fsync(fd) == 0;
+  const bool written = WriteAllBytes(fd, data, size) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) {
     ::unlink(temp.c_str());

@@ -20,6 +20,10 @@ enum class TWriteResult : unsigned char {
 // permissions; a new one gets the usual ones for the user's umask.
 [[nodiscard]] TWriteResult WriteFileAtomically(const std::string& fileName, const void* data, size_t size);
 
+// Writes all n bytes to the file descriptor, going on after interrupted and
+// partial writes; false on any error.
+[[nodiscard]] bool WriteAllBytes(int fd, const void* data, size_t n);
+
 // The folder part of a path ("." for a bare name).
 std::string FolderOfPath(const std::string& path);
 

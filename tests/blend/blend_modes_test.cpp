@@ -9,6 +9,7 @@
 #include <string>
 
 #include "render/blend/blend_formulas.h"
+#include "tests/blend/blend_case_names.h"
 
 namespace plumavo {
 namespace {
@@ -147,20 +148,6 @@ TColor32 EdgyPixel(std::mt19937& rng) {
     c |= v << shift;
   }
   return c;
-}
-
-// A case name for a blend index: the mode's name without spaces, or the index
-// itself for indexes that name no mode.
-std::string BlendIndexName(const testing::TestParamInfo<int>& info) {
-  const auto& names = BlendModeNames();
-  const int index = info.param;
-  if (index >= 0 && size_t(index) < names.size()) {
-    std::string name;
-    for (char c : names[size_t(index)])
-      if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-    return name;
-  }
-  return index < 0 ? "UnnamedMinus" + std::to_string(-index) : "Unnamed" + std::to_string(index);
 }
 
 class EveryMode : public testing::TestWithParam<int> {};

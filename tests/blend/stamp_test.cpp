@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/blend/blend_modes.h"
+#include "tests/blend/blend_case_names.h"
 
 namespace plumavo {
 namespace {
@@ -120,20 +121,6 @@ TEST_P(StampKernel, SamePixelsAsDrawAndAsCombiningPixelByPixel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, StampKernel, testing::ValuesIn(AllKernels()), KernelName);
-
-// A case name for a blend index: the mode's name without spaces, or the index
-// itself for indexes that name no mode.
-std::string BlendIndexName(const testing::TestParamInfo<int>& info) {
-  const auto& names = BlendModeNames();
-  const int index = info.param;
-  if (index >= 0 && size_t(index) < names.size()) {
-    std::string name;
-    for (char c : names[size_t(index)])
-      if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-    return name;
-  }
-  return index < 0 ? "UnnamedMinus" + std::to_string(-index) : "Unnamed" + std::to_string(index);
-}
 
 // A prepared brush: the same pixels as Draw for every mode, master alpha,
 // placement and band of rows (an animation frame), with rows whose transparent

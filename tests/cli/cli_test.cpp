@@ -13,6 +13,7 @@
 #include "canvas/canvas_style.h"
 #include "canvas/imagefile/image_file.h"
 #include "model/project_file.h"
+#include "tests/support/run_command.h"
 
 namespace plumavo {
 namespace {
@@ -25,15 +26,8 @@ struct ToolRun {
 };
 
 ToolRun RunTool(const std::string& args) {
-  const std::string cmd = std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render " + args + " 2>&1";
-  ToolRun r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  std::array<char, 512> buf{};
-  while (std::fgets(buf.data(), int(buf.size()), p) != nullptr) r.out += buf.data();
-  const int status = ::pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  const test::CommandRun r = test::RunCommand(std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-render " + args);
+  return {r.Code, r.Out};
 }
 
 class Cli : public testing::Test {
@@ -212,16 +206,10 @@ TEST_F(Cli, DamagedTextureFallsBackToThePlainCanvasAndSaysSo) {
     p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string(name)) - captions.begin());
     ASSERT_EQ(SaveProject(p, Path("textured.plv")), kFileOk);
     fs::remove(Path("out.png"));
-    const std::string cmd =
-        (dir_ / "plumavo-render").string() + " --loops 100 " + Path("textured.plv") + " " + Path("out.png") + " 2>&1";
-    ToolRun r;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::array<char, 512> buf{};
-    while (std::fgets(buf.data(), int(buf.size()), pipe) != nullptr) r.out += buf.data();
-    const int status = ::pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": " << r.out;
-    EXPECT_NE(r.out.find("cannot be read"), std::string::npos) << name << ": " << r.out;
+    const test::CommandRun r = test::RunCommand((dir_ / "plumavo-render").string() + " --loops 100 " +
+                                                Path("textured.plv") + " " + Path("out.png"));
+    EXPECT_EQ(r.Code, 0) << name << ": " << r.Out;
+    EXPECT_NE(r.Out.find("cannot be read"), std::string::npos) << name << ": " << r.Out;
     TBitmap32 written;
     EXPECT_TRUE(LoadImageFile(written, Path("out.png"), 0)) << name;
   }

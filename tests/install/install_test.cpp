@@ -19,27 +19,16 @@
 #include "canvas/canvas_style.h"
 #include "canvas/imagefile/image_file.h"
 #include "model/project_file.h"
+#include "tests/support/run_command.h"
 
 namespace plumavo {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellRun {
-  int Code = -1;  // exit code; -1 when ended by a signal
-  std::string Out;
-};
+using ShellRun = test::CommandRun;
 
-ShellRun Shell(const std::string& command) {
-  ShellRun r;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return r;
-  std::array<char, 512> buf{};
-  while (std::fgets(buf.data(), int(buf.size()), p) != nullptr) r.Out += buf.data();
-  const int status = ::pclose(p);
-  r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+ShellRun Shell(const std::string& command) { return test::RunCommand(command); }
 
 std::string Quote(const fs::path& p) {
   std::string q(1, '\'');

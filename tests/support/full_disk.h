@@ -63,32 +63,18 @@ inline void FillUp(const std::string& dir) {
 
 }  // namespace full_disk_detail
 
-// Makes dir (created if needed), writes `before` into it while there is
-// still room (names and contents), fills the disk, then runs `body` with the
-// folder. body returns an empty string when what it saw was right, or what
-// was wrong. Runs in a forked child: call it before the test starts threads.
-inline FullDiskRun WithFullDisk(const std::string& dir, const std::function<void(const std::string& dir)>& before,
-                                const std::function<std::string(const std::string& dir)>& body) {
-  std::filesystem::create_directories(dir);
+namespace full_disk_detail {
+
+// Runs work() in a forked child; its reply is a first line (how the disk was
+// made) and the rest (what went wrong, empty when nothing did).
+inline FullDiskRun RunInChild(const std::function<std::string()>& work) {
   int fds[2];
   if (::pipe(fds) != 0) return {"no pipe", ""};
   const pid_t pid = ::fork();
   if (pid < 0) return {"no fork", ""};
   if (pid == 0) {
     ::close(fds[0]);
-    std::string how = "tmpfs";
-    const bool mounted = full_disk_detail::MountTinyFilesystem(dir);
-    before(dir);
-    if (mounted) {
-      full_disk_detail::FillUp(dir);
-    } else {
-      how = "file size limit";
-      ::signal(SIGXFSZ, SIG_IGN);
-      const rlimit small{4096, 4096};
-      ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    const std::string failure = body(dir);
-    const std::string reply = how + "\n" + failure;
+    const std::string reply = work();
     (void)!::write(fds[1], reply.data(), reply.size());
     ::close(fds[1]);
     ::_exit(0);
@@ -106,35 +92,40 @@ inline FullDiskRun WithFullDisk(const std::string& dir, const std::function<void
   return {reply.substr(nl + 1), reply.substr(0, nl)};
 }
 
+}  // namespace full_disk_detail
+
+// Makes dir (created if needed), writes `before` into it while there is
+// still room (names and contents), fills the disk, then runs `body` with the
+// folder. body returns an empty string when what it saw was right, or what
+// was wrong. Runs in a forked child: call it before the test starts threads.
+inline FullDiskRun WithFullDisk(const std::string& dir, const std::function<void(const std::string& dir)>& before,
+                                const std::function<std::string(const std::string& dir)>& body) {
+  std::filesystem::create_directories(dir);
+  return full_disk_detail::RunInChild([&] {
+    std::string how = "tmpfs";
+    const bool mounted = full_disk_detail::MountTinyFilesystem(dir);
+    before(dir);
+    if (mounted) {
+      full_disk_detail::FillUp(dir);
+    } else {
+      how = "file size limit";
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit small{4096, 4096};
+      ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    return how + "\n" + body(dir);
+  });
+}
+
 // Runs body with dir on a small empty filesystem of `size` (tmpfs notation,
 // "1m"), in a forked child. Without the right to mount one, body is not run
 // and How says "not mounted".
 inline FullDiskRun WithSmallDisk(const std::string& dir, const std::string& size,
                                  const std::function<std::string(const std::string& dir)>& body) {
   std::filesystem::create_directories(dir);
-  int fds[2];
-  if (::pipe(fds) != 0) return {"no pipe", ""};
-  const pid_t pid = ::fork();
-  if (pid < 0) return {"no fork", ""};
-  if (pid == 0) {
-    ::close(fds[0]);
-    const bool mounted = full_disk_detail::MountTinyFilesystem(dir, size);
-    const std::string reply = mounted ? "tmpfs\n" + body(dir) : std::string("not mounted\n");
-    (void)!::write(fds[1], reply.data(), reply.size());
-    ::close(fds[1]);
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string reply;
-  char buf[512];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) reply.append(buf, size_t(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"the child did not finish (crashed?)", ""};
-  const size_t nl = reply.find('\n');
-  if (nl == std::string::npos) return {"no reply from the child", ""};
-  return {reply.substr(nl + 1), reply.substr(0, nl)};
+  return full_disk_detail::RunInChild([&] {
+    return full_disk_detail::MountTinyFilesystem(dir, size) ? "tmpfs\n" + body(dir) : std::string("not mounted\n");
+  });
 }
 
 // Every regular file in dir with its contents, except the filler.
