@@ -124,15 +124,11 @@ void TAnimationCommands::aniTimerTimer() {
   w_.TakeOutputSnapshot();
   try {
     recorder_->AddFrame(w_.OutputImage);
-  } catch (const TAVIError& e) {
-    // The frames so far stay in the file; the user learns why it ended.
-    const QString movie = QString::fromStdString(recorder_->Filename);
-    const bool full = dynamic_cast<const TAVIDiskFull*>(&e) != nullptr;
-    btnStopClick();
-    w_.Prompts().Error(
-        full ? "The disk is full, so the recording has stopped.\nThe frames recorded so far are kept in " + movie + "."
-             : "The recording has stopped: the movie could not be written (" + QString(e.what()) +
-                   ").\nThe frames recorded so far are kept in " + movie + ".");
+  } catch (const TAVIDiskFull&) {
+    StopRecording("The disk is full, so the recording has stopped.");
+    return;
+  } catch (const std::exception& e) {
+    StopRecording("The recording has stopped: the movie could not be written (" + QString(e.what()) + ").");
     return;
   }
   w_.StatusBar->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +
@@ -141,17 +137,29 @@ void TAnimationCommands::aniTimerTimer() {
   if (Idle > kIdleLimit || recorder_->FrameIndex() > kFrameLimit) btnStopClick();
 }
 
-void TAnimationCommands::btnStopClick() {
+void TAnimationCommands::btnStopClick() { StopRecording({}); }
+
+void TAnimationCommands::StopRecording(const QString& why) {
   SetFramePen(kPenBlack);
   w_.StatusBar->SetText(0, " Animation recording has been stopped.");
   w_.aniTimer->stop();
+  bool finished = true;
+  QString movie;
   if (recorder_ != nullptr) {
-    Safely([&] { recorder_->CloseAVI(false); });
+    movie = QString::fromStdString(recorder_->Filename);
+    finished = false;
+    Safely([&] { finished = recorder_->CloseAVI(false); });
     recorder_.reset();
   }
   w_.OutputImage.SetSize(0, 0);
   w_.editor->SetRecording(false);
   w_.UpdateInterfaceState();
+  // The user hears why a recording ended early, and whether what was
+  // recorded can be played: never "kept" for a movie that was not finished.
+  if (why.isEmpty() && finished) return;
+  const QString kept = finished ? "The frames recorded so far are kept in " + movie + "."
+                                : "The movie " + movie + " could not be finished and may not play.";
+  w_.Prompts().Error(why.isEmpty() ? kept : why + "\n" + kept);
 }
 
 void TAnimationCommands::FormClose() {

@@ -52,6 +52,9 @@ class TAnimationCommands : public QObject {
   // --- Handlers ---------------------------------------------------------------
   void btnRecordClick();
   void btnStopClick();
+  // Ends the recording and finishes the movie; `why` (empty for the user's
+  // own stop) and a failure to finish the movie are told in one message.
+  void StopRecording(const QString& why);
   void btnPlayClick();
   void aniTimerTimer();
   // Every mouse movement over the picture.

@@ -271,8 +271,8 @@ void TfrmMain::FormCreate() {
   mnuHelpWeb->setStatusTip("Browse the Web Site of " + title);
 
   KeepArrowKeysForTheShapes();
-  // Large fonts need more room than the classic 700 x 576; the side panel
-  // must never be squeezed.
+  // Large fonts need more room than the 700 x 576 the window is made for;
+  // the side panel must never be squeezed.
   ensurePolished();  // sizes as the style and fonts in force make them
   const QSize needed = minimumSizeHint();
   resize(std::max(width(), needed.width()), std::max(height(), needed.height()));
@@ -439,8 +439,8 @@ void TfrmMain::CreateToolBar() {
     b->setText(caption);
     b->setAutoRaise(true);  // flat
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    // The classic size at least; larger fonts widen the button rather than
-    // hide its caption.
+    // The size the toolbar is made for at least; larger fonts widen the
+    // button rather than hide its caption.
     b->setMinimumSize(46, 36);
     b->setIcon(ImageListPixmap(image));
     SetHint(b, twin->statusTip());
@@ -525,7 +525,7 @@ void TfrmMain::CreateDrawingArea() {
 
 void TfrmMain::CreateSidePanel() {
   pnlSide = new QWidget(this);
-  // The classic width at least, wider when the fonts need it.
+  // The width the panel is made for at least, wider when the fonts need it.
   pnlSide->setMinimumWidth(138);
   pnlSide->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* col = new QVBoxLayout(pnlSide);
@@ -775,7 +775,11 @@ void TfrmMain::dropEvent(QDropEvent* e) {
   const QString path = DroppedProject(e->mimeData());
   if (path.isEmpty() || files == nullptr) return;
   e->acceptProposedAction();
-  Safely([&] { files->OpenDroppedProject(path); });
+  // Opened once the drop is over: the save question must not keep the file
+  // manager waiting for the drag to end.
+  QTimer::singleShot(0, this, [this, path] {
+    if (!Recording() && files != nullptr) Safely([&] { files->OpenDroppedProject(path); });
+  });
 }
 
 bool TfrmMain::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }

@@ -205,7 +205,7 @@ void TfrmPrintPreview::CreateControls() {
   columns->addWidget(pnlPreview, 1);
 
   pnlSetup = new QWidget(this);
-  // At least the classic width; wider when the fonts need it, so that texts
+  // At least the width the panel is made for; wider when the fonts need it, so that texts
   // such as the paper size ("8.27 x 11.69 Inches") are never cut off.
   pnlSetup->setMinimumWidth(201);
   pnlSetup->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);

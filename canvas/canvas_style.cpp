@@ -71,15 +71,6 @@ const TBitmap32& GridTile() {
   return tile;
 }
 
-std::string ExecutableFolder() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec || !exe.has_parent_path()) return {};
-  std::string folder = exe.parent_path().string();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
 std::string DataFolder() {
   const std::string exe = ExecutableFolder();
   std::error_code ec;

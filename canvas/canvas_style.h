@@ -12,6 +12,7 @@
 #include <string>
 
 #include "model/project.h"
+#include "render/surface/atomic_file.h"  // ExecutableFolder
 #include "render/surface/bitmap32.h"
 
 namespace plumavo {
@@ -24,10 +25,6 @@ const std::array<const char*, 24>& CanvasStyleCaptions();
 // The 100 x 100 opaque grid tile: border lines at 99, middle lines at 49 and
 // dotted lines every 10 pixels.
 const TBitmap32& GridTile();
-
-// The folder of the running executable (resolved through /proc/self/exe),
-// with a trailing slash; empty when it cannot be determined.
-std::string ExecutableFolder();
 
 // Where the read-only data (Textures/, tips/, help/) is, with a trailing
 // slash: beside the executable in a build folder, or PREFIX/share/plumavo/

@@ -63,7 +63,7 @@ TRect ComputePageRect(int32_t w, int32_t h, const PrinterMetrics& m) {
   // (11 pixels left and top, 14 right and bottom), centred on the long side:
   // inches across and down are then the same number of preview pixels.
   const int32_t aw = w - 25, ah = h - 25;
-  if (aw <= 0 || ah <= 0) return {11, 11, w - 14, h - 14};
+  if (aw <= 0 || ah <= 0) return {11, 11, 11, 11};  // no room: an empty page
   if (double(aw) / ah >= pw / ph) {
     const int32_t pageW = std::min(aw, RoundN(ah * pw / ph));
     const int32_t left = 11 + (aw - pageW) / 2;
@@ -159,12 +159,13 @@ TRect DeviceRect(const TFloatRect& layer, double rw, double rh, const PrinterMet
   TRect r = DeviceRect(layer, rw, rh, m);
   if (iw <= 0 || ih <= 0) return r;
   // The page on screen is whole preview pixels, so across and down scale to
-  // the paper by slightly different factors. The longer side, the more
-  // precise one, stays; the other follows from the picture's proportions,
-  // about the same centre.
+  // the paper by slightly different factors; a frame stretched while the
+  // proportions were free may be far off them. The picture takes the largest
+  // rectangle of its own proportions inside the frame, about the same centre,
+  // so it never prints beyond what the preview showed.
   const int64_t w = int64_t(r.Right) - r.Left, h = int64_t(r.Bottom) - r.Top;
   if (w <= 0 || h <= 0) return r;
-  if (w >= h) {
+  if (w * ih <= h * iw) {
     const int32_t nh = RoundN(double(w) * ih / iw);
     const int32_t top = int32_t(r.Top + (h - nh) / 2);
     r.Top = top;

@@ -1,8 +1,6 @@
 // plumavo-render: the program's headless front end. It loads a project and
 // either describes it, saves it again, or composes its canvas, renders it as
 // the program does and writes the picture.
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <string_view>
 
 #include "canvas/canvas_style.h"
+#include "canvas/imagefile/image_decoder.h"  // LimitThisProcess
 #include "canvas/imagefile/image_file.h"
 #include "model/project_file.h"
 #include "render/ifs/renderer.h"
@@ -124,16 +123,7 @@ int RenderToImage(Project& project, const Options& o) {
 // Thumbnailers run on whatever lands in a download folder, unattended: the
 // process gives up after a bounded amount of CPU time and memory instead of
 // hanging or swapping (the image decoder child has limits of its own).
-void LimitThumbnailProcess() {
-  const rlimit cpu{20, 21};
-  ::setrlimit(RLIMIT_CPU, &cpu);
-  const rlimit noCore{0, 0};
-  ::setrlimit(RLIMIT_CORE, &noCore);
-#if !defined(__SANITIZE_ADDRESS__)
-  const rlimit memory{rlim_t(2) << 30, rlim_t(2) << 30};
-  ::setrlimit(RLIMIT_AS, &memory);
-#endif
-}
+void LimitThumbnailProcess() { LimitThisProcess(20, int64_t(2) << 30); }
 
 // The whole picture scaled down, never up, so that its longer side is at
 // most `size`, written as PNG whatever the output's name.

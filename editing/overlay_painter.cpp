@@ -48,30 +48,44 @@ void Plot(QPainter& painter, int32_t x, int32_t y, TColor32 c, float coverage) {
 void DrawLine(QPainter& painter, const OverlayLine& l, const QRect& visible) {
   const int32_t n = LinePixelCount(l.X1, l.Y1, l.X2, l.Y2);
   if (n <= 0) return;
-  const float dx = (l.X2 - l.X1) / float(n), dy = (l.Y2 - l.Y1) / float(n);
-  const bool alongX = std::fabs(l.X2 - l.X1) >= std::fabs(l.Y2 - l.Y1);
-  // The steps whose major coordinate falls inside the visible area.
-  const float start = alongX ? l.X1 : l.Y1, step = alongX ? dx : dy;
-  const float lo = float(alongX ? visible.left() : visible.top()) - 1.0f;
-  const float hi = float(alongX ? visible.right() : visible.bottom()) + 1.0f;
-  int32_t first = 0, last = n - 1;
-  if (step > 0.0f) {
-    first = std::max<int32_t>(first, int32_t(std::floor((lo - start) / step)));
-    last = std::min<int32_t>(last, int32_t(std::ceil((hi - start) / step)));
-  } else if (step < 0.0f) {
-    first = std::max<int32_t>(first, int32_t(std::floor((hi - start) / step)));
-    last = std::min<int32_t>(last, int32_t(std::ceil((lo - start) / step)));
+  // Doubles throughout: view coordinates at high zoom, and step counts of a
+  // long line, are beyond what a float holds to the pixel.
+  const double x1 = l.X1, y1 = l.Y1;
+  const double dx = (double(l.X2) - x1) / n, dy = (double(l.Y2) - y1) / n;
+  const bool alongX = std::fabs(double(l.X2) - x1) >= std::fabs(double(l.Y2) - y1);
+  // The steps whose major coordinate falls inside the visible area, clamped
+  // to the line before they become integers.
+  const double start = alongX ? x1 : y1, step = alongX ? dx : dy;
+  const double lo = double(alongX ? visible.left() : visible.top()) - 1.0;
+  const double hi = double(alongX ? visible.right() : visible.bottom()) + 1.0;
+  double first = 0, last = double(n) - 1;
+  if (step > 0) {
+    first = std::max(first, std::floor((lo - start) / step));
+    last = std::min(last, std::ceil((hi - start) / step));
+  } else if (step < 0) {
+    first = std::max(first, std::floor((hi - start) / step));
+    last = std::min(last, std::ceil((lo - start) / step));
   }
-  for (int32_t i = first; i <= last; ++i) {
-    const TColor32 c = l.Dashed ? StippleColor(l.Color, l.StipplePos + kStippleStep * float(i)) : l.Color;
+  if (!(first <= last)) return;
+  // Across the line, pixels far outside the visible area are skipped too.
+  const double acrossLo = double(alongX ? visible.top() : visible.left()) - 2.0;
+  const double acrossHi = double(alongX ? visible.bottom() : visible.right()) + 2.0;
+  for (int32_t i = int32_t(first); i <= int32_t(last); ++i) {
+    const TColor32 c =
+        l.Dashed ? StippleColor(l.Color, float(std::fmod(double(l.StipplePos) + double(kStippleStep) * i, 4.0)))
+                 : l.Color;
     if ((c >> 24) == 0) continue;
-    const float x = l.X1 + dx * float(i), y = l.Y1 + dy * float(i);
+    const double x = x1 + dx * i, y = y1 + dy * i;
+    const double across = alongX ? y : x;
+    if (!(across >= acrossLo && across <= acrossHi)) continue;
     if (alongX) {
-      const float fy = std::floor(y), f = y - fy;
+      const double fy = std::floor(y);
+      const float f = float(y - fy);
       Plot(painter, int32_t(std::lround(x)), int32_t(fy), c, 1.0f - f);
       Plot(painter, int32_t(std::lround(x)), int32_t(fy) + 1, c, f);
     } else {
-      const float fx = std::floor(x), f = x - fx;
+      const double fx = std::floor(x);
+      const float f = float(x - fx);
       Plot(painter, int32_t(fx), int32_t(std::lround(y)), c, 1.0f - f);
       Plot(painter, int32_t(fx) + 1, int32_t(std::lround(y)), c, f);
     }

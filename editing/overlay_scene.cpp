@@ -1,6 +1,7 @@
 #include "editing/overlay_scene.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "editing/project_checks.h"
@@ -25,10 +26,11 @@ std::string VertexLabel(int32_t shape, int32_t corner) {
 }
 
 int32_t LinePixelCount(float x1, float y1, float x2, float y2) {
-  const float n = std::max(std::fabs(x2 - x1), std::fabs(y2 - y1));
-  // NaN and absurd lengths draw nothing rather than loop for ever.
-  if (!(n >= 0.0f) || n > 1.0e7f) return 0;
-  return int32_t(n);
+  const double n = std::max(std::fabs(double(x2) - x1), std::fabs(double(y2) - y1));
+  // NaN draws nothing; the painter visits only the visible steps, so a
+  // line as long as an int can count is still cheap.
+  if (!(n >= 0.0)) return 0;
+  return n >= double(INT32_MAX) ? INT32_MAX : int32_t(n);
 }
 
 TColor32 StippleColor(TColor32 c, float pos) {

@@ -78,6 +78,7 @@ struct TAVIRecorder::TState {
   std::string Path;
   bool CreatedFile = false;  // the file did not exist before it was opened
   bool HeaderWritten = false;
+  int64_t LargestPacket = 0;  // the largest compressed frame written so far
   AVFormatContext* Format = nullptr;
   AVCodecContext* Encoder = nullptr;
   AVStream* Stream = nullptr;
@@ -105,6 +106,7 @@ struct TAVIRecorder::TState {
       if (r < 0) return false;
       av_packet_rescale_ts(Packet, Encoder->time_base, Stream->time_base);
       Packet->stream_index = Stream->index;
+      LargestPacket = std::max<int64_t>(LargestPacket, Packet->size);
       const int w = av_interleaved_write_frame(Format, Packet);
       av_packet_unref(Packet);
       if (w < 0) return false;
@@ -116,9 +118,10 @@ TAVIRecorder::TAVIRecorder() = default;
 
 TAVIRecorder::~TAVIRecorder() {
   if (!IsOpen()) return;
+  // A destructor cannot report; CloseAVI is the way to learn how it ended.
   try {
-    Finish(false);
-  } catch (...) {
+    (void)Finish(false);
+  } catch (const std::exception&) {
   }
 }
 
@@ -230,9 +233,12 @@ int64_t FreeDiskSpace(const std::string& path) {
 }
 
 int64_t TAVIRecorder::RoomNeededForNextFrame() const {
-  // No encoder offered here makes a frame larger than its raw 32-bit pixels
-  // plus a little; the index takes 16 bytes a frame, written at the end.
-  const int64_t frame = int64_t(width_) * height_ * 4 + 4096;
+  // Room for three times the frame's raw 32-bit pixels, or twice the largest
+  // frame so far: well above what any encoder offered here writes, even at
+  // the highest quality on noise. The index takes 16 bytes a frame, written
+  // at the end.
+  const int64_t largest = state_ != nullptr ? state_->LargestPacket : 0;
+  const int64_t frame = std::max(int64_t(width_) * height_ * 4 * 3, 2 * largest) + 4096;
   const int64_t index = 16 * (int64_t(frameIndex_) + 1) + 64;
   return frame + index + kFinishMargin;
 }
@@ -272,22 +278,26 @@ void TAVIRecorder::AddFrame(const TBitmap32& source) {
   ++frameIndex_;
 }
 
-void TAVIRecorder::CloseAVI(bool deleteFile) {
+bool TAVIRecorder::CloseAVI(bool deleteFile) {
   if (!IsOpen()) throw TAVIError(kCloseError);
-  Finish(deleteFile);
+  return Finish(deleteFile);
 }
 
-void TAVIRecorder::Finish(bool deleteFile) {
+bool TAVIRecorder::Finish(bool deleteFile) {
   std::unique_ptr<TState> s = std::move(state_);
   // Frames still inside the encoder, then the index: a failure here (a full
-  // disk) still closes and frees everything.
+  // disk) still closes and frees everything, and is reported.
+  bool finished = false;
   if (s->HeaderWritten) {
-    if (avcodec_send_frame(s->Encoder, nullptr) >= 0) s->WritePackets();
-    av_write_trailer(s->Format);
+    const bool flushed = avcodec_send_frame(s->Encoder, nullptr) >= 0 && s->WritePackets();
+    const bool trailer = av_write_trailer(s->Format) >= 0;
+    avio_flush(s->Format->pb);
+    finished = flushed && trailer && s->Format->pb->error >= 0;
   }
   const std::string path = s->Path;
   s.reset();
   if (deleteFile) RemoveRegularFile(path);
+  return finished;
 }
 
 }  // namespace plumavo

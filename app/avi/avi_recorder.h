@@ -108,12 +108,14 @@ class TAVIRecorder {
   // of the file; "Add Frame Error" for any other failure.
   void AddFrame(const TBitmap32& source);
   // Finishes the file, frees the encoder and deletes the file if asked.
+  // True when the movie was finished completely (its last frames, index and
+  // headers written); false when that failed, and the file may not play.
   // Throws "Cannot close AVI file. AVI file not created." when none is open.
-  void CloseAVI(bool deleteFile);
+  bool CloseAVI(bool deleteFile);
 
  private:
   struct TState;
-  void Finish(bool deleteFile);
+  bool Finish(bool deleteFile);
 
   int32_t width_ = 320;
   int32_t height_ = 200;

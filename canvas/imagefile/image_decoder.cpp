@@ -14,7 +14,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "canvas/imagefile/image_file.h"
@@ -29,18 +31,6 @@ namespace {
 constexpr std::array<char, 4> kMagic{'P', 'L', 'V', 'D'};
 constexpr uint32_t kReplyPicture = 0, kReplyRefused = 1;
 constexpr size_t kHeaderBytes = 16;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 void PutU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 uint32_t GetU32(const uint8_t* p) {
@@ -75,13 +65,13 @@ bool ReadAll(int fd, uint8_t* out, size_t n, Clock::time_point deadline, bool& t
 }
 
 // Waits for the child until the deadline, then kills it. Returns the wait
-// status.
-int Reap(pid_t pid, Clock::time_point deadline, bool& timedOut) {
+// status, or nullopt when the child cannot be waited for.
+std::optional<int> Reap(pid_t pid, Clock::time_point deadline, bool& timedOut) {
   int status = 0;
   for (;;) {
     const pid_t r = ::waitpid(pid, &status, WNOHANG);
     if (r == pid) return status;
-    if (r < 0 && errno != EINTR) return 0;
+    if (r < 0 && errno != EINTR) return std::nullopt;
     if (Clock::now() >= deadline) {
       timedOut = true;
       ::kill(pid, SIGKILL);
@@ -93,15 +83,6 @@ int Reap(pid_t pid, Clock::time_point deadline, bool& timedOut) {
   }
 }
 
-std::string FolderOfRunningProgram() {
-  std::array<char, 4096> buf{};
-  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buf.data(), size_t(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 }  // namespace
 
 bool DecodedSizeAcceptable(int64_t width, int64_t height) {
@@ -111,12 +92,12 @@ bool DecodedSizeAcceptable(int64_t width, int64_t height) {
 
 std::string DecoderPath() {
   if (const char* env = std::getenv("PLUMAVO_DECODER"); env != nullptr && *env != '\0') return env;
-  const std::string folder = FolderOfRunningProgram();
+  const std::string folder = ExecutableFolder();
   // In a build folder it sits beside the programs; installed, in the
   // private program folder of the prefix.
-  const std::string beside = folder + "/plumavo-decode";
+  const std::string beside = folder + "plumavo-decode";
   if (::access(beside.c_str(), X_OK) == 0) return beside;
-  const std::string installed = folder + "/../libexec/plumavo/plumavo-decode";
+  const std::string installed = folder + "../libexec/plumavo/plumavo-decode";
   if (::access(installed.c_str(), X_OK) == 0) return installed;
   return beside;
 }
@@ -135,9 +116,24 @@ const char* DecodeStatusText(TDecodeStatus status) {
 
 namespace {
 
+// A running decoder: whatever happens to the parent while it reads, the
+// pipe is closed and the child killed and waited for, never left behind.
 struct TChild {
   pid_t Pid = -1;
   int Out = -1;
+  TChild() = default;
+  TChild(const TChild&) = delete;
+  TChild& operator=(const TChild&) = delete;
+  TChild(TChild&& o) noexcept : Pid(std::exchange(o.Pid, -1)), Out(std::exchange(o.Out, -1)) {}
+  ~TChild() {
+    if (Out >= 0) ::close(Out);
+    if (Pid > 0) {
+      ::kill(Pid, SIGKILL);
+      int status = 0;
+      while (::waitpid(Pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }
+  }
 };
 
 TChild StartDecoder(const std::vector<std::string>& files, size_t first, const TDecodeLimits& limits) {
@@ -160,14 +156,27 @@ TChild StartDecoder(const std::vector<std::string>& files, size_t first, const T
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  // The child starts with every signal at its default and none blocked,
+  // whatever this process does with them: a CPU limit or a crash must end it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t all, none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   TChild child;
-  const int spawned = ::posix_spawn(&child.Pid, decoder.c_str(), &actions, nullptr, argv.data(), environ);
+  pid_t pid = -1;
+  const int spawned = ::posix_spawn(&pid, decoder.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   if (spawned != 0) {
     ::close(fds[0]);
-    return {};
+    return child;
   }
+  child.Pid = pid;
   child.Out = fds[0];
   return child;
 }
@@ -220,18 +229,20 @@ std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::strin
         break;
       }
     }
-    ::close(child.Out);
+    ::close(std::exchange(child.Out, -1));
     // A decoder that lied is stopped at once; one that broke off is given
     // the rest of its time to say how it ended.
     if (reply == TReply::Lied) ::kill(child.Pid, SIGKILL);
-    const int status = Reap(child.Pid, Clock::now() + (timedOut ? std::chrono::milliseconds(0) : wall), timedOut);
+    const std::optional<int> status =
+        Reap(child.Pid, Clock::now() + (timedOut ? std::chrono::milliseconds(0) : wall), timedOut);
+    child.Pid = -1;  // waited for
     if (i == files.size()) break;
     if (reply == TReply::Lied) {
       statuses[i] = TDecodeStatus::BadReply;
     } else if (timedOut) {
       statuses[i] = TDecodeStatus::TimedOut;
-    } else if (WIFEXITED(status)) {
-      const int code = WEXITSTATUS(status);
+    } else if (status && WIFEXITED(*status)) {
+      const int code = WEXITSTATUS(*status);
       statuses[i] = code == 127 ? TDecodeStatus::NoDecoder
                     : code == 0 ? TDecodeStatus::BadReply
                                 : TDecodeStatus::Crashed;
@@ -256,20 +267,36 @@ TDecodeStatus DecodeImageFileIsolated(TBitmap32& target, const std::string& file
   return status;
 }
 
-int RunDecoderChild(const std::vector<std::string>& files, const TDecodeLimits& limits, int out) {
+void LimitThisProcess(int32_t cpuSeconds, int64_t addressSpaceBytes) {
   const rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);
-  const rlim_t cpu = rlim_t(std::max(1, limits.CpuSeconds));
-  const rlimit cpuLimit{cpu, cpu + 1};
-  ::setrlimit(RLIMIT_CPU, &cpuLimit);
+  // The soft limit counts from the CPU time used so far, so that a process
+  // can renew its allowance for the next piece of work.
+  rusage used{};
+  ::getrusage(RUSAGE_SELF, &used);
+  rlimit cpu{};
+  ::getrlimit(RLIMIT_CPU, &cpu);
+  const rlim_t soft = rlim_t(used.ru_utime.tv_sec + used.ru_stime.tv_sec + 1 + std::max(1, cpuSeconds));
+  cpu.rlim_cur = cpu.rlim_max == RLIM_INFINITY ? soft : std::min(soft, cpu.rlim_max);
+  ::setrlimit(RLIMIT_CPU, &cpu);
   // The address sanitizer reserves terabytes of shadow memory up front; its
   // builds do without the memory limit.
-  if (!kSanitized) {
-    const rlimit memory{rlim_t(limits.AddressSpaceBytes), rlim_t(limits.AddressSpaceBytes)};
-    ::setrlimit(RLIMIT_AS, &memory);
-  }
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLUMAVO_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(PLUMAVO_ADDRESS_SANITIZER)
+  (void)addressSpaceBytes;
+#else
+  const rlimit memory{rlim_t(addressSpaceBytes), rlim_t(addressSpaceBytes)};
+  ::setrlimit(RLIMIT_AS, &memory);
+#endif
+}
 
+int RunDecoderChild(const std::vector<std::string>& files, const TDecodeLimits& limits, int out) {
   for (const std::string& fileName : files) {
+    LimitThisProcess(limits.CpuSeconds, limits.AddressSpaceBytes);
     std::array<uint8_t, kHeaderBytes> header{};
     std::memcpy(header.data(), kMagic.data(), 4);
     TBitmap32 picture;

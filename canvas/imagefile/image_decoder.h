@@ -61,6 +61,11 @@ const char* DecodeStatusText(TDecodeStatus status);
 // ../libexec/plumavo/ from there (an installed tree).
 std::string DecoderPath();
 
+// Limits this process: no core files, CPU time cpuSeconds from now on, and
+// the address space (except in builds with the address sanitizer). For the
+// decoder child and for programs that run unattended, such as thumbnailers.
+void LimitThisProcess(int32_t cpuSeconds, int64_t addressSpaceBytes);
+
 // The child's side, for plumavo-decode's main: applies the limits to its own
 // process, decodes the files in order and writes one reply for each to the
 // file descriptor out. Returns the process exit code (0, or 2 when a reply

@@ -24,6 +24,10 @@ enum class TWriteResult : unsigned char {
 // partial writes; false on any error.
 [[nodiscard]] bool WriteAllBytes(int fd, const void* data, size_t n);
 
+// The folder of the running executable (resolved through /proc/self/exe),
+// with a trailing slash; empty when it cannot be determined.
+std::string ExecutableFolder();
+
 // The folder part of a path ("." for a bare name).
 std::string FolderOfPath(const std::string& path);
 

@@ -1,6 +1,10 @@
 // Recording and playing animations through the window: the dialogs, the
 // movie written, the frame ticks (called directly instead of waiting for the
 // timer), the automatic stops and the interface state while recording.
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -248,41 +252,71 @@ TEST_F(AnimationTest, FailedCreationShowsOneBoxAndLeavesNoFile) {
 // far stays playable.
 struct StopRow {
   const char* Name;
-  void (*Break)(TAVIRecorder& recorder);
-  const char* Message;
+  void (*Break)(TAVIRecorder& recorder, const QString& movie);
+  const char* Why;      // the first line of the message
+  const char* Outcome;  // what it says of the movie
+  int PlayableFrames;   // -1: not finished, not checked
 };
 
-class RecordingStopsTest : public AnimationTest, public ::testing::WithParamInterface<StopRow> {};
+class RecordingStopsTest : public AnimationTest, public ::testing::WithParamInterface<StopRow> {
+ protected:
+  void TearDown() override {
+    // Undo what a row did to the file size limit of this process.
+    ::setrlimit(RLIMIT_FSIZE, &savedLimit_);
+    ::signal(SIGXFSZ, SIG_DFL);
+    AnimationTest::TearDown();
+  }
+  void SetUp() override {
+    ::getrlimit(RLIMIT_FSIZE, &savedLimit_);
+    AnimationTest::SetUp();
+  }
+  rlimit savedLimit_{};
+};
 
-TEST_P(RecordingStopsTest, WithAMessageAndThePlayableFramesSoFar) {
+// A recording that cannot go on stops and says why, and whether what was
+// recorded plays: "kept" only for a movie that was finished.
+TEST_P(RecordingStopsTest, SaysWhyAndWhetherTheMovieIsKept) {
+  const StopRow& row = GetParam();
   StartAt(64, 64, 10);
   Record("stopped.avi");
   anim->aniTimerTimer();
   anim->aniTimerTimer();
-  GetParam().Break(*anim->Recorder());
+  row.Break(*anim->Recorder(), Path("stopped.avi"));
   anim->aniTimerTimer();
   EXPECT_FALSE(window->Recording());
   EXPECT_EQ(Status(), " Animation recording has been stopped.");
   const QStringList errors = prompts->Log.filter("error:");
   ASSERT_EQ(errors.size(), 1) << prompts->Log.join("\n").toStdString();
-  EXPECT_TRUE(errors.front().contains(GetParam().Message)) << errors.front().toStdString();
+  EXPECT_TRUE(errors.front().contains(row.Why)) << errors.front().toStdString();
+  EXPECT_TRUE(errors.front().contains(row.Outcome)) << errors.front().toStdString();
   EXPECT_TRUE(errors.front().contains(Path("stopped.avi"))) << errors.front().toStdString();
-  EXPECT_EQ(ReadMovie(Path("stopped.avi")).Frames, 2);
+  if (row.PlayableFrames >= 0) {
+    EXPECT_EQ(ReadMovie(Path("stopped.avi")).Frames, row.PlayableFrames);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Causes, RecordingStopsTest,
-                         ::testing::Values(
-                             // Less room than the next frame and the end of the file need.
-                             StopRow{"DiskAlmostFull",
-                                     [](TAVIRecorder& r) {
-                                       const int64_t room = r.RoomNeededForNextFrame() - 1;
-                                       r.FreeSpace = [room](const std::string&) { return room; };
-                                     },
-                                     "The disk is full, so the recording has stopped."},
-                             // The movie can no longer be written at all.
-                             StopRow{"WriteFails", [](TAVIRecorder& r) { r.CloseAVI(false); },
-                                     "the movie could not be written (Add Frame Error)"}),
-                         [](const ::testing::TestParamInfo<StopRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Causes, RecordingStopsTest,
+    ::testing::Values(
+        // Less room than the next frame and the end of the file need.
+        StopRow{"DiskAlmostFull",
+                [](TAVIRecorder& r, const QString&) {
+                  const int64_t room = r.RoomNeededForNextFrame() - 1;
+                  r.FreeSpace = [room](const std::string&) { return room; };
+                },
+                "The disk is full, so the recording has stopped.", "The frames recorded so far are kept in", 2},
+        // Writing fails for real (the file may grow no more): neither the
+        // frame nor the end of the movie can be written.
+        StopRow{"WriteFails",
+                [](TAVIRecorder&, const QString& movie) {
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{};
+                  ::getrlimit(RLIMIT_FSIZE, &limit);
+                  limit.rlim_cur = rlim_t(QFileInfo(movie).size());
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                },
+                "the movie could not be written (Add Frame Error)", "could not be finished and may not play", -1}),
+    [](const ::testing::TestParamInfo<StopRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(AnimationTest, ClosingTheWindowFinishesTheMovie) {
   StartAt(480, 360, 10);

@@ -42,6 +42,7 @@ TEST_P(DropTest, ProjectFileOpensAsFileOpenWould) {
   EXPECT_EQ(enter.isAccepted(), QString(r.File).endsWith(".plv"));
   QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
+  QApplication::processEvents();  // the file opens once the drop is over
   EXPECT_EQ(window->project.Width == 320 && window->project.Mode == ShapeMode::Projective, r.Opens);
   EXPECT_EQ(window->windowTitle() == "Plumavo PRO - dropped.plv", r.Opens) << window->windowTitle().toStdString();
   EXPECT_TRUE(prompts->Log.filter("unanswered").isEmpty()) << prompts->Log.join("\n").toStdString();

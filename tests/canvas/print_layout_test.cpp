@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PageRectTest,
                              PageRectRow{"CentredAcross", 400, 440, kLetter, {38, 11, 359, 426}},
                              // Inside the margins 275 × 775; the paper's height N(275 × 5100 / 6600) = 212.
                              PageRectRow{"CentredDown", 300, 800, {600, 600, 6600, 5100, 0, 0}, {11, 292, 286, 504}},
-                             PageRectRow{"NoRoomInsideTheMargins", 20, 30, kLetter, {11, 11, 6, 16}},
+                             PageRectRow{"NoRoomInsideTheMargins", 20, 30, kLetter, {11, 11, 11, 11}},
                              PageRectRow{"NoHeight", 400, 0, kLetter, {0, 2, 0, 2}}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
@@ -265,6 +265,30 @@ TEST(PrintedProportions, FittedPictureKeepsItsAspectOnPaper) {
     // And it still fills the paper in one direction to within a percent.
     const double fill = std::max(w / r.printer.PaperWidth, h / r.printer.PaperHeight);
     EXPECT_NEAR(fill, 1.0, 0.01) << r.name;
+  }
+}
+
+// A frame stretched while the proportions were free, then printed with them
+// on again: the picture keeps its shape and stays inside the frame the
+// preview showed.
+TEST(PrintedProportions, StretchedFramePrintsInsideItself) {
+  struct Row {
+    const char* name;
+    TFloatRect layer;
+  };
+  const TRect page = ComputePageRect(400, 440, kLetter);
+  for (const Row& r : {Row{"much too wide", {10, 100, 300, 170}}, Row{"much too tall", {20, 10, 80, 400}},
+                       Row{"partly off the paper", {-40, -30, 200, 120}}}) {
+    const TRect free = DeviceRect(r.layer, page.Width(), page.Height(), kLetter);
+    const TRect kept = DeviceRect(r.layer, page.Width(), page.Height(), kLetter, 480, 360);
+    const double w = kept.Right - kept.Left, h = kept.Bottom - kept.Top;
+    EXPECT_LE(std::min(std::fabs(h - w * 360 / 480), std::fabs(w - h * 480 / 360)), 1.0) << r.name;
+    EXPECT_GE(kept.Left, free.Left - 1) << r.name;
+    EXPECT_GE(kept.Top, free.Top - 1) << r.name;
+    EXPECT_LE(kept.Right, free.Right + 1) << r.name;
+    EXPECT_LE(kept.Bottom, free.Bottom + 1) << r.name;
+    // It touches the frame on two opposite sides.
+    EXPECT_TRUE(std::abs(kept.Left - free.Left) <= 1 || std::abs(kept.Top - free.Top) <= 1) << r.name;
   }
 }
 

@@ -187,33 +187,49 @@ namespace {
 
 // Textures come from a folder anyone can write to. One that crashes or hangs
 // the image library costs the texture, with a word on stderr, not the run.
-TEST_F(Cli, DamagedTextureFallsBackToThePlainCanvasAndSaysSo) {
+struct DamagedTextureRow {
+  const char* Name;
+  const char* Texture;  // the canvas style whose file is damaged
+  const char* Fixture;
+};
+
+class CliDamagedTexture : public Cli, public testing::WithParamInterface<DamagedTextureRow> {};
+
+TEST_P(CliDamagedTexture, FallsBackToThePlainCanvasAndSaysSo) {
+  const DamagedTextureRow& row = GetParam();
   // The tool looks for Textures/ and its decoder beside itself: a copy of
-  // both in the test's folder, with a damaged texture.
+  // both in the test's folder, with the damaged texture.
   const fs::path bin = fs::path(PLUMAVO_BINARY_DIR) / "bin";
   fs::copy_file(bin / "plumavo-render", dir_ / "plumavo-render");
   fs::copy_file(bin / "plumavo-decode", dir_ / "plumavo-decode");
   fs::create_directories(dir_ / "Textures");
-  const fs::path damaged = fs::path(PLUMAVO_SOURCE_DIR) / "tests/imagefile/damaged";
-  for (const char* name : {"Rock 1", "Sand 1"}) {
-    const char* fixture = std::string(name) == "Rock 1" ? "crashes-decoder.psd" : "hangs-decoder.lbm";
-    fs::copy_file(damaged / fixture, dir_ / "Textures" / (std::string(name) + ".jpg"));
-  }
-  for (const char* name : {"Rock 1", "Sand 1"}) {
-    Project p;
-    ASSERT_EQ(LoadProject(p, Path("tri.plv")), kFileOk);
-    const auto& captions = CanvasStyleCaptions();
-    p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string(name)) - captions.begin());
-    ASSERT_EQ(SaveProject(p, Path("textured.plv")), kFileOk);
-    fs::remove(Path("out.png"));
-    const test::CommandRun r = test::RunCommand((dir_ / "plumavo-render").string() + " --loops 100 " +
-                                                Path("textured.plv") + " " + Path("out.png"));
-    EXPECT_EQ(r.Code, 0) << name << ": " << r.Out;
-    EXPECT_NE(r.Out.find("cannot be read"), std::string::npos) << name << ": " << r.Out;
-    TBitmap32 written;
-    EXPECT_TRUE(LoadImageFile(written, Path("out.png"), 0)) << name;
-  }
+  fs::copy_file(fs::path(PLUMAVO_SOURCE_DIR) / "tests/imagefile/damaged" / row.Fixture,
+                dir_ / "Textures" / (std::string(row.Texture) + ".jpg"));
+  Project p;
+  ASSERT_EQ(LoadProject(p, Path("tri.plv")), kFileOk);
+  ASSERT_EQ(SaveProject(p, Path("plain.plv")), kFileOk);
+  const auto& captions = CanvasStyleCaptions();
+  p.CanvasStyle = uint16_t(std::find(captions.begin(), captions.end(), std::string(row.Texture)) - captions.begin());
+  ASSERT_EQ(SaveProject(p, Path("textured.plv")), kFileOk);
+  const std::string tool = (dir_ / "plumavo-render").string() + " --loops 100 ";
+  const test::CommandRun r = test::RunCommand(tool + Path("textured.plv") + " " + Path("out.png"));
+  EXPECT_EQ(r.Code, 0) << r.Out;
+  EXPECT_NE(r.Out.find("cannot be read"), std::string::npos) << r.Out;
+  // The picture is the one on the plain canvas.
+  ASSERT_EQ(test::RunCommand(tool + Path("plain.plv") + " " + Path("plain.png")).Code, 0);
+  TBitmap32 written, plain;
+  ASSERT_TRUE(LoadImageFile(written, Path("out.png"), 0));
+  ASSERT_TRUE(LoadImageFile(plain, Path("plain.png"), 0));
+  ASSERT_EQ(written.Width(), plain.Width());
+  EXPECT_TRUE(std::equal(written.Bits(), written.Bits() + size_t(written.Width()) * written.Height(), plain.Bits()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, CliDamagedTexture,
+                         testing::Values(DamagedTextureRow{"CrashesTheDecoder", "Rock 1", "crashes-decoder.psd"},
+                                         DamagedTextureRow{"NeverFinishes", "Sand 1", "hangs-decoder.lbm"}),
+                         [](const testing::TestParamInfo<DamagedTextureRow>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace
 }  // namespace plumavo

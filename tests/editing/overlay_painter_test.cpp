@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <chrono>
 #include <memory>
 
 #include "editing/overlay_painter.h"
@@ -69,6 +70,41 @@ TEST(OverlayPainter, PlainLineCoversOnePixelPerStepSharedAcrossTheLine) {
   EXPECT_NEAR(qAlpha(img.pixel(21, 0)), 128, 1);
   EXPECT_NEAR(qAlpha(img.pixel(21, 1)), 128, 1);
   EXPECT_EQ(img.pixel(22, 1), 0xFF00FF00u);
+}
+
+// Lines as long as view coordinates get at high zoom, or with an end far off
+// screen: only what is visible is drawn, exactly there, and quickly.
+TEST(OverlayPainter, HugeLinesDrawOnlyTheirVisiblePart) {
+  struct Row {
+    const char* name;
+    OverlayLine line;
+    int row;  // the row of the 64 x 64 image the line crosses, -1 none
+  };
+  const float far = 2.0e9f;
+  for (const Row& r : {Row{"across the whole int range", {-far, 20, far, 20, 0xFF0000FFu, false, 0}, 20},
+                       Row{"dashed, from far left", {-far, 30, 40, 30, 0xFF0000FFu, true, 0}, 30},
+                       Row{"far above the picture", {-far, -far, far, -far, 0xFF0000FFu, false, 0}, -1},
+                       Row{"steep, through the picture", {10, -far, 10, far, 0xFF0000FFu, false, 0}, -1}}) {
+    const auto start = std::chrono::steady_clock::now();
+    OverlayScene s;
+    s.Items.push_back(r.line);
+    const QImage img = Paint(s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << r.name;
+    int painted = 0;
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x)
+        if (qAlpha(img.pixel(x, y)) != 0) {
+          ++painted;
+          if (r.row >= 0) {
+            EXPECT_EQ(y, r.row) << r.name << " painted off its row at " << x;
+          }
+        }
+    if (r.row >= 0 || r.line.X1 == r.line.X2) {
+      EXPECT_GT(painted, 10) << r.name;
+    } else {
+      EXPECT_EQ(painted, 0) << r.name;
+    }
+  }
 }
 
 // Labels are the window-text colour and nothing else, whatever lies under them.

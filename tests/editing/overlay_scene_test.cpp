@@ -138,6 +138,7 @@ TEST(OverlayScene, LinesCountPixelsAlongTheLongerAxisWithoutTheEnd) {
   EXPECT_EQ(LinePixelCount(5, 5, 2, -20), 25);
   EXPECT_EQ(LinePixelCount(4, 4, 4, 4), 0);
   EXPECT_EQ(LinePixelCount(0, 0, NAN, 4), 0);
+  EXPECT_EQ(LinePixelCount(-3.0e9f, 0, 3.0e9f, 0), INT32_MAX) << "counts as far as an int goes";
 }
 
 TEST(SelectionDashes, StepWhileSelectedAndOnceMoreAfterClearing) {

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <iterator>
 
 #include <chrono>
 #include <cstdlib>
@@ -53,6 +57,20 @@ class ImageDecoderTest : public ::testing::Test {
   fs::path dir_;
 };
 
+size_t OpenDescriptors() {
+  return size_t(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// After a decode, nothing of the child is left: no process to wait for, no
+// pipe end open.
+void ExpectNothingLeftBehind(size_t descriptorsBefore, const char* name) {
+  int status = 0;
+  errno = 0;
+  EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << name << ": a decoder process was not waited for";
+  EXPECT_EQ(errno, ECHILD) << name;
+  EXPECT_EQ(OpenDescriptors(), descriptorsBefore) << name << ": a descriptor was left open";
+}
+
 TBitmap32 Marker() {
   TBitmap32 b(20, 20);
   b.Clear(Color32(1, 2, 3));
@@ -87,8 +105,10 @@ TEST_P(BadFileTest, GivesAClearAnswerAndLeavesThePictureAlone) {
   const BadFileRow& r = GetParam();
   const std::string file = r.File.empty() ? Write("file.bin", r.Bytes) : r.File;
   TBitmap32 target = Marker();
+  const size_t descriptors = OpenDescriptors();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(DecodeImageFileIsolated(target, file, r.Limits), r.Expected) << r.Name;
+  ExpectNothingLeftBehind(descriptors, r.Name);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_LT(took, std::chrono::milliseconds(r.Limits.WallClockMs) + std::chrono::seconds(2)) << "not stopped in time";
   EXPECT_EQ(target.Width(), 20);
@@ -131,7 +151,9 @@ TEST_P(BadDecoderTest, ParentRefusesWhatItWouldNotHaveDecoded) {
   TBitmap32 target = Marker();
   TDecodeLimits limits;
   limits.WallClockMs = 1500;
+  const size_t descriptors = OpenDescriptors();
   EXPECT_EQ(DecodeImageFileIsolated(target, Path("any.png"), limits), GetParam().Expected);
+  ExpectNothingLeftBehind(descriptors, GetParam().Name);
   EXPECT_EQ(target.Width(), 20);
 }
 

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -69,7 +70,7 @@ namespace full_disk_detail {
 // made) and the rest (what went wrong, empty when nothing did).
 inline FullDiskRun RunInChild(const std::function<std::string()>& work) {
   int fds[2];
-  if (::pipe(fds) != 0) return {"no pipe", ""};
+  if (::pipe2(fds, O_CLOEXEC) != 0) return {"no pipe", ""};
   const pid_t pid = ::fork();
   if (pid < 0) return {"no fork", ""};
   if (pid == 0) {
@@ -85,7 +86,8 @@ inline FullDiskRun RunInChild(const std::function<std::string()>& work) {
   for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) reply.append(buf, size_t(n));
   ::close(fds[0]);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"the child did not finish (crashed?)", ""};
   const size_t nl = reply.find('\n');
   if (nl == std::string::npos) return {"no reply from the child", ""};
