@@ -251,6 +251,10 @@ void TfrmMain::FormCreate() {
   rows->addWidget(StatusBar);
   setCentralWidget(central);
 
+  arrowRelease_ = new QTimer(this);
+  arrowRelease_->setSingleShot(true);
+  arrowRelease_->setInterval(kArrowReleaseMs);
+  connect(arrowRelease_, &QTimer::timeout, this, [this] { Safely([&] { FlushArrowRelease(); }); });
   uiTimer = new QTimer(this);
   uiTimer->setInterval(300);
   connect(uiTimer, &QTimer::timeout, this, [this] { Safely([&] { uiTimerTimer(); }); });
@@ -819,10 +823,49 @@ void TfrmMain::KeyPreview(QKeyEvent* e, bool down) {
   const bool controlHasFocus = focus != nullptr && focus->window() == this;
   const ShiftState shift = ShiftOf(e->modifiers(), QApplication::mouseButtons());
   const int32_t key = VirtualKey(e->key());
+  const bool arrow = key >= kKeyLeft && key <= kKeyDown;
+  // The window system does not always mark a repeat as one: on a busy
+  // machine a repeat can arrive as a plain release and press. An arrow's
+  // release therefore ends the run only when the same key does not come
+  // down again at once.
+  if (!down && arrow) {
+    FlushArrowRelease();
+    pendingArrow_ = key;
+    pendingArrowShift_ = shift;
+    arrowRelease_->start();
+    return;
+  }
+  if (down && pendingArrow_ != 0) {
+    if (key == pendingArrow_) {
+      arrowRelease_->stop();
+      pendingArrow_ = 0;  // the same run goes on
+    } else {
+      FlushArrowRelease();
+    }
+  }
   ApplyEdit(down ? editor->KeyDown(key, shift, controlHasFocus) : editor->KeyUp(key, shift, controlHasFocus));
 }
 
+void TfrmMain::FlushArrowRelease() {
+  if (pendingArrow_ == 0) return;
+  arrowRelease_->stop();
+  const int32_t key = std::exchange(pendingArrow_, 0);
+  QWidget* focus = QApplication::focusWidget();
+  const bool controlHasFocus = focus != nullptr && focus->window() == this;
+  ApplyEdit(editor->KeyUp(key, pendingArrowShift_, controlHasFocus));
+}
+
 bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+  // Anything the user does next ends an arrow run first, so that its undo
+  // step is complete before a click or a menu acts on it.
+  // (Every key press is first offered as a shortcut; the held arrow itself
+  // coming down again must not end its own run.)
+  if (pendingArrow_ != 0) {
+    const bool click = e->type() == QEvent::MouseButtonPress;
+    const bool otherKey =
+        e->type() == QEvent::ShortcutOverride && VirtualKey(static_cast<QKeyEvent*>(e)->key()) != pendingArrow_;
+    if (click || otherKey) Safely([&] { FlushArrowRelease(); });
+  }
   if ((watched == sbDraw->viewport() || watched == PanelDraw) && e->type() == QEvent::MouseMove) {
     Safely([&] {
       if (QWidget* f = QApplication::focusWidget()) f->clearFocus();

@@ -124,6 +124,10 @@ class TfrmMain : public QMainWindow {
   TRenderer renderer;
   std::unique_ptr<ShapeEditor> editor;
 
+  // How long an arrow key's release waits for the same key to come down again
+  // before it ends the nudge (a repeat the window system did not mark).
+  static constexpr int kArrowReleaseMs = 120;
+
   // --- Commands and routines ------------------------------------------------
   void UpdateInterfaceState();
   void TakeOutputSnapshot();
@@ -242,6 +246,11 @@ class TfrmMain : public QMainWindow {
   bool SaveBeforeClosing();
   void seDiffusingLenKeyUp();
   void KeyPreview(QKeyEvent* e, bool down);
+  // Ends the arrow run whose release is being held back (see KeyPreview).
+  void FlushArrowRelease();
+  QTimer* arrowRelease_ = nullptr;
+  int32_t pendingArrow_ = 0;
+  ShiftState pendingArrowShift_{};
 
   std::unique_ptr<TPrompts> prompts_;
   QImage imageList_;

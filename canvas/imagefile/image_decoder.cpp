@@ -276,7 +276,7 @@ void LimitThisProcess(int32_t cpuSeconds, int64_t addressSpaceBytes) {
   ::getrusage(RUSAGE_SELF, &used);
   rlimit cpu{};
   ::getrlimit(RLIMIT_CPU, &cpu);
-  const rlim_t soft = rlim_t(used.ru_utime.tv_sec + used.ru_stime.tv_sec + 1 + std::max(1, cpuSeconds));
+  const rlim_t soft = rlim_t(used.ru_utime.tv_sec + used.ru_stime.tv_sec + std::max(1, cpuSeconds));
   cpu.rlim_cur = cpu.rlim_max == RLIM_INFINITY ? soft : std::min(soft, cpu.rlim_max);
   ::setrlimit(RLIMIT_CPU, &cpu);
   // The address sanitizer reserves terabytes of shadow memory up front; its

@@ -313,7 +313,8 @@ TEST_F(WindowTest, ArrowKeysMoveTheSelectionUnlessAControlHasTheFocus) {
   QTest::keyPress(window.get(), Qt::Key_Down);
   QTest::keyRelease(window.get(), Qt::Key_Down);
   EXPECT_EQ(window->project.Corner(2, 0), (Vertex{start.X + 10, start.Y + 1}));
-  // One undo step takes the whole run back.
+  // One undo step takes the whole run back (once the release has ended it).
+  QTest::qWait(TfrmMain::kArrowReleaseMs + 80);
   window->mnuEditUndo->trigger();
   EXPECT_EQ(window->project.Corner(2, 0), start);
 

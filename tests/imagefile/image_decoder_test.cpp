@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileRow{"LbmThatNeverFinishes",
                    kDamaged + "hangs-decoder.lbm",
                    "",
-                   {4000, 1, int64_t(1) << 30},
+                   {9000, 1, int64_t(1) << 30},
                    TDecodeStatus::Crashed},
         // ...or, with a generous CPU limit, the wall clock.
         BadFileRow{"LbmThatOutlastsTheClock",
