@@ -37,6 +37,15 @@ TNumberEdit::TNumberEdit(int minimum, int maximum, int defaultValue, int maxLeng
     rules_ = TNumberField{0, largest, defaultValue, maxLength};
   else
     rules_ = TNumberField{minimum, maximum, defaultValue, maxLength};
+  // A repair held back while the default button had the focus happens as
+  // soon as the focus moves on to anything else in the dialog.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (!repairPending_ || now == nullptr || now == this || now->window() != window()) return;
+    const auto* button = qobject_cast<const QPushButton*>(now);
+    if (button != nullptr && button->isDefault()) return;
+    repairPending_ = false;
+    RepairOnExit();
+  });
   SetNumber(defaultValue);
 }
 
@@ -67,6 +76,7 @@ void TNumberEdit::RepairOnExit() {
 bool TNumberEdit::Check(TPrompts& prompts) {
   try {
     const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
+    repairPending_ = false;
     if (!message) {
       RepairOnExit();
       return true;
@@ -109,7 +119,10 @@ void TNumberEdit::focusOutEvent(QFocusEvent* e) {
   const auto* button = qobject_cast<const QPushButton*>(QApplication::focusWidget());
   const bool toDefaultButton = button != nullptr && button->isDefault();
   const bool toOtherWindow = e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason;
-  if (!toDefaultButton && !toOtherWindow) RepairOnExit();
+  if (!toDefaultButton && !toOtherWindow)
+    RepairOnExit();
+  else
+    repairPending_ = true;
   QSpinBox::focusOutEvent(e);
 }
 

@@ -47,6 +47,9 @@ class TNumberEdit : public QSpinBox {
  private:
   int minimum_, maximum_;
   TNumberField rules_;  // the rules applied on leaving the field
+  // Left for the default button or a message box: the repair waits for the
+  // check, or for the focus to move on anywhere else in the dialog.
+  bool repairPending_ = false;
 };
 
 }  // namespace plumavo

@@ -356,6 +356,24 @@ INSTANTIATE_TEST_SUITE_P(Rows, NumberFieldTest,
                          ::testing::Values(NumberRow{"TooLarge", "5000", "480"}, NumberRow{"TooSmall", "3", "480"}),
                          [](const ::testing::TestParamInfo<NumberRow>& info) { return std::string(info.param.Name); });
 
+// Left for OK and then for another button without pressing OK, the field
+// is put right all the same.
+TEST(NumberFieldRepair, HappensWhenTheFocusMovesOnPastOk) {
+  App();
+  TScriptedPrompts prompts;
+  TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
+  dialog.Preset(480, 360);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.seWidth->setFocus();
+  dialog.seWidth->lineEdit()->selectAll();
+  QTest::keyClicks(dialog.seWidth->lineEdit(), "5000");
+  dialog.btnOk->setFocus();
+  EXPECT_EQ(dialog.seWidth->lineEdit()->text(), "5000") << "repaired before OK could show it";
+  dialog.btnCancel->setFocus();
+  EXPECT_EQ(dialog.seWidth->lineEdit()->text(), "480") << "left unrepaired";
+}
+
 TEST(FloatSpinEditFocus, KeyboardFocusSelectsAllText) {
   App();
   QWidget host;
