@@ -1062,7 +1062,6 @@ void TfrmMain::ResetSidePanel() {
   FillBrushList(-1);
   cbBlendingMode->setCurrentIndex(0);
   gbBrushOpacity->setValue(255);
-  UpdateInterfaceState();
 }
 
 void TfrmMain::SetProjectSize(int32_t width, int32_t height) {

@@ -195,10 +195,10 @@ TReply ReadReply(int fd, Clock::time_point deadline, TBitmap32& picture, bool& t
   if (reply == kReplyRefused) return TReply::Refused;
   const uint32_t width = GetU32(header.data() + 8), height = GetU32(header.data() + 12);
   if (reply != kReplyPicture || !DecodedSizeAcceptable(width, height)) return TReply::Lied;
-  std::vector<uint8_t> pixels(size_t(width) * height * 4);
-  if (!ReadAll(fd, pixels.data(), pixels.size(), deadline, timedOut)) return TReply::Broken;
+  // Straight into the picture: the caller drops it unless the reply is whole.
   picture.SetSize(int32_t(width), int32_t(height));
-  std::memcpy(picture.Bits(), pixels.data(), pixels.size());
+  if (!ReadAll(fd, reinterpret_cast<uint8_t*>(picture.Bits()), size_t(width) * height * 4, deadline, timedOut))
+    return TReply::Broken;
   picture.Changed();
   return TReply::Picture;
 }

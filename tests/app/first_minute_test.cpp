@@ -324,6 +324,16 @@ class WarningWitness : public TScriptedPrompts {
   }
 };
 
+// The New dialog as it opens, with `text` typed over its width.
+void TypeWidth(TfrmNewImageP& dialog, const char* text) {
+  dialog.Preset(480, 360);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.seWidth->setFocus();
+  dialog.seWidth->lineEdit()->selectAll();
+  QTest::keyClicks(dialog.seWidth->lineEdit(), text);
+}
+
 struct NumberRow {
   const char* Name;
   const char* Typed;
@@ -337,12 +347,7 @@ TEST_P(NumberFieldTest, WarningShowsTheTextAsTyped) {
   const NumberRow& r = GetParam();
   WarningWitness prompts;
   TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
-  dialog.Preset(480, 360);
-  dialog.show();
-  QApplication::setActiveWindow(&dialog);
-  dialog.seWidth->setFocus();
-  dialog.seWidth->lineEdit()->selectAll();
-  QTest::keyClicks(dialog.seWidth->lineEdit(), r.Typed);
+  TypeWidth(dialog, r.Typed);
   prompts.Look = [&] { return dialog.seWidth->lineEdit()->text(); };
   QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
   ASSERT_EQ(prompts.Seen.size(), 1) << prompts.Log.join("\n").toStdString();
@@ -362,12 +367,7 @@ TEST(NumberFieldRepair, HappensWhenTheFocusMovesOnPastOk) {
   App();
   TScriptedPrompts prompts;
   TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
-  dialog.Preset(480, 360);
-  dialog.show();
-  QApplication::setActiveWindow(&dialog);
-  dialog.seWidth->setFocus();
-  dialog.seWidth->lineEdit()->selectAll();
-  QTest::keyClicks(dialog.seWidth->lineEdit(), "5000");
+  TypeWidth(dialog, "5000");
   dialog.btnOk->setFocus();
   EXPECT_EQ(dialog.seWidth->lineEdit()->text(), "5000") << "repaired before OK could show it";
   dialog.btnCancel->setFocus();
