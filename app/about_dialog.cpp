@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/links.h"
-#include "app/shell/settings_store.h"
+#include "app/settings_store.h"
 #include "app/widgets.h"
 
 // The about picture is compiled into the static app library; register it by

@@ -16,7 +16,7 @@
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "app/safely.h"
-#include "app/shell/preferences.h"
+#include "app/preferences.h"
 #include "app/video_compression_dialog.h"
 
 namespace plumavo {

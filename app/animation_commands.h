@@ -12,8 +12,8 @@
 #include <QObject>
 #include <QString>
 
-#include "app/avi/avi_recorder.h"
-#include "render/surface/bitmap32.h"
+#include "media/avi_recorder.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

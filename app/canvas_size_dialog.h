@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QSize>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 class QCheckBox;
 class QGroupBox;

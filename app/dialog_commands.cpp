@@ -19,11 +19,11 @@
 #include "app/links.h"
 #include "app/main_window.h"
 #include "app/safely.h"
-#include "app/shell/preferences.h"
+#include "app/preferences.h"
 #include "app/tips_dialog.h"
 #include "app/widgets.h"
-#include "canvas/imagefile/image_decoder.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_decoder.h"
+#include "media/image_file.h"
 
 namespace plumavo {
 

@@ -12,9 +12,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/shell/preferences.h"
-#include "app/shell/recent_projects.h"
-#include "app/shell/settings_store.h"
+#include "app/preferences.h"
+#include "app/recent_projects.h"
+#include "app/settings_store.h"
 
 namespace plumavo {
 

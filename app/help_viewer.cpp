@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/links.h"
-#include "app/shell/settings_store.h"
+#include "app/settings_store.h"
 
 namespace plumavo {
 

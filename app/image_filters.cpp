@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 
 namespace plumavo {
 

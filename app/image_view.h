@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -39,8 +39,8 @@
 #include "app/print_commands.h"
 #include "app/safely.h"
 #include "app/widgets.h"
-#include "canvas/imagefile/image_decoder.h"
-#include "editing/overlay_painter.h"
+#include "media/image_decoder.h"
+#include "app/overlay_painter.h"
 
 // The pictures are compiled into this static library; nothing else refers to
 // them, so they are registered by hand.

@@ -13,12 +13,12 @@
 #include <QMainWindow>
 
 #include "app/prompts.h"
-#include "app/shell/settings_store.h"  // kApplicationTitle
+#include "app/settings_store.h"  // kApplicationTitle
 #include "canvas/canvas_style.h"
 #include "editing/shape_editor.h"
 #include "model/project.h"
 #include "render/ifs/renderer.h"
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 class QAction;
 class QActionGroup;

@@ -5,7 +5,7 @@
 
 #include <QSpinBox>
 
-#include "app/shell/number_field.h"
+#include "app/number_field.h"
 
 namespace plumavo {
 

@@ -13,7 +13,7 @@
 
 #include "app/number_edit.h"
 #include "app/prompts.h"
-#include "app/shell/settings_store.h"
+#include "app/settings_store.h"
 #include "render/ifs/renderer.h"
 
 namespace plumavo {

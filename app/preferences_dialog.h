@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/shell/preferences.h"
+#include "app/preferences.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -22,7 +22,7 @@
 #include "app/printer.h"
 #include "app/prompts.h"
 #include "app/safely.h"
-#include "app/shell/settings_store.h"  // kApplicationTitle
+#include "app/settings_store.h"  // kApplicationTitle
 
 namespace plumavo {
 

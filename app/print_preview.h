@@ -10,7 +10,7 @@
 #include <QWidget>
 
 #include "canvas/print_layout.h"
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 class QCheckBox;
 class QFrame;

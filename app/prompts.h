@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 class QColor;
 class QDialog;

@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/shell/preferences.h"
-#include "app/shell/tips.h"
+#include "app/preferences.h"
+#include "app/tips.h"
 
 namespace plumavo {
 

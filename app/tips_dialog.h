@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/shell/settings_store.h"
+#include "app/settings_store.h"
 
 class QCheckBox;
 class QLabel;

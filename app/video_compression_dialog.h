@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/avi/avi_recorder.h"
+#include "media/avi_recorder.h"
 
 class QComboBox;
 class QLabel;

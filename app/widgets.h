@@ -10,7 +10,7 @@
 #include <QSpinBox>
 #include <QWidget>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "canvas/gradient.h"
-#include "canvas/imagefile/image_decoder.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_decoder.h"
+#include "media/image_file.h"
 
 namespace plumavo {
 

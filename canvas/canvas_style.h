@@ -12,8 +12,8 @@
 #include <string>
 
 #include "model/project.h"
-#include "render/surface/atomic_file.h"  // ExecutableFolder
-#include "render/surface/bitmap32.h"
+#include "surface/atomic_file.h"  // ExecutableFolder
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "render/surface/bitmap32.h"  // TRect
+#include "surface/bitmap32.h"  // TRect
 
 namespace plumavo {
 

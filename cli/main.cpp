@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "canvas/canvas_style.h"
-#include "canvas/imagefile/image_decoder.h"  // LimitThisProcess
-#include "canvas/imagefile/image_file.h"
+#include "media/image_decoder.h"  // LimitThisProcess
+#include "media/image_file.h"
 #include "model/project_file.h"
 #include "render/ifs/renderer.h"
 

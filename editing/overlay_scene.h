@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/project.h"
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 
 namespace {
 

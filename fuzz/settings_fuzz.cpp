@@ -9,8 +9,8 @@
 
 #include <QCoreApplication>
 
-#include "app/shell/preferences.h"
-#include "app/shell/recent_projects.h"
+#include "app/preferences.h"
+#include "app/recent_projects.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static int argc = 1;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

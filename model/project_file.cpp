@@ -1,6 +1,6 @@
 #include "model/project_file.h"
 
-#include "render/surface/atomic_file.h"
+#include "surface/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
 # Fails, with the offending line, when product code includes a header of a
-# higher layer. Layers, lowest first: pixels (render/surface), model, render,
-# canvas and media (canvas/, app/avi/), editing, the Qt-free shell (app/shell/),
-# app, cli. Tests, benchmarks, fuzz harnesses and tools may include anything.
+# higher layer. Layers, lowest first, one folder each: surface (pixels), model,
+# render, media (image files, decoder, AVI), canvas, editing, app (Qt), cli.
+# Tests, benchmarks, fuzz harnesses and tools may include anything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 layer_of() {
   case "$1" in
-    render/surface/*) echo "0 pixels" ;;
+    surface/*) echo "0 surface" ;;
     model/*) echo "1 model" ;;
     render/*) echo "2 render" ;;
-    canvas/* | app/avi/*) echo "3 canvas-and-media" ;;
-    editing/*) echo "4 editing" ;;
-    app/shell/*) echo "5 shell" ;;
+    media/*) echo "3 media" ;;
+    canvas/*) echo "4 canvas" ;;
+    editing/*) echo "5 editing" ;;
     app/*) echo "6 app" ;;
     cli/*) echo "7 cli" ;;
     *) echo "" ;;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

@@ -8,7 +8,7 @@
 
 #include "render/blend/blend_formulas.h"
 #include "render/blend/stamp.h"
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo::blend {
 

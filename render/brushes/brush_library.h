@@ -5,7 +5,7 @@
 #include <string>
 
 #include "render/brushes/brush_tables.h"
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 namespace plumavo {
 

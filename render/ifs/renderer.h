@@ -15,8 +15,8 @@
 #include "render/blend/stamp.h"
 #include "render/ifs/random.h"
 #include "render/ifs/stamp_worker.h"
-#include "render/surface/bitmap32.h"
-#include "render/surface/projective.h"
+#include "surface/bitmap32.h"
+#include "surface/projective.h"
 
 namespace plumavo {
 

@@ -10,7 +10,7 @@
 namespace plumavo::test {
 namespace {
 
-const QString kDamaged = QString(PLUMAVO_SOURCE_DIR) + "/tests/imagefile/damaged/";
+const QString kDamaged = QString(PLUMAVO_SOURCE_DIR) + "/tests/media/damaged/";
 
 struct DamagedRow {
   const char* Name;

@@ -17,7 +17,7 @@
 #include "app/image_quality_dialog.h"
 #include "app/number_edit.h"
 #include "app/widgets.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 #include "tests/app/app_test_main.h"
 
 namespace plumavo::test {

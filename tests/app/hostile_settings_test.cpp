@@ -4,7 +4,7 @@
 #include <QMenu>
 
 #include "app/preferences_dialog.h"
-#include "app/shell/recent_projects.h"
+#include "app/recent_projects.h"
 #include "render/ifs/renderer.h"
 #include "tests/app/settings_window_fixture.h"
 

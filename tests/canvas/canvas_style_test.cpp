@@ -8,7 +8,7 @@
 #include <string>
 
 #include "canvas/gradient.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 
 namespace plumavo {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "canvas/canvas_style.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 #include "model/project_file.h"
 #include "tests/support/run_command.h"
 
@@ -203,7 +203,7 @@ TEST_P(CliDamagedTexture, FallsBackToThePlainCanvasAndSaysSo) {
   fs::copy_file(bin / "plumavo-render", dir_ / "plumavo-render");
   fs::copy_file(bin / "plumavo-decode", dir_ / "plumavo-decode");
   fs::create_directories(dir_ / "Textures");
-  fs::copy_file(fs::path(PLUMAVO_SOURCE_DIR) / "tests/imagefile/damaged" / row.Fixture,
+  fs::copy_file(fs::path(PLUMAVO_SOURCE_DIR) / "tests/media/damaged" / row.Fixture,
                 dir_ / "Textures" / (std::string(row.Texture) + ".jpg"));
   Project p;
   ASSERT_EQ(LoadProject(p, Path("tri.plv")), kFileOk);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "editing/shape_editor.h"
-#include "tests/editing/editor_fixture.h"
+#include "tests/support/editor_fixture.h"
 
 namespace plumavo {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "editing/overlay_scene.h"
 #include "editing/shape_editor.h"
-#include "tests/editing/editor_fixture.h"
+#include "tests/support/editor_fixture.h"
 
 namespace plumavo {
 namespace {

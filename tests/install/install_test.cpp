@@ -17,7 +17,7 @@
 #include <string>
 
 #include "canvas/canvas_style.h"
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 #include "model/project_file.h"
 #include "tests/support/run_command.h"
 

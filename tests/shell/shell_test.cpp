@@ -5,10 +5,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/shell/number_field.h"
-#include "app/shell/preferences.h"
-#include "app/shell/recent_projects.h"
-#include "app/shell/tips.h"
+#include "app/number_field.h"
+#include "app/preferences.h"
+#include "app/recent_projects.h"
+#include "app/tips.h"
 
 namespace plumavo {
 namespace {

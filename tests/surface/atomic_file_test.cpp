@@ -1,6 +1,6 @@
 // Replacing files: what survives the replacement (permissions, links) and
 // what a failure leaves (nothing new).
-#include "render/surface/atomic_file.h"
+#include "surface/atomic_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "render/surface/bitmap32.h"
+#include "surface/bitmap32.h"
 
 #include <gtest/gtest.h>
 

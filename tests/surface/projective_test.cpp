@@ -1,4 +1,4 @@
-#include "render/surface/projective.h"
+#include "surface/projective.h"
 
 #include <gtest/gtest.h>
 

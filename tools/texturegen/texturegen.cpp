@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/imagefile/image_file.h"
+#include "media/image_file.h"
 
 namespace {
 
