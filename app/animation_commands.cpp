@@ -14,9 +14,9 @@
 
 #include "app/file_commands.h"
 #include "app/main_window.h"
+#include "app/preferences.h"
 #include "app/prompts.h"
 #include "app/safely.h"
-#include "app/preferences.h"
 #include "app/video_compression_dialog.h"
 
 namespace plumavo {

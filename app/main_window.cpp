@@ -36,11 +36,11 @@
 #include "app/file_commands.h"
 #include "app/gradient_dialog.h"
 #include "app/image_view.h"
+#include "app/overlay_painter.h"
 #include "app/print_commands.h"
 #include "app/safely.h"
 #include "app/widgets.h"
 #include "media/image_decoder.h"
-#include "app/overlay_painter.h"
 
 // The pictures are compiled into this static library; nothing else refers to
 // them, so they are registered by hand.
@@ -1020,6 +1020,7 @@ void TfrmMain::ComposeCanvas() {
 
 void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode) {
   plumavo::ResetProject(project, width, height, clearDocument, mode);
+  renderer.StartDocument();
   if (clearDocument) setWindowTitle(ProjectCaption(project.ProjectFileName));
   // The view returns to 100 % with the right panel shown.
   ImgDraw->SetScale(1.0);

@@ -125,6 +125,7 @@ EditResult ShapeEditor::OnProjectReset() {
   undoSnapshot_ = EditSnapshot{};
   redoSnapshot_ = EditSnapshot{};
   ResetHoverState();
+  gestureActive_ = nudgeActive_ = false;
   shapesVisible_ = true;
   EditResult r;
   r.UndoRedoChanged = r.ShapesVisibilityChanged = r.RepaintView = true;
@@ -134,9 +135,9 @@ EditResult ShapeEditor::OnProjectReset() {
 
 void ShapeEditor::ResetHoverState() {
   hover_ = HoverAction::Draw;
-  p_.HotVertex = -1;
-  p_.HotAffineShape = p_.HotProjectiveShape = -1;
-  p_.DragVertex = -1;
+  hotVertex_ = -1;
+  hotShape_ = {-1, -1};
+  dragVertex_ = -1;
 }
 
 // After the vertex list changed without a mouse move (undo, redo, cut, paste,
@@ -145,7 +146,7 @@ void ShapeEditor::ResetHoverState() {
 // under it. During a gesture nothing is picked up: the drag just stops.
 EditResult ShapeEditor::RefreshHover() {
   ResetHoverState();
-  if (mouseOverView_ && !p_.MouseGestureActive) return UpdateHover(lastMousePos_.X, lastMousePos_.Y);
+  if (mouseOverView_ && !gestureActive_) return UpdateHover(lastMousePos_.X, lastMousePos_.Y);
   EditResult r;
   r.Cursor = EditCursor::Pencil;
   return r;
@@ -181,8 +182,8 @@ EditResult ShapeEditor::UpdateHover(int32_t x, int32_t y) {
     for (int32_t i = vc - 1; i >= 0 && hit < 0; --i)
       if (!(selShape && i / n == sel) && vertexHit(i)) hit = i;
     if (hit >= 0) {
-      p_.HotVertex = hit;
-      p_.SetHotShape(hit / n);
+      hotVertex_ = hit;
+      SetHotShape(hit / n);
       hover_ = HoverAction::MoveVertex;
       status = kMoveText + VertexStatusName(hit / n, hit % n);
     } else {
@@ -193,7 +194,7 @@ EditResult ShapeEditor::UpdateHover(int32_t x, int32_t y) {
       for (int32_t i = vc - 1; i >= 0 && shape < 0; --i)
         if (!(selShape && i / n == sel) && edgeHit(i)) shape = i / n;
       if (shape >= 0) {
-        p_.SetHotShape(shape);
+        SetHotShape(shape);
         hover_ = HoverAction::MoveShape;
         status = kMoveText + (shape == 0 ? std::string("Main-Shape") : "Sub-Shape " + std::to_string(shape));
       }
@@ -210,7 +211,7 @@ EditResult ShapeEditor::MouseDown(MouseButton button, ShiftState, int32_t x, int
   EditResult r;
   try {
     if (!shapesVisible_) r |= ShowShapes();
-    p_.MouseGestureActive = true;
+    gestureActive_ = true;
     TakeUndoSnapshot();
     const int32_t n = p_.N();
     if (button == MouseButton::Left) {
@@ -220,14 +221,14 @@ EditResult ShapeEditor::MouseDown(MouseButton button, ShiftState, int32_t x, int
       // project is not acted on: no drag, no new vertex.
       bool act = true;
       if (hover_ == HoverAction::MoveVertex) {
-        if (Complete() && p_.HotVertex >= 0 && p_.HotVertex < p_.VertexCount) {
-          p_.DragVertex = p_.HotVertex;
-          p_.SetSelected(p_.DragVertex / n);
+        if (Complete() && hotVertex_ >= 0 && hotVertex_ < p_.VertexCount) {
+          dragVertex_ = hotVertex_;
+          p_.SetSelected(dragVertex_ / n);
         } else {
           act = false;
         }
       } else if (hover_ == HoverAction::MoveShape) {
-        const int32_t hot = p_.HotShape();
+        const int32_t hot = HotShape();
         if (!Complete() || p_.VertexCount == 0 || (p_.Selected() != -2 && (hot < 0 || hot >= p_.ShapeCount())))
           act = false;
         else if (p_.Selected() != -2)
@@ -264,7 +265,7 @@ EditResult ShapeEditor::MouseMove(ShiftState shift, int32_t x, int32_t y) {
     if (shift.Left) {
       // Only a press that started on the view drags; a button held down from
       // elsewhere must not move a vertex picked by an old hover test.
-      if (p_.MouseGestureActive) DragSelection(x, y);
+      if (gestureActive_) DragSelection(x, y);
       if (realTime_) {
         bool render = true;
         if (recording_) {
@@ -297,7 +298,7 @@ void ShapeEditor::DragSelection(int32_t x, int32_t y) {
   const int32_t dy = ViewToProject(int64_t(y) - lastMousePos_.Y, scale_);
   const int32_t n = p_.N();
   if (hover_ == HoverAction::MoveVertex) {
-    const int32_t dv = p_.DragVertex;
+    const int32_t dv = dragVertex_;
     if (dv < 0 || dv >= p_.VertexCount) return;
     Vertex& v = p_.Vertices[size_t(dv)];
     v = {AddSaturated(v.X, dx), AddSaturated(v.Y, dy)};
@@ -332,15 +333,15 @@ void ShapeEditor::MoveAllVertices(int32_t dx, int32_t dy) {
 
 EditResult ShapeEditor::MouseUp(MouseButton button, ShiftState, int32_t, int32_t) {
   EditResult r;
-  if (!p_.MouseGestureActive) return r;  // the press did not start on the view
-  p_.MouseGestureActive = false;
+  if (!gestureActive_) return r;  // the press did not start on the view
+  gestureActive_ = false;
   try {
     if (button == MouseButton::Left && !realTime_) r.Render = true;
     if (button == MouseButton::Left && (hover_ == HoverAction::MoveVertex || hover_ == HoverAction::MoveShape)) {
       p_.ProjectSaved = false;
       r.UpdateInterface = true;
     }
-    if (button == MouseButton::Left) p_.DragVertex = -1;
+    if (button == MouseButton::Left) dragVertex_ = -1;
     TakeRedoSnapshot();
     r.UndoRedoChanged = true;
   } catch (...) {
@@ -374,8 +375,8 @@ EditResult ShapeEditor::KeyDown(int32_t key, ShiftState shift, bool controlHasFo
   if (key == kKeyEscape && recording_) r.StopRecording = true;
   if (!KeyNudgeConditions(key, controlHasFocus)) return r;
   try {
-    if (!p_.KeyNudgeActive) TakeUndoSnapshot();
-    p_.KeyNudgeActive = true;
+    if (!nudgeActive_) TakeUndoSnapshot();
+    nudgeActive_ = true;
     const int32_t step = shift.Shift ? 10 : 1;
     int32_t dx = 0, dy = 0;
     switch (key) {
@@ -397,9 +398,9 @@ EditResult ShapeEditor::KeyUp(int32_t key, ShiftState, bool controlHasFocus) {
   // A key-up with no run behind it (the key went down while a control had
   // the focus) moved nothing: it must not complete an undo pair around an
   // old snapshot.
-  if (!p_.KeyNudgeActive) return r;
+  if (!nudgeActive_) return r;
   try {
-    p_.KeyNudgeActive = false;
+    nudgeActive_ = false;
     p_.ProjectSaved = false;
     r.UpdateInterface = true;
     TakeRedoSnapshot();
@@ -453,9 +454,6 @@ bool ShapeEditor::RestoreSnapshot(const EditSnapshot& s) {
       affine = s.AffineShapes;
     else
       projective = s.ProjectiveShapes;
-    const size_t maps = s.ShapeCount > 1 ? size_t(s.ShapeCount - 1) : 0;
-    std::vector<float> weights(maps);
-    std::vector<AffineMap> affineMaps(s.Mode == ShapeMode::Affine ? maps : p_.AffineMaps.size());
 
     p_.Vertices.swap(vertices);
     p_.VertexCount = s.VertexCount;
@@ -463,12 +461,10 @@ bool ShapeEditor::RestoreSnapshot(const EditSnapshot& s) {
     if (s.Mode == ShapeMode::Affine) {
       p_.AffineShapes.swap(affine);
       p_.AffineShapeCount = s.ShapeCount;
-      p_.AffineMaps.swap(affineMaps);
     } else {
       p_.ProjectiveShapes.swap(projective);
       p_.ProjectiveShapeCount = s.ShapeCount;
     }
-    p_.MapWeights.swap(weights);
     p_.ProjectSaved = s.Saved;
     return true;
   } catch (...) {
@@ -490,7 +486,6 @@ EditResult ShapeEditor::RestoreAndRefresh(bool undo) {
     if (!RestoreSnapshot(undo ? undoSnapshot_ : redoSnapshot_)) return r;
     undoEnabled_ = !undo;
     redoEnabled_ = undo;
-    p_.RenderBrushesReady = false;
     r.UndoRedoChanged = r.UpdateInterface = r.ShowShapeSettings = r.Render = r.RepaintView = true;
     r |= RefreshHover();
   } catch (...) {
@@ -548,12 +543,8 @@ bool ShapeEditor::DeleteSelectedShape() {
     kept.reserve(size_t(count));
     for (int32_t k = 0; k < shapeCount; ++k)
       if (k != sel) kept.push_back(shapes[size_t(k)]);
-    std::vector<float> weights(size_t(count > 1 ? count - 1 : 0));
-    std::vector<AffineMap> maps(p_.Mode == ShapeMode::Affine ? weights.size() : p_.AffineMaps.size());
     shapes.swap(kept);
     shapeCount = count;
-    p_.MapWeights.swap(weights);
-    p_.AffineMaps.swap(maps);
   });
   p_.Vertices.swap(vertices);
   p_.VertexCount -= n;
@@ -570,12 +561,11 @@ EditResult ShapeEditor::Copy() {
 }
 
 // The common end of the commands that replace or remove shapes: the project
-// changed, the brushes must be prepared again, the redo snapshot is taken and
-// the hover state is recomputed so no press acts on a shape that is gone.
+// changed, the redo snapshot is taken and the hover state is recomputed so no
+// press acts on a shape that is gone.
 EditResult ShapeEditor::FinishShapeCommand() {
   EditResult r;
   p_.ProjectSaved = false;
-  p_.RenderBrushesReady = false;
   r.UpdateInterface = r.Render = r.RepaintView = true;
   TakeRedoSnapshot();
   r.UndoRedoChanged = true;
@@ -617,13 +607,8 @@ EditResult ShapeEditor::Paste() {
       for (int32_t j = 0; j < n; ++j) vertices.push_back(clip.Corners[j]);
       Vec grown(shapes.begin(), shapes.begin() + count);
       grown.push_back(clip);
-      std::vector<float> weights{};
-      weights.resize(size_t(count));
-      std::vector<AffineMap> maps(p_.Mode == ShapeMode::Affine ? size_t(count) : p_.AffineMaps.size());
       shapes.swap(grown);
       shapeCount = count + 1;
-      p_.MapWeights.swap(weights);
-      p_.AffineMaps.swap(maps);
     });
     p_.Vertices.swap(vertices);
     p_.VertexCount = v + n;
@@ -659,9 +644,6 @@ EditResult ShapeEditor::ClearAll() {
     p_.Vertices.clear();
     p_.AffineShapes.clear();
     p_.ProjectiveShapes.clear();
-    p_.AffineMaps.clear();
-    p_.MapWeights.clear();
-    p_.RenderBrushesReady = false;
     r.UpdateInterface = r.Render = r.RepaintView = true;
     TakeRedoSnapshot();
     r.UndoRedoChanged = true;

@@ -19,6 +19,7 @@
 // nothing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,7 +58,7 @@ inline constexpr int32_t kKeyDown = 40;
 // What the window has to do after an editor call. Flags that are false and
 // texts that are empty ask for nothing.
 struct EditResult {
-  bool Render = false;                   // RenderImage (RenderBrushesReady is already cleared when needed)
+  bool Render = false;                   // RenderImage
   bool ProcessMessageFirst = false;      // process one pending window message before that render
   bool RepaintView = false;              // invalidate the drawing view (overlay changed)
   bool UpdateInterface = false;          // UpdateInterfaceState; EditMenu() has the Edit-menu states
@@ -173,6 +174,9 @@ class ShapeEditor {
 
   // --- State, for the window and for tests -------------------------------------
   HoverAction Hover() const { return hover_; }
+  // The vertex and the shape of the current mode under the mouse (-1 none).
+  int32_t HotVertex() const { return hotVertex_; }
+  int32_t HotShape() const { return hotShape_[p_.Mode == ShapeMode::Affine ? 0 : 1]; }
   EditCursor Cursor() const { return CursorFor(hover_); }
   static EditCursor CursorFor(HoverAction a);
   float SelectionDashPhase() const { return dashPhase_; }
@@ -200,6 +204,7 @@ class ShapeEditor {
   bool DeleteSelectedShape();
   EditResult ShowShapes();
   bool KeyNudgeConditions(int32_t key, bool controlHasFocus) const;
+  void SetHotShape(int32_t s) { hotShape_[p_.Mode == ShapeMode::Affine ? 0 : 1] = s; }
 
   Project& p_;
   double scale_ = 1.0;
@@ -207,6 +212,11 @@ class ShapeEditor {
   bool recording_ = false;
 
   HoverAction hover_ = HoverAction::Draw;
+  int32_t hotVertex_ = -1;
+  std::array<int32_t, 2> hotShape_{-1, -1};  // per mode: Affine, Projective
+  int32_t dragVertex_ = -1;                  // the vertex a left drag moves
+  bool gestureActive_ = false;               // a press on the view, until its release
+  bool nudgeActive_ = false;                 // arrow keys held, until the release
   Vertex lastMousePos_{};
   ShiftState lastMouseShift_{};
   Vertex recordedDragPoint_{};

@@ -59,13 +59,10 @@ void ResetProject(Project& p, int32_t width, int32_t height, bool clearDocument,
     p.VertexCount = 0;
     p.AffineShapeCount = 0;
     p.ProjectiveShapeCount = 0;
-    p.HotVertex = p.HotAffineShape = p.HotProjectiveShape = p.DragVertex = -1;
     p.SelectedAffineShape = p.SelectedProjectiveShape = -1;
     p.Vertices.clear();
     p.AffineShapes.clear();
     p.ProjectiveShapes.clear();
-    p.AffineMaps.clear();
-    p.MapWeights.clear();
     p.CanvasStyle = 0;
     p.CanvasColor = 0xFFFFFF;
     p.GradientColorBegin = 0x800000;
@@ -78,10 +75,6 @@ void ResetProject(Project& p, int32_t width, int32_t height, bool clearDocument,
     p.ProjectFileName = "Untitled";
   }
   p.ProjectSaved = true;
-  p.MouseGestureActive = false;
-  p.KeyNudgeActive = false;
-  p.RenderBrushesReady = false;
-  p.RenderCounter = 0;
   p.Width = width;
   p.Height = height;
 }
@@ -91,15 +84,10 @@ void AppendVertex(Project& p, int32_t x, int32_t y, const ShapeSettings& panel) 
   const int32_t v = p.VertexCount;
   const int32_t shape = v / n;
   const bool startsShape = v % n == 0;
-  const bool completesMap = (v + 1) % n == 0 && v + 1 > n;
 
   // Reserve everything first so a failed allocation leaves the model as it was.
   p.Vertices.reserve(size_t(v) + 1);
   WithShapes(p, [&](auto& shapes, int32_t&) { shapes.reserve(size_t(shape) + 1); });
-  if (completesMap) {
-    p.AffineMaps.reserve(size_t(shape));
-    p.MapWeights.reserve(size_t(shape));
-  }
 
   p.SetSelected(shape);
   p.Vertices.resize(size_t(v) + 1);
@@ -114,10 +102,6 @@ void AppendVertex(Project& p, int32_t x, int32_t y, const ShapeSettings& panel) 
   p.SetCorner(shape, v % n, {x, y});
   ApplyShapeSetting(p, ShapeSetting::All, panel);
   p.VertexCount = v + 1;
-  if (completesMap) {
-    if (p.Mode == ShapeMode::Affine) p.AffineMaps.resize(size_t(p.AffineShapeCount - 1));
-    p.MapWeights.resize(size_t(p.ShapeCount() - 1));
-  }
   p.ProjectSaved = false;
 }
 
@@ -149,7 +133,6 @@ bool ApplyShapeSetting(Project& p, ShapeSetting kind, const ShapeSettings& panel
       applied = true;
     }
   }
-  p.RenderBrushesReady = false;
   return applied;
 }
 

@@ -1,9 +1,9 @@
 // The one open document: shape mode, size, vertices, shape records, canvas
-// settings and background image, plus the editing and render state that is
-// reset with it. The main window owns exactly one Project.
+// settings and background image, and nothing else. What the renderer derives
+// from it lives in the renderer, hover and drag in the editor, so a copy of a
+// Project is a complete undo snapshot and the renderer can take it const.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,11 +71,6 @@ enum class ShapeSetting : int32_t {
   BrushOpacity = 6
 };
 
-// Six coefficients of x' = A x + B y + C, y' = D x + E y + F.
-struct AffineMap {
-  float A = 0, B = 0, C = 0, D = 0, E = 0, F = 0;
-};
-
 struct Project {
   // Document.
   ShapeMode Mode = ShapeMode::Affine;
@@ -101,28 +96,11 @@ struct Project {
   std::string ProjectFileName = "Untitled";
   bool ProjectSaved = true;
 
-  // Editing state reset with the document.
-  int32_t HotVertex = -1;
-  int32_t HotAffineShape = -1;
-  int32_t HotProjectiveShape = -1;
-  int32_t DragVertex = -1;
-  bool MouseGestureActive = false;
-  bool KeyNudgeActive = false;
-
-  // Render data derived from the shapes.
-  std::vector<AffineMap> AffineMaps;
-  std::vector<float> MapWeights;
-  std::array<int16_t, 20> MapHistory{};
-  bool RenderBrushesReady = false;
-  uint16_t RenderCounter = 0;
-
   int32_t N() const { return CornerCount(Mode); }
   int32_t ShapeCount() const { return Mode == ShapeMode::Affine ? AffineShapeCount : ProjectiveShapeCount; }
   int32_t SubShapeCount() const { return ShapeCount() > 0 ? ShapeCount() - 1 : 0; }
   int32_t Selected() const { return Mode == ShapeMode::Affine ? SelectedAffineShape : SelectedProjectiveShape; }
   void SetSelected(int32_t s) { (Mode == ShapeMode::Affine ? SelectedAffineShape : SelectedProjectiveShape) = s; }
-  int32_t HotShape() const { return Mode == ShapeMode::Affine ? HotAffineShape : HotProjectiveShape; }
-  void SetHotShape(int32_t s) { (Mode == ShapeMode::Affine ? HotAffineShape : HotProjectiveShape) = s; }
 
   // Brush settings of shape i of the current mode (0 <= i < ShapeCount()).
   ShapeSettings SettingsOf(int32_t i) const;

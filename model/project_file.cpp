@@ -162,9 +162,6 @@ uint8_t ParseProject(const uint8_t* data, size_t size, Project& out) {
     if (!DecodePng(png, size_t(pngLength), q.BackgroundImage, kMinProjectSize, kMaxProjectSize))
       q.BackgroundImage.SetSize(0, 0);
   }
-  const int32_t subShapes = q.ShapeCount() > 0 ? q.ShapeCount() - 1 : 0;
-  if (q.Mode == ShapeMode::Affine) q.AffineMaps.resize(size_t(subShapes));
-  q.MapWeights.resize(size_t(subShapes));
 
   // Only the document moves into the open project; names and view state stay.
   out.Mode = q.Mode;
@@ -187,10 +184,6 @@ uint8_t ParseProject(const uint8_t* data, size_t size, Project& out) {
   out.GradientRotation = q.GradientRotation;
   out.GradientShift = q.GradientShift;
   out.BackgroundImage = std::move(q.BackgroundImage);
-  out.AffineMaps = std::move(q.AffineMaps);
-  out.MapWeights = std::move(q.MapWeights);
-  // Hover and drag indexes of the previous document mean nothing in this one.
-  out.HotVertex = out.HotAffineShape = out.HotProjectiveShape = out.DragVertex = -1;
   return kFileOk;
 }
 

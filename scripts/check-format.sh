@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-mapfile -t files < <(git ls-files 'app/*.cpp' 'app/*.h' 'canvas/*.cpp' 'canvas/*.h' 'cli/*.cpp' 'editing/*.cpp' \
+mapfile -t files < <(git ls-files 'surface/*.cpp' 'surface/*.h' 'media/*.cpp' 'media/*.h' 'app/*.cpp' 'app/*.h' \
+  'canvas/*.cpp' 'canvas/*.h' 'cli/*.cpp' 'editing/*.cpp' \
   'editing/*.h' 'model/*.cpp' 'model/*.h' 'render/*.cpp' 'render/*.h' 'fuzz/*.cpp')
 bad=()
 for f in "${files[@]}"; do

@@ -6,6 +6,8 @@
 #include <limits>
 #include <mutex>
 
+#include "surface/splat.h"
+
 namespace plumavo {
 
 namespace {
@@ -76,11 +78,6 @@ std::array<uint8_t, 256> MakeGammaTable() {
   std::array<uint8_t, 256> t{};
   for (int i = 0; i < 256; ++i) t[size_t(i)] = uint8_t(std::lrint(255.0 * std::pow(i / 255.0, 0.7)));
   return t;
-}
-
-inline void SplatOne(TColor32& b, TColor32 c, uint32_t w) {
-  if (w == 0) return;
-  b = w == 255 ? c : BlendPixelWeighted(c, b, w);
 }
 
 }  // namespace
@@ -250,27 +247,7 @@ void TBitmap32::SplatPixel(float x, float y, TColor32 c) {
   if (!(fx256 > -kLimit && fx256 < kLimit && fy256 > -kLimit && fy256 < kLimit)) return;
   const int32_t X = int32_t(std::lrintf(fx256));
   const int32_t Y = int32_t(std::lrintf(fy256));
-  if (X < -256 || X >= width_ * 256 || Y < -256 || Y >= height_ * 256) return;
-  const int32_t px = X >> 8, py = Y >> 8;
-  const uint32_t fx = uint32_t(X & 255), fy = uint32_t(Y & 255);
-  const uint32_t A = c >> 24;
-  const uint8_t* G = SplatGammaTable();
-  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
-  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
-  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
-  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
-  const bool x0In = px >= 0, x1In = px + 1 < width_;
-  const bool y0In = py >= 0, y1In = py + 1 < height_;
-  if (y0In) {
-    TColor32* row = ScanLine(py);
-    if (x0In) SplatOne(row[px], c, w00);
-    if (x1In) SplatOne(row[px + 1], c, w10);
-  }
-  if (y1In) {
-    TColor32* row = ScanLine(py + 1);
-    if (x1In) SplatOne(row[px + 1], c, w11);
-    if (x0In) SplatOne(row[px], c, w01);
-  }
+  SplatFixed(SplatTarget(*this), X, Y, c, SplatGammaTable());
 }
 
 void TBitmap32::ResetAlpha() {

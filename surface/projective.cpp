@@ -84,20 +84,4 @@ void TProjectiveTransformation::PrepareTransform() {
   Matrix = MultMatrix(MultMatrix(q, scale), translate);
 }
 
-bool TProjectiveTransformation::TransformPoint(const TFloatMatrix& t, float x, float y, float& ox, float& oy) {
-  const auto& m = t.m;
-  const float w = m[0][2] * x + m[1][2] * y + m[2][2];
-  if (w == 0) return false;
-  const float px = m[0][0] * x + m[1][0] * y + m[2][0];
-  const float py = m[0][1] * x + m[1][1] * y + m[2][1];
-  if (w != 1) {
-    ox = px / w;
-    oy = py / w;
-  } else {
-    ox = px;
-    oy = py;
-  }
-  return true;
-}
-
 }  // namespace plumavo

@@ -2,6 +2,9 @@
 // precision so that every render computes the same points.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
+
 #include "surface/bitmap32.h"
 
 namespace plumavo {
@@ -18,6 +21,29 @@ float Determinant(const TFloatMatrix& m);
 // Adjugate divided by the determinant; a determinant whose magnitude is below
 // 0.00001 gives the identity.
 TFloatMatrix InvertMatrix(const TFloatMatrix& m);
+
+// How a point went through a matrix: Ok; NoDivisor when w = 0 (outputs left
+// unwritten); Invalid when w or a numerator is not finite, an overflow or
+// invalid operation that a later division could hide (outputs written).
+enum class MappedPoint : uint8_t { Ok, NoDivisor, Invalid };
+
+// The forward transform; the one implementation behind Transform and the
+// renderer's projective maps.
+inline MappedPoint MapPoint(const TFloatMatrix& t, float x, float y, float& ox, float& oy) {
+  const auto& m = t.m;
+  const float w = m[0][2] * x + m[1][2] * y + m[2][2];
+  if (w == 0) return MappedPoint::NoDivisor;
+  const float px = m[0][0] * x + m[1][0] * y + m[2][0];
+  const float py = m[0][1] * x + m[1][1] * y + m[2][1];
+  if (w != 1) {
+    ox = px / w;
+    oy = py / w;
+  } else {
+    ox = px;
+    oy = py;
+  }
+  return std::isfinite(w) && std::isfinite(px) && std::isfinite(py) ? MappedPoint::Ok : MappedPoint::Invalid;
+}
 
 class TProjectiveTransformation {
  public:
@@ -44,7 +70,9 @@ class TProjectiveTransformation {
   // homogeneous divisor is 0.
   bool Transform(float x, float y, float& ox, float& oy) const { return TransformPoint(Matrix, x, y, ox, oy); }
 
-  static bool TransformPoint(const TFloatMatrix& m, float x, float y, float& ox, float& oy);
+  static bool TransformPoint(const TFloatMatrix& m, float x, float y, float& ox, float& oy) {
+    return MapPoint(m, x, y, ox, oy) != MappedPoint::NoDivisor;
+  }
 
   TFloatMatrix Matrix;
 };

@@ -13,6 +13,7 @@
 #include "render/blend/blend_modes.h"
 #include "render/brushes/brush_library.h"
 #include "render/ifs/shape_maps.h"
+#include "surface/splat.h"
 
 namespace plumavo {
 
@@ -22,7 +23,7 @@ using ifs_detail::StampPlan;
 
 namespace {
 
-constexpr int32_t kHistory = 20;
+constexpr int32_t kHistory = kMapHistoryLength;
 constexpr int32_t kHistoryBuffer = 2048;
 constexpr int32_t kWarmUp = 10;
 constexpr float kWindowLow = -32.0f;
@@ -72,84 +73,6 @@ int32_t DiffusionDepths(const Project& p, int32_t subCount, std::vector<int32_t>
     deepest = std::max(deepest, depth[size_t(k)]);
   }
   return std::max(0, kHistory - 1 - deepest);
-}
-
-// The sub-pixel plot of TBitmap32::SplatPixel from an already rounded fixed
-// point position (8 fraction bits), so that a dot's K x K splats round each
-// coordinate once instead of K x K times. Same weights, same order of pixels.
-struct SplatTarget {
-  TColor32* bits;
-  int32_t width, height;
-  int64_t limitX, limitY;  // width * 256, height * 256
-  // Rows lo .. hi - 1 only (a stripe of a layer shared by two threads).
-  int32_t lo, hi;
-  SplatTarget(TColor32* b, int32_t w, int32_t h)
-      : bits(b), width(w), height(h), limitX(int64_t(w) * 256), limitY(int64_t(h) * 256), lo(0), hi(h) {}
-  explicit SplatTarget(TBitmap32& b) : SplatTarget(b.Bits(), b.Width(), b.Height()) {}
-};
-
-inline void SplatOne(TColor32& b, TColor32 c, uint32_t w) {
-  if (w == 0) return;
-  b = w == 255 ? c : BlendPixelWeighted(c, b, w);
-}
-
-#if defined(__SSE2__)
-// SplatOne on two pixels in eight 16-bit lanes, weight w per lane and colour
-// C widened: the mix ((256 - w) b + w c + 128) div 256 (at most
-// 256 * 255 + 128, so it fits), which leaves b as it is for w = 0, or c
-// itself where w = 255.
-inline __m128i SplatLanes(__m128i b, __m128i w, __m128i C) {
-  const __m128i mixed = _mm_srli_epi16(
-      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(256), w), b), _mm_mullo_epi16(w, C)),
-                    _mm_set1_epi16(128)),
-      8);
-  const __m128i full = _mm_cmpeq_epi16(w, _mm_set1_epi16(255));
-  return _mm_or_si128(_mm_and_si128(full, C), _mm_andnot_si128(full, mixed));
-}
-#endif
-
-inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, const uint8_t* G) {
-  if (X < -256 || X >= t.limitX || Y < -256 || Y >= t.limitY) return;
-  const int32_t px = X >> 8, py = Y >> 8;
-  const uint32_t fx = uint32_t(X & 255), fy = uint32_t(Y & 255);
-  const uint32_t A = c >> 24;
-  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
-  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
-  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
-  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
-  const bool x0In = px >= 0, x1In = px + 1 < t.width;
-  const bool y0In = py >= t.lo && py < t.hi, y1In = py + 1 >= t.lo && py + 1 < t.hi;
-#if defined(__SSE2__)
-  if (x0In && x1In && y0In && y1In) {
-    // All four pixels at once in 16-bit lanes: the two of the first row, then
-    // the two of the second. They are distinct pixels, so their order does
-    // not matter.
-    TColor32* row0 = t.bits + size_t(py) * size_t(t.width) + size_t(px);
-    TColor32* row1 = row0 + t.width;
-    const __m128i z = _mm_setzero_si128();
-    const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
-    const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0)), z);
-    const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1)), z);
-    const auto pair = [](uint32_t a, uint32_t b) {
-      return _mm_set_epi16(int16_t(b), int16_t(b), int16_t(b), int16_t(b), int16_t(a), int16_t(a), int16_t(a),
-                           int16_t(a));
-    };
-    const __m128i r = _mm_packus_epi16(SplatLanes(top, pair(w00, w10), C), SplatLanes(bottom, pair(w01, w11), C));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row0), r);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row1), _mm_unpackhi_epi64(r, r));
-    return;
-  }
-#endif
-  if (y0In) {
-    TColor32* row = t.bits + size_t(py) * size_t(t.width);
-    if (x0In) SplatOne(row[px], c, w00);
-    if (x1In) SplatOne(row[px + 1], c, w10);
-  }
-  if (y1In) {
-    TColor32* row = t.bits + size_t(py + 1) * size_t(t.width);
-    if (x1In) SplatOne(row[px + 1], c, w11);
-    if (x0In) SplatOne(row[px], c, w01);
-  }
 }
 
 // The K x K splats of an antialiased dot into a cleared (K + 1) x (K + 1)
@@ -227,10 +150,8 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
   }
   return true;
 #else
-  const uint32_t w00 = (A * G[255 - fx] * G[255 - fy]) >> 16;
-  const uint32_t w10 = (A * G[fx] * G[255 - fy]) >> 16;
-  const uint32_t w11 = (A * G[fx] * G[fy]) >> 16;
-  const uint32_t w01 = (A * G[255 - fx] * G[fy]) >> 16;
+  const SplatWeights sw = SplatWeightsAt(fx, fy, A, G);
+  const uint32_t w00 = sw.w00, w10 = sw.w10, w11 = sw.w11, w01 = sw.w01;
   TColor32 kinds[3][3];
   TColor32 v11 = 0, v10 = 0, v01 = 0, v00 = 0;
   SplatOne(v11, c, w11);
@@ -337,29 +258,6 @@ inline bool AllFinite(const TFloatMatrix& m) {
   return true;
 }
 
-// Forward transform of TProjectiveTransformation::TransformPoint with the
-// floating-point faults made visible: Ok, NoDivisor (w = 0, outputs
-// unwritten) or Invalid (an overflow or invalid operation somewhere, including
-// an infinity that a later division would have hidden).
-enum class Mapped : uint8_t { Ok, NoDivisor, Invalid };
-
-inline Mapped TransformChecked(const TFloatMatrix& t, float x, float y, float& ox, float& oy) {
-  const auto& m = t.m;
-  const float w = m[0][2] * x + m[1][2] * y + m[2][2];
-  if (w == 0) return Mapped::NoDivisor;
-  const float px = m[0][0] * x + m[1][0] * y + m[2][0];
-  const float py = m[0][1] * x + m[1][1] * y + m[2][1];
-  if (!(std::isfinite(w) && std::isfinite(px) && std::isfinite(py))) return Mapped::Invalid;
-  if (w != 1) {
-    ox = px / w;
-    oy = py / w;
-  } else {
-    ox = px;
-    oy = py;
-  }
-  return Mapped::Ok;
-}
-
 struct AffineMapFn {
   const AffineMap* maps;
   // False for a point the loop must restart from; the escape test that follows
@@ -380,11 +278,11 @@ struct ProjectiveMapFn {
   bool operator()(int32_t k, float x, float y, float& nx, float& ny) const {
     if (!mainValid || !subValid[k]) return false;
     float u = 0, v = 0;
-    Mapped r = TransformChecked(inverse, x, y, u, v);
-    if (r == Mapped::Invalid) return false;
-    if (r == Mapped::Ok) r = TransformChecked(sub[k], u, v, nx, ny);
-    if (r == Mapped::Invalid) return false;
-    if (r == Mapped::NoDivisor) {
+    MappedPoint r = MapPoint(inverse, x, y, u, v);
+    if (r == MappedPoint::Invalid) return false;
+    if (r == MappedPoint::Ok) r = MapPoint(sub[k], u, v, nx, ny);
+    if (r == MappedPoint::Invalid) return false;
+    if (r == MappedPoint::NoDivisor) {
       // Outputs unwritten: the orbit stays where it was.
       nx = x;
       ny = y;
@@ -393,22 +291,556 @@ struct ProjectiveMapFn {
   }
 };
 
+using Point = ifs_detail::StampPoint;
+
+// Choose map: the first map whose running sum of weights exceeds r, else the
+// last one. Up to eight maps are chosen without branches (the choice is
+// random, so a loop that stops at the chosen map mispredicts most of the
+// time): the running sums with every entry from the last map on made
+// +infinity, so the first entry above r is the map. A NaN sum is never above
+// r, as in the loop.
+class MapChooser {
+ public:
+  MapChooser(const float* cumulative, int32_t subCount)
+      : cum_(cumulative), subCount_(subCount), branchless_(subCount <= kBranchlessMaps) {
+    for (int32_t i = 0; i < kBranchlessMaps; ++i)
+      padded_[i] = i < subCount - 1 ? cumulative[i] : std::numeric_limits<float>::infinity();
+#if defined(__SSE2__)
+    low_ = _mm_load_ps(padded_);
+    high_ = _mm_load_ps(padded_ + 4);
+#endif
+  }
+
+  [[gnu::always_inline]] int32_t Choose(float r) const {
+    if (branchless_) {
+#if defined(__SSE2__)
+      const __m128 rr = _mm_set1_ps(r);
+      const int above = _mm_movemask_ps(_mm_cmpgt_ps(low_, rr)) | (_mm_movemask_ps(_mm_cmpgt_ps(high_, rr)) << 4);
+      return __builtin_ctz(unsigned(above));  // the last map's entry is always above
+#else
+      int32_t k = subCount_ - 1;
+      for (int32_t i = kBranchlessMaps - 1; i >= 0; --i)
+        if (i < subCount_ - 1) k = cum_[i] > r ? i : k;
+      return k;
+#endif
+    }
+    int32_t k = 0;
+    while (k < subCount_ && !(cum_[k] > r)) ++k;
+    return std::min(k, subCount_ - 1);
+  }
+
+ private:
+  static constexpr int32_t kBranchlessMaps = 8;
+  const float* cum_;
+  int32_t subCount_;
+  bool branchless_;
+  alignas(16) float padded_[kBranchlessMaps];
+#if defined(__SSE2__)
+  __m128 low_, high_;
+#endif
+};
+
+// The last kHistory chosen maps as a window sliding along a longer buffer:
+// entry i of the history is Window()[i]; the buffer is compacted once every
+// few thousand steps instead of shifting twenty entries per iteration.
+class HistoryWindow {
+ public:
+  HistoryWindow() { std::fill_n(buffer_, kHistory, int16_t(-1)); }
+  [[gnu::always_inline]] void Push(int32_t k) {
+    if (newest_ == kHistoryBuffer - 1) {
+      std::copy(buffer_ + newest_ - (kHistory - 2), buffer_ + newest_ + 1, buffer_);
+      newest_ = kHistory - 2;
+    }
+    buffer_[++newest_] = int16_t(k);
+  }
+  const int16_t* Window() const { return buffer_ + newest_ - (kHistory - 1); }
+
+ private:
+  int16_t buffer_[kHistoryBuffer];
+  int32_t newest_ = kHistory - 1;
+};
+
+// The orbit: draw, choose map, transform point, escape test, warm-up, plot
+// window, and the shape whose brush draws there. Stamping never feeds back
+// into the orbit, so its points can be stamped as they come or afterwards.
+template <class MapFn>
+class Orbit {
+ public:
+  struct Setup {
+    const MapFn& map;
+    const float* cumulative;
+    const int32_t* depth;
+    const ifs_detail::StampPlan* plans;
+    int32_t subCount, firstDiffusionEntry;
+    float startX, startY, width, height;
+  };
+
+  explicit Orbit(const Setup& s)
+      : map_(s.map),
+        chooser_(s.cumulative, s.subCount),
+        depth_(s.depth),
+        plans_(s.plans),
+        subCount_(s.subCount),
+        firstEntry_(s.firstDiffusionEntry),
+        sx_(s.startX),
+        sy_(s.startY),
+        escLowX_(-kEscapeFactor * s.width),
+        escHighX_(kEscapeFactor * s.width),
+        escLowY_(-kEscapeFactor * s.height),
+        escHighY_(kEscapeFactor * s.height),
+        winHighX_(s.width + kWindowMargin),
+        winHighY_(s.height + kWindowMargin),
+        x_(s.startX),
+        y_(s.startY) {
+    gen_.Seed = 0;
+  }
+
+  // Iteration j. out.shape is the 1-based shape to stamp with, 0 for none.
+  [[gnu::always_inline]] void Step(int32_t j, Point& out) {
+    out.shape = 0;
+    const int32_t k = chooser_.Choose(gen_.RandomFloat());
+    history_.Push(k);
+    float nx, ny;
+    // Written as a negated range test so that a NaN coordinate also restarts
+    // the orbit instead of wandering on as an invalid number.
+    if (!map_(k, x_, y_, nx, ny) || !(nx >= escLowX_ && nx <= escHighX_ && ny >= escLowY_ && ny <= escHighY_)) {
+      x_ = sx_;
+      y_ = sy_;
+      warm_ = 0;
+      ++stats_.Restarts;
+      return;
+    }
+    x_ = nx;
+    y_ = ny;
+    if (warm_ < kWarmUp) {
+      ++warm_;
+      return;
+    }
+    ++stats_.Candidates;
+    if (!(x_ >= kWindowLow && x_ <= winHighX_ && y_ >= kWindowLow && y_ <= winHighY_)) return;
+    ++stats_.Plotted;
+    const int32_t s =
+        firstEntry_ < kHistory - 1 ? PickDiffusion(history_.Window(), depth_, subCount_, firstEntry_) : k + 1;
+    const ifs_detail::StampPlan& plan = plans_[s - 1];
+    if (plan.Kind == StampKind::None) return;
+    if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
+    out = Point{x_, y_, j, s, 0, -1, 0};
+  }
+
+  // What the renderer keeps of the orbit once it is done.
+  struct Result {
+    uint32_t Seed;
+    MapHistory History;
+    TRenderStats Stats;
+  };
+  Result Finish(int32_t iterations, int32_t stamped) const {
+    Result r{gen_.Seed, {}, stats_};
+    std::copy_n(history_.Window(), kHistory, r.History.begin());
+    r.Stats.Iterations = iterations;
+    r.Stats.Stamped = stamped;
+    return r;
+  }
+
+ private:
+  const MapFn& map_;
+  MapChooser chooser_;
+  const int32_t* depth_;
+  const ifs_detail::StampPlan* plans_;
+  int32_t subCount_, firstEntry_;
+  float sx_, sy_;
+  float escLowX_, escHighX_, escLowY_, escHighY_;
+  float winHighX_, winHighY_;
+  float x_, y_;
+  int32_t warm_ = 0;
+  // The generator's state lives here, in a local object of the loop: as a
+  // member of the renderer it would have to go back to memory around every
+  // pixel store, which might alias it.
+  TRandomGenerator gen_;
+  HistoryWindow history_;
+  TRenderStats stats_;
+};
+
+// Stamp: one point's brush onto the layer, restricted to layer rows lo .. hi
+// - 1. Reads the plans and brushes and writes only those rows, so two threads
+// may stamp the same point into different rows.
+class Stamper {
+ public:
+  Stamper(const ifs_detail::StampPlan* plans, TBitmap32& layer, uint32_t counter)
+      : plans_(plans),
+        layer_(layer),
+        target_(layer),
+        bits_(layer.Bits()),
+        width_(layer.Width()),
+        height_(layer.Height()),
+        counter_(counter),
+        gamma_(SplatGammaTable()) {}
+
+  int32_t Height() const { return height_; }
+
+  void Stamp(const Point& pt, int32_t lo, int32_t hi) const {
+    const ifs_detail::StampPlan& plan = plans_[pt.shape - 1];
+    switch (plan.Kind) {
+      case StampKind::None: return;
+      case StampKind::Image: StampImage(plan, pt, lo, hi); return;
+      case StampKind::DotSplat: StampDotSplat(plan, pt, lo, hi); return;
+      case StampKind::DotPut: StampDotPut(plan, pt, lo, hi); return;
+      case StampKind::DotSplatMix: StampDotSplatMix(plan, pt, lo, hi); return;
+      case StampKind::DotFillMix: StampDotFillMix(plan, pt, lo, hi); return;
+    }
+  }
+
+  // Touches the layer rows lo .. hi - 1 of a coming image stamp (dots touch
+  // too few lines for this to pay).
+  void Prefetch(const Point& pt, int32_t lo, int32_t hi) const {
+    if (pt.shape == 0) return;
+    const ifs_detail::StampPlan& plan = plans_[pt.shape - 1];
+    if (plan.Kind != StampKind::Image) return;
+    const int32_t left = RoundInt(pt.x) - plan.Half, top = RoundInt(pt.y) - plan.Half, side = plan.Width;
+    const int32_t l = std::clamp(left, 0, width_ - 1), r = std::clamp(left + side - 1, 0, width_ - 1);
+    const int32_t y0 = std::max(top, lo), y1 = std::min(top + side, hi);
+    for (int32_t row = y0; row < y1; ++row) {
+      const TColor32* line = bits_ + size_t(row) * size_t(width_);
+      // Every cache line of the row's part: 16 pixels per 64 bytes.
+      for (int32_t c = l; c < r; c += 16) __builtin_prefetch(line + c, 1, 1);
+      __builtin_prefetch(line + r, 1, 1);
+    }
+  }
+
+  // The rows a stamp may touch, from `top` on, generously: the stamp itself
+  // clips exactly.
+  void Extent(const Point& pt, int32_t& top, int32_t& rows) const {
+    const ifs_detail::StampPlan& plan = plans_[pt.shape - 1];
+    if (plan.Kind == StampKind::Image) {
+      top = RoundInt(pt.y) - plan.Half;
+      rows = plan.Width;
+    } else {
+      top = int32_t(pt.y - plan.L) - 2;
+      rows = plan.K + 4;
+    }
+  }
+
+ private:
+  // The brush frame of iteration j.
+  int32_t Frame(const ifs_detail::StampPlan& plan, int32_t j) const {
+    if (plan.Frames <= 1) return 0;
+    const uint32_t uj = uint32_t(j);
+    switch (plan.Rule) {
+      case FrameRule::PerIteration: return int32_t((counter_ + uj) % uint32_t(plan.Frames));
+      case FrameRule::Per192: return int32_t((uj / 192u + counter_) % uint32_t(plan.Frames));
+      case FrameRule::PerWidth: return int32_t((uj / uint32_t(plan.Width) + counter_) % uint32_t(plan.Frames));
+    }
+    return 0;
+  }
+
+  void StampImage(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    const int32_t px = RoundInt(pt.x) - plan.Half, py = RoundInt(pt.y) - plan.Half;
+    const int32_t w = plan.Width;
+    const int32_t r0 = std::max(py, lo), r1 = std::min(py + w, hi);
+    if (r0 >= r1) return;
+    // Brush rows from r0 - py on, landing at row r0.
+    const int32_t top = Frame(plan, pt.j) * w + (r0 - py);
+    if (plan.Prepared)
+      plan.Prepared->Stamp(layer_, px, r0, top, r1 - r0);
+    else
+      plan.Proc(layer_, px, r0, *plan.Brush, TRect{0, top, w, top + (r1 - r0)}, plan.Master);
+  }
+
+  void StampDotSplat(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    int32_t X[3], Y[3];
+    FixedRow(pt.x - plan.L, plan.K, X);
+    FixedRow(pt.y - plan.L, plan.K, Y);
+    SplatTarget t = target_;
+    t.lo = lo;
+    t.hi = hi;
+    for (int32_t dx = 0; dx < plan.K; ++dx)
+      for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(t, X[dx], Y[dy], plan.Color, gamma_);
+  }
+
+  void StampDotPut(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    const int32_t bx = RoundInt(pt.x - plan.L), by = RoundInt(pt.y - plan.L);
+    for (int32_t dx = 0; dx < plan.K; ++dx)
+      for (int32_t dy = 0; dy < plan.K; ++dy) {
+        const int32_t qx = bx + dx, qy = by + dy;
+        if (qx >= 0 && qy >= lo && qx < width_ && qy < hi) bits_[size_t(qy) * size_t(width_) + size_t(qx)] = plan.Color;
+      }
+  }
+
+  // The splats of the dot into a cleared square of side K + 1 (room for the
+  // splat's spill), then the square through the blend mode. Each call has its
+  // own square, so threads never share one.
+  void StampDotSplatMix(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    const int32_t K = plan.K, side = K + 1;
+    const float vx = pt.x - plan.L, vy = pt.y - plan.L;
+    const float tx = Trunc(vx), ty = Trunc(vy);
+    int32_t X[3], Y[3];
+    FixedRow(vx - tx, K, X);
+    FixedRow(vy - ty, K, Y);
+    alignas(16) TColor32 square[16];
+    if (!BuildDotSquare(X, Y, K, plan.Color, gamma_, square)) {
+      std::fill_n(square, size_t(side) * size_t(side), TColor32(0));
+      const SplatTarget st(square, side, side);
+      for (int32_t dx = 0; dx < K; ++dx)
+        for (int32_t dy = 0; dy < K; ++dy) SplatFixed(st, X[dx], Y[dy], plan.Color, gamma_);
+    }
+    BlockInto(plan, int32_t(tx), int32_t(ty), square, side, lo, hi);
+  }
+
+  void StampDotFillMix(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    const TBitmap32& b = *plan.Brush;
+    BlockInto(plan, RoundInt(pt.x - plan.L), RoundInt(pt.y - plan.L), b.Bits(), b.Width(), lo, hi);
+  }
+
+  // Blend-mode dots: the square onto the layer, clipped to its columns and to
+  // rows lo .. hi - 1.
+  void BlockInto(const ifs_detail::StampPlan& plan, int32_t qx, int32_t qy, const TColor32* square, int32_t side,
+                 int32_t lo, int32_t hi) const {
+    if (!plan.Block) return;  // a mode without a combine function draws nothing
+    const int32_t x0 = std::max(qx, 0), x1 = std::min(qx + side, width_);
+    const int32_t y0 = std::max(qy, lo), y1 = std::min(qy + side, hi);
+    if (x0 >= x1 || y0 >= y1) return;
+    plan.Block(bits_ + size_t(y0) * size_t(width_) + size_t(x0), width_,
+               square + size_t(y0 - qy) * size_t(side) + size_t(x0 - qx), side, x1 - x0, y1 - y0, plan.Master);
+  }
+
+  const ifs_detail::StampPlan* plans_;
+  TBitmap32& layer_;
+  SplatTarget target_;
+  TColor32* bits_;
+  int32_t width_, height_;
+  uint32_t counter_;
+  const uint8_t* gamma_;
+};
+
+// Stripes of 32 rows, in groups taken in turn (stripe k is in group k mod the
+// number of groups). Threads share the stamping by groups, so a row is only
+// ever stamped by one thread at a time.
+constexpr int32_t kStripeShift = 5;
+
+// Image brushes bring many lines of the layer in at every stamp, so for them
+// the groups are small enough (about 80 rows of a large layer) to stay in the
+// core's cache while it works through one; a group costs one pass over the
+// points.
+int32_t StripeGroups(const std::vector<ifs_detail::StampPlan>& plans) {
+  for (const ifs_detail::StampPlan& plan : plans)
+    if (plan.Kind == StampKind::Image && plan.Width >= 8) return 16;
+  return 4;
+}
+
+// Marks the stripes a point may touch, for the two threads that share them.
+void MarkStripes(Point& pt, const Stamper& stamper, int32_t groups) {
+  int32_t top, rows;
+  stamper.Extent(pt, top, rows);
+  const int32_t end = std::min(top + rows, stamper.Height());
+  top = std::max(top, 0);
+  if (top >= end) return;
+  pt.firstStripe = top >> kStripeShift;
+  pt.lastStripe = (end - 1) >> kStripeShift;
+  for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (groups - 1));
+}
+
+// The stamping of a whole orbit's points by two threads. The second thread
+// copies the canvas and stamps the points as the first publishes them,
+// everywhere. When the orbit is done, the second thread says how far it got,
+// and both share the rest by groups of stripes, each taking the next group
+// left. Each row thus gets its stamps in the orbit's order.
+template <class CopyCanvas>
+class SharedStamping {
+ public:
+  SharedStamping(const Point* points, const Stamper& stamper, int32_t groups, const CopyCanvas& copyCanvas)
+      : points_(points), stamper_(stamper), groups_(groups), copyCanvas_(copyCanvas) {}
+
+  // The first thread, after each batch of points and at the end.
+  void Publish(int32_t count) { published_.store(count, std::memory_order_release); }
+  // The first thread, once the orbit is done: the rest by groups.
+  void FinishFirst(int32_t count) {
+    Publish(count);
+    finished_.store(true, std::memory_order_release);
+    int32_t from;
+    while ((from = handover_.load(std::memory_order_acquire)) < 0) Pause();
+    Share(from, count);
+  }
+  // Without a second thread: the canvas, then every group on this one.
+  void AllOnThisThread(int32_t count) {
+    copyCanvas_();
+    Share(0, count);
+  }
+
+  // The second thread.
+  void RunSecond() {
+    copyCanvas_();
+    int32_t i = 0;
+    for (int32_t idle = 0;;) {
+      const bool done = finished_.load(std::memory_order_acquire);
+      const int32_t n = published_.load(std::memory_order_acquire);
+      if (done) {
+        handover_.store(i, std::memory_order_release);
+        Share(i, n);
+        return;
+      }
+      if (i < n) {
+        idle = 0;
+        i = StampEverywhere(i, n);
+      } else if (++idle < 64) {
+        Pause();
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  }
+  static void RunSecondOf(void* self) { static_cast<SharedStamping*>(self)->RunSecond(); }
+
+ private:
+  // A few published points at a time, so that the hand-over is never far
+  // off. Returns the next point to stamp.
+  int32_t StampEverywhere(int32_t i, int32_t n) {
+    const int32_t height = stamper_.Height();
+    for (const int32_t stop = std::min(n, i + 64); i < stop; ++i) {
+      if (i + 8 < n) stamper_.Prefetch(points_[i + 8], 0, height);
+      stamper_.Stamp(points_[i], 0, height);
+    }
+    return i;
+  }
+
+  // Calls fn(lo, hi) for each stripe of group g that point i may touch, with
+  // the rows lo .. hi - 1 of that stripe.
+  template <class Fn>
+  void InGroup(int32_t i, int32_t g, const Fn& fn) const {
+    const Point& pt = points_[i];
+    if ((pt.groupBits >> g & 1u) == 0) return;
+    for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
+      if ((k & (groups_ - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, stamper_.Height()));
+  }
+
+  // Points from .. to - 1 into the stripes of group g, fetching the rows of
+  // the stamps a few points ahead.
+  void Stripes(int32_t g, int32_t from, int32_t to) const {
+    constexpr int32_t kAhead = 8;
+    for (int32_t i = from; i < to; ++i) {
+      if (i + kAhead < to)
+        InGroup(i + kAhead, g, [&](int32_t lo, int32_t hi) { stamper_.Prefetch(points_[i + kAhead], lo, hi); });
+      InGroup(i, g, [&](int32_t lo, int32_t hi) { stamper_.Stamp(points_[i], lo, hi); });
+    }
+  }
+
+  void Share(int32_t from, int32_t to) {
+    for (int32_t g; (g = nextGroup_.fetch_add(1, std::memory_order_relaxed)) < groups_;) Stripes(g, from, to);
+  }
+
+  const Point* points_;
+  const Stamper& stamper_;
+  int32_t groups_;
+  const CopyCanvas& copyCanvas_;
+  std::atomic<int32_t> published_{0}, handover_{-1}, nextGroup_{0};
+  std::atomic<bool> finished_{false};
+};
+
+// Whether every stamp keeps the layer's alpha, so that the canvas copy can
+// make it opaque and no alpha reset is needed afterwards. Blend-mode stamps
+// keep the layer's alpha. Normal-mode dots of an opaque colour keep an alpha
+// of 255 too: a pixel put is the colour itself, and a splat mixes alpha 255
+// with alpha 255. Image brushes in dmBlend do not.
+bool StampsKeepAlpha(const std::vector<ifs_detail::StampPlan>& plans, const TBitmap32& layer,
+                     const TBitmap32& canvasPicture) {
+  if (layer.Width() != canvasPicture.Width() || layer.Height() != canvasPicture.Height()) return false;
+  for (const ifs_detail::StampPlan& plan : plans) {
+    const bool dot = plan.Kind == StampKind::DotSplat || plan.Kind == StampKind::DotPut;
+    if ((dot && (plan.Color >> 24) != 255) || (plan.Kind == StampKind::Image && plan.Brush->DrawMode != dmCustom))
+      return false;
+  }
+  return true;
+}
+
+// A layer that fits the second-level cache: each point is stamped as the
+// orbit reaches it.
+template <class MapFn, class CopyCanvas>
+typename Orbit<MapFn>::Result StampAsTheOrbitGoes(const typename Orbit<MapFn>::Setup& setup, const Stamper& stamper,
+                                                  int32_t loops, const CopyCanvas& copyCanvas) {
+  Orbit<MapFn> orbit(setup);
+  copyCanvas();
+  const int32_t height = stamper.Height();
+  int32_t stamped = 0;
+  Point pt{};
+  for (int32_t j = 0; j < loops; ++j) {
+    orbit.Step(j, pt);
+    if (pt.shape == 0) continue;
+    stamper.Stamp(pt, 0, height);
+    ++stamped;
+  }
+  return orbit.Finish(loops, stamped);
+}
+
+// A larger layer: the whole orbit first, its points stamped meanwhile and
+// afterwards by two threads (all on this one when no second thread can be
+// had). points and worker are the renderer's, kept between renders.
+template <class MapFn, class CopyCanvas>
+typename Orbit<MapFn>::Result StampAfterTheOrbit(const typename Orbit<MapFn>::Setup& setup, const Stamper& stamper,
+                                                 int32_t loops, const CopyCanvas& copyCanvas, int32_t groups,
+                                                 std::vector<Point>& pointStore,
+                                                 std::unique_ptr<TStampWorker>& worker) {
+  Orbit<MapFn> orbit(setup);
+  if (pointStore.size() < size_t(loops)) pointStore.resize(size_t(loops));
+  Point* const points = pointStore.data();
+  SharedStamping sharing(points, stamper, groups, copyCanvas);
+  if (!worker) worker = std::make_unique<TStampWorker>();
+  const bool helped = worker->Start(&decltype(sharing)::RunSecondOf, &sharing);
+  constexpr int32_t kBatch = 64;
+  int32_t count = 0;
+  for (int32_t j = 0; j < loops; ++j) {
+    Point& pt = points[count];
+    orbit.Step(j, pt);
+    if (pt.shape == 0) continue;
+    MarkStripes(pt, stamper, groups);
+    ++count;
+    if (helped && count % kBatch == 0) sharing.Publish(count);
+  }
+  if (helped) {
+    sharing.FinishFirst(count);
+    worker->Wait();
+  } else {
+    sharing.AllOnThisThread(count);
+  }
+  return orbit.Finish(loops, count);
+}
+
 }  // namespace
 
-int32_t DiffusionShape(const Project& p) {
+int32_t DiffusionShape(const Project& p, const MapHistory& history) {
   const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
   std::vector<int32_t> depth;
   const int32_t first = DiffusionDepths(p, subCount, depth);
-  return PickDiffusion(p.MapHistory.data(), depth.data(), subCount, first);
+  return PickDiffusion(history.data(), depth.data(), subCount, first);
 }
 
-void TRenderer::PrepareRenderBrushes(const Project& p) {
-  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
-  const TBitmap32List& library = BrushList();
-  RenderBrushes.Clear();
+void TRenderer::StartDocument() {
+  counter_ = 0;
+  brushes_.Clear();
+  brushKeys_.clear();
+  affineMaps_.clear();
+  mapWeights_.clear();
+  history_.fill(-1);
+}
+
+bool TRenderer::BrushesMatch(const Project& p, int32_t subCount) const {
+  if (int32_t(brushKeys_.size()) != subCount || brushes_.Count() != subCount ||
+      brushesAntialiased_ != Preferences.Antialiased)
+    return false;
   for (int32_t k = 0; k < subCount; ++k) {
     const BrushFields f = FieldsOf(p, k + 1);
-    TBitmap32& entry = RenderBrushes.Add();
+    if (!(brushKeys_[size_t(k)] == BrushKey{f.Brush, f.BlendingMode, f.BrushOpacity})) return false;
+  }
+  return true;
+}
+
+// Prepare brushes: a copy of each image brush with its draw mode, combine
+// function and opacity, and the scratch squares of blend-mode dots.
+void TRenderer::PrepareBrushes(const Project& p, int32_t subCount) {
+  const TBitmap32List& library = BrushList();
+  brushes_.Clear();
+  brushKeys_.clear();
+  for (int32_t k = 0; k < subCount; ++k) {
+    const BrushFields f = FieldsOf(p, k + 1);
+    brushKeys_.push_back(BrushKey{f.Brush, f.BlendingMode, f.BrushOpacity});
+    TBitmap32& entry = brushes_.Add();
     if (f.Brush >= kDotBrushes && f.Brush < kBrushCount && f.Brush + 1 < library.Count()) {
       entry.Assign(library[f.Brush + 1]);
       if (f.BlendingMode != 0) {
@@ -430,36 +862,18 @@ void TRenderer::PrepareRenderBrushes(const Project& p) {
     // Normal-mode dots draw straight into the layer and keep an empty entry;
     // so does a brush number out of range, which then draws nothing.
   }
-  preparedAntialiased_ = Preferences.Antialiased;
+  brushesAntialiased_ = Preferences.Antialiased;
 }
 
-bool TRenderer::PrepareLoop(Project& p) {
-  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
-  if (subCount < 1) return false;
-  // The scratch dot squares are sized for one antialiasing setting; a change
-  // of the preference alone must not leave dots drawn at the wrong size.
-  if (RenderBrushes.Count() != subCount || preparedAntialiased_ != Preferences.Antialiased) PrepareRenderBrushes(p);
-
-  p.MapWeights.resize(size_t(subCount), 0.0f);
-  if (p.Mode == ShapeMode::Affine && p.AffineMaps.size() < size_t(subCount)) p.AffineMaps.resize(size_t(subCount));
-
-  // Running sums of the weights, rounded after every addition exactly as the
-  // map choice adds them.
-  cumulative_.resize(size_t(subCount));
-  float sum = 0.0f;
-  for (int32_t k = 0; k < subCount; ++k) {
-    sum = sum + p.MapWeights[size_t(k)];
-    cumulative_[size_t(k)] = sum;
-  }
-  firstDiffusionEntry_ = DiffusionDepths(p, subCount, depth_);
-
+// How each Sub-Shape's point is stamped: the kernel, chosen once per render.
+void TRenderer::PlanStamps(const Project& p, int32_t subCount) {
   const bool aa = Preferences.Antialiased;
   plans_.assign(size_t(subCount), StampPlan{});
   if (stampBrushes_.size() < size_t(subCount)) stampBrushes_.resize(size_t(subCount));
   for (int32_t k = 0; k < subCount; ++k) {
     const BrushFields f = FieldsOf(p, k + 1);
     StampPlan& plan = plans_[size_t(k)];
-    TBitmap32& b = RenderBrushes[k];
+    TBitmap32& b = brushes_[k];
     if (f.Brush >= kDotBrushes && f.Brush < kBrushCount) {
       const int32_t w = b.Width();
       if (w <= 0 || b.Height() < w) continue;
@@ -494,417 +908,96 @@ bool TRenderer::PrepareLoop(Project& p) {
       }
     }
   }
+}
+
+bool TRenderer::PrepareLoop(const Project& p, const std::vector<float>& weights) {
+  const int32_t subCount = std::max(UsableShapeCount(p) - 1, 0);
+  if (subCount < 1) return false;
+  // The scratch dot squares are sized for one antialiasing setting; a change
+  // of the preference alone must not leave dots drawn at the wrong size.
+  if (!BrushesMatch(p, subCount)) PrepareBrushes(p, subCount);
+
+  // Running sums of the weights, rounded after every addition exactly as the
+  // map choice adds them. A missing weight counts as 0.
+  cumulative_.resize(size_t(subCount));
+  float sum = 0.0f;
+  for (int32_t k = 0; k < subCount; ++k) {
+    sum = sum + (size_t(k) < weights.size() ? weights[size_t(k)] : 0.0f);
+    cumulative_[size_t(k)] = sum;
+  }
+  firstDiffusionEntry_ = DiffusionDepths(p, subCount, depth_);
+  PlanStamps(p, subCount);
 
   if (p.Mode == ShapeMode::Projective) {
-    Transformation.SrcRect = TRect{0, 0, p.Width, p.Height};
+    transformation_.SrcRect = TRect{0, 0, p.Width, p.Height};
     subMatrices_.resize(size_t(subCount));
     subValid_.resize(size_t(subCount));
   }
   return true;
 }
 
+// The chaos game on the prepared plans, from (sx, sy).
 template <class MapFn>
-void TRenderer::RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy, MapFn& map) {
-  const int32_t subCount = int32_t(plans_.size());
+void TRenderer::RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy,
+                        MapFn& map) {
   const int32_t loops = std::clamp(Preferences.RenderingLoops, 0, kMaxRenderingLoops);
-  const float* cum = cumulative_.data();
-  const int32_t* depth = depth_.data();
-  const StampPlan* plans = plans_.data();
-  const int32_t firstEntry = firstDiffusionEntry_;
-  const uint32_t counter = p.RenderCounter;
-  const uint8_t* G = SplatGammaTable();
-
-  const float W = float(p.Width), H = float(p.Height);
-  const float escLowX = -kEscapeFactor * W, escHighX = kEscapeFactor * W;
-  const float escLowY = -kEscapeFactor * H, escHighY = kEscapeFactor * H;
-  const float winHighX = W + kWindowMargin, winHighY = H + kWindowMargin;
-
-  // MapHistory as a window sliding along a longer buffer: entry i of the
-  // history is window[i]; the buffer is compacted once every few thousand
-  // steps instead of shifting twenty entries per iteration.
-  int16_t histBuf[kHistoryBuffer];
-  std::fill_n(histBuf, kHistory, int16_t(-1));
-  int32_t newest = kHistory - 1;
-
-  TRenderStats stats;
-  stats.Iterations = loops;
-
-  // Blend-mode stamps keep the layer's alpha. Normal-mode dots of an opaque
-  // colour keep an alpha of 255 too: a pixel put is the colour itself, and a
-  // splat mixes alpha 255 with alpha 255. Image brushes in dmBlend do not.
-  bool keepsAlpha = layer.Width() == canvasPicture.Width() && layer.Height() == canvasPicture.Height();
-  for (const StampPlan& plan : plans_) {
-    const bool dot = plan.Kind == StampKind::DotSplat || plan.Kind == StampKind::DotPut;
-    if ((dot && (plan.Color >> 24) != 255) || (plan.Kind == StampKind::Image && plan.Brush->DrawMode != dmCustom))
-      keepsAlpha = false;
-  }
-
-  UpdateScope update(layer);
+  const typename Orbit<MapFn>::Setup setup{
+      map, cumulative_.data(), depth_.data(),  plans_.data(), int32_t(plans_.size()), firstDiffusionEntry_, sx,
+      sy,  float(p.Width),     float(p.Height)};
+  const bool keepsAlpha = StampsKeepAlpha(plans_, layer, canvasPicture);
   const auto copyCanvas = [&] {
     if (keepsAlpha)
       CopyOpaqueSolid(layer, canvasPicture);
     else
       CopyOpaque(layer, canvasPicture);
   };
-  const SplatTarget layerTarget(layer);
-  TColor32* const layerBits = layer.Bits();
-  const int32_t layerW = layer.Width(), layerH = layer.Height();
 
-  float x = sx, y = sy;
-  int32_t warm = 0;
-  // The generator's state lives in a local for the loop: as a member it would
-  // have to go back to memory around every pixel store, which might alias it.
-  TRandomGenerator gen;
-  gen.Seed = 0;
-  // Up to eight maps are chosen without branches (the choice is random, so a
-  // loop that stops at the chosen map mispredicts most of the time): the
-  // running sums with every entry from the last map on made +infinity, so
-  // the first entry above r is the map. A NaN sum is never above r, as in
-  // the loop.
-  constexpr int32_t kBranchlessMaps = 8;
-  const bool branchless = subCount <= kBranchlessMaps;
-  alignas(16) float padded[kBranchlessMaps];
-  for (int32_t i = 0; i < kBranchlessMaps; ++i)
-    padded[i] = i < subCount - 1 ? cum[i] : std::numeric_limits<float>::infinity();
-#if defined(__SSE2__)
-  const __m128 cumLow = _mm_load_ps(padded), cumHigh = _mm_load_ps(padded + 4);
-#endif
-
-  // One iteration of the orbit: the draw, the map choice, the history, the
-  // map, the escape test, warm-up and the plot window. Stamping never feeds
-  // back into the orbit, so on a large layer the stamps are made after the
-  // whole orbit, by two threads.
-  using Point = ifs_detail::StampPoint;
-  auto advance = [&](int32_t j, Point& out) {
-    out.shape = 0;
-    const float r = gen.RandomFloat();
-    // The first map whose running sum exceeds r, else the last one.
-    int32_t k = subCount - 1;
-    if (branchless) {
-#if defined(__SSE2__)
-      const __m128 rr = _mm_set1_ps(r);
-      const int above = _mm_movemask_ps(_mm_cmpgt_ps(cumLow, rr)) | (_mm_movemask_ps(_mm_cmpgt_ps(cumHigh, rr)) << 4);
-      k = __builtin_ctz(unsigned(above));  // the last map's entry is always above
-#else
-      for (int32_t i = kBranchlessMaps - 1; i >= 0; --i)
-        if (i < subCount - 1) k = cum[i] > r ? i : k;
-#endif
-    } else {
-      k = 0;
-      while (k < subCount && !(cum[k] > r)) ++k;
-      if (k > subCount - 1) k = subCount - 1;
-    }
-
-    if (newest == kHistoryBuffer - 1) {
-      std::copy(histBuf + newest - (kHistory - 2), histBuf + newest + 1, histBuf);
-      newest = kHistory - 2;
-    }
-    histBuf[++newest] = int16_t(k);
-
-    float nx, ny;
-    // Written as a negated range test so that a NaN coordinate also restarts
-    // the orbit instead of wandering on as an invalid number.
-    if (!map(k, x, y, nx, ny) || !(nx >= escLowX && nx <= escHighX && ny >= escLowY && ny <= escHighY)) {
-      x = sx;
-      y = sy;
-      warm = 0;
-      ++stats.Restarts;
-      return;
-    }
-    x = nx;
-    y = ny;
-    if (warm < kWarmUp) {
-      ++warm;
-      return;
-    }
-    ++stats.Candidates;
-    if (!(x >= kWindowLow && x <= winHighX && y >= kWindowLow && y <= winHighY)) return;
-    ++stats.Plotted;
-    const int16_t* hist = histBuf + newest - (kHistory - 1);
-    const int32_t s = firstEntry < kHistory - 1 ? PickDiffusion(hist, depth, subCount, firstEntry) : k + 1;
-    const StampPlan& plan = plans[s - 1];
-    if (plan.Kind == StampKind::None) return;
-    if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
-    out = Point{x, y, j, s, 0, -1, 0};
-  };
-
-  // Stripes of 32 rows, in groups taken in turn (stripe k is in group k mod
-  // the number of groups). Threads share the stamping by groups, so a row is
-  // only ever stamped by one thread at a time. Image brushes bring many
-  // lines of the layer in at every stamp, so for them the groups are small
-  // enough (about 80 rows of a large layer) to stay in the core's cache while
-  // it works through one; a group costs one pass over the points.
-  constexpr int32_t kStripeShift = 5;
-  bool largeStamps = false;
-  for (const StampPlan& plan : plans_) largeStamps = largeStamps || (plan.Kind == StampKind::Image && plan.Width >= 8);
-  const int32_t groups = largeStamps ? 16 : 4;
-
-  // Touches the layer rows lo .. hi - 1 of a coming image stamp (dots touch
-  // too few lines for this to pay).
-  auto prefetch = [&](const Point& pt, int32_t lo, int32_t hi) {
-    if (pt.shape == 0) return;
-    const StampPlan& plan = plans[pt.shape - 1];
-    if (plan.Kind != StampKind::Image) return;
-    const int32_t left = RoundInt(pt.x) - plan.Half, top = RoundInt(pt.y) - plan.Half, side = plan.Width;
-    const int32_t l = std::clamp(left, 0, layerW - 1), r = std::clamp(left + side - 1, 0, layerW - 1);
-    const int32_t y0 = std::max(top, lo), y1 = std::min(top + side, hi);
-    for (int32_t row = y0; row < y1; ++row) {
-      const TColor32* line = layerBits + size_t(row) * size_t(layerW);
-      // Every cache line of the row's part: 16 pixels per 64 bytes.
-      for (int32_t c = l; c < r; c += 16) __builtin_prefetch(line + c, 1, 1);
-      __builtin_prefetch(line + r, 1, 1);
-    }
-  };
-
-  // The rows a stamp may touch, from `top` on, generously: the stamp itself
-  // clips exactly.
-  auto extent = [&](const Point& pt, int32_t& top, int32_t& rows) {
-    const StampPlan& plan = plans[pt.shape - 1];
-    if (plan.Kind == StampKind::Image) {
-      top = RoundInt(pt.y) - plan.Half;
-      rows = plan.Width;
-    } else {
-      top = int32_t(pt.y - plan.L) - 2;
-      rows = plan.K + 4;
-    }
-  };
-
-  // Blend-mode dots: the square onto the layer, clipped to its columns and to
-  // rows lo .. hi - 1.
-  auto blockInto = [&](const StampPlan& plan, int32_t qx, int32_t qy, const TColor32* square, int32_t side, int32_t lo,
-                       int32_t hi) {
-    if (!plan.Block) return;  // a mode without a combine function draws nothing
-    const int32_t x0 = std::max(qx, 0), x1 = std::min(qx + side, layerW);
-    const int32_t y0 = std::max(qy, lo), y1 = std::min(qy + side, hi);
-    if (x0 >= x1 || y0 >= y1) return;
-    plan.Block(layerBits + size_t(y0) * size_t(layerW) + size_t(x0), layerW,
-               square + size_t(y0 - qy) * size_t(side) + size_t(x0 - qx), side, x1 - x0, y1 - y0, plan.Master);
-  };
-
-  // One stamp, restricted to layer rows lo .. hi - 1. Reads the plans and
-  // brushes and writes only those rows, so two threads may stamp the same
-  // point into different rows.
-  auto stampRows = [&](const Point& pt, int32_t lo, int32_t hi) {
-    const StampPlan& plan = plans[pt.shape - 1];
-    const float px_ = pt.x, py_ = pt.y;
-    switch (plan.Kind) {
-      case StampKind::None: return;
-      case StampKind::Image: {
-        const int32_t px = RoundInt(px_) - plan.Half, py = RoundInt(py_) - plan.Half;
-        const int32_t w = plan.Width;
-        const int32_t r0 = std::max(py, lo), r1 = std::min(py + w, hi);
-        if (r0 >= r1) return;
-        int32_t f = 0;
-        if (plan.Frames > 1) {
-          const uint32_t uj = uint32_t(pt.j);
-          switch (plan.Rule) {
-            case FrameRule::PerIteration: f = int32_t((counter + uj) % uint32_t(plan.Frames)); break;
-            case FrameRule::Per192: f = int32_t((uj / 192u + counter) % uint32_t(plan.Frames)); break;
-            case FrameRule::PerWidth: f = int32_t((uj / uint32_t(w) + counter) % uint32_t(plan.Frames)); break;
-          }
-        }
-        // Brush rows from r0 - py on, landing at row r0.
-        const int32_t top = f * w + (r0 - py);
-        if (plan.Prepared)
-          plan.Prepared->Stamp(layer, px, r0, top, r1 - r0);
-        else
-          plan.Proc(layer, px, r0, *plan.Brush, TRect{0, top, w, top + (r1 - r0)}, plan.Master);
-        return;
-      }
-      case StampKind::DotSplat: {
-        int32_t X[3], Y[3];
-        FixedRow(px_ - plan.L, plan.K, X);
-        FixedRow(py_ - plan.L, plan.K, Y);
-        SplatTarget t = layerTarget;
-        t.lo = lo;
-        t.hi = hi;
-        for (int32_t dx = 0; dx < plan.K; ++dx)
-          for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(t, X[dx], Y[dy], plan.Color, G);
-        return;
-      }
-      case StampKind::DotPut: {
-        const int32_t bx = RoundInt(px_ - plan.L), by = RoundInt(py_ - plan.L);
-        for (int32_t dx = 0; dx < plan.K; ++dx)
-          for (int32_t dy = 0; dy < plan.K; ++dy) {
-            const int32_t qx = bx + dx, qy = by + dy;
-            if (qx >= 0 && qy >= lo && qx < layerW && qy < hi)
-              layerBits[size_t(qy) * size_t(layerW) + size_t(qx)] = plan.Color;
-          }
-        return;
-      }
-      case StampKind::DotSplatMix: {
-        // The splats of the dot into a cleared square of side K + 1 (room for
-        // the splat's spill), then the square through the blend mode. Each
-        // call has its own square, so threads never share one.
-        const int32_t K = plan.K, side = K + 1;
-        const float vx = px_ - plan.L, vy = py_ - plan.L;
-        const float tx = Trunc(vx), ty = Trunc(vy);
-        int32_t X[3], Y[3];
-        FixedRow(vx - tx, K, X);
-        FixedRow(vy - ty, K, Y);
-        alignas(16) TColor32 square[16];
-        if (!BuildDotSquare(X, Y, K, plan.Color, G, square)) {
-          std::fill_n(square, size_t(side) * size_t(side), TColor32(0));
-          const SplatTarget st(square, side, side);
-          for (int32_t dx = 0; dx < K; ++dx)
-            for (int32_t dy = 0; dy < K; ++dy) SplatFixed(st, X[dx], Y[dy], plan.Color, G);
-        }
-        blockInto(plan, int32_t(tx), int32_t(ty), square, side, lo, hi);
-        return;
-      }
-      case StampKind::DotFillMix: {
-        const TBitmap32& b = *plan.Brush;
-        blockInto(plan, RoundInt(px_ - plan.L), RoundInt(py_ - plan.L), b.Bits(), b.Width(), lo, hi);
-        return;
-      }
-    }
-  };
-
-  // A layer that fits the second-level cache is stamped as the orbit goes.
-  // A larger one gets the whole orbit first; then two threads stamp it, each
-  // into its own stripes of rows, fetching the rows of the stamps a few
-  // points ahead.
+  UpdateScope update(layer);
+  const Stamper stamper(plans_.data(), layer, counter_);
   constexpr size_t kCachedLayerBytes = 1024 * 1024;
-  if (size_t(layerW) * size_t(layerH) * sizeof(TColor32) <= kCachedLayerBytes) {
-    copyCanvas();
-    Point pt{};
-    for (int32_t j = 0; j < loops; ++j) {
-      advance(j, pt);
-      if (pt.shape != 0) {
-        stampRows(pt, 0, layerH);
-        ++stats.Stamped;
-      }
-    }
-  } else {
-    // A larger layer: the orbit on this thread; meanwhile the second thread
-    // copies the canvas and stamps the points as they come, everywhere. When
-    // the orbit is done, the second thread says how far it got, and both
-    // share the rest by groups of stripes, each taking the next group left.
-    // Each row thus gets its stamps in the orbit's order.
-    if (points_.size() < size_t(loops)) points_.resize(size_t(loops));
-    Point* const points = points_.data();
-    std::atomic<int32_t> published{0}, handover{-1}, nextGroup{0};
-    std::atomic<bool> finished{false};
-    int32_t count = 0;
-
-    // Calls fn(lo, hi) for each stripe of group g that point i may touch,
-    // with the rows lo .. hi - 1 of that stripe.
-    const auto inGroup = [&](int32_t i, int32_t g, auto&& fn) {
-      const Point& pt = points[i];
-      if ((pt.groupBits >> g & 1u) == 0) return;
-      for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
-        if ((k & (groups - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, layerH));
-    };
-    // Points from..to-1 into the stripes of group g.
-    auto stripes = [&](int32_t g, int32_t from, int32_t to) {
-      constexpr int32_t kAhead = 8;
-      for (int32_t i = from; i < to; ++i) {
-        if (i + kAhead < to)
-          inGroup(i + kAhead, g, [&](int32_t lo, int32_t hi) { prefetch(points[i + kAhead], lo, hi); });
-        inGroup(i, g, [&](int32_t lo, int32_t hi) { stampRows(points[i], lo, hi); });
-      }
-    };
-    auto share = [&](int32_t from, int32_t to) {
-      for (int32_t g; (g = nextGroup.fetch_add(1, std::memory_order_relaxed)) < groups;) stripes(g, from, to);
-    };
-    auto second = [&] {
-      copyCanvas();
-      int32_t i = 0;
-      for (int32_t idle = 0;;) {
-        const bool done = finished.load(std::memory_order_acquire);
-        const int32_t n = published.load(std::memory_order_acquire);
-        if (done) {
-          handover.store(i, std::memory_order_release);
-          share(i, n);
-          return;
-        }
-        if (i < n) {
-          idle = 0;
-          // A few at a time, so that the hand-over is never far off.
-          for (const int32_t stop = std::min(n, i + 64); i < stop; ++i) {
-            if (i + 8 < n) prefetch(points[i + 8], 0, layerH);
-            stampRows(points[i], 0, layerH);
-          }
-        } else if (++idle < 64) {
-          Pause();
-        } else {
-          std::this_thread::yield();
-        }
-      }
-    };
-    struct Job {
-      decltype(second)* run;
-      static void Second(void* self) { (*static_cast<Job*>(self)->run)(); }
-    } job{&second};
-    if (!worker_) worker_ = std::make_unique<TStampWorker>();
-    const bool helped = worker_->Start(&Job::Second, &job);
-    constexpr int32_t kBatch = 64;
-    for (int32_t j = 0; j < loops; ++j) {
-      Point& pt = points[count];
-      advance(j, pt);
-      if (pt.shape != 0) {
-        int32_t top, rows;
-        extent(pt, top, rows);
-        const int32_t end = std::min(top + rows, layerH);
-        top = std::max(top, 0);
-        if (top < end) {
-          pt.firstStripe = top >> kStripeShift;
-          pt.lastStripe = (end - 1) >> kStripeShift;
-          for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (groups - 1));
-        }
-        ++count;
-        if (helped && count % kBatch == 0) published.store(count, std::memory_order_release);
-      }
-    }
-    stats.Stamped = count;
-    if (helped) {
-      published.store(count, std::memory_order_release);
-      finished.store(true, std::memory_order_release);
-      int32_t from;
-      while ((from = handover.load(std::memory_order_acquire)) < 0) Pause();
-      share(from, count);
-      worker_->Wait();
-    } else {
-      copyCanvas();
-      share(0, count);
-    }
-  }
-  Generator.Seed = gen.Seed;
-
-  std::copy(histBuf + newest - (kHistory - 1), histBuf + newest + 1, p.MapHistory.begin());
+  const typename Orbit<MapFn>::Result result =
+      size_t(layer.Width()) * size_t(layer.Height()) * sizeof(TColor32) <= kCachedLayerBytes
+          ? StampAsTheOrbitGoes<MapFn>(setup, stamper, loops, copyCanvas)
+          : StampAfterTheOrbit<MapFn>(setup, stamper, loops, copyCanvas, StripeGroups(plans_), points_, worker_);
+  Generator.Seed = result.Seed;
+  history_ = result.History;
   if (!keepsAlpha) layer.ResetAlpha();
-  stats_ = stats;
+  stats_ = result.Stats;
 }
 
-void TRenderer::RenderAffine(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
-  if (p.Mode != ShapeMode::Affine || !PrepareLoop(p)) return;
-  AffineMapFn map{p.AffineMaps.data()};
+void TRenderer::RenderAffine(const Project& p, const std::vector<AffineMap>& maps, const std::vector<float>& weights,
+                             const TBitmap32& canvasPicture, TBitmap32& layer) {
+  if (p.Mode != ShapeMode::Affine || !PrepareLoop(p, weights)) return;
+  if (maps.size() < plans_.size()) return;  // every Sub-Shape needs its map
+  AffineMapFn map{maps.data()};
   const Vertex s = p.AffineShapes[1].Corners[0];
   RunLoop(p, canvasPicture, layer, float(s.X), float(s.Y), map);
   layer.Changed();
 }
 
-void TRenderer::RenderProjective(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
-  if (p.Mode != ShapeMode::Projective || !PrepareLoop(p)) return;
-  // Preparing a transformation is deterministic, so the Main-Shape's inverse
-  // and every Sub-Shape's matrix are made once here instead of twice per point.
+// Compute maps (projective): preparing a transformation is deterministic, so
+// the Main-Shape's inverse and every Sub-Shape's matrix are made once here
+// instead of twice per point.
+void TRenderer::RenderProjective(const Project& p, const std::vector<float>& weights, const TBitmap32& canvasPicture,
+                                 TBitmap32& layer) {
+  if (p.Mode != ShapeMode::Projective || !PrepareLoop(p, weights)) return;
   auto prepare = [this](const Vertex* c) {
-    Transformation.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X), float(c[2].Y),
-                              float(c[3].X), float(c[3].Y));
-    Transformation.PrepareTransform();
+    transformation_.SetCorners(float(c[0].X), float(c[0].Y), float(c[1].X), float(c[1].Y), float(c[2].X), float(c[2].Y),
+                               float(c[3].X), float(c[3].Y));
+    transformation_.PrepareTransform();
   };
   ProjectiveMapFn map{};
   prepare(p.ProjectiveShapes[0].Corners);
   // An overflow while preparing or inverting would have faulted on every
   // point; the identity fallback of the inversion must not hide it.
-  map.mainValid = AllFinite(Transformation.Matrix) && std::isfinite(Determinant(Transformation.Matrix));
-  Transformation.Invert();
-  map.mainValid = map.mainValid && AllFinite(Transformation.Matrix);
-  map.inverse = Transformation.Matrix;
+  map.mainValid = AllFinite(transformation_.Matrix) && std::isfinite(Determinant(transformation_.Matrix));
+  transformation_.Invert();
+  map.mainValid = map.mainValid && AllFinite(transformation_.Matrix);
+  map.inverse = transformation_.Matrix;
   for (size_t k = 0; k < subMatrices_.size(); ++k) {
     prepare(p.ProjectiveShapes[k + 1].Corners);
-    subMatrices_[k] = Transformation.Matrix;
-    subValid_[k] = AllFinite(Transformation.Matrix) ? 1 : 0;
+    subMatrices_[k] = transformation_.Matrix;
+    subValid_[k] = AllFinite(transformation_.Matrix) ? 1 : 0;
   }
   map.sub = subMatrices_.data();
   map.subValid = subValid_.data();
@@ -913,7 +1006,7 @@ void TRenderer::RenderProjective(Project& p, const TBitmap32& canvasPicture, TBi
   layer.Changed();
 }
 
-void TRenderer::RenderImage(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
+void TRenderer::RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
   try {
     const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
     if (p.VertexCount <= minVertices) {
@@ -925,22 +1018,22 @@ void TRenderer::RenderImage(Project& p, const TBitmap32& canvasPicture, TBitmap3
       layer.Changed();
       return;
     }
-    if (!p.RenderBrushesReady) {
-      PrepareRenderBrushes(p);
-      p.RenderBrushesReady = true;
+    if (p.VertexCount % p.N() != 0) return;  // an unfinished shape keeps the previous picture
+    if (p.Mode == ShapeMode::Affine && !ComputeAffineMaps(p, Generator, affineMaps_)) {
+      // The maps that came out non-finite keep their last values; the orbit
+      // escapes through them like through any other bad map.
     }
-    const int32_t n = p.N();
-    if (p.VertexCount % n != 0) return;  // an unfinished shape keeps the previous picture
-    if (p.Mode == ShapeMode::Affine) ComputeAffineMaps(p, Generator);
-    ComputeMapWeights(p);
-    p.RenderCounter = uint16_t(p.RenderCounter + 1);
-    if (p.RenderCounter > 60000) p.RenderCounter = 0;
+    ComputeMapWeights(p, mapWeights_);
+    counter_ = uint16_t(counter_ + 1);
+    if (counter_ > 60000) counter_ = 0;
     if (p.Mode == ShapeMode::Affine)
-      RenderAffine(p, canvasPicture, layer);
+      RenderAffine(p, affineMaps_, mapWeights_, canvasPicture, layer);
     else
-      RenderProjective(p, canvasPicture, layer);
-  } catch (...) {
-    // The renderer never reports errors: a failed render leaves what was there.
+      RenderProjective(p, mapWeights_, canvasPicture, layer);
+  } catch (const std::exception& e) {
+    // A failed render (no memory for the tables) leaves what was there; the
+    // next edit tries again.
+    std::fprintf(stderr, "plumavo: render failed: %s\n", e.what());
   }
 }
 

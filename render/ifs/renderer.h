@@ -1,9 +1,9 @@
 // The IFS renderer: plays the chaos game with the Sub-Shape maps and stamps a
-// brush at every visited point onto the canvas layer. One TRenderer holds the
-// state that lives as long as the main window: the random generator, the
-// prepared brushes, the projective transformation and the render preferences.
-// The per-project render data (maps, weights, history, counter) stay in the
-// Project.
+// brush at every visited point onto the canvas layer. It reads the document
+// as const and writes only the layer. One TRenderer lives as long as the main
+// window and keeps what it derives from the document between renders: the
+// random generator, the prepared brushes, the maps and weights, the frame
+// counter and the last history.
 #pragma once
 
 #include <array>
@@ -14,6 +14,7 @@
 #include "model/project.h"
 #include "render/blend/stamp.h"
 #include "render/ifs/random.h"
+#include "render/ifs/shape_maps.h"
 #include "render/ifs/stamp_worker.h"
 #include "surface/bitmap32.h"
 #include "surface/projective.h"
@@ -40,10 +41,13 @@ struct TRenderStats {
   int32_t Stamped = 0;     // plotted points that actually drew a brush
 };
 
+inline constexpr int32_t kMapHistoryLength = 20;
+using MapHistory = std::array<int16_t, kMapHistoryLength>;  // oldest first; -1 empty
+
 // Shape (1-based) whose brush draws the current point: the oldest history entry
 // whose Sub-Shape diffuses at least as far as that entry's age, else the newest
 // entry. 0 when the newest entry is empty.
-int32_t DiffusionShape(const Project& p);
+int32_t DiffusionShape(const Project& p, const MapHistory& history);
 
 namespace ifs_detail {
 
@@ -94,30 +98,57 @@ class TRenderer {
  public:
   RenderPreferences Preferences;
   TRandomGenerator Generator;
-  // Entry k is the prepared brush of shape k + 1.
-  TBitmap32List RenderBrushes;
-  TProjectiveTransformation Transformation;
 
   // Renders p onto layer, starting from a copy of canvasPicture: the whole
   // render routine, as every edit calls it. Never reports an error; a failure
   // outside the loop leaves the layer as it was.
-  void RenderImage(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
+  void RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
 
-  // Rebuilds RenderBrushes from p's Sub-Shapes.
-  void PrepareRenderBrushes(const Project& p);
+  // A new document (start-up, New, Open): the frame counter starts again and
+  // nothing derived from the previous document is kept.
+  void StartDocument();
 
-  // The loops of the two modes. They use p.AffineMaps / p.MapWeights as they
-  // stand (RenderImage computes them first) and p.RenderCounter for the frame
-  // choice, and need RenderBrushes prepared for p.
-  void RenderAffine(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
-  void RenderProjective(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
+  // The loops of the two modes with the given maps and weights (one per
+  // Sub-Shape), without computing them or counting a render.
+  void RenderAffine(const Project& p, const std::vector<AffineMap>& maps, const std::vector<float>& weights,
+                    const TBitmap32& canvasPicture, TBitmap32& layer);
+  void RenderProjective(const Project& p, const std::vector<float>& weights, const TBitmap32& canvasPicture,
+                        TBitmap32& layer);
 
+  // Renders since StartDocument, modulo 60001; picks the frames of animated
+  // brushes.
+  uint16_t RenderCounter() const { return counter_; }
+  void SetRenderCounter(uint16_t c) { counter_ = c; }
+  // What the last render used and left.
+  const std::vector<AffineMap>& AffineMaps() const { return affineMaps_; }
+  const std::vector<float>& MapWeights() const { return mapWeights_; }
+  const plumavo::MapHistory& LastMapHistory() const { return history_; }
   const TRenderStats& LastStats() const { return stats_; }
 
  private:
-  bool PrepareLoop(Project& p);
+  // The brush settings a prepared brush depends on, per Sub-Shape, and the
+  // antialiasing it was prepared for.
+  struct BrushKey {
+    int32_t Brush, BlendingMode, BrushOpacity;
+    friend bool operator==(const BrushKey&, const BrushKey&) = default;
+  };
+
+  void PrepareBrushes(const Project& p, int32_t subCount);
+  bool BrushesMatch(const Project& p, int32_t subCount) const;
+  void PlanStamps(const Project& p, int32_t subCount);
+  bool PrepareLoop(const Project& p, const std::vector<float>& weights);
   template <class MapFn>
-  void RunLoop(Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy, MapFn& map);
+  void RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer, float sx, float sy, MapFn& map);
+
+  // Entry k is the prepared brush of shape k + 1.
+  TBitmap32List brushes_;
+  std::vector<BrushKey> brushKeys_;
+  bool brushesAntialiased_ = true;
+  TProjectiveTransformation transformation_;
+  std::vector<AffineMap> affineMaps_;
+  std::vector<float> mapWeights_;
+  plumavo::MapHistory history_{};
+  uint16_t counter_ = 0;
 
   // Per-render tables, kept between renders so the loop never allocates.
   std::vector<ifs_detail::StampPlan> plans_;
@@ -129,8 +160,7 @@ class TRenderer {
   // Large layers: the points of a render, stamped afterwards by two threads.
   std::vector<ifs_detail::StampPoint> points_;
   std::unique_ptr<TStampWorker> worker_;
-  bool preparedAntialiased_ = true;
-  int32_t firstDiffusionEntry_ = 19;
+  int32_t firstDiffusionEntry_ = kMapHistoryLength - 1;
   TRenderStats stats_;
 };
 

@@ -77,10 +77,10 @@ float EdgeDistance(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, i
   return std::isfinite(d) ? d : 0.0f;
 }
 
-bool ComputeAffineMaps(Project& p, TRandomGenerator& rng) {
+bool ComputeAffineMaps(const Project& p, TRandomGenerator& rng, std::vector<AffineMap>& maps) {
   const int32_t shapes = p.Mode == ShapeMode::Affine ? UsableShapeCount(p) : 0;
   const int32_t subCount = std::max(shapes - 1, 0);
-  p.AffineMaps.resize(size_t(subCount));
+  maps.resize(size_t(subCount));
   if (subCount == 0) return true;
 
   const Vertex* mc = p.AffineShapes[0].Corners;
@@ -133,15 +133,15 @@ bool ComputeAffineMaps(Project& p, TRandomGenerator& rng) {
     const float checks[] = {H, K, L, O, M, N, Q, R, A, B, C, D, E, F};
     for (float v : checks)
       if (!std::isfinite(v)) return false;
-    p.AffineMaps[size_t(k)] = AffineMap{A, B, C, D, E, F};
+    maps[size_t(k)] = AffineMap{A, B, C, D, E, F};
   }
   return true;
 }
 
-void ComputeMapWeights(Project& p) {
+void ComputeMapWeights(const Project& p, std::vector<float>& weights) {
   const int32_t shapes = UsableShapeCount(p);
   const int32_t subCount = std::max(shapes - 1, 0);
-  p.MapWeights.resize(size_t(subCount));
+  weights.resize(size_t(subCount));
   float total = 0.0f;
   for (int32_t k = 0; k < subCount; ++k) {
     float area;
@@ -152,11 +152,11 @@ void ComputeMapWeights(Project& p) {
       const Vertex* c = p.ProjectiveShapes[size_t(k) + 1].Corners;
       area = QuadArea(c[0].X, c[0].Y, c[1].X, c[1].Y, c[2].X, c[2].Y, c[3].X, c[3].Y);
     }
-    p.MapWeights[size_t(k)] = std::sqrt(area);
-    total = total + p.MapWeights[size_t(k)];
+    weights[size_t(k)] = std::sqrt(area);
+    total = total + weights[size_t(k)];
   }
   if (total < 1.0f) total = 1.0f;
-  for (float& w : p.MapWeights) w = w / total;
+  for (float& w : weights) w = w / total;
 }
 
 }  // namespace plumavo

@@ -5,11 +5,17 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "model/project.h"
 #include "render/ifs/random.h"
 
 namespace plumavo {
+
+// Six coefficients of x' = A x + B y + C, y' = D x + E y + F.
+struct AffineMap {
+  float A = 0, B = 0, C = 0, D = 0, E = 0, F = 0;
+};
 
 // Shapes of the current mode that both the count and the stored records
 // cover, so that a count out of step with its array never reads past it.
@@ -28,15 +34,15 @@ float QuadArea(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32
 // outside the edge's bounding box widened by 3 pixels.
 float EdgeDistance(int32_t px, int32_t py, int32_t ax, int32_t ay, int32_t bx, int32_t by);
 
-// Fills p.AffineMaps (resized to the Sub-Shape count) from the Affine shapes,
+// Fills maps (resized to p's Sub-Shape count) from the Affine shapes,
 // jittering every coordinate with one draw each: the Main-Shape's six first,
 // then each Sub-Shape's six, plus replacement draws for tiny determinants.
 // Returns false when a record came out non-finite; that record and the ones
 // after it keep their previous values and take no further draws.
-bool ComputeAffineMaps(Project& p, TRandomGenerator& rng);
+[[nodiscard]] bool ComputeAffineMaps(const Project& p, TRandomGenerator& rng, std::vector<AffineMap>& maps);
 
-// Fills p.MapWeights (resized to the Sub-Shape count) for the current mode:
+// Fills weights (resized to the Sub-Shape count) for the current mode:
 // sqrt(area) over the total, the total taken as at least 1.
-void ComputeMapWeights(Project& p);
+void ComputeMapWeights(const Project& p, std::vector<float>& weights);
 
 }  // namespace plumavo

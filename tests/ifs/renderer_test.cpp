@@ -41,6 +41,8 @@ struct LoopScene {
   TBitmap32 canvas;
   TBitmap32 layer;
   TRenderer r;
+  std::vector<AffineMap> maps;
+  std::vector<float> weights{1.0f};
 
   LoopScene(int32_t w, int32_t h, Vertex start, const ShapeSettings& s, const AffineMap& map, int32_t loops,
             TBitmap32 picture = {})
@@ -48,12 +50,11 @@ struct LoopScene {
             w, h, {Tri{{{0, 0}, {w - 1, 0}, {0, h - 1}}}, Tri{{start, {start.X + 9, start.Y}, {start.X, start.Y + 9}}}},
             s)),
         canvas(picture.Empty() ? Solid(w, h, kWhite) : std::move(picture)),
-        layer(w, h) {
-    p.AffineMaps = {map};
-    p.MapWeights = {1.0f};
+        layer(w, h),
+        maps{map} {
     r.Preferences.RenderingLoops = loops;
   }
-  void Render() { r.RenderAffine(p, canvas, layer); }
+  void Render() { r.RenderAffine(p, maps, weights, canvas, layer); }
 };
 
 AffineMap ConstantMap(float x, float y) { return AffineMap{0, 0, x, 0, 0, y}; }
@@ -270,7 +271,7 @@ TEST_P(FrameChoiceTest, StampsTheExpectedFrame) {
   const FrameRow& row = GetParam();
   LoopScene s(100, 100, {50, 50}, Settings(0, row.brush, 0, 180), ConstantMap(50.4f, 49.6f), row.loops,
               Patterned(100, 100));
-  s.p.RenderCounter = row.counter;
+  s.r.SetRenderCounter(row.counter);
   s.Render();
   ASSERT_EQ(s.r.LastStats().Stamped, 1);
 
@@ -315,9 +316,10 @@ TEST_P(DiffusionShapeTest, OldestQualifyingEntryWins) {
     p.AffineShapes[size_t(k) + 1].Diffusing = row.diffusing[size_t(k)] ? 1 : 0;
     p.AffineShapes[size_t(k) + 1].DiffusingLen = row.len[size_t(k)];
   }
-  p.MapHistory.fill(-1);
-  for (const auto& [i, v] : row.history) p.MapHistory[size_t(i)] = v;
-  EXPECT_EQ(DiffusionShape(p), row.shape);
+  MapHistory history;
+  history.fill(-1);
+  for (const auto& [i, v] : row.history) history[size_t(i)] = v;
+  EXPECT_EQ(DiffusionShape(p, history), row.shape);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -469,8 +471,8 @@ TEST(RenderImage, ZeroWeightsFallThroughToTheLastSubShape) {
   TRenderer r;
   TBitmap32 layer(100, 100);
   r.RenderImage(p, Solid(100, 100, kWhite), layer);
-  EXPECT_EQ(p.MapWeights, (std::vector<float>{0.0f, 0.0f}));
-  for (int16_t h : p.MapHistory) EXPECT_EQ(h, 1);
+  EXPECT_EQ(r.MapWeights(), (std::vector<float>{0.0f, 0.0f}));
+  for (int16_t h : r.LastMapHistory()) EXPECT_EQ(h, 1);
 }
 
 TEST(RenderImage, TooFewVerticesShowTheBareCanvasAndIncompleteShapesKeepThePicture) {
@@ -481,14 +483,14 @@ TEST(RenderImage, TooFewVerticesShowTheBareCanvasAndIncompleteShapesKeepThePictu
   r.RenderImage(p, canvas, layer);
   EXPECT_EQ(layer.Pixel(44, 39), 0x80112233u);  // copied, alpha kept
   EXPECT_EQ(layer.Pixel(45, 0), 0x00000000u);   // cleared
-  EXPECT_EQ(p.RenderCounter, 0);
+  EXPECT_EQ(r.RenderCounter(), 0);
 
   AppendVertex(p, 10, 10, Settings(0, 0));
   AppendVertex(p, 20, 10, Settings(0, 0));  // 5 vertices: the second triangle is unfinished
   const TBitmap32 before = layer;
   r.RenderImage(p, canvas, layer);
   EXPECT_TRUE(SamePixels(layer, before));
-  EXPECT_EQ(p.RenderCounter, 0);
+  EXPECT_EQ(r.RenderCounter(), 0);
 }
 
 TEST(RenderImage, CounterWrapsAfter60000) {
@@ -496,12 +498,51 @@ TEST(RenderImage, CounterWrapsAfter60000) {
   TRenderer r;
   r.Preferences.RenderingLoops = 1000;
   TBitmap32 layer(300, 300);
-  p.RenderCounter = 59999;
+  r.SetRenderCounter(59999);
   r.RenderImage(p, Solid(300, 300, kWhite), layer);
-  EXPECT_EQ(p.RenderCounter, 60000);
+  EXPECT_EQ(r.RenderCounter(), 60000);
   r.RenderImage(p, Solid(300, 300, kWhite), layer);
-  EXPECT_EQ(p.RenderCounter, 0);
+  EXPECT_EQ(r.RenderCounter(), 0);
+  r.RenderImage(p, Solid(300, 300, kWhite), layer);
+  r.StartDocument();  // New or Open: the frames start again
+  EXPECT_EQ(r.RenderCounter(), 0);
 }
+
+// The renderer keeps prepared brushes between renders; an edit of a brush
+// setting, with nothing else telling it, must still reach the picture.
+struct BrushEditRow {
+  const char* Name;
+  void (*edit)(AffineShape&);
+};
+
+class BrushEditTest : public ::testing::TestWithParam<BrushEditRow> {};
+
+TEST_P(BrushEditTest, TheNextRenderUsesTheNewSetting) {
+  const TBitmap32 canvas = Patterned(300, 300);
+  Project p = Fern();
+  for (auto& s : p.AffineShapes) s.Brush = 40;
+  TRenderer r;
+  r.Preferences.RenderingLoops = 5000;
+  TBitmap32 layer(300, 300);
+  r.RenderImage(p, canvas, layer);
+  GetParam().edit(p.AffineShapes[2]);
+  r.RenderImage(p, canvas, layer);
+
+  TRenderer fresh;  // the same two renders, the edit made from the start
+  fresh.Preferences.RenderingLoops = 5000;
+  TBitmap32 ref(300, 300);
+  fresh.RenderImage(p, canvas, ref);
+  fresh.RenderImage(p, canvas, ref);
+  EXPECT_TRUE(SamePixels(layer, ref)) << CountDifferent(layer, ref) << " pixels differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, BrushEditTest,
+    ::testing::Values(BrushEditRow{"OtherBrush", [](AffineShape& s) { s.Brush = 70; }},
+                      BrushEditRow{"OtherBlendMode", [](AffineShape& s) { s.BlendingMode = kDifference; }},
+                      BrushEditRow{"OtherOpacity", [](AffineShape& s) { s.BrushOpacity = 60; }},
+                      BrushEditRow{"ImageBrushToDot", [](AffineShape& s) { s.Brush = 1; }}),
+    [](const ::testing::TestParamInfo<BrushEditRow>& info) { return std::string(info.param.Name); });
 
 TEST(RenderImage, SwitchingAntialiasingResizesBlendedDots) {
   // The scratch squares of blended dots differ in size between the two
@@ -512,7 +553,7 @@ TEST(RenderImage, SwitchingAntialiasingResizesBlendedDots) {
   TRenderer r;
   TBitmap32 layer(300, 300);
   r.RenderImage(p, canvas, layer);
-  r.Preferences.Antialiased = false;  // RenderBrushesReady stays true
+  r.Preferences.Antialiased = false;  // no brush setting changed
   r.RenderImage(p, canvas, layer);
 
   Project p2 = Fern();
@@ -534,8 +575,6 @@ TEST(RenderImage, CorruptShapeFieldsDrawNothingAndStaySafe) {
   p.AffineShapes[4].BrushOpacity = 1000;
   p.AffineShapes[4].Diffusing = 7;
   p.AffineShapes[4].DiffusingLen = -5;
-  p.MapWeights.clear();
-  p.AffineMaps.clear();
   TRenderer r;
   TBitmap32 layer(300, 300);
   const TBitmap32 canvas = Solid(300, 300, kWhite);
@@ -547,7 +586,7 @@ TEST(RenderImage, CorruptShapeFieldsDrawNothingAndStaySafe) {
   p.AffineShapeCount = 40;
   p.VertexCount = 120;
   r.RenderImage(p, canvas, layer);
-  EXPECT_EQ(p.MapWeights.size(), 4u);
+  EXPECT_EQ(r.MapWeights().size(), 4u);
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ TBitmap32 ReferenceBrush(const Project& p, int32_t s, bool aa) {
 }
 
 // One point stamped with shape s, step by step as the renderer describes it.
-void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b, float x, float y, int32_t j, bool aa) {
+void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b, float x, float y, int32_t j, bool aa,
+                    int32_t counter) {
   const Fields f = FieldsOf(p, s);
   if (f.brush > 2) {
     const int32_t w = b.Width();
@@ -62,7 +63,7 @@ void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b,
     const int32_t frames = b.Height() / w;
     int32_t fr = 0;
     if (frames > 1) {
-      const int32_t c = p.RenderCounter;
+      const int32_t c = counter;
       fr = w <= 12 ? (c + j) % frames : (w == 24 ? (j / 192 + c) % frames : (j / w + c) % frames);
     }
     layer.Draw(px, py, TRect{0, fr * w, w, (fr + 1) * w}, b);
@@ -95,11 +96,14 @@ void ReferenceStamp(TBitmap32& layer, const Project& p, int32_t s, TBitmap32& b,
   }
 }
 
-// The loop over the maps and weights the renderer left in p (the affine
-// jitter is not repeated), from seed 0.
-TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, bool aa) {
+// The loop over the maps and weights the renderer used last (the affine
+// jitter is not repeated), from seed 0, with its frame counter.
+TBitmap32 ReferenceRender(const Project& p, const TRenderer& renderer, const TBitmap32& canvas, int32_t loops,
+                          bool aa) {
   TBitmap32 layer(canvas);
-  const int32_t subs = int32_t(p.MapWeights.size());
+  const std::vector<float>& weights = renderer.MapWeights();
+  const std::vector<AffineMap>& maps = renderer.AffineMaps();
+  const int32_t subs = int32_t(weights.size());
   const bool affine = p.Mode == ShapeMode::Affine;
   const Vertex start = affine ? p.AffineShapes[1].Corners[0] : p.ProjectiveShapes[1].Corners[0];
   const float sx = float(start.X), sy = float(start.Y), W = float(p.Width), H = float(p.Height);
@@ -112,7 +116,8 @@ TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, boo
   };
   std::vector<TBitmap32> brushes;
   for (int32_t s = 1; s <= subs; ++s) brushes.push_back(ReferenceBrush(p, s, aa));
-  p.MapHistory.fill(-1);
+  MapHistory history;
+  history.fill(-1);
   TRandomGenerator g;
   float x = sx, y = sy;
   int32_t warm = 0;
@@ -121,15 +126,15 @@ TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, boo
     float sum = 0;
     int32_t k = 0;
     for (; k < subs; ++k) {
-      sum = sum + p.MapWeights[size_t(k)];
+      sum = sum + weights[size_t(k)];
       if (sum > r) break;
     }
     k = std::min(k, subs - 1);
-    std::copy(p.MapHistory.begin() + 1, p.MapHistory.end(), p.MapHistory.begin());
-    p.MapHistory[19] = int16_t(k);
+    std::copy(history.begin() + 1, history.end(), history.begin());
+    history[19] = int16_t(k);
     float nx = x, ny = y;
     if (affine) {
-      const AffineMap& m = p.AffineMaps[size_t(k)];
+      const AffineMap& m = maps[size_t(k)];
       nx = m.A * x + m.B * y + m.C;
       ny = m.D * x + m.E * y + m.F;
     } else {
@@ -150,8 +155,8 @@ TBitmap32 ReferenceRender(Project p, const TBitmap32& canvas, int32_t loops, boo
       continue;
     }
     if (x >= -32 && x <= W + 16 && y >= -32 && y <= H + 16) {
-      const int32_t s = DiffusionShape(p);
-      ReferenceStamp(layer, p, s, brushes[size_t(s - 1)], x, y, j, aa);
+      const int32_t s = DiffusionShape(p, history);
+      ReferenceStamp(layer, p, s, brushes[size_t(s - 1)], x, y, j, aa, renderer.RenderCounter());
     }
   }
   layer.ResetAlpha();
@@ -209,7 +214,7 @@ TEST_P(SceneRenderTest, SamePixelsAsThePlainLoop) {
   r.RenderImage(p, canvas, layer);
   r.RenderImage(p, canvas, layer);  // a second render, with a counter that moved on
   ASSERT_GT(r.LastStats().Stamped, scene.loops / 2);
-  const TBitmap32 ref = ReferenceRender(p, canvas, scene.loops, row.antialiased);
+  const TBitmap32 ref = ReferenceRender(p, r, canvas, scene.loops, row.antialiased);
   EXPECT_GT(test::CountDifferent(ref, canvas), 1000);
   EXPECT_EQ(test::CountDifferent(layer, ref), 0);
 }
