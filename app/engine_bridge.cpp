@@ -21,7 +21,7 @@ QString BrushCaption(int brush) { return QString::fromUtf8(BrushName(brush)); }
 QImage BrushIconImage(int brush) {
   const TBitmap32& icon = BrushIcon(brush);
   if (icon.Empty()) return {};
-  QImage wrapped(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(), icon.Height(), icon.Width() * 4,
+  QImage wrapped(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(), icon.Height(), qsizetype(icon.Width()) * 4,
                  QImage::Format_ARGB32);
   return wrapped.copy();
 }

@@ -40,7 +40,7 @@ void TGradientPreview::paintEvent(QPaintEvent*) {
     return;
   }
   const QImage img(reinterpret_cast<const uchar*>(pattern.Bits()), pattern.Width(), pattern.Height(),
-                   pattern.Width() * 4, QImage::Format_RGB32);
+                   qsizetype(pattern.Width()) * 4, QImage::Format_RGB32);
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);
   p.drawImage(rect(), img);
 }

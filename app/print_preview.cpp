@@ -257,7 +257,7 @@ void TfrmPrintPreview::CreateControls() {
   row(printerGrid, 2, "Paper Size:", lblPaperSize, "Inches");
   rows->addWidget(gbPrinter);
 
-  auto inchField = [this](QWidget* parent, double min, double max) {
+  auto inchField = [](QWidget* parent, double min, double max) {
     auto* f = new TFloatSpinEdit(parent);
     f->Increment = 0.1;
     f->MaxLength = 5;

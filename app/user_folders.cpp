@@ -11,11 +11,11 @@ QString StartFolder(const QString& programFolder, const QString& name, QStandard
   // An installed program (its data under ../share/plumavo) keeps out of its
   // prefix even where it could write there, as root can.
   const bool installed = DataFolder() != ExecutableFolder();
-  const QString beside = QDir(programFolder).filePath(name);
+  QString beside = QDir(programFolder).filePath(name);
   if (!installed && QDir().mkpath(beside) && QFileInfo(beside).isWritable()) return beside;
   QString place = QStandardPaths::writableLocation(userPlace);
   if (place.isEmpty()) place = QDir::homePath();
-  const QString folder = QDir(place).filePath("Plumavo");
+  QString folder = QDir(place).filePath("Plumavo");
   QDir().mkpath(folder);
   return folder;
 }

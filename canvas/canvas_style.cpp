@@ -72,7 +72,7 @@ const TBitmap32& GridTile() {
 }
 
 std::string DataFolder() {
-  const std::string exe = ExecutableFolder();
+  std::string exe = ExecutableFolder();
   std::error_code ec;
   if (exe.empty() || std::filesystem::is_directory(exe + "Textures", ec)) return exe;
   const std::filesystem::path installed = std::filesystem::path(exe) / ".." / "share" / "plumavo";

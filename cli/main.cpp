@@ -58,16 +58,11 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       if (!ParseInt(argv[++i], 1, 4096, o.Thumbnail)) return false;
     } else if (a == "--jpeg-quality" && i + 1 < argc) {
       if (!ParseInt(argv[++i], 1, 100, o.JpegQuality)) return false;
-    } else if (!a.empty() && a[0] == '-') {
-      return false;
-    } else if (positional == 0) {
-      o.Input = argv[i];
-      ++positional;
-    } else if (positional == 1) {
-      o.Output = argv[i];
-      ++positional;
+    } else if ((!a.empty() && a[0] == '-') || positional >= 2) {
+      return false;  // an unknown option, or a third file name
     } else {
-      return false;
+      (positional == 0 ? o.Input : o.Output) = argv[i];
+      ++positional;
     }
   }
   // A thumbnail needs somewhere to go.

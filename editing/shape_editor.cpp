@@ -316,7 +316,7 @@ void ShapeEditor::MoveShapeVertices(int32_t shape, int32_t dx, int32_t dy) {
   const int32_t n = p_.N();
   if (shape < 0 || shape >= p_.ShapeCount() || (shape + 1) * n > p_.VertexCount) return;
   for (int32_t j = 0; j < n; ++j) {
-    Vertex& v = p_.Vertices[size_t(shape * n + j)];
+    Vertex& v = p_.Vertices[size_t(shape) * size_t(n) + size_t(j)];
     v = {AddSaturated(v.X, dx), AddSaturated(v.Y, dy)};
     p_.SetCorner(shape, j, v);
   }

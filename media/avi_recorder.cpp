@@ -27,7 +27,7 @@ constexpr const char* kAddFrameError = "Add Frame Error";
 constexpr const char* kDiskFullError = "The disk is full.";
 // Kept free beyond a frame and its index entry, for the headers rewritten at
 // the end and whatever the file system needs for itself.
-constexpr int64_t kFinishMargin = 64 * 1024;
+constexpr int64_t kFinishMargin = int64_t{64} * 1024;
 constexpr const char* kCloseError = "Cannot close AVI file. AVI file not created.";
 
 struct TCandidate {

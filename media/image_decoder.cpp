@@ -95,9 +95,9 @@ std::string DecoderPath() {
   const std::string folder = ExecutableFolder();
   // In a build folder it sits beside the programs; installed, in the
   // private program folder of the prefix.
-  const std::string beside = folder + "plumavo-decode";
+  std::string beside = folder + "plumavo-decode";
   if (::access(beside.c_str(), X_OK) == 0) return beside;
-  const std::string installed = folder + "../libexec/plumavo/plumavo-decode";
+  std::string installed = folder + "../libexec/plumavo/plumavo-decode";
   if (::access(installed.c_str(), X_OK) == 0) return installed;
   return beside;
 }

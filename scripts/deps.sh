@@ -7,7 +7,7 @@ packages=(
   libfreeimage-dev libpng-dev zlib1g-dev libjpeg-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang clang-format libclang-rt-14-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
   desktop-file-utils appstream libxml2-utils shared-mime-info
 )
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, runs every test,
-# then runs the widget-free core tests again under AddressSanitizer and UBSan.
+# Installs what is missing, checks layout and layers, builds with warnings as
+# errors, runs the static checks of .clang-tidy, runs every test, then runs the
+# widget-free core tests again under AddressSanitizer and UBSan.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -8,6 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/check-layers.sh"
 jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DPLUMAVO_WERROR=ON
+"$root/scripts/check-tidy.sh" "$root/build"
 (cd "$root/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 "$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPLUMAVO_WERROR=ON \
   -DPLUMAVO_SANITIZE=ON -DPLUMAVO_CORE_ONLY=ON -DPLUMAVO_BENCH=OFF

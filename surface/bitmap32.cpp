@@ -225,7 +225,10 @@ void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32
       const double cy = std::clamp(fy, double(sr.Top), double(sr.Bottom - 1));
       const int32_t ix = int32_t(cx), iy = int32_t(cy);
       const int32_t ix2 = std::min(ix + 1, sr.Right - 1), iy2 = std::min(iy + 1, sr.Bottom - 1);
-      const uint32_t wx = uint32_t((cx - ix) * 256.0 + 0.5), wy = uint32_t((cy - iy) * 256.0 + 0.5);
+      // The fractions are never negative, so adding a half and truncating
+      // rounds them half up, as the stretched pictures always have.
+      const uint32_t wx = uint32_t((cx - ix) * 256.0 + 0.5);  // NOLINT(bugprone-incorrect-roundings)
+      const uint32_t wy = uint32_t((cy - iy) * 256.0 + 0.5);  // NOLINT(bugprone-incorrect-roundings)
       const TColor32 top = BlendPixelWeighted(source.Pixel(ix2, iy), source.Pixel(ix, iy), std::min(wx, 256u));
       const TColor32 bottom = BlendPixelWeighted(source.Pixel(ix2, iy2), source.Pixel(ix, iy2), std::min(wx, 256u));
       out[x - x1] = BlendPixelWeighted(bottom, top, std::min(wy, 256u));

@@ -125,7 +125,7 @@ struct SoftLightRule {
 #endif
 };
 struct BrightLightRule {
-  static uint32_t Target(uint32_t f, uint32_t b) { return SqrtTable()[f * b]; }
+  static uint32_t Target(uint32_t f, uint32_t b) { return SqrtTable()[size_t(f) * b]; }
 };
 struct HardLightRule {
   static uint32_t Target(uint32_t f, uint32_t b) {

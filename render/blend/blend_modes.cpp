@@ -250,6 +250,7 @@ constexpr ModeEntry kModes[kBlendFunctionCount] = {
 const std::vector<std::string>& BlendModeNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> v;
+    v.reserve(kBlendModeCount);
     for (int i = 0; i < kBlendModeCount; ++i) v.emplace_back(kModes[i].name);
     return v;
   }();

@@ -103,7 +103,7 @@ void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_
                    int32_t h) {
   for (int32_t r = 0; r < h; ++r, d += stride) {
     const int32_t y = sy + r;
-    const int32_t lo = std::max(b.spans[2 * y], sx), hi = std::min(b.spans[2 * y + 1], sx + w);
+    const int32_t lo = std::max(b.spans[2 * ptrdiff_t(y)], sx), hi = std::min(b.spans[2 * ptrdiff_t(y) + 1], sx + w);
     if (lo < hi) Row::Run(d + (lo - sx), b, size_t(y) * size_t(b.width) + size_t(lo), hi - lo);
   }
 }
@@ -177,7 +177,7 @@ struct PreparedRow<Mode> {
           _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), r);
         else
           d[i] = uint32_t(_mm_cvtsi128_si32(r));
-        i += m, f += 4 * m, o2 += 4 * m;
+        i += m, f += 4 * ptrdiff_t(m), o2 += 4 * ptrdiff_t(m);
       }
     }
   }

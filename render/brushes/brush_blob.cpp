@@ -99,8 +99,8 @@ bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std:
   blob.assign(kHeaderSize + packedSize, 0);
   std::memcpy(blob.data(), kMagic, 4);
   for (int i = 0; i < 4; ++i) {
-    blob[size_t(4 + i)] = uint8_t(kVersion >> (8 * i));
-    blob[size_t(8 + i)] = uint8_t(uint32_t(payload.size()) >> (8 * i));
+    blob[4 + size_t(i)] = uint8_t(kVersion >> (8 * i));
+    blob[8 + size_t(i)] = uint8_t(uint32_t(payload.size()) >> (8 * i));
   }
   std::memcpy(blob.data() + kHeaderSize, packed.data(), packedSize);
   return true;

@@ -954,7 +954,7 @@ void TRenderer::RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitma
 
   UpdateScope update(layer);
   const Stamper stamper(plans_.data(), layer, counter_);
-  constexpr size_t kCachedLayerBytes = 1024 * 1024;
+  constexpr size_t kCachedLayerBytes = size_t{1024} * 1024;
   const typename Orbit<MapFn>::Result result =
       size_t(layer.Width()) * size_t(layer.Height()) * sizeof(TColor32) <= kCachedLayerBytes
           ? StampAsTheOrbitGoes<MapFn>(setup, stamper, loops, copyCanvas)
