@@ -288,8 +288,7 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::CreateMenus() {
   QMenuBar* bar = menuBar();
-  auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& key, const QString& hint,
-                    int image = -1) {
+  auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& key, const QString& hint, int image = -1) {
     QAction* a = menu->addAction(caption);
     if (!key.isEmpty()) a->setShortcut(key);
     a->setStatusTip(hint);
