@@ -1,5 +1,7 @@
 #include "app/about_dialog.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -8,6 +10,7 @@
 #include <QTimer>
 
 #include "app/links.h"
+#include "app/safely.h"
 #include "app/settings_store.h"
 #include "app/widgets.h"
 
@@ -75,12 +78,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
   Timer = new QTimer(this);
   Timer->setInterval(kSplashMs);
-  connect(Timer, &QTimer::timeout, this, [this] {
-    try {
-      TimerTimer();
-    } catch (...) {
-    }
-  });
+  connect(Timer, &QTimer::timeout, this, [this] { Safely([&] { TimerTimer(); }, "closing the splash screen"); });
 }
 
 void TfrmAbout::ShowAsSplash() {
@@ -137,12 +135,14 @@ void TfrmAbout::mousePressEvent(QMouseEvent* e) {
 }
 
 std::unique_ptr<TfrmAbout> ShowSplashScreen() {
+  // The splash screen is a greeting only: the program starts without it.
   try {
     auto about = std::make_unique<TfrmAbout>();
     about->ShowAsSplash();
     QApplication::processEvents();
     return about;
-  } catch (...) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo: showing the splash screen failed: %s\n", e.what());
     return nullptr;
   }
 }

@@ -2,6 +2,7 @@
 #include "app/user_folders.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include <QAction>
@@ -98,7 +99,9 @@ void TAnimationCommands::btnRecordClick() {
   bool created = false;
   try {
     created = recorder->CreateAVI(rate, quality);
-  } catch (...) {
+  } catch (const std::exception& e) {
+    // The movie file could not be set up; the user is told below.
+    std::fprintf(stderr, "plumavo: creating the AVI file failed: %s\n", e.what());
   }
   if (!created) {
     w_.Prompts().Error("Cannot create AVI file.");
@@ -165,7 +168,13 @@ void TAnimationCommands::StopRecording(const QString& why) {
 void TAnimationCommands::FormClose() {
   w_.aniTimer->stop();
   if (recorder_ == nullptr) return;
-  Safely([&] { recorder_->CloseAVI(false); });
+  // The window is closing: no box any more, but the log says it.
+  Safely(
+      [&] {
+        if (!recorder_->CloseAVI(false))
+          std::fputs("plumavo: the movie being recorded could not be finished\n", stderr);
+      },
+      "finishing the recording");
   recorder_.reset();
   w_.editor->SetRecording(false);
 }

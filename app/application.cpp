@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/main_window.h"
+#include "app/safely.h"
 
 namespace plumavo {
 
@@ -13,11 +14,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-  try {
-    return QApplication::notify(receiver, event);
-  } catch (...) {
-    return false;
-  }
+  // The last boundary: an error that escaped an event handler ends that
+  // event only.
+  bool handled = false;
+  Safely([&] { handled = QApplication::notify(receiver, event); }, "handling an event");
+  return handled;
 }
 
 }  // namespace plumavo

@@ -1,6 +1,6 @@
-// The application object: title, and the empty application-wide exception
-// handler. Every handler catches its own errors; anything that still reaches
-// the event loop is dropped without a message.
+// The application object: title, desktop file name, and the last boundary for
+// errors: anything that escapes an event handler is logged and shown (see
+// app/safely.h), and the program goes on.
 #pragma once
 
 #include <QApplication>

@@ -92,12 +92,9 @@ void TFileCommands::FormShow() {
 
 bool TFileCommands::QuerySaveChanges() {
   if (w_.project.ProjectSaved) return true;
-  TPromptAnswer answer = TPromptAnswer::No;
-  try {
-    answer = w_.Prompts().Question("Save changes to " + FileNameOf(w_.project.ProjectFileName) + "?");
-  } catch (...) {
-    return true;  // a question that cannot be asked does not block the command
-  }
+  // A question that cannot be asked throws to the command's boundary, which
+  // abandons the command: unsaved work is never dropped unasked.
+  const TPromptAnswer answer = w_.Prompts().Question("Save changes to " + FileNameOf(w_.project.ProjectFileName) + "?");
   if (answer != TPromptAnswer::Yes) return answer == TPromptAnswer::No;
   // Save as a click on its menu item would: with Save disabled (no vertex
   // yet) there is nothing to save and the command goes on.
@@ -168,13 +165,17 @@ void TFileCommands::OpenChosenProject(const QString& chosen) {
   // Choosing the file that is already open does nothing.
   if (path->toStdString() == w_.project.ProjectFileName) return;
   LastProjectOpenFolder = FolderOf(*path);
-  const bool timer = w_.uiTimer->isActive();
+  // The interface timer rests while the file is read, and runs again after,
+  // whatever happens.
+  struct TimerPause {
+    QTimer* timer;
+    bool wasActive;
+    ~TimerPause() {
+      if (wasActive) timer->start();
+    }
+  } pause{w_.uiTimer, w_.uiTimer->isActive()};
   w_.uiTimer->stop();
-  try {
-    OpenProject(*path);
-  } catch (...) {
-  }
-  if (timer) w_.uiTimer->start();
+  OpenProject(*path);
 }
 
 void TFileCommands::mnuFileSaveClick() {

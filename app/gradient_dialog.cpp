@@ -138,28 +138,21 @@ TfrmGradient::TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent)
 }
 
 void TfrmGradient::PickColor(TColorSwatch* swatch) {
-  try {
-    if (const auto c = prompts_().ChooseColor(swatch->Color())) {
-      swatch->SetColor(*c);
-      RefreshPreview();
-    }
-  } catch (...) {
+  if (const auto c = prompts_().ChooseColor(swatch->Color())) {
+    swatch->SetColor(*c);
+    RefreshPreview();
   }
 }
 
 void TfrmGradient::RefreshPreview() {
-  try {
-    TGradient& g = Gradient->Gradient();
-    g.BeginUpdate();
-    g.SetColorBegin(shpColorBegin->Color());
-    g.SetColorEnd(shpColorEnd->Color());
-    g.SetStyle(TGradientStyle(cbGradientStyle->currentIndex() + 1));
-    g.SetRotation(gbRotation->value());
-    g.SetShift(gbShift->value());
-    g.EndUpdate();
-  } catch (...) {
-    // The preview keeps its last picture.
-  }
+  TGradient& g = Gradient->Gradient();
+  g.BeginUpdate();
+  g.SetColorBegin(shpColorBegin->Color());
+  g.SetColorEnd(shpColorEnd->Color());
+  g.SetStyle(TGradientStyle(cbGradientStyle->currentIndex() + 1));
+  g.SetRotation(gbRotation->value());
+  g.SetShift(gbShift->value());
+  g.EndUpdate();
 }
 
 void TfrmGradient::btnDefaultClick() { Load(TGradientSettings{kNavy, kAqua, kDefaultStyleIndex, 0, 0}); }

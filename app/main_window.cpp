@@ -150,19 +150,14 @@ void TStatusBar::paintEvent(QPaintEvent*) {
     p.drawRect(r.adjusted(0, 0, -1, -1));
     p.setPen(palette().color(QPalette::WindowText));
     int textLeft = r.left() + 2;
-    if (i > 0 && OwnerDrawn) {
-      try {
-        const QPixmap icon =
-            ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
-        if (i == 1)
-          p.drawPixmap(r.left() + 1, r.top() + 1, icon);
-        else
-          p.drawPixmap(r.left(), r.top(), icon);
-        textLeft = r.left() + 16;
-      } catch (...) {
-        OwnerDrawn = false;
-        update();
-      }
+    if (i > 0) {
+      const QPixmap icon =
+          ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
+      if (i == 1)
+        p.drawPixmap(r.left() + 1, r.top() + 1, icon);
+      else
+        p.drawPixmap(r.left(), r.top(), icon);
+      textLeft = r.left() + 16;
     }
     p.drawText(QRect(textLeft, r.top() + 2, r.right() - textLeft, r.height() - 2), Qt::AlignLeft | Qt::AlignVCenter,
                texts_[size_t(i)]);
@@ -180,17 +175,17 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prompts_(std::make_un
   setMinimumSize(320, 240);
   setAcceptDrops(true);
   editor = std::make_unique<ShapeEditor>(project);
-  try {
-    FormCreate();
-    // Key preview, the grey area's mouse moves and the depth field's typing
-    // rules all pass through eventFilter.
-    qApp->installEventFilter(this);
-  } catch (...) {
-    // A failure while building the window ends the start-up silently.
-  }
+  FormCreate();
+  // Key preview, the grey area's mouse moves and the depth field's typing
+  // rules all pass through eventFilter.
+  qApp->installEventFilter(this);
+  SetFailureReporter([this](const std::string& message) { prompts_->Error(QString::fromStdString(message)); });
 }
 
-TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+TfrmMain::~TfrmMain() {
+  SetFailureReporter(nullptr);
+  qApp->removeEventFilter(this);
+}
 
 void TfrmMain::SetPrompts(std::unique_ptr<TPrompts> prompts) {
   if (prompts) prompts_ = std::move(prompts);
@@ -965,14 +960,7 @@ void TfrmMain::UpdateInterfaceState() {
   btnPlay->setEnabled(mnuAnimationPlay->isEnabled());
 }
 
-void TfrmMain::TakeOutputSnapshot() {
-  try {
-    OutputImage.Assign(CanvasLayer);
-  } catch (...) {
-    OutputImage.SetSize(16, 16);
-    OutputImage.Clear(0xFFFFFFFFu);
-  }
-}
+void TfrmMain::TakeOutputSnapshot() { OutputImage.Assign(CanvasLayer); }
 
 void TfrmMain::uiTimerTimer() { ApplyEdit(editor->TimerTick()); }
 

@@ -94,8 +94,6 @@ class TStatusBar : public QWidget {
   // Icon of panel 2 follows the shape mode.
   void SetProjective(bool projective);
   std::function<QPixmap(int)> ImageSource;
-  // Switches panels 1 and 2 to plain text when drawing them fails.
-  bool OwnerDrawn = true;
 
  protected:
   void paintEvent(QPaintEvent*) override;

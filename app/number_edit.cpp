@@ -74,23 +74,19 @@ void TNumberEdit::RepairOnExit() {
 }
 
 bool TNumberEdit::Check(TPrompts& prompts) {
-  try {
-    const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
-    repairPending_ = false;
-    if (!message) {
-      RepairOnExit();
-      return true;
-    }
-    // The warning shows next to the text as typed; only then is the field
-    // put right, so the user can see what was wrong.
-    prompts.Warning(*message);
+  const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
+  repairPending_ = false;
+  if (!message) {
     RepairOnExit();
-    setFocus(Qt::OtherFocusReason);
-    selectAll();
-    return false;
-  } catch (...) {
-    return false;
+    return true;
   }
+  // The warning shows next to the text as typed; only then is the field put
+  // right, so the user can see what was wrong.
+  prompts.Warning(*message);
+  RepairOnExit();
+  setFocus(Qt::OtherFocusReason);
+  selectAll();
+  return false;
 }
 
 void TNumberEdit::keyPressEvent(QKeyEvent* e) {

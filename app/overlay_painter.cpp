@@ -104,28 +104,30 @@ void DrawLabel(QPainter& painter, const OverlayLabel& label, const QFont& font) 
 
 void PaintOverlayScene(QPainter& painter, const OverlayScene& scene) {
   if (scene.Items.empty()) return;
-  painter.save();
-  try {
-    QFont font = QGuiApplication::font();
-    font.setPointSize(8);
-    // Plain glyphs: smoothed edges would mix with the picture underneath and
-    // make the labels look a different colour on every canvas.
-    font.setStyleStrategy(QFont::NoAntialias);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
-                                                : QRect(0, 0, painter.device()->width(), painter.device()->height());
-    for (const OverlayItem& item : scene.Items) {
-      if (const auto* line = std::get_if<OverlayLine>(&item))
-        DrawLine(painter, *line, visible);
-      else if (const auto* handle = std::get_if<OverlayHandle>(&item))
-        DrawHandle(painter, handle->X, handle->Y);
-      else if (const auto* label = std::get_if<OverlayLabel>(&item))
-        DrawLabel(painter, *label, font);
-    }
-  } catch (...) {
-    // What was drawn stays; the next repaint tries again.
+  // The painter is handed back as it came, also when drawing throws.
+  struct SavedState {
+    QPainter& p;
+    explicit SavedState(QPainter& painter) : p(painter) { p.save(); }
+    ~SavedState() { p.restore(); }
+    SavedState(const SavedState&) = delete;
+    SavedState& operator=(const SavedState&) = delete;
+  } saved(painter);
+  QFont font = QGuiApplication::font();
+  font.setPointSize(8);
+  // Plain glyphs: smoothed edges would mix with the picture underneath and
+  // make the labels look a different colour on every canvas.
+  font.setStyleStrategy(QFont::NoAntialias);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
+                                              : QRect(0, 0, painter.device()->width(), painter.device()->height());
+  for (const OverlayItem& item : scene.Items) {
+    if (const auto* line = std::get_if<OverlayLine>(&item))
+      DrawLine(painter, *line, visible);
+    else if (const auto* handle = std::get_if<OverlayHandle>(&item))
+      DrawHandle(painter, handle->X, handle->Y);
+    else if (const auto* label = std::get_if<OverlayLabel>(&item))
+      DrawLabel(painter, *label, font);
   }
-  painter.restore();
 }
 
 void PaintShapeOverlay(QPainter& painter, const ShapeEditor& editor) {

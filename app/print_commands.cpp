@@ -66,17 +66,14 @@ TRect TPrintCommands::QuickPrintRect(int32_t iw, int32_t ih, const TRect& printa
 void TPrintCommands::mnuFilePrintClick() {
   if (!CheckPrinterInstalled()) return;
   const TBusyCursor busy;
-  try {
-    w_.TakeOutputSnapshot();
-    const QImage picture = PrintableCopy(w_.OutputImage);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const PrinterMetrics m = MeasurePrinter(printer_->Metrics(), screen ? RoundN(screen->logicalDotsPerInch()) : 96);
-    const TRect rect = QuickPrintRect(picture.width(), picture.height(), printer_->PrintableArea(), m);
-    const QString error = printer_->Print(picture, rect, 1, kApplicationTitle);
-    if (!error.isEmpty()) w_.Prompts().Error(error);
-  } catch (...) {
-  }
+  w_.TakeOutputSnapshot();
+  const QImage picture = PrintableCopy(w_.OutputImage);
   w_.OutputImage.SetSize(0, 0);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const PrinterMetrics m = MeasurePrinter(printer_->Metrics(), screen ? RoundN(screen->logicalDotsPerInch()) : 96);
+  const TRect rect = QuickPrintRect(picture.width(), picture.height(), printer_->PrintableArea(), m);
+  const QString error = printer_->Print(picture, rect, 1, kApplicationTitle);
+  if (!error.isEmpty()) w_.Prompts().Error(error);
 }
 
 void TPrintCommands::mnuFilePrintSetupClick() {

@@ -1,9 +1,13 @@
-// Event handlers and commands run through Safely: an error abandons the rest
-// of that one piece of work and the program goes on, as the application-wide
-// exception handler would have it.
+// The boundary of every command and event handler: an error abandons the rest
+// of that one piece of work, is written to stderr with what was being done,
+// and is shown to the user; the program goes on.
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <initializer_list>
+#include <new>
+#include <string>
 #include <utility>
 
 #include <QAction>
@@ -11,20 +15,36 @@
 
 namespace plumavo {
 
+// Where failures are shown; the main window installs its message box here.
+// Without one they are only logged.
+void SetFailureReporter(std::function<void(const std::string& message)> reporter);
+
+// Logs "plumavo: <context> failed: <what>" and tells the user once (a report
+// that comes in while one is shown is only logged).
+void ReportFailure(const std::string& context, const std::string& what);
+
 template <typename F>
-void Safely(F&& f) {
+void Safely(F&& f, const char* context = "a window event") {
   try {
     std::forward<F>(f)();
+  } catch (const std::bad_alloc&) {
+    ReportFailure(context, "there is not enough memory");
+  } catch (const std::exception& e) {
+    ReportFailure(context, e.what());
   } catch (...) {
+    ReportFailure(context, "an unknown error");
   }
 }
 
-// Connects each menu item to a handler of owner, run through Safely.
+// Connects each menu item to a handler of owner, run through Safely under the
+// item's caption.
 template <class T>
 void ConnectCommands(T* owner, std::initializer_list<std::pair<QAction*, void (T::*)()>> commands) {
   for (const auto& [action, handler] : commands)
-    QObject::connect(action, &QAction::triggered, owner,
-                     [owner, handler = handler] { Safely([&] { (owner->*handler)(); }); });
+    QObject::connect(action, &QAction::triggered, owner, [owner, action = action, handler = handler] {
+      const std::string caption = action->text().remove('&').remove("...").toStdString();
+      Safely([&] { (owner->*handler)(); }, caption.c_str());
+    });
 }
 
 }  // namespace plumavo

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -141,7 +142,9 @@ TTextureLoadResult TCanvasState::LoadTexture(Project& p, uint16_t style, bool sh
     bool ok = false;
     try {
       ok = LoadImage && LoadImage(r.Path, loaded) && !loaded.Empty();
-    } catch (...) {
+    } catch (const std::exception& e) {
+      // A texture that cannot be read gives the plain canvas and its message.
+      std::fprintf(stderr, "plumavo: reading the texture %s failed: %s\n", r.Path.c_str(), e.what());
       ok = false;
     }
     if (ok) {

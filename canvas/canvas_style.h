@@ -103,14 +103,14 @@ class TCanvasState {
   // unreadable file (or an item without a texture) turns the project's canvas
   // style into Solid and empties TextureBitmap; the message is filled in only
   // when showMessages is set.
-  TTextureLoadResult LoadTexture(Project& p, uint16_t style, bool showMessages);
+  [[nodiscard]] TTextureLoadResult LoadTexture(Project& p, uint16_t style, bool showMessages);
 
   // The canvas part of a project reset (new project or one just opened):
   // repaints GradientBitmap and sets TextureBitmap for the stored style. The
   // Grid style uses the built-in tile. A texture that cannot be loaded turns
   // the canvas Solid; the result then carries the message for the caller to
   // show (Status Ok otherwise). The caller composes the canvas afterwards.
-  TTextureLoadResult PrepareForProject(Project& p);
+  [[nodiscard]] TTextureLoadResult PrepareForProject(Project& p);
 
   // Paints the canvas into the layer (sized to the project) and keeps the
   // result in CanvasPicture. When view is given it is sized alike and cleared

@@ -274,13 +274,8 @@ void TGradient::PaintPattern(TColor32 a, TColor32 b) {
 void TGradient::UpdateSysColors() {
   BeginUpdate();
   SetColorBegin(WinColor(SystemColorTable::Get(kSysColorActiveCaption)));
-  try {
-    SetColorEnd(WinColor(SystemColorTable::Get(kSysColorGradientActiveCaption)));
-    useSysColors_ = true;
-  } catch (...) {
-    SetColorEnd(colorBegin_);
-    useSysColors_ = false;
-  }
+  SetColorEnd(WinColor(SystemColorTable::Get(kSysColorGradientActiveCaption)));
+  useSysColors_ = true;
   EndUpdate();
 }
 

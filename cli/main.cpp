@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -142,9 +144,7 @@ int RenderThumbnail(Project& project, const Options& o) {
 
 const char* ModeName(ShapeMode m) { return m == ShapeMode::Affine ? "Affine" : "Projective"; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) {
     std::fputs(kUsage, stderr);
@@ -172,4 +172,19 @@ int main(int argc, char** argv) {
     return kOk;
   }
   return RenderToImage(project, o);
+}
+
+}  // namespace
+
+// The one boundary: whatever fails below ends the run with a message and a
+// failure code, never with a picture reported as written.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("Not enough memory.\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo-render: %s\n", e.what());
+  }
+  return kImageError;
 }

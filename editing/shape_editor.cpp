@@ -209,50 +209,47 @@ EditResult ShapeEditor::UpdateHover(int32_t x, int32_t y) {
 
 EditResult ShapeEditor::MouseDown(MouseButton button, ShiftState, int32_t x, int32_t y, const ShapeSettings& panel) {
   EditResult r;
-  try {
-    if (!shapesVisible_) r |= ShowShapes();
-    gestureActive_ = true;
-    TakeUndoSnapshot();
-    const int32_t n = p_.N();
-    if (button == MouseButton::Left) {
-      if (recording_) recordedDragPoint_ = {x, y};
-      const int32_t before = p_.Selected();
-      // A target left over from a hover test that no longer matches the
-      // project is not acted on: no drag, no new vertex.
-      bool act = true;
-      if (hover_ == HoverAction::MoveVertex) {
-        if (Complete() && hotVertex_ >= 0 && hotVertex_ < p_.VertexCount) {
-          dragVertex_ = hotVertex_;
-          p_.SetSelected(dragVertex_ / n);
-        } else {
-          act = false;
-        }
-      } else if (hover_ == HoverAction::MoveShape) {
-        const int32_t hot = HotShape();
-        if (!Complete() || p_.VertexCount == 0 || (p_.Selected() != -2 && (hot < 0 || hot >= p_.ShapeCount())))
-          act = false;
-        else if (p_.Selected() != -2)
-          p_.SetSelected(hot);
+  if (!shapesVisible_) r |= ShowShapes();
+  gestureActive_ = true;
+  TakeUndoSnapshot();
+  const int32_t n = p_.N();
+  if (button == MouseButton::Left) {
+    if (recording_) recordedDragPoint_ = {x, y};
+    const int32_t before = p_.Selected();
+    // A target left over from a hover test that no longer matches the
+    // project is not acted on: no drag, no new vertex.
+    bool act = true;
+    if (hover_ == HoverAction::MoveVertex) {
+      if (Complete() && hotVertex_ >= 0 && hotVertex_ < p_.VertexCount) {
+        dragVertex_ = hotVertex_;
+        p_.SetSelected(dragVertex_ / n);
+      } else {
+        act = false;
       }
-      if (!act) ResetHoverState();
-      if (p_.Selected() != before) {
-        p_.ProjectSaved = false;
-        r.ShowShapeSettings = true;
-      }
-      if (act && hover_ == HoverAction::Draw && Consistent()) {
-        AppendVertex(p_, ViewToProject(x, scale_), ViewToProject(y, scale_), panel);
-        r.Render = true;
-        r.Status0 = DrawText(p_);
-      }
-      r.UpdateInterface = true;
-      r.RepaintView = true;
-    } else if (button == MouseButton::Right) {
-      DropIncompleteShape(p_);
-      r.UpdateInterface = true;
-      r |= UpdateHover(x, y);
-      r.RepaintView = true;
+    } else if (hover_ == HoverAction::MoveShape) {
+      const int32_t hot = HotShape();
+      if (!Complete() || p_.VertexCount == 0 || (p_.Selected() != -2 && (hot < 0 || hot >= p_.ShapeCount())))
+        act = false;
+      else if (p_.Selected() != -2)
+        p_.SetSelected(hot);
     }
-  } catch (...) {
+    if (!act) ResetHoverState();
+    if (p_.Selected() != before) {
+      p_.ProjectSaved = false;
+      r.ShowShapeSettings = true;
+    }
+    if (act && hover_ == HoverAction::Draw && Consistent()) {
+      AppendVertex(p_, ViewToProject(x, scale_), ViewToProject(y, scale_), panel);
+      r.Render = true;
+      r.Status0 = DrawText(p_);
+    }
+    r.UpdateInterface = true;
+    r.RepaintView = true;
+  } else if (button == MouseButton::Right) {
+    DropIncompleteShape(p_);
+    r.UpdateInterface = true;
+    r |= UpdateHover(x, y);
+    r.RepaintView = true;
   }
   return r;
 }
@@ -261,31 +258,27 @@ EditResult ShapeEditor::MouseMove(ShiftState shift, int32_t x, int32_t y) {
   EditResult r;
   r.ClearFocus = true;
   mouseOverView_ = true;
-  try {
-    if (shift.Left) {
-      // Only a press that started on the view drags; a button held down from
-      // elsewhere must not move a vertex picked by an old hover test.
-      if (gestureActive_) DragSelection(x, y);
-      if (realTime_) {
-        bool render = true;
-        if (recording_) {
-          render =
-              std::llabs(int64_t(x) - recordedDragPoint_.X) > 2 || std::llabs(int64_t(y) - recordedDragPoint_.Y) > 2;
-          if (render) recordedDragPoint_ = {x, y};
-        }
-        if (render) r.Render = r.ProcessMessageFirst = true;
+  if (shift.Left) {
+    // Only a press that started on the view drags; a button held down from
+    // elsewhere must not move a vertex picked by an old hover test.
+    if (gestureActive_) DragSelection(x, y);
+    if (realTime_) {
+      bool render = true;
+      if (recording_) {
+        render = std::llabs(int64_t(x) - recordedDragPoint_.X) > 2 || std::llabs(int64_t(y) - recordedDragPoint_.Y) > 2;
+        if (render) recordedDragPoint_ = {x, y};
       }
-    } else {
-      r |= UpdateHover(x, y);
-      r.Status1 = PositionText(x, y);
+      if (render) r.Render = r.ProcessMessageFirst = true;
     }
-    lastMouseShift_ = shift;
-    lastMousePos_ = {x, y};
-    if (p_.VertexCount % p_.N() != 0 || shift.Left) {
-      AdvanceSelectionDashes();
-      r.RepaintView = true;  // the rubber band and moved outlines follow the mouse
-    }
-  } catch (...) {
+  } else {
+    r |= UpdateHover(x, y);
+    r.Status1 = PositionText(x, y);
+  }
+  lastMouseShift_ = shift;
+  lastMousePos_ = {x, y};
+  if (p_.VertexCount % p_.N() != 0 || shift.Left) {
+    AdvanceSelectionDashes();
+    r.RepaintView = true;  // the rubber band and moved outlines follow the mouse
   }
   return r;
 }
@@ -335,17 +328,14 @@ EditResult ShapeEditor::MouseUp(MouseButton button, ShiftState, int32_t, int32_t
   EditResult r;
   if (!gestureActive_) return r;  // the press did not start on the view
   gestureActive_ = false;
-  try {
-    if (button == MouseButton::Left && !realTime_) r.Render = true;
-    if (button == MouseButton::Left && (hover_ == HoverAction::MoveVertex || hover_ == HoverAction::MoveShape)) {
-      p_.ProjectSaved = false;
-      r.UpdateInterface = true;
-    }
-    if (button == MouseButton::Left) dragVertex_ = -1;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-  } catch (...) {
+  if (button == MouseButton::Left && !realTime_) r.Render = true;
+  if (button == MouseButton::Left && (hover_ == HoverAction::MoveVertex || hover_ == HoverAction::MoveShape)) {
+    p_.ProjectSaved = false;
+    r.UpdateInterface = true;
   }
+  if (button == MouseButton::Left) dragVertex_ = -1;
+  TakeRedoSnapshot();
+  r.UndoRedoChanged = true;
   return r;
 }
 
@@ -374,21 +364,18 @@ EditResult ShapeEditor::KeyDown(int32_t key, ShiftState shift, bool controlHasFo
   EditResult r;
   if (key == kKeyEscape && recording_) r.StopRecording = true;
   if (!KeyNudgeConditions(key, controlHasFocus)) return r;
-  try {
-    if (!nudgeActive_) TakeUndoSnapshot();
-    nudgeActive_ = true;
-    const int32_t step = shift.Shift ? 10 : 1;
-    int32_t dx = 0, dy = 0;
-    switch (key) {
-      case kKeyLeft: dx = -step; break;
-      case kKeyUp: dy = -step; break;
-      case kKeyRight: dx = step; break;
-      default: dy = step; break;
-    }
-    NudgeSelection(dx, dy);
-    r.Render = r.ProcessMessageFirst = r.RepaintView = true;
-  } catch (...) {
+  if (!nudgeActive_) TakeUndoSnapshot();
+  nudgeActive_ = true;
+  const int32_t step = shift.Shift ? 10 : 1;
+  int32_t dx = 0, dy = 0;
+  switch (key) {
+    case kKeyLeft: dx = -step; break;
+    case kKeyUp: dy = -step; break;
+    case kKeyRight: dx = step; break;
+    default: dy = step; break;
   }
+  NudgeSelection(dx, dy);
+  r.Render = r.ProcessMessageFirst = r.RepaintView = true;
   return r;
 }
 
@@ -399,14 +386,11 @@ EditResult ShapeEditor::KeyUp(int32_t key, ShiftState, bool controlHasFocus) {
   // the focus) moved nothing: it must not complete an undo pair around an
   // old snapshot.
   if (!nudgeActive_) return r;
-  try {
-    nudgeActive_ = false;
-    p_.ProjectSaved = false;
-    r.UpdateInterface = true;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-  } catch (...) {
-  }
+  nudgeActive_ = false;
+  p_.ProjectSaved = false;
+  r.UpdateInterface = true;
+  TakeRedoSnapshot();
+  r.UndoRedoChanged = true;
   return r;
 }
 
@@ -423,53 +407,45 @@ void ShapeEditor::NudgeSelection(int32_t dx, int32_t dy) {
 
 bool ShapeEditor::FillSnapshot(EditSnapshot& out) const {
   if (!Consistent()) return false;
-  try {
-    EditSnapshot s;
-    s.Filled = true;
-    s.Mode = p_.Mode;
-    s.VertexCount = p_.VertexCount;
-    s.Vertices.assign(p_.Vertices.begin(), p_.Vertices.begin() + p_.VertexCount);
-    s.Selection = p_.Selected();
-    s.ShapeCount = p_.ShapeCount();
-    if (p_.Mode == ShapeMode::Affine)
-      s.AffineShapes.assign(p_.AffineShapes.begin(), p_.AffineShapes.begin() + s.ShapeCount);
-    else
-      s.ProjectiveShapes.assign(p_.ProjectiveShapes.begin(), p_.ProjectiveShapes.begin() + s.ShapeCount);
-    s.Saved = p_.ProjectSaved;
-    out = std::move(s);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  EditSnapshot s;
+  s.Filled = true;
+  s.Mode = p_.Mode;
+  s.VertexCount = p_.VertexCount;
+  s.Vertices.assign(p_.Vertices.begin(), p_.Vertices.begin() + p_.VertexCount);
+  s.Selection = p_.Selected();
+  s.ShapeCount = p_.ShapeCount();
+  if (p_.Mode == ShapeMode::Affine)
+    s.AffineShapes.assign(p_.AffineShapes.begin(), p_.AffineShapes.begin() + s.ShapeCount);
+  else
+    s.ProjectiveShapes.assign(p_.ProjectiveShapes.begin(), p_.ProjectiveShapes.begin() + s.ShapeCount);
+  s.Saved = p_.ProjectSaved;
+  out = std::move(s);
+  return true;
 }
 
 bool ShapeEditor::RestoreSnapshot(const EditSnapshot& s) {
   if (!s.Filled || s.Mode != p_.Mode) return false;
-  try {
-    // Copy everything first so a failed allocation leaves the project as it was.
-    std::vector<Vertex> vertices(s.Vertices);
-    std::vector<AffineShape> affine;
-    std::vector<ProjectiveShape> projective;
-    if (s.Mode == ShapeMode::Affine)
-      affine = s.AffineShapes;
-    else
-      projective = s.ProjectiveShapes;
+  // Copy everything first so a failed allocation leaves the project as it was.
+  std::vector<Vertex> vertices(s.Vertices);
+  std::vector<AffineShape> affine;
+  std::vector<ProjectiveShape> projective;
+  if (s.Mode == ShapeMode::Affine)
+    affine = s.AffineShapes;
+  else
+    projective = s.ProjectiveShapes;
 
-    p_.Vertices.swap(vertices);
-    p_.VertexCount = s.VertexCount;
-    p_.SetSelected(s.Selection);
-    if (s.Mode == ShapeMode::Affine) {
-      p_.AffineShapes.swap(affine);
-      p_.AffineShapeCount = s.ShapeCount;
-    } else {
-      p_.ProjectiveShapes.swap(projective);
-      p_.ProjectiveShapeCount = s.ShapeCount;
-    }
-    p_.ProjectSaved = s.Saved;
-    return true;
-  } catch (...) {
-    return false;
+  p_.Vertices.swap(vertices);
+  p_.VertexCount = s.VertexCount;
+  p_.SetSelected(s.Selection);
+  if (s.Mode == ShapeMode::Affine) {
+    p_.AffineShapes.swap(affine);
+    p_.AffineShapeCount = s.ShapeCount;
+  } else {
+    p_.ProjectiveShapes.swap(projective);
+    p_.ProjectiveShapeCount = s.ShapeCount;
   }
+  p_.ProjectSaved = s.Saved;
+  return true;
 }
 
 void ShapeEditor::TakeUndoSnapshot() { FillSnapshot(undoSnapshot_); }
@@ -482,14 +458,11 @@ void ShapeEditor::TakeRedoSnapshot() {
 
 EditResult ShapeEditor::RestoreAndRefresh(bool undo) {
   EditResult r;
-  try {
-    if (!RestoreSnapshot(undo ? undoSnapshot_ : redoSnapshot_)) return r;
-    undoEnabled_ = !undo;
-    redoEnabled_ = undo;
-    r.UndoRedoChanged = r.UpdateInterface = r.ShowShapeSettings = r.Render = r.RepaintView = true;
-    r |= RefreshHover();
-  } catch (...) {
-  }
+  if (!RestoreSnapshot(undo ? undoSnapshot_ : redoSnapshot_)) return r;
+  undoEnabled_ = !undo;
+  redoEnabled_ = undo;
+  r.UndoRedoChanged = r.UpdateInterface = r.ShowShapeSettings = r.Render = r.RepaintView = true;
+  r |= RefreshHover();
   return r;
 }
 
@@ -576,47 +549,41 @@ EditResult ShapeEditor::FinishShapeCommand() {
 EditResult ShapeEditor::Cut() {
   EditResult r;
   if (!EditMenu().Cut) return r;
-  try {
-    TakeUndoSnapshot();
-    CopySelectedShape();
-    if (!DeleteSelectedShape()) return r;
-    r |= FinishShapeCommand();
-  } catch (...) {
-  }
+  TakeUndoSnapshot();
+  CopySelectedShape();
+  if (!DeleteSelectedShape()) return r;
+  r |= FinishShapeCommand();
   return r;
 }
 
 EditResult ShapeEditor::Paste() {
   EditResult r;
   if (!EditMenu().Paste) return r;
-  try {
-    TakeUndoSnapshot();
-    const int32_t n = p_.N();
-    const int32_t v = p_.VertexCount;
-    const int32_t count = p_.ShapeCount();
-    std::vector<Vertex> vertices(p_.Vertices.begin(), p_.Vertices.begin() + v);
-    WithShapes(p_, [&](auto& shapes, int32_t& shapeCount) {
-      using Vec = std::remove_reference_t<decltype(shapes)>;
-      using Rec = typename Vec::value_type;
-      const Rec& clip = [&]() -> const Rec& {
-        if constexpr (std::is_same_v<Rec, AffineShape>)
-          return affineClipboard_;
-        else
-          return projectiveClipboard_;
-      }();
-      for (int32_t j = 0; j < n; ++j) vertices.push_back(clip.Corners[j]);
-      Vec grown(shapes.begin(), shapes.begin() + count);
-      grown.push_back(clip);
-      shapes.swap(grown);
-      shapeCount = count + 1;
-    });
-    p_.Vertices.swap(vertices);
-    p_.VertexCount = v + n;
-    p_.SetSelected(count);
-    r.ShowShapeSettings = true;
-    r |= FinishShapeCommand();
-  } catch (...) {
-  }
+  TakeUndoSnapshot();
+  const int32_t n = p_.N();
+  const int32_t v = p_.VertexCount;
+  const int32_t count = p_.ShapeCount();
+  std::vector<Vertex> vertices(p_.Vertices.begin(), p_.Vertices.begin() + v);
+  WithShapes(p_, [&](auto& shapes, int32_t& shapeCount) {
+    using Vec = std::remove_reference_t<decltype(shapes)>;
+    using Rec = typename Vec::value_type;
+    const Rec& clip = [&]() -> const Rec& {
+      if constexpr (std::is_same_v<Rec, AffineShape>)
+        return affineClipboard_;
+      else
+        return projectiveClipboard_;
+    }();
+    for (int32_t j = 0; j < n; ++j) vertices.push_back(clip.Corners[j]);
+    Vec grown(shapes.begin(), shapes.begin() + count);
+    grown.push_back(clip);
+    shapes.swap(grown);
+    shapeCount = count + 1;
+  });
+  p_.Vertices.swap(vertices);
+  p_.VertexCount = v + n;
+  p_.SetSelected(count);
+  r.ShowShapeSettings = true;
+  r |= FinishShapeCommand();
   return r;
 }
 
@@ -625,31 +592,25 @@ EditResult ShapeEditor::Delete() {
   if (!EditMenu().Delete) return r;
   const int32_t sel = p_.Selected();
   if (sel == 0 || sel == -2) return ClearAll();  // deleting the Main-Shape deletes everything
-  try {
-    TakeUndoSnapshot();
-    if (!DeleteSelectedShape()) return r;
-    r |= FinishShapeCommand();
-  } catch (...) {
-  }
+  TakeUndoSnapshot();
+  if (!DeleteSelectedShape()) return r;
+  r |= FinishShapeCommand();
   return r;
 }
 
 EditResult ShapeEditor::ClearAll() {
   EditResult r;
   if (!EditMenu().Clear) return r;
-  try {
-    TakeUndoSnapshot();
-    p_.VertexCount = p_.AffineShapeCount = p_.ProjectiveShapeCount = 0;
-    p_.SelectedAffineShape = p_.SelectedProjectiveShape = -1;
-    p_.Vertices.clear();
-    p_.AffineShapes.clear();
-    p_.ProjectiveShapes.clear();
-    r.UpdateInterface = r.Render = r.RepaintView = true;
-    TakeRedoSnapshot();
-    r.UndoRedoChanged = true;
-    r |= RefreshHover();  // also clears HotVertex, the hot shapes and DragVertex
-  } catch (...) {
-  }
+  TakeUndoSnapshot();
+  p_.VertexCount = p_.AffineShapeCount = p_.ProjectiveShapeCount = 0;
+  p_.SelectedAffineShape = p_.SelectedProjectiveShape = -1;
+  p_.Vertices.clear();
+  p_.AffineShapes.clear();
+  p_.ProjectiveShapes.clear();
+  r.UpdateInterface = r.Render = r.RepaintView = true;
+  TakeRedoSnapshot();
+  r.UndoRedoChanged = true;
+  r |= RefreshHover();  // also clears HotVertex, the hot shapes and DragVertex
   return r;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -118,10 +119,12 @@ TAVIRecorder::TAVIRecorder() = default;
 
 TAVIRecorder::~TAVIRecorder() {
   if (!IsOpen()) return;
-  // A destructor cannot report; CloseAVI is the way to learn how it ended.
+  // A destructor cannot report to the caller; CloseAVI is the way to learn
+  // how it ended. Here it is only logged.
   try {
     (void)Finish(false);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo: closing an abandoned AVI file failed: %s\n", e.what());
   }
 }
 

@@ -101,7 +101,7 @@ class TAVIRecorder {
 
   // Creates the file. frameRate is frames per second (1..1000), quality the
   // compressor quality 0..10000 (clamped). Key frames come once a second.
-  bool CreateAVI(int32_t frameRate, int32_t quality);
+  [[nodiscard]] bool CreateAVI(int32_t frameRate, int32_t quality);
   // Appends the top-left Width x Height pixels of source as the next frame;
   // whatever the source does not cover is black. Throws TAVIDiskFull, before
   // writing anything, when the disk has no room for this frame and the end
@@ -111,11 +111,11 @@ class TAVIRecorder {
   // True when the movie was finished completely (its last frames, index and
   // headers written); false when that failed, and the file may not play.
   // Throws "Cannot close AVI file. AVI file not created." when none is open.
-  bool CloseAVI(bool deleteFile);
+  [[nodiscard]] bool CloseAVI(bool deleteFile);
 
  private:
   struct TState;
-  bool Finish(bool deleteFile);
+  [[nodiscard]] bool Finish(bool deleteFile);
 
   int32_t width_ = 320;
   int32_t height_ = 200;

@@ -5,6 +5,7 @@
 #include <FreeImage.h>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -225,9 +226,12 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const s
 }  // namespace
 
 bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags) {
+  // The boundary of a file read: whatever the file does to the decoder, the
+  // caller hears "not loaded" and tells the user.
   try {
     return LoadUnguarded(target, fileName, flags);
-  } catch (...) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo: reading %s failed: %s\n", fileName.c_str(), e.what());
     return false;
   }
 }
@@ -235,7 +239,8 @@ bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags
 bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags) {
   try {
     return SaveUnguarded(source, fileName, {}, flags);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo: writing %s failed: %s\n", fileName.c_str(), e.what());
     return false;
   }
 }
@@ -244,7 +249,8 @@ bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const
                      int32_t flags) {
   try {
     return SaveUnguarded(source, fileName, "x." + extension, flags);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumavo: writing %s failed: %s\n", fileName.c_str(), e.what());
     return false;
   }
 }

@@ -26,7 +26,7 @@ inline constexpr int32_t kSaveQuantize = -1;
 // outside 16..1280; target is unchanged. The size is checked before decoding,
 // so a format whose size cannot be read beforehand (all but a few exotic ones
 // can: GIF and IFF by their headers, the rest through FreeImage) is refused.
-bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags);
+[[nodiscard]] bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags);
 
 // Writes the red, green and blue channels of source to fileName in the format
 // of its extension (bmp, jpg, gif, png, tif, tga, ppm, ...). flags go to the
@@ -35,9 +35,9 @@ bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags
 // options. True when the file was written. False for an empty source, an
 // extension without a writer, a format that cannot store the picture's bit
 // depth, or a write error.
-bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags);
+[[nodiscard]] bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags);
 // The same in the format of `extension` ("png") whatever fileName ends with.
-bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags);
+[[nodiscard]] bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags);
 
 // The last message FreeImage gave during this thread's latest load or save
 // (often empty); useful

@@ -20,15 +20,15 @@ inline constexpr uint8_t kFileBadContents = 254;  // "Unexpected file format."
 
 // Writes the document to a temporary file beside fileName and renames it over
 // fileName, so a failure never destroys the previous file. 1 or 0.
-uint8_t SaveProject(const Project& p, const std::string& fileName);
+[[nodiscard]] uint8_t SaveProject(const Project& p, const std::string& fileName);
 
 // Reads and checks the whole file before touching p: on any result other than 1
 // the project is exactly as it was. On 1 the document fields of p are replaced;
 // the caller then runs ResetProject(Width, Height, false, Mode).
-uint8_t LoadProject(Project& p, const std::string& fileName);
+[[nodiscard]] uint8_t LoadProject(Project& p, const std::string& fileName);
 
 // The same two on bytes in memory, for tools and tests.
-bool SerializeProject(const Project& p, std::string& out);
-uint8_t ParseProject(const uint8_t* data, size_t size, Project& out);
+[[nodiscard]] bool SerializeProject(const Project& p, std::string& out);
+[[nodiscard]] uint8_t ParseProject(const uint8_t* data, size_t size, Project& out);
 
 }  // namespace plumavo

@@ -28,10 +28,10 @@ struct BrushAssets {
 
 // Packs assets whose sizes match the tables. Returns false with a message
 // when they do not or compression fails.
-bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std::string* error = nullptr);
+[[nodiscard]] bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std::string* error = nullptr);
 
 // Unpacks and validates a blob. On failure returns false, leaves `assets`
 // empty and says why in `error`.
-bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std::string* error = nullptr);
+[[nodiscard]] bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std::string* error = nullptr);
 
 }  // namespace plumavo

@@ -1007,34 +1007,28 @@ void TRenderer::RenderProjective(const Project& p, const std::vector<float>& wei
 }
 
 void TRenderer::RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
-  try {
-    const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
-    if (p.VertexCount <= minVertices) {
-      {
-        UpdateScope update(layer);
-        layer.Clear(0x00000000u);
-        CopyOpaque(layer, canvasPicture);
-      }
-      layer.Changed();
-      return;
+  const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
+  if (p.VertexCount <= minVertices) {
+    {
+      UpdateScope update(layer);
+      layer.Clear(0x00000000u);
+      CopyOpaque(layer, canvasPicture);
     }
-    if (p.VertexCount % p.N() != 0) return;  // an unfinished shape keeps the previous picture
-    if (p.Mode == ShapeMode::Affine && !ComputeAffineMaps(p, Generator, affineMaps_)) {
-      // The maps that came out non-finite keep their last values; the orbit
-      // escapes through them like through any other bad map.
-    }
-    ComputeMapWeights(p, mapWeights_);
-    counter_ = uint16_t(counter_ + 1);
-    if (counter_ > 60000) counter_ = 0;
-    if (p.Mode == ShapeMode::Affine)
-      RenderAffine(p, affineMaps_, mapWeights_, canvasPicture, layer);
-    else
-      RenderProjective(p, mapWeights_, canvasPicture, layer);
-  } catch (const std::exception& e) {
-    // A failed render (no memory for the tables) leaves what was there; the
-    // next edit tries again.
-    std::fprintf(stderr, "plumavo: render failed: %s\n", e.what());
+    layer.Changed();
+    return;
   }
+  if (p.VertexCount % p.N() != 0) return;  // an unfinished shape keeps the previous picture
+  if (p.Mode == ShapeMode::Affine && !ComputeAffineMaps(p, Generator, affineMaps_)) {
+    // The maps that came out non-finite keep their last values; the orbit
+    // escapes through them like through any other bad map.
+  }
+  ComputeMapWeights(p, mapWeights_);
+  counter_ = uint16_t(counter_ + 1);
+  if (counter_ > 60000) counter_ = 0;
+  if (p.Mode == ShapeMode::Affine)
+    RenderAffine(p, affineMaps_, mapWeights_, canvasPicture, layer);
+  else
+    RenderProjective(p, mapWeights_, canvasPicture, layer);
 }
 
 }  // namespace plumavo

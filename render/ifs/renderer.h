@@ -100,8 +100,8 @@ class TRenderer {
   TRandomGenerator Generator;
 
   // Renders p onto layer, starting from a copy of canvasPicture: the whole
-  // render routine, as every edit calls it. Never reports an error; a failure
-  // outside the loop leaves the layer as it was.
+  // render routine, as every edit calls it. Throws std::bad_alloc when its
+  // tables cannot grow, before the layer is touched.
   void RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer);
 
   // A new document (start-up, New, Open): the frame counter starts again and

@@ -1,6 +1,8 @@
 // New, Open, Save, Save As and closing: the save question, the open messages,
 // the caption, the remembered folders, the recent list with its menus, the
 // command line and the new-project dialog.
+#include <stdexcept>
+
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -469,6 +471,44 @@ TEST_F(NewDialogTest, EscCancels) {
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(dialog.isVisible());
 }
+
+
+// ---------------------------------------------------------------------------
+// A command that fails part way
+
+// Prompts whose question cannot be shown, as when the display has gone.
+struct QuestionFails : TScriptedPrompts {
+  TPromptAnswer Question(const QString&) override { throw std::runtime_error("no screen to ask on"); }
+};
+
+struct FailingCommandRow {
+  const char* Name;
+  QAction* TfrmMain::*Item;
+};
+
+class FailingCommandTest : public WindowTest, public ::testing::WithParamInterface<FailingCommandRow> {};
+
+TEST_P(FailingCommandTest, KeepsTheUnsavedWorkAndSaysWhy) {
+  auto failing = std::make_unique<QuestionFails>();
+  QuestionFails* log = failing.get();
+  window->SetPrompts(std::move(failing));
+  ClickView(50, 50);
+  ClickView(150, 50);
+  ASSERT_FALSE(window->project.ProjectSaved);
+  (window.get()->*GetParam().Item)->trigger();
+  EXPECT_EQ(window->project.VertexCount, 2);
+  EXPECT_FALSE(window->project.ProjectSaved);
+  EXPECT_TRUE(log->Log.contains("error: The command could not be completed (no screen to ask on)."))
+      << log->Log.join(" | ").toStdString();
+  // The window goes on working.
+  ClickView(150, 150);
+  EXPECT_EQ(window->project.VertexCount, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FailingCommandTest,
+                         ::testing::Values(FailingCommandRow{"New", &TfrmMain::mnuFileNew},
+                                           FailingCommandRow{"Open", &TfrmMain::mnuFileOpen}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace plumavo::test

@@ -392,7 +392,7 @@ TEST_F(TextureFolderFixture, OpeningAProjectPreparesItsCanvasSilently) {
     state_.GradientBitmap.SetSize(0, 0);
     Project p = SizedProject(64, 64);
     p.CanvasStyle = row.stored;
-    state_.PrepareForProject(p);
+    (void)state_.PrepareForProject(p);
     EXPECT_EQ(p.CanvasStyle, row.expectedStyle) << row.stored;
     EXPECT_EQ(state_.TextureBitmap.Width(), row.tileW) << row.stored;
     EXPECT_EQ(loads_, row.loads) << row.stored;

@@ -156,7 +156,7 @@ TEST_P(CliCanvas, RendersTheComposedCanvas) {
   TCanvasState expected;
   TBitmap32 layer;
   expected.TextureFolder = std::string(PLUMAVO_BINARY_DIR) + "/bin/Textures/";
-  expected.PrepareForProject(p);
+  ASSERT_TRUE(expected.PrepareForProject(p).Ok());
   ASSERT_TRUE(expected.ComposeCanvas(p, layer));
   EXPECT_EQ(p.CanvasStyle, GetParam().style) << "the style's file was not found";
   for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {150, 100}, {299, 199}, {137, 61}})

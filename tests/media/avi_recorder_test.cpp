@@ -137,7 +137,7 @@ TEST_P(AviMovieTest, FileHoldsEveryFrameAtTheRoundedSizeAndRate) {
   const TBitmap32 picture = Quadrants(row.ProjectWidth, row.ProjectHeight);
   for (int i = 0; i < row.Frames; ++i) rec.AddFrame(picture);
   EXPECT_EQ(rec.FrameIndex(), row.Frames);
-  rec.CloseAVI(false);
+  EXPECT_TRUE(rec.CloseAVI(false));
 
   const TMovie m = ReadMovie(rec.Filename);
   EXPECT_EQ(m.Streams, 1);
@@ -171,7 +171,7 @@ TEST_F(AviTest, SourceSmallerThanTheFrameLeavesTheRestBlack) {
   white.Clear(0xFFFFFFFFu);
   rec.AddFrame(white);
   rec.AddFrame(TBitmap32());
-  rec.CloseAVI(false);
+  EXPECT_TRUE(rec.CloseAVI(false));
   TBitmap32 expected(64, 48);
   expected.Clear(0xFF000000u);
   expected.FillRect(0, 0, 16, 16, 0xFFFFFFFFu);
@@ -236,7 +236,7 @@ TEST(AviSize, DefaultsRestrictionChangeAndOpenFile) {
   ASSERT_TRUE(rec.CreateAVI(10, 5000));
   rec.SetWidth(200);  // ignored while the file is open
   EXPECT_EQ(rec.Width(), 100);
-  rec.CloseAVI(true);
+  EXPECT_TRUE(rec.CloseAVI(true));
   EXPECT_FALSE(fs::exists(path));
 }
 
@@ -280,7 +280,7 @@ TEST_F(AviTest, FailedCreationsLeaveNoFileAndSayWhy) {
 TEST(AviErrors, ClosingWithoutAFileThrowsItsText) {
   TAVIRecorder rec;
   try {
-    rec.CloseAVI(false);
+    EXPECT_TRUE(rec.CloseAVI(false));
     FAIL() << "no exception";
   } catch (const TAVIError& e) {
     EXPECT_STREQ(e.what(), "Cannot close AVI file. AVI file not created.");
@@ -307,7 +307,7 @@ TEST_F(AviTest, FullDiskEndsInAnAddFrameError) {
     }
   }
   EXPECT_TRUE(failed);
-  rec.CloseAVI(false);  // finishing on a full disk neither throws nor crashes
+  EXPECT_FALSE(rec.CloseAVI(false));  // finishing on a full disk says so, without throwing or crashing
   EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
@@ -333,7 +333,7 @@ TEST_F(AviTest, CompressorComesFromTheDialogUnlessDefaultIsAsked) {
       };
       ASSERT_TRUE(rec.CreateAVI(10, 10000)) << c.Name << ": " << rec.LastError();
       rec.AddFrame(Quadrants(64, 48));
-      rec.CloseAVI(false);
+      EXPECT_TRUE(rec.CloseAVI(false));
       const bool dialog = mode == TAVICompressor::acShowDialog;
       EXPECT_EQ(asked, dialog ? 1 : 0);
       const TMovie m = ReadMovie(rec.Filename);
@@ -368,14 +368,14 @@ TEST_F(AviTest, ReopeningReplacesTheFileAndDeleteRemovesIt) {
   ASSERT_TRUE(rec.CreateAVI(10, 7500));
   for (int i = 0; i < 4; ++i) rec.AddFrame(Quadrants(32, 32));
   EXPECT_FALSE(rec.CreateAVI(10, 7500));  // one file at a time
-  rec.CloseAVI(false);
+  EXPECT_TRUE(rec.CloseAVI(false));
   ASSERT_TRUE(rec.CreateAVI(10, 7500));
   EXPECT_EQ(rec.FrameIndex(), 0);
   rec.AddFrame(Quadrants(32, 32));
-  rec.CloseAVI(false);
+  EXPECT_TRUE(rec.CloseAVI(false));
   EXPECT_EQ(ReadMovie(rec.Filename).KeyFrames.size(), 1u);
   ASSERT_TRUE(rec.CreateAVI(10, 7500));
-  rec.CloseAVI(true);
+  EXPECT_TRUE(rec.CloseAVI(true));
   EXPECT_FALSE(fs::exists(rec.Filename));
 }
 
@@ -403,7 +403,7 @@ TEST_F(AviTest, QualityChangesTheMovieExactlyForEncodersThatUseIt) {
       for (int p = 0; p < 64 * 64; ++p) frame.Bits()[p] = (seed = seed * 134775813u + 1u) | 0xFF000000u;
       rec.AddFrame(frame);
     }
-    rec.CloseAVI(false);
+    EXPECT_TRUE(rec.CloseAVI(false));
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   };
