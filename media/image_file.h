@@ -37,7 +37,8 @@ inline constexpr int32_t kSaveQuantize = -1;
 // depth, or a write error.
 [[nodiscard]] bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags);
 // The same in the format of `extension` ("png") whatever fileName ends with.
-[[nodiscard]] bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension, int32_t flags);
+[[nodiscard]] bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension,
+                                   int32_t flags);
 
 // The last message FreeImage gave during this thread's latest load or save
 // (often empty); useful
