@@ -23,10 +23,12 @@ TfrmCanvasSize::TfrmCanvasSize(std::function<TPrompts&()> prompts, QWidget* pare
   gbSize = new QGroupBox("Canvas Size", this);
   auto* grid = new QGridLayout(gbSize);
   Label1 = new QLabel("Width:", gbSize);
-  seWidth = new TNumberEdit(kMinProjectSize, kMaxProjectSize, 480, 4, TNumberEdit::TOutOfRange::Keep, gbSize);
+  seWidth = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectWidth, 4, TNumberEdit::TOutOfRange::Keep,
+                            gbSize);
   Label3 = new QLabel("Pixels", gbSize);
   Label2 = new QLabel("Height:", gbSize);
-  seHeight = new TNumberEdit(kMinProjectSize, kMaxProjectSize, 360, 4, TNumberEdit::TOutOfRange::Keep, gbSize);
+  seHeight = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectHeight, 4, TNumberEdit::TOutOfRange::Keep,
+                             gbSize);
   Label4 = new QLabel("Pixels", gbSize);
   cbResize = new QCheckBox("Resize to Fit the Background Image", gbSize);
   grid->addWidget(Label1, 0, 0);

@@ -46,6 +46,7 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
   frmBackImgAlign = new TfrmBackImgAlign(&window);
   frmImageQuality = new TfrmImageQuality(&window);
   frmTipOfDay = new TfrmTipOfDay(&window);
+  frmTipOfDay->Store = [&window]() -> TSettingsStore& { return window.settings; };
   helpViewer = new THelpViewer(&window);
   helpViewer->OpenUrl = forwardUrl;
 
@@ -214,7 +215,7 @@ void TDialogCommands::AdoptSplash(TfrmAbout& splash) {
 }
 
 void TDialogCommands::ShowTipsAtStartup() {
-  if (!LoadTipState(frmTipOfDay->Store).ShowTips) return;
+  if (!LoadTipState(frmTipOfDay->Store()).ShowTips) return;
   mnuHelpTipsClick();
 }
 

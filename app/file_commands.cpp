@@ -44,7 +44,7 @@ QString ProjectCaption(const std::string& projectFileName) {
 }
 
 TFileCommands::TFileCommands(TfrmMain& window)
-    : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
+    : QObject(&window), Settings(window.settings), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   frmNewImageP = new TfrmNewImageP([this]() -> TPrompts& { return w_.Prompts(); }, &window);
   frmPreferencesP = new TfrmPreferencesP([this]() -> TSettingsStore& { return Settings; },
                                          [this]() -> TPrompts& { return w_.Prompts(); },
@@ -62,10 +62,7 @@ TFileCommands::TFileCommands(TfrmMain& window)
 
 TFileCommands::~TFileCommands() = default;
 
-void TFileCommands::SetSettingsFile(const QString& iniFile) {
-  Settings = TSettingsStore(iniFile);
-  if (w_.dialogs != nullptr) w_.dialogs->frmTipOfDay->Store = Settings;
-}
+void TFileCommands::SetSettingsFile(const QString& iniFile) { Settings = TSettingsStore(iniFile); }
 
 QString TFileCommands::ProjectsFolder() const {
   return StartFolder(ProgramFolder, "Projects", QStandardPaths::DocumentsLocation);
@@ -131,7 +128,7 @@ void TFileCommands::OpenProject(const QString& path) {
 
 void TFileCommands::mnuFileNewClick() {
   if (!QuerySaveChanges()) return;
-  frmNewImageP->Preset(480, 360);
+  frmNewImageP->Preset(kDefaultProjectWidth, kDefaultProjectHeight);
   if (!w_.Prompts().RunDialog(*frmNewImageP)) return;
   const ShapeMode mode = frmNewImageP->Mode();
   const int width = frmNewImageP->WidthValue();

@@ -41,7 +41,7 @@ class TFileCommands : public QObject {
   ~TFileCommands() override;
 
   // Preferences, recent projects and the tip state all live here.
-  TSettingsStore Settings;
+  TSettingsStore& Settings;  // the window's
   // Points every settings reader of the window at an INI file.
   void SetSettingsFile(const QString& iniFile);
 

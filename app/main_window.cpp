@@ -276,7 +276,7 @@ void TfrmMain::FormCreate() {
   const QSize needed = minimumSizeHint();
   resize(std::max(width(), needed.width()), std::max(height(), needed.height()));
   editor->SetRealTimeRendering(renderer.Preferences.RealTimeRendering);
-  ResetProject(480, 360, true, ShapeMode::Affine);
+  ResetProject(kDefaultProjectWidth, kDefaultProjectHeight, true, ShapeMode::Affine);
   UpdateInterfaceState();
   ComposeCanvas();
 }

@@ -120,6 +120,9 @@ class TfrmMain : public QMainWindow {
   TBitmap32 CanvasLayer;  // composed canvas and rendered picture
   TBitmap32 OutputImage;  // snapshot for export, printing and frames
   TRenderer renderer;
+  // The one settings store of the program; every module and dialog reads
+  // and writes through it.
+  TSettingsStore settings;
   std::unique_ptr<ShapeEditor> editor;
 
   // How long an arrow key's release waits for the same key to come down again

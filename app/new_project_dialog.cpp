@@ -29,10 +29,12 @@ TfrmNewImageP::TfrmNewImageP(std::function<TPrompts&()> prompts, QWidget* parent
   gbSize = new QGroupBox("Canvas Size", this);
   auto* grid = new QGridLayout(gbSize);
   Label1 = new QLabel("Width:", gbSize);
-  seWidth = new TNumberEdit(kMinProjectSize, kMaxProjectSize, 480, 4, TNumberEdit::TOutOfRange::Limit, gbSize);
+  seWidth = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectWidth, 4, TNumberEdit::TOutOfRange::Limit,
+                            gbSize);
   Label3 = new QLabel("Pixels", gbSize);
   Label2 = new QLabel("Height:", gbSize);
-  seHeight = new TNumberEdit(kMinProjectSize, kMaxProjectSize, 360, 4, TNumberEdit::TOutOfRange::Limit, gbSize);
+  seHeight = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectHeight, 4,
+                             TNumberEdit::TOutOfRange::Limit, gbSize);
   Label4 = new QLabel("Pixels", gbSize);
   grid->addWidget(Label1, 0, 0);
   grid->addWidget(seWidth, 0, 1);

@@ -1,36 +1,34 @@
 #include "app/preferences.h"
 
-#include <algorithm>
-
 namespace plumavo {
 
 StoredPreferences LoadPreferences(const TSettingsStore& store) {
-  const StoredPreferences d;
   StoredPreferences p;
-  p.RenderingLoops = store.ReadInteger("Rendering Loops", d.RenderingLoops);
-  p.RealTimeRendering = store.ReadBool("Real-time Rendering", d.RealTimeRendering);
-  p.Antialiased = store.ReadBool("Antialiased", d.Antialiased);
-  p.AnimationQuality = store.ReadInteger("Animation Quality", d.AnimationQuality);
-  p.FrameRate = store.ReadInteger("Frame Rate", d.FrameRate);
+  p.RenderingLoops = store.Get(settings::kRenderingLoops);
+  p.RealTimeRendering = store.Get(settings::kRealTimeRendering);
+  p.Antialiased = store.Get(settings::kAntialiased);
+  p.AnimationQuality = store.Get(settings::kAnimationQuality);
+  p.FrameRate = store.Get(settings::kFrameRate);
   return p;
 }
 
 bool StorePreferences(TSettingsStore& store, const StoredPreferences& p) {
-  return store.WriteInteger("Rendering Loops", p.RenderingLoops) &&
-         store.WriteBool("Real-time Rendering", p.RealTimeRendering) && store.WriteBool("Antialiased", p.Antialiased) &&
-         store.WriteInteger("Animation Quality", p.AnimationQuality) && store.WriteInteger("Frame Rate", p.FrameRate);
+  return store.Set(settings::kRenderingLoops, p.RenderingLoops) &&
+         store.Set(settings::kRealTimeRendering, p.RealTimeRendering) &&
+         store.Set(settings::kAntialiased, p.Antialiased) &&
+         store.Set(settings::kAnimationQuality, p.AnimationQuality) && store.Set(settings::kFrameRate, p.FrameRate);
 }
 
-int32_t UsableRenderingLoops(int32_t stored) { return std::clamp(stored, 1, 100000); }
-int32_t UsableFrameRate(int32_t stored) { return std::clamp(stored, 1, 30); }
-int32_t UsableAnimationQuality(int32_t stored) { return std::clamp(stored, 1, 100); }
+int32_t UsableRenderingLoops(int32_t stored) { return settings::kRenderingLoops.Usable(stored); }
+int32_t UsableFrameRate(int32_t stored) { return settings::kFrameRate.Usable(stored); }
+int32_t UsableAnimationQuality(int32_t stored) { return settings::kAnimationQuality.Usable(stored); }
 
 TipState LoadTipState(const TSettingsStore& store) {
-  return {store.ReadInteger("Tips Index", -1), store.ReadBool("Show Tips", true)};
+  return {store.Get(settings::kTipsIndex), store.Get(settings::kShowTips)};
 }
 
 bool StoreTipState(TSettingsStore& store, const TipState& t) {
-  return store.WriteInteger("Tips Index", t.Index) && store.WriteBool("Show Tips", t.ShowTips);
+  return store.Set(settings::kTipsIndex, t.Index) && store.Set(settings::kShowTips, t.ShowTips);
 }
 
 }  // namespace plumavo

@@ -9,18 +9,18 @@
 namespace plumavo {
 
 struct StoredPreferences {
-  int32_t RenderingLoops = 10000;
-  bool RealTimeRendering = true;
-  bool Antialiased = true;
-  int32_t AnimationQuality = 75;
-  int32_t FrameRate = 10;
+  int32_t RenderingLoops = settings::kRenderingLoops.Default;
+  bool RealTimeRendering = settings::kRealTimeRendering.Default;
+  bool Antialiased = settings::kAntialiased.Default;
+  int32_t AnimationQuality = settings::kAnimationQuality.Default;
+  int32_t FrameRate = settings::kFrameRate.Default;
   friend bool operator==(const StoredPreferences&, const StoredPreferences&) = default;
 };
 
 // Reads the five values, each with its default.
 StoredPreferences LoadPreferences(const TSettingsStore& store);
 // Writes the five values in order and stops at the first failed write.
-bool StorePreferences(TSettingsStore& store, const StoredPreferences& p);
+[[nodiscard]] bool StorePreferences(TSettingsStore& store, const StoredPreferences& p);
 
 // A stored value is used as read, except where it would hang the program or
 // divide by zero: loops 1..100000, frame rate 1..30, quality 1..100.
@@ -30,10 +30,10 @@ int32_t UsableAnimationQuality(int32_t stored);
 
 // Tip-of-the-day state.
 struct TipState {
-  int32_t Index = -1;
-  bool ShowTips = true;
+  int32_t Index = settings::kTipsIndex.Default;
+  bool ShowTips = settings::kShowTips.Default;
 };
 TipState LoadTipState(const TSettingsStore& store);
-bool StoreTipState(TSettingsStore& store, const TipState& t);
+[[nodiscard]] bool StoreTipState(TSettingsStore& store, const TipState& t);
 
 }  // namespace plumavo

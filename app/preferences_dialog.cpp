@@ -20,8 +20,8 @@ namespace plumavo {
 
 namespace {
 
-constexpr int kMinFrameRate = 1, kMaxFrameRate = 30;
-constexpr int kMinQuality = 1, kMaxQuality = 100;
+constexpr int kMinFrameRate = settings::kFrameRate.Min, kMaxFrameRate = settings::kFrameRate.Max;
+constexpr int kMinQuality = settings::kAnimationQuality.Min, kMaxQuality = settings::kAnimationQuality.Max;
 
 // The loop field's arrows move by a thousand loops.
 class TLoopsEdit : public TNumberEdit {

@@ -107,7 +107,7 @@ TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultT
 }
 
 void TfrmTipOfDay::FormShow() {
-  const TipState state = LoadTipState(Store);
+  const TipState state = LoadTipState(Store());
   cbTipsStartup->setChecked(state.ShowTips);
   count_ = int(ReadTips(TipsFile).size());
   index_ = FirstTipIndex(state.Index, count_);
@@ -132,7 +132,8 @@ void TfrmTipOfDay::btnBackClick() {
 }
 
 void TfrmTipOfDay::btnCloseClick() {
-  StoreTipState(Store, TipState{index_, cbTipsStartup->isChecked()});
+  // A state that cannot be stored only means the next showing repeats a tip.
+  (void)StoreTipState(Store(), TipState{index_, cbTipsStartup->isChecked()});
   accept();
 }
 

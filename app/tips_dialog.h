@@ -2,6 +2,8 @@
 // tip shown last, with Back and Next wrapping round the file.
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <QString>
 
@@ -18,8 +20,8 @@ class TfrmTipOfDay : public QDialog {
  public:
   explicit TfrmTipOfDay(QWidget* parent = nullptr);
 
-  // The tip state lives here; tests point it at a file of their own.
-  TSettingsStore Store;
+  // Where the tip state is kept: the program's settings store, or a test's.
+  std::function<TSettingsStore&()> Store;
   // The tips file, read afresh for every tip: tips/tips.txt beside the program.
   QString TipsFile;
   static QString DefaultTipsFile();

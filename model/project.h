@@ -19,6 +19,9 @@ inline constexpr int32_t CornerCount(ShapeMode m) { return m == ShapeMode::Affin
 
 inline constexpr int32_t kMinProjectSize = 16;
 inline constexpr int32_t kMaxProjectSize = 1280;
+// The size of a new project.
+inline constexpr int32_t kDefaultProjectWidth = 480;
+inline constexpr int32_t kDefaultProjectHeight = 360;
 inline constexpr int32_t kBrushCount = 230;
 inline constexpr int32_t kBlendModeIndexCount = 28;  // the 27 named modes and the unnamed index 27
 inline constexpr int32_t kCanvasStyleCount = 24;
@@ -74,8 +77,8 @@ enum class ShapeSetting : int32_t {
 struct Project {
   // Document.
   ShapeMode Mode = ShapeMode::Affine;
-  int32_t Width = 480;
-  int32_t Height = 360;
+  int32_t Width = kDefaultProjectWidth;
+  int32_t Height = kDefaultProjectHeight;
   TColor BackColor = 0xFFFFFF;
   int32_t VertexCount = 0;
   std::vector<Vertex> Vertices;  // may hold stale entries beyond VertexCount

@@ -44,11 +44,13 @@ class TipsTest : public ::testing::Test {
     f.write("first tip\r\nsecond tip\rthird tip\n");
     f.close();
     dialog.TipsFile = dir.filePath("tips.txt");
-    dialog.Store = TSettingsStore(dir.filePath("settings.ini"));
+    store = TSettingsStore(dir.filePath("settings.ini"));
+    dialog.Store = [this]() -> TSettingsStore& { return store; };
   }
-  void StoreIndex(int index, bool show = true) { ASSERT_TRUE(StoreTipState(dialog.Store, {index, show})); }
+  void StoreIndex(int index, bool show = true) { ASSERT_TRUE(StoreTipState(store, {index, show})); }
 
   QTemporaryDir dir;
+  TSettingsStore store;
   TfrmTipOfDay dialog;
 };
 
@@ -90,7 +92,7 @@ TEST_F(TipsTest, BackAndNextWrapAndCloseStoresTheState) {
 
   dialog.cbTipsStartup->setChecked(false);
   dialog.btnClose->click();
-  const TipState stored = LoadTipState(dialog.Store);
+  const TipState stored = LoadTipState(store);
   EXPECT_EQ(stored.Index, 1);
   EXPECT_FALSE(stored.ShowTips);
 }
@@ -102,7 +104,7 @@ TEST_F(TipsTest, TitleBarCloseStoresNothing) {
   dialog.cbTipsStartup->setChecked(false);
   dialog.show();
   dialog.close();
-  const TipState stored = LoadTipState(dialog.Store);
+  const TipState stored = LoadTipState(store);
   EXPECT_EQ(stored.Index, 0);
   EXPECT_TRUE(stored.ShowTips);
 }
@@ -258,7 +260,7 @@ TEST_F(HelpTest, WebAndMailCommandsOpenTheirAddresses) {
 
 TEST_F(HelpTest, TipsAndAboutRunTheirDialogs) {
   QTemporaryDir dir;
-  window->dialogs->frmTipOfDay->Store = TSettingsStore(dir.filePath("settings.ini"));
+  window->settings = TSettingsStore(dir.filePath("settings.ini"));
   window->mnuHelpTips->trigger();
   window->mnuHelpAbout->trigger();
   EXPECT_EQ(prompts->Log, (QStringList{"unanswered dialog: Tip of the Day", "unanswered dialog: About Plumavo PRO"}));
@@ -274,8 +276,8 @@ class StartupTipsTest : public HelpTest, public ::testing::WithParamInterface<St
 TEST_P(StartupTipsTest, TheSplashEndShowsTipsOnlyWhenWanted) {
   QTemporaryDir dir;
   TfrmTipOfDay& tips = *window->dialogs->frmTipOfDay;
-  tips.Store = TSettingsStore(dir.filePath("settings.ini"));
-  ASSERT_TRUE(StoreTipState(tips.Store, {-1, GetParam().showTips}));
+  window->settings = TSettingsStore(dir.filePath("settings.ini"));
+  ASSERT_TRUE(StoreTipState(tips.Store(), {-1, GetParam().showTips}));
   TfrmAbout splash;
   window->dialogs->AdoptSplash(splash);
   prompts->Dialogs.push_back([](QDialog&) { return true; });
