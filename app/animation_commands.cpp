@@ -37,11 +37,10 @@ QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInf
 TAnimationCommands::TAnimationCommands(TfrmMain& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   frmVideoCompression = new TfrmVideoCompression(AvailableAVICodecs(), &window);
-  ConnectCommands<TAnimationCommands>(this, {
-                                                {window.mnuAnimationRecord, &TAnimationCommands::btnRecordClick},
-                                                {window.mnuAnimationStop, &TAnimationCommands::btnStopClick},
-                                                {window.mnuAnimationPlay, &TAnimationCommands::btnPlayClick},
-                                            });
+  // The commands this module carries out.
+  window.commands->Bind(CommandId::AnimationRecord, [this] { btnRecordClick(); });
+  window.commands->Bind(CommandId::AnimationStop, [this] { btnStopClick(); });
+  window.commands->Bind(CommandId::AnimationPlay, [this] { btnPlayClick(); });
   connect(window.aniTimer, &QTimer::timeout, this, [this] { Safely([&] { aniTimerTimer(); }); });
 }
 

@@ -50,22 +50,21 @@ TDialogCommands::TDialogCommands(TfrmMain& window)
   helpViewer = new THelpViewer(&window);
   helpViewer->OpenUrl = forwardUrl;
 
-  window.mnuHelpWeb->setText(QString("&Browse ") + links::kWebSiteName + "...");
+  window.Action(CommandId::HelpWebSite)->setText(QString("&Browse ") + links::kWebSiteName + "...");
 
-  ConnectCommands<TDialogCommands>(this, {
-                                             {window.mnuProjectCanvasSize, &TDialogCommands::mnuProjectCanvasSizeClick},
-                                             {window.mnuBackImport, &TDialogCommands::mnuBackImportClick},
-                                             {window.mnuBackClear, &TDialogCommands::mnuBackClearClick},
-                                             {window.mnuFileExport, &TDialogCommands::mnuFileExportClick},
-                                             {window.mnuHelpContents, &TDialogCommands::mnuHelpContentsClick},
-                                             {window.mnuHelpTips, &TDialogCommands::mnuHelpTipsClick},
-                                             {window.mnuHelpTutorial, &TDialogCommands::mnuHelpTutorialClick},
-                                             {window.mnuHelpSend, &TDialogCommands::mnuHelpSendClick},
-                                             {window.mnuHelpSupport, &TDialogCommands::mnuHelpSupportClick},
-                                             {window.mnuHelpCheck, &TDialogCommands::mnuHelpCheckClick},
-                                             {window.mnuHelpWeb, &TDialogCommands::mnuHelpWebClick},
-                                             {window.mnuHelpAbout, &TDialogCommands::mnuHelpAboutClick},
-                                         });
+  // The commands this module carries out.
+  window.commands->Bind(CommandId::ProjectCanvasSize, [this] { mnuProjectCanvasSizeClick(); });
+  window.commands->Bind(CommandId::BackgroundImport, [this] { mnuBackImportClick(); });
+  window.commands->Bind(CommandId::BackgroundClear, [this] { mnuBackClearClick(); });
+  window.commands->Bind(CommandId::FileExport, [this] { mnuFileExportClick(); });
+  window.commands->Bind(CommandId::HelpContents, [this] { mnuHelpContentsClick(); });
+  window.commands->Bind(CommandId::HelpTips, [this] { mnuHelpTipsClick(); });
+  window.commands->Bind(CommandId::HelpTutorial, [this] { mnuHelpTutorialClick(); });
+  window.commands->Bind(CommandId::HelpFeedback, [this] { mnuHelpSendClick(); });
+  window.commands->Bind(CommandId::HelpSupport, [this] { mnuHelpSupportClick(); });
+  window.commands->Bind(CommandId::HelpLatestVersion, [this] { mnuHelpCheckClick(); });
+  window.commands->Bind(CommandId::HelpWebSite, [this] { mnuHelpWebClick(); });
+  window.commands->Bind(CommandId::HelpAbout, [this] { mnuHelpAboutClick(); });
 }
 
 TDialogCommands::~TDialogCommands() = default;

@@ -51,13 +51,12 @@ TFileCommands::TFileCommands(TfrmMain& window)
                                          [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
   if (qEnvironmentVariableIsSet(kSettingsFileVariable)) SetSettingsFile(qEnvironmentVariable(kSettingsFileVariable));
 
-  ConnectCommands<TFileCommands>(this, {
-                                           {window.mnuFileNew, &TFileCommands::mnuFileNewClick},
-                                           {window.mnuFileOpen, &TFileCommands::mnuFileOpenClick},
-                                           {window.mnuFileSave, &TFileCommands::mnuFileSaveClick},
-                                           {window.mnuFileSaveAs, &TFileCommands::mnuFileSaveAsClick},
-                                           {window.mnuProjectPreferences, &TFileCommands::mnuProjectPreferencesClick},
-                                       });
+  // The commands this module carries out.
+  window.commands->Bind(CommandId::FileNew, [this] { mnuFileNewClick(); });
+  window.commands->Bind(CommandId::FileOpen, [this] { mnuFileOpenClick(); });
+  window.commands->Bind(CommandId::FileSave, [this] { mnuFileSaveClick(); });
+  window.commands->Bind(CommandId::FileSaveAs, [this] { mnuFileSaveAsClick(); });
+  window.commands->Bind(CommandId::ProjectPreferences, [this] { mnuProjectPreferencesClick(); });
 }
 
 TFileCommands::~TFileCommands() = default;
@@ -95,7 +94,7 @@ bool TFileCommands::QuerySaveChanges() {
   if (answer != TPromptAnswer::Yes) return answer == TPromptAnswer::No;
   // Save as a click on its menu item would: with Save disabled (no vertex
   // yet) there is nothing to save and the command goes on.
-  if (!w_.mnuFileSave->isEnabled()) return true;
+  if (!w_.Action(CommandId::FileSave)->isEnabled()) return true;
   Safely([&] { mnuFileSaveClick(); });
   // A cancelled Save As or a failed write keeps the work: the command that
   // asked is abandoned rather than throwing the changes away.
@@ -177,7 +176,7 @@ void TFileCommands::OpenChosenProject(const QString& chosen) {
 
 void TFileCommands::mnuFileSaveClick() {
   if (w_.project.ProjectFileName == kUntitled) {
-    if (w_.mnuFileSaveAs->isEnabled()) mnuFileSaveAsClick();
+    if (w_.Action(CommandId::FileSaveAs)->isEnabled()) mnuFileSaveAsClick();
     return;
   }
   if (SaveProject(w_.project, LocalFileName(QString::fromStdString(w_.project.ProjectFileName))) != kFileOk) {
@@ -227,7 +226,7 @@ void TFileCommands::AddRecentProject(const QString& path) { RecentProjects.Add(p
 void TFileCommands::BuildRecentMenus() {
   const QStringList& entries = RecentProjects.Entries();
   if (entries.isEmpty()) return;
-  for (QMenu* menu : {w_.mnuFileRecentMenu, w_.popMenuRecent}) {
+  for (QMenu* menu : {w_.recentMenu, w_.recentPopup}) {
     menu->clear();
     for (int i = 0; i < entries.size(); ++i) {
       QAction* item = menu->addAction(TRecentProjects::MenuCaption(i, entries[i]));

@@ -261,14 +261,6 @@ void TfrmMain::FormCreate() {
   animations = new TAnimationCommands(*this);
   prints = new TPrintCommands(*this);
 
-  // Menu items whose hints carry the title.
-  const QString title = kApplicationTitle;
-  mnuProjectPreferences->setStatusTip("Change the rendering or animation settings");
-  mnuHelpTips->setStatusTip("Display tips about using " + title);
-  mnuHelpTutorial->setStatusTip("View tutorials about using " + title);
-  mnuHelpCheck->setStatusTip("Check the latest version of " + title);
-  mnuHelpWeb->setStatusTip("Browse the Web Site of " + title);
-
   KeepArrowKeysForTheShapes();
   // Large fonts need more room than the 700 x 576 the window is made for;
   // the side panel must never be squeezed.
@@ -282,149 +274,68 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::CreateMenus() {
-  QMenuBar* bar = menuBar();
-  auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& key, const QString& hint, int image = -1) {
-    QAction* a = menu->addAction(caption);
-    if (!key.isEmpty()) a->setShortcut(key);
-    a->setStatusTip(hint);
-    if (image >= 0) a->setIcon(ImageListPixmap(image));
-    return a;
-  };
-  auto safe = [this](QAction* a, auto f) { connect(a, &QAction::triggered, this, [f] { Safely(f); }); };
+  commands = new CommandActions(this, [this](int i) { return ImageListPixmap(i); });
+  recentMenu = new QMenu("Re&cent Projects", this);
+  zoomMenu = new QMenu("&Zoom", this);
+  zoomMenu->menuAction()->setStatusTip("Change the view magnification");
+  zoomMenu->menuAction()->setIcon(ImageListPixmap(iiZoom));
+  commands->BuildMenus(menuBar(), [this](const char* name, QMenu*) {
+    return std::string_view(name) == "Recent" ? recentMenu : zoomMenu;
+  });
 
-  mnuFile = bar->addMenu("&File");
-  mnuFileNew = add(mnuFile, "&New", QKeySequence("Ctrl+N"), "Create a new project", iiNew);
-  mnuFileOpen = add(mnuFile, "&Open...", QKeySequence("Ctrl+O"), "Open an existing project", iiOpen);
-  mnuFile->addSeparator();
-  mnuFileSave = add(mnuFile, "&Save", QKeySequence("Ctrl+S"), "Save the current project", iiSave);
-  mnuFileSaveAs = add(mnuFile, "Save &As...", {}, "Save the current project with a new name");
-  mnuFile->addSeparator();
-  mnuFileExport = add(mnuFile, "&Export Image...", {}, "Export the current image to file", iiExport);
-  mnuFile->addSeparator();
-  mnuFilePrintSetup = add(mnuFile, "P&rint Setup...", {}, "Change the printer and page setup", iiPrintSetup);
-  mnuFilePrintPreview =
-      add(mnuFile, "Print Pre&view", {}, "Change the print layout and display print preview", iiPrintPreview);
-  mnuFilePrint = add(mnuFile, "&Print...", QKeySequence("Ctrl+P"), "Print the current image", iiPrint);
-  mnuFile->addSeparator();
-  mnuFileRecentMenu = new QMenu("Re&cent Projects", this);
-  mnuFileRecent = mnuFile->addMenu(mnuFileRecentMenu);
-  mnuFile->addSeparator();
-  mnuFileExit = add(mnuFile, "E&xit", QKeySequence("Alt+F4"), "Quit the application", iiExit);
-  safe(mnuFileExit, [this] { close(); });
+  // The commands the window carries out itself; the modules bind theirs.
+  using C = CommandId;
+  commands->Bind(C::FileExit, [this] { close(); });
+  commands->Bind(C::EditUndo, [this] { ApplyEdit(editor->Undo()); });
+  commands->Bind(C::EditRedo, [this] { ApplyEdit(editor->Redo()); });
+  commands->Bind(C::EditCut, [this] { ApplyEdit(editor->Cut()); });
+  commands->Bind(C::EditCopy, [this] { ApplyEdit(editor->Copy()); });
+  commands->Bind(C::EditPaste, [this] { ApplyEdit(editor->Paste()); });
+  commands->Bind(C::EditDelete, [this] { ApplyEdit(editor->Delete()); });
+  commands->Bind(C::EditClear, [this] { ApplyEdit(editor->ClearAll()); });
+  commands->Bind(C::EditSelectAll, [this] { ApplyEdit(editor->SelectAll()); });
+  commands->Bind(C::EditSelectNone, [this] { ApplyEdit(editor->SelectNone()); });
+  commands->Bind(C::ViewShapes, [this] { ApplyEdit(editor->ToggleShapes()); });
+  // The check mark has already flipped when triggered arrives.
+  commands->Bind(C::ViewToolbar, [this] {
+    ToolBar->setVisible(Action(C::ViewToolbar)->isChecked());
+    CentreView();
+  });
+  commands->Bind(C::ViewStatusBar, [this] {
+    StatusBar->setVisible(Action(C::ViewStatusBar)->isChecked());
+    CentreView();
+  });
+  commands->Bind(C::ViewSidePanel, [this] {
+    pnlSide->setVisible(Action(C::ViewSidePanel)->isChecked());
+    CentreView();
+  });
+  commands->Bind(C::ViewRefresh, [this] { RenderImage(); });
 
-  mnuEdit = bar->addMenu("&Edit");
-  mnuEditUndo = add(mnuEdit, "&Undo", QKeySequence("Ctrl+Z"), "Undo the last action", iiUndo);
-  mnuEditRedo = add(mnuEdit, "&Redo", QKeySequence("Ctrl+Y"), "Redo the previously undone action", iiRedo);
-  mnuEdit->addSeparator();
-  mnuEditCut =
-      add(mnuEdit, "Cu&t", QKeySequence("Ctrl+X"), "Cut out the active shape and put it into the Clipboard", iiCut);
-  mnuEditCopy = add(mnuEdit, "&Copy", QKeySequence("Ctrl+C"), "Copy the active shape into the Clipboard", iiCopy);
-  mnuEditPaste =
-      add(mnuEdit, "&Paste", QKeySequence("Ctrl+V"), "Paste shape in the Clipboard into the current project", iiPaste);
-  mnuEdit->addSeparator();
-  mnuEditDelete = add(mnuEdit, "&Delete", QKeySequence(Qt::Key_Delete), "Delete the active shape", iiDelete);
-  mnuEditClear = add(mnuEdit, "C&lear All", QKeySequence("Ctrl+Del"), "Clear all shapes of the project", iiClear);
-  mnuEdit->addSeparator();
-  mnuEditSelectAll =
-      add(mnuEdit, "Select &All", QKeySequence("Ctrl+A"), "Select all shapes of the project", iiSelectAll);
-  mnuEditSelectNone = add(mnuEdit, "Select &None", QKeySequence("Ctrl+D"), "Deselect the selection");
-  safe(mnuEditUndo, [this] { ApplyEdit(editor->Undo()); });
-  safe(mnuEditRedo, [this] { ApplyEdit(editor->Redo()); });
-  safe(mnuEditCut, [this] { ApplyEdit(editor->Cut()); });
-  safe(mnuEditCopy, [this] { ApplyEdit(editor->Copy()); });
-  safe(mnuEditPaste, [this] { ApplyEdit(editor->Paste()); });
-  safe(mnuEditDelete, [this] { ApplyEdit(editor->Delete()); });
-  safe(mnuEditClear, [this] { ApplyEdit(editor->ClearAll()); });
-  safe(mnuEditSelectAll, [this] { ApplyEdit(editor->SelectAll()); });
-  safe(mnuEditSelectNone, [this] { ApplyEdit(editor->SelectNone()); });
-
-  mnuProject = bar->addMenu("&Project");
-  mnuProjectCanvasSize =
-      add(mnuProject, "&Size and Color...", {}, "Change the size and background color of the project", iiCanvasSize);
-  mnuProject->addSeparator();
-  mnuProjectPreferences = add(mnuProject, "Pre&ferences...", {}, QString(), iiPreferences);
-
-  mnuBack = bar->addMenu("&Background");
-  mnuBackImport = add(mnuBack, "&Import Background Image...", {}, "Import a background image", iiBackImport);
-  mnuBackClear = add(mnuBack, "&Clear Background Image", {}, "Clear the background image", iiBackClear);
-
-  mnuAnimation = bar->addMenu("&Animation");
-  mnuAnimationRecord = add(mnuAnimation, "&Record Animation", {}, "Start recording an animation", iiRecord);
-  mnuAnimationStop = add(mnuAnimation, "&Stop Recording", {}, "Stop animation recording", iiStop);
-  mnuAnimation->addSeparator();
-  mnuAnimationPlay = add(mnuAnimation, "&Play Animation", {}, "Play an animation", iiPlay);
-
-  mnuView = bar->addMenu("&View");
-  mnuViewShapes = add(mnuView, "&Shapes", {}, "Show/Hide shapes");
-  mnuViewShapes->setCheckable(true);
-  mnuViewShapes->setChecked(true);
-  safe(mnuViewShapes, [this] { ApplyEdit(editor->ToggleShapes()); });
-  mnuView->addSeparator();
-  mnuViewZoomMenu = new QMenu("&Zoom", this);
-  mnuViewZoom = mnuView->addMenu(mnuViewZoomMenu);
-  mnuViewZoom->setStatusTip("Change the view magnification");
-  mnuViewZoom->setIcon(ImageListPixmap(iiZoom));
-  popMenuZoom = new QMenu(this);
+  // The zoom levels, twice: the menu and the Zoom button's drop-down (whose
+  // hints have no trailing blank on 200 % and 400 %).
+  zoomPopup = new QMenu(this);
   static constexpr std::array<const char*, 5> zoomCaptions{"25%", "50%", "100%", "200%", "400%"};
   static constexpr std::array<const char*, 5> zoomHints{"Reduce the view to 25%", "Reduce the view to 50%",
                                                         "Display the image at 100% ", "Magnify the view to 200% ",
                                                         "Magnify the view to 400% "};
   auto* zoomGroup = new QActionGroup(this);
   auto* popZoomGroup = new QActionGroup(this);
-  for (int i = 0; i < 5; ++i) {
-    QString popHint = zoomHints[size_t(i)];
-    if (i >= 3) popHint = popHint.trimmed();  // the popup copy has no trailing blank on 200 % and 400 %
-    mnuViewZoomX[size_t(i)] = add(mnuViewZoomMenu, zoomCaptions[size_t(i)], {}, zoomHints[size_t(i)]);
-    popMenuZoomX[size_t(i)] = add(popMenuZoom, zoomCaptions[size_t(i)], {}, popHint);
-    for (QAction* a : {mnuViewZoomX[size_t(i)], popMenuZoomX[size_t(i)]}) {
+  for (size_t i = 0; i < zoomCaptions.size(); ++i) {
+    QString popHint = zoomHints[i];
+    if (i >= 3) popHint = popHint.trimmed();
+    zoomActions[i] = zoomMenu->addAction(zoomCaptions[i]);
+    zoomActions[i]->setStatusTip(zoomHints[i]);
+    zoomPopupActions[i] = zoomPopup->addAction(zoomCaptions[i]);
+    zoomPopupActions[i]->setStatusTip(popHint);
+    for (QAction* a : {zoomActions[i], zoomPopupActions[i]}) {
       a->setCheckable(true);
       a->setChecked(i == 2);
-      safe(a, [this, i] { mnuViewZoomXClick(i); });
+      connect(a, &QAction::triggered, this, [this, i] { Safely([&] { ZoomTo(int(i)); }, "Zoom"); });
     }
-    zoomGroup->addAction(mnuViewZoomX[size_t(i)]);
-    popZoomGroup->addAction(popMenuZoomX[size_t(i)]);
+    zoomGroup->addAction(zoomActions[i]);
+    popZoomGroup->addAction(zoomPopupActions[i]);
   }
-  mnuView->addSeparator();
-  mnuViewToolbar = add(mnuView, "&Toolbar", {}, "Show/Hide toolbar");
-  mnuViewStatus = add(mnuView, "St&atus Bar", {}, "Show/Hide status bar");
-  mnuViewSidePanel = add(mnuView, "Right &Panel", {}, "Show/Hide right panel");
-  for (QAction* a : {mnuViewToolbar, mnuViewStatus, mnuViewSidePanel}) {
-    a->setCheckable(true);
-    a->setChecked(true);
-  }
-  // The check mark has already flipped when triggered arrives.
-  safe(mnuViewToolbar, [this] {
-    ToolBar->setVisible(mnuViewToolbar->isChecked());
-    CentreView();
-  });
-  safe(mnuViewStatus, [this] {
-    StatusBar->setVisible(mnuViewStatus->isChecked());
-    CentreView();
-  });
-  safe(mnuViewSidePanel, [this] {
-    pnlSide->setVisible(mnuViewSidePanel->isChecked());
-    CentreView();
-  });
-  mnuView->addSeparator();
-  mnuViewRefresh = add(mnuView, "&Refresh", QKeySequence(Qt::Key_F5), QString());
-  safe(mnuViewRefresh, [this] { RenderImage(); });
-
-  mnuHelp = bar->addMenu("&Help");
-  mnuHelpContents = add(mnuHelp, "&Contents", QKeySequence(Qt::Key_F1), "Display help contents", iiHelp);
-  mnuHelpTips = add(mnuHelp, "&Tip of the Day...", {}, QString());
-  mnuHelpTutorial = add(mnuHelp, "&View Tutorials...", {}, QString());
-  mnuHelp->addSeparator();
-  mnuHelpSend = add(mnuHelp, "Send &Feedback...", {}, "Send feedback to the author");
-  mnuHelpSupport = add(mnuHelp, "&Support", {}, "Display support information");
-  mnuHelp->addSeparator();
-  mnuHelpCheck = add(mnuHelp, "Check the &Latest Version", {}, QString());
-  mnuHelpWeb = add(mnuHelp, "&Browse " + QString(kApplicationTitle) + " Web Site...", {}, QString());
-  mnuHelp->addSeparator();
-  mnuHelpAbout = add(mnuHelp, "&About...", {}, "Display copyright and version information");
-
-  popMenuRecent = new QMenu(this);
-  // The file, print, background, animation and help commands are filled in
-  // by their own modules; until then their items do nothing.
+  recentPopup = new QMenu(this);
 }
 
 void TfrmMain::CreateToolBar() {
@@ -433,7 +344,7 @@ void TfrmMain::CreateToolBar() {
   ToolBar->setFloatable(false);
   ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   ToolBar->setIconSize(QSize(16, 16));
-  auto button = [&](const char* caption, int image, QAction* twin) {
+  auto button = [&](const char* caption, int image, const QString& hint) {
     auto* b = new QToolButton(ToolBar);
     b->setText(caption);
     b->setAutoRaise(true);  // flat
@@ -442,35 +353,38 @@ void TfrmMain::CreateToolBar() {
     // button rather than hide its caption.
     b->setMinimumSize(46, 36);
     b->setIcon(ImageListPixmap(image));
-    SetHint(b, twin->statusTip());
-    connect(b, &QToolButton::clicked, twin, [twin] { twin->trigger(); });
+    SetHint(b, hint);
     ToolBar->addWidget(b);
     return b;
   };
-  btnNew = button("New", iiNew, mnuFileNew);
-  btnOpen = button("Open", iiOpen, mnuFileOpen);
-  btnOpen->setMenu(popMenuRecent);
-  btnOpen->setPopupMode(QToolButton::MenuButtonPopup);
-  btnSave = button("Save", iiSave, mnuFileSave);
-  ToolBar->addSeparator();
-  btnExport = button("Export", iiExport, mnuFileExport);
-  ToolBar->addSeparator();
-  btnCut = button("Cut", iiCut, mnuEditCut);
-  btnCopy = button("Copy", iiCopy, mnuEditCopy);
-  btnPaste = button("Paste", iiPaste, mnuEditPaste);
-  ToolBar->addSeparator();
-  btnClear = button("Clear", iiClear, mnuEditClear);
-  ToolBar->addSeparator();
-  btnZoom = button("Zoom", iiZoom, mnuViewZoom);
-  disconnect(btnZoom, &QToolButton::clicked, nullptr, nullptr);
-  connect(btnZoom, &QToolButton::clicked, this, [this] { Safely([&] { btnZoomClick(); }); });
-  btnZoom->setMenu(popMenuZoom);
-  btnZoom->setPopupMode(QToolButton::MenuButtonPopup);
-  ToolBar->addSeparator();
-  btnHelp = button("Help", iiHelp, mnuHelpContents);
+  for (const ToolbarEntry& e : ToolbarLayout()) {
+    if (e.Type == ToolbarEntry::Separator) {
+      ToolBar->addSeparator();
+    } else if (e.Type == ToolbarEntry::Zoom) {
+      zoomButton = button(e.Caption, iiZoom, zoomMenu->menuAction()->statusTip());
+      connect(zoomButton, &QToolButton::clicked, this, [this] { Safely([&] { ZoomButtonClick(); }, "Zoom"); });
+      zoomButton->setMenu(zoomPopup);
+      zoomButton->setPopupMode(QToolButton::MenuButtonPopup);
+    } else {
+      QAction* twin = Action(e.Id);
+      QToolButton* b = button(e.Caption, CommandOf(e.Id).Icon, twin->statusTip());
+      FollowCommand(b, e.Id);
+      toolButtons_[size_t(e.Id)] = b;
+    }
+  }
+  QToolButton* open = ToolButton(CommandId::FileOpen);
+  open->setMenu(recentPopup);
+  open->setPopupMode(QToolButton::MenuButtonPopup);
   // Drop-down buttons need room for their arrow.
-  btnOpen->setFixedWidth(58);
-  btnZoom->setFixedWidth(58);
+  open->setFixedWidth(58);
+  zoomButton->setFixedWidth(58);
+}
+
+void TfrmMain::FollowCommand(QAbstractButton* b, CommandId id) {
+  QAction* twin = Action(id);
+  b->setEnabled(twin->isEnabled());
+  connect(twin, &QAction::enabledChanged, b, &QWidget::setEnabled);
+  connect(b, &QAbstractButton::clicked, twin, [twin] { twin->trigger(); });
 }
 
 void TfrmMain::CreateDrawingArea() {
@@ -665,18 +579,18 @@ void TfrmMain::CreateSidePanel() {
 
   section("Animation");
   auto* aniRow = new QHBoxLayout;
-  auto speed = [&](int image, QAction* twin) {
+  auto speed = [&](CommandId id) {
     auto* b = new QToolButton(pnlSide);
-    b->setIcon(ImageListPixmap(image));
+    b->setIcon(ImageListPixmap(CommandOf(id).Icon));
     b->setAutoRaise(true);
-    SetHint(b, twin->statusTip());
-    connect(b, &QToolButton::clicked, twin, [twin] { twin->trigger(); });
+    SetHint(b, Action(id)->statusTip());
+    FollowCommand(b, id);
     aniRow->addWidget(b);
     return b;
   };
-  btnRecord = speed(iiRecord, mnuAnimationRecord);
-  btnStop = speed(iiStop, mnuAnimationStop);
-  btnPlay = speed(iiPlay, mnuAnimationPlay);
+  recordButton = speed(CommandId::AnimationRecord);
+  stopButton = speed(CommandId::AnimationStop);
+  playButton = speed(CommandId::AnimationPlay);
   aniRow->addStretch();
   col->addLayout(aniRow);
   col->addStretch();
@@ -914,7 +828,7 @@ void TfrmMain::seDiffusingLenKeyUp() {
 
 bool TfrmMain::Recording() const { return aniTimer->isActive(); }
 
-bool TfrmMain::ShapesShownCheck() const { return mnuViewShapes->isChecked(); }
+bool TfrmMain::ShapesShownCheck() const { return Action(CommandId::ViewShapes)->isChecked(); }
 
 void TfrmMain::UpdateInterfaceState() {
   const int32_t s = project.Selected();
@@ -927,37 +841,18 @@ void TfrmMain::UpdateInterfaceState() {
     w->setEnabled(sub);
   seDiffusingLen->setEnabled(sub && cbDiffusing->isChecked());
 
-  const bool recording = Recording();
-  const bool anyVertex = project.VertexCount >= 1;
-  mnuFileSave->setEnabled(!project.ProjectSaved && anyVertex);
-  mnuFileSaveAs->setEnabled(anyVertex);
-  mnuFileRecent->setEnabled(!mnuFileRecentMenu->isEmpty());
-  for (QAction* a :
-       {mnuFileExport, mnuFilePrintSetup, mnuFilePrintPreview, mnuFilePrint, mnuAnimationRecord, mnuAnimationPlay})
-    a->setEnabled(!recording);
-  mnuAnimationStop->setEnabled(recording);
-  mnuBackClear->setEnabled(!project.BackgroundImage.Empty());
-
-  const EditMenuState m = editor->EditMenu();
-  mnuEditCut->setEnabled(m.Cut);
-  mnuEditCopy->setEnabled(m.Copy);
-  mnuEditPaste->setEnabled(m.Paste);
-  mnuEditDelete->setEnabled(m.Delete);
-  mnuEditClear->setEnabled(m.Clear);
-  mnuEditSelectAll->setEnabled(m.SelectAll);
-  mnuEditSelectNone->setEnabled(m.SelectNone);
-
-  // The toolbar buttons always take their menu item's state.
-  const std::array<std::pair<QWidget*, QAction*>, 8> twins{{{btnSave, mnuFileSave},
-                                                            {btnExport, mnuFileExport},
-                                                            {btnCut, mnuEditCut},
-                                                            {btnCopy, mnuEditCopy},
-                                                            {btnPaste, mnuEditPaste},
-                                                            {btnClear, mnuEditClear},
-                                                            {btnRecord, mnuAnimationRecord},
-                                                            {btnStop, mnuAnimationStop}}};
-  for (const auto& [button, item] : twins) button->setEnabled(item->isEnabled());
-  btnPlay->setEnabled(mnuAnimationPlay->isEnabled());
+  CommandState state;
+  state.Recording = Recording();
+  state.AnyVertex = project.VertexCount >= 1;
+  state.Saved = project.ProjectSaved;
+  state.HasBackground = !project.BackgroundImage.Empty();
+  state.Edit = editor->EditMenu();
+  state.ShapesShown = editor->ShapesVisible();
+  state.ToolbarShown = !ToolBar->isHidden();
+  state.StatusBarShown = !StatusBar->isHidden();
+  state.SidePanelShown = !pnlSide->isHidden();
+  commands->Refresh(state);
+  recentMenu->menuAction()->setEnabled(!recentMenu->isEmpty());
 }
 
 void TfrmMain::TakeOutputSnapshot() { OutputImage.Assign(CanvasLayer); }
@@ -966,7 +861,7 @@ void TfrmMain::uiTimerTimer() { ApplyEdit(editor->TimerTick()); }
 
 void TfrmMain::SyncShapesVisible() {
   const bool shown = editor->ShapesVisible();
-  mnuViewShapes->setChecked(shown);
+  Action(CommandId::ViewShapes)->setChecked(shown);
   icoShowShapes->setPixmap(ImageListPixmap(shown ? iiShapesShown : iiShapesHidden));
   ImgDraw->SetOverlayVisible(shown);
 }
@@ -978,13 +873,13 @@ void TfrmMain::ApplyEdit(const EditResult& r) {
   if (r.ShowShapeSettings) ShowShapeSettingsInPanel();
   if (r.UpdateInterface) UpdateInterfaceState();
   if (r.UndoRedoChanged) {
-    mnuEditUndo->setEnabled(editor->UndoEnabled());
-    mnuEditRedo->setEnabled(editor->RedoEnabled());
+    Action(CommandId::EditUndo)->setEnabled(editor->UndoEnabled());
+    Action(CommandId::EditRedo)->setEnabled(editor->RedoEnabled());
   }
   if (r.Status0) StatusBar->SetText(0, QString::fromStdString(*r.Status0));
   if (r.Status1) StatusBar->SetText(1, QString::fromStdString(*r.Status1));
   if (r.Cursor) ImgDraw->setCursor(CursorOf(*r.Cursor));
-  if (r.StopRecording) mnuAnimationStop->trigger();
+  if (r.StopRecording) Action(CommandId::AnimationStop)->trigger();
   if (r.Render) {
     // Let the overlay show the edit before a possibly long render.
     if (r.ProcessMessageFirst) ImgDraw->repaint();
@@ -1013,9 +908,9 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   // The view returns to 100 % with the right panel shown.
   ImgDraw->SetScale(1.0);
   editor->SetScale(1.0);
-  mnuViewZoomX[2]->setChecked(true);
-  popMenuZoomX[2]->setChecked(true);
-  mnuViewSidePanel->setChecked(true);
+  zoomActions[2]->setChecked(true);
+  zoomPopupActions[2]->setChecked(true);
+  Action(CommandId::ViewSidePanel)->setChecked(true);
   pnlSide->setVisible(true);
   SetProjectSize(width, height);
   CentreView();
@@ -1079,12 +974,12 @@ void TfrmMain::CentreView() {
   PanelDraw->move(x - sbDraw->horizontalScrollBar()->value(), y - sbDraw->verticalScrollBar()->value());
 }
 
-void TfrmMain::mnuViewZoomXClick(int index) {
+void TfrmMain::ZoomTo(int index) {
   if (index < 0 || index >= 5) return;
-  mnuViewZoomX[size_t(index)]->setChecked(true);
-  popMenuZoomX[size_t(index)]->setChecked(true);
+  zoomActions[size_t(index)]->setChecked(true);
+  zoomPopupActions[size_t(index)]->setChecked(true);
   bool ok = false;
-  int percent = mnuViewZoomX[size_t(index)]->text().remove('%').toInt(&ok);
+  int percent = zoomActions[size_t(index)]->text().remove('%').toInt(&ok);
   if (!ok) percent = 100;
   const double scale = percent / 100.0;
   if (scale != ImgDraw->Scale()) {
@@ -1095,11 +990,11 @@ void TfrmMain::mnuViewZoomXClick(int index) {
   }
 }
 
-void TfrmMain::btnZoomClick() {
-  if (popMenuZoomX[2]->isChecked())
-    popMenuZoom->popup(btnZoom->mapToGlobal(QPoint(0, btnZoom->height())));
+void TfrmMain::ZoomButtonClick() {
+  if (zoomPopupActions[2]->isChecked())
+    zoomPopup->popup(zoomButton->mapToGlobal(QPoint(0, zoomButton->height())));
   else
-    popMenuZoomX[2]->trigger();
+    zoomPopupActions[2]->trigger();
 }
 
 // ---------------------------------------------------------------------------
@@ -1121,8 +1016,8 @@ void TfrmMain::ApplySetting(ShapeSetting kind) {
   const bool applied = plumavo::ApplyShapeSetting(project, kind, PanelSettings());
   if (!applied) return;
   editor->TakeRedoSnapshot();
-  mnuEditUndo->setEnabled(editor->UndoEnabled());
-  mnuEditRedo->setEnabled(editor->RedoEnabled());
+  Action(CommandId::EditUndo)->setEnabled(editor->UndoEnabled());
+  Action(CommandId::EditRedo)->setEnabled(editor->RedoEnabled());
   UpdateInterfaceState();
   RenderImage();
 }

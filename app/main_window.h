@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include "app/commands.h"
 #include "app/prompts.h"
 #include "app/settings_store.h"  // kApplicationTitle
 #include "canvas/canvas_style.h"
@@ -20,6 +21,7 @@
 #include "render/ifs/renderer.h"
 #include "surface/bitmap32.h"
 
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -46,41 +48,6 @@ class TDialogCommands;
 class TFileCommands;
 class TAnimationCommands;
 class TPrintCommands;
-
-// Image list indexes used by the window (see resources/icons/LICENSE.txt).
-enum TImageIndex : int {
-  iiNew = 0,
-  iiOpen,
-  iiSave,
-  iiExport,
-  iiCut,
-  iiCopy,
-  iiPaste,
-  iiClear,
-  iiZoom,
-  iiHelp,
-  iiUndo,
-  iiRedo,
-  iiDelete,
-  iiPrint,
-  iiPrintPreview,
-  iiPrintSetup,
-  iiExit,
-  iiCanvasSize,
-  iiPreferences,
-  iiBackImport,
-  iiBackClear,
-  iiRecord,
-  iiStop,
-  iiPlay,
-  iiSelectAll,
-  iiMousePos = 25,
-  iiAffine = 26,
-  iiProjective = 27,
-  iiShapesShown = 28,
-  iiShapesHidden = 29,
-  iiCount
-};
 
 // The status bar: panel 0 plain text (330 pixels), panels 1 (90) and 2 (132)
 // drawn with an icon before their text.
@@ -152,8 +119,8 @@ class TfrmMain : public QMainWindow {
   void ResetSidePanel();
   static constexpr TColor kStartShapeColor = 0x000000;
   // Handlers.
-  void mnuViewZoomXClick(int index);
-  void btnZoomClick();
+  void ZoomTo(int index);
+  void ZoomButtonClick();
   void cbeCanvasStyleChange(int index);
   void gbCanvasOpacityChange(int value);
   void uiTimerTimer();
@@ -164,28 +131,22 @@ class TfrmMain : public QMainWindow {
   QPixmap ImageListPixmap(int index) const;
   const QCursor& CursorOf(EditCursor c) const;
 
-  // --- Menus ------------------------------------------------------------------
-  QMenu *mnuFile, *mnuEdit, *mnuProject, *mnuBack, *mnuAnimation, *mnuView, *mnuHelp;
-  QAction *mnuFileNew, *mnuFileOpen, *mnuFileSave, *mnuFileSaveAs, *mnuFileExport, *mnuFilePrintSetup,
-      *mnuFilePrintPreview, *mnuFilePrint, *mnuFileRecent, *mnuFileExit;
-  QMenu* mnuFileRecentMenu;
-  QAction *mnuEditUndo, *mnuEditRedo, *mnuEditCut, *mnuEditCopy, *mnuEditPaste, *mnuEditDelete, *mnuEditClear,
-      *mnuEditSelectAll, *mnuEditSelectNone;
-  QAction *mnuProjectCanvasSize, *mnuProjectPreferences;
-  QAction *mnuBackImport, *mnuBackClear;
-  QAction *mnuAnimationRecord, *mnuAnimationStop, *mnuAnimationPlay;
-  QAction *mnuViewShapes, *mnuViewZoom, *mnuViewToolbar, *mnuViewStatus, *mnuViewSidePanel, *mnuViewRefresh;
-  QMenu* mnuViewZoomMenu;
-  std::array<QAction*, 5> mnuViewZoomX{};
-  QMenu* popMenuZoom;
-  std::array<QAction*, 5> popMenuZoomX{};
-  QMenu* popMenuRecent;
-  QAction *mnuHelpContents, *mnuHelpTips, *mnuHelpTutorial, *mnuHelpSend, *mnuHelpSupport, *mnuHelpCheck, *mnuHelpWeb,
-      *mnuHelpAbout;
+  // --- Commands and menus -------------------------------------------------------
+  // The fixed commands of the menus and the toolbar (app/commands.h).
+  CommandActions* commands = nullptr;
+  QAction* Action(CommandId id) const { return commands->Action(id); }
+  QMenu* recentMenu;                      // File > Recent Projects
+  QMenu* zoomMenu;                        // View > Zoom
+  std::array<QAction*, 5> zoomActions{};  // its 25 % .. 400 %
+  QMenu* zoomPopup;                       // the Zoom button's drop-down
+  std::array<QAction*, 5> zoomPopupActions{};
+  QMenu* recentPopup;  // the Open button's drop-down
 
   // --- Toolbar ------------------------------------------------------------------
   QToolBar* ToolBar;
-  QToolButton *btnNew, *btnOpen, *btnSave, *btnExport, *btnCut, *btnCopy, *btnPaste, *btnClear, *btnZoom, *btnHelp;
+  // The toolbar button of a command (null for commands not on it).
+  QToolButton* ToolButton(CommandId id) const { return toolButtons_[size_t(id)]; }
+  QToolButton* zoomButton;
 
   // --- Side panel -----------------------------------------------------------------
   QWidget* pnlSide;
@@ -201,7 +162,7 @@ class TfrmMain : public QMainWindow {
   QSlider* gbBrushOpacity;
   QComboBox* cbeCanvasStyle;
   QSlider* gbCanvasOpacity;
-  QToolButton *btnRecord, *btnStop, *btnPlay;
+  QToolButton *recordButton, *stopButton, *playButton;
 
   // --- Drawing area and status bar --------------------------------------------------
   QScrollArea* sbDraw;
@@ -247,6 +208,9 @@ class TfrmMain : public QMainWindow {
   bool SaveBeforeClosing();
   void seDiffusingLenKeyUp();
   void KeyPreview(QKeyEvent* e, bool down);
+  // The button is enabled with the command and triggers it.
+  void FollowCommand(QAbstractButton* b, CommandId id);
+  std::array<QToolButton*, kCommandCount> toolButtons_{};
   // Ends the arrow run whose release is being held back (see KeyPreview).
   void FlushArrowRelease();
   QTimer* arrowRelease_ = nullptr;

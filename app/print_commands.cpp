@@ -37,11 +37,10 @@ TPrintCommands::TPrintCommands(TfrmMain& window) : QObject(&window), w_(window),
                                                         [this]() -> TPrompts& { return w_.Prompts(); }, &window);
   frmPrintPreview_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
 
-  ConnectCommands<TPrintCommands>(this, {
-                                            {window.mnuFilePrint, &TPrintCommands::mnuFilePrintClick},
-                                            {window.mnuFilePrintSetup, &TPrintCommands::mnuFilePrintSetupClick},
-                                            {window.mnuFilePrintPreview, &TPrintCommands::mnuFilePrintPreviewClick},
-                                        });
+  // The commands this module carries out.
+  window.commands->Bind(CommandId::FilePrint, [this] { mnuFilePrintClick(); });
+  window.commands->Bind(CommandId::FilePrintSetup, [this] { mnuFilePrintSetupClick(); });
+  window.commands->Bind(CommandId::FilePrintPreview, [this] { mnuFilePrintPreviewClick(); });
 }
 
 TPrintCommands::~TPrintCommands() = default;

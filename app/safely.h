@@ -5,13 +5,9 @@
 
 #include <exception>
 #include <functional>
-#include <initializer_list>
 #include <new>
 #include <string>
 #include <utility>
-
-#include <QAction>
-#include <QObject>
 
 namespace plumavo {
 
@@ -34,17 +30,6 @@ void Safely(F&& f, const char* context = "a window event") {
   } catch (...) {
     ReportFailure(context, "an unknown error");
   }
-}
-
-// Connects each menu item to a handler of owner, run through Safely under the
-// item's caption.
-template <class T>
-void ConnectCommands(T* owner, std::initializer_list<std::pair<QAction*, void (T::*)()>> commands) {
-  for (const auto& [action, handler] : commands)
-    QObject::connect(action, &QAction::triggered, owner, [owner, action = action, handler = handler] {
-      const std::string caption = action->text().remove('&').remove("...").toStdString();
-      Safely([&] { (owner->*handler)(); }, caption.c_str());
-    });
 }
 
 }  // namespace plumavo

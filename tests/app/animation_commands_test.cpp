@@ -69,7 +69,7 @@ class AnimationTest : public SettingsWindowTest {
       auto& dialog = static_cast<TfrmVideoCompression&>(d);
       return !compressor.empty() && dialog.SelectCodec(compressor);
     });
-    window->mnuAnimationRecord->trigger();
+    window->Action(CommandId::AnimationRecord)->trigger();
   }
   // Ticks until the recording stops (at most limit ticks); the ticks made.
   int TickUntilStopped(int limit) {
@@ -129,7 +129,7 @@ TEST_F(AnimationTest, RecordingWritesEveryTickAtTheRoundedSize) {
   EXPECT_TRUE(window->shFrame->styleSheet().contains("#000000"));
   EXPECT_EQ(Status(), "5 Frames have been recorded! Press Esc key to stop recording.");
 
-  window->mnuAnimationStop->trigger();
+  window->Action(CommandId::AnimationStop)->trigger();
   EXPECT_FALSE(window->Recording());
   EXPECT_EQ(anim->Recorder(), nullptr);
   EXPECT_EQ(Status(), " Animation recording has been stopped.");
@@ -150,7 +150,7 @@ TEST_F(AnimationTest, ChosenCompressorAndProjectNameAreUsed) {
   EXPECT_EQ(prompts->LastSave->FileName, "fern.v2");
   ASSERT_TRUE(window->Recording());
   anim->aniTimerTimer();
-  window->mnuAnimationStop->trigger();
+  window->Action(CommandId::AnimationStop)->trigger();
   EXPECT_EQ(ReadMovie(Path("fern.avi")).Codec, "mjpeg");
 }
 
@@ -158,12 +158,14 @@ TEST_F(AnimationTest, MenusWhileRecording) {
   StartAt(480, 360, 10);
   auto states = [&] {
     std::vector<bool> r;
-    for (QAction* a :
-         {window->mnuFileExport, window->mnuFilePrintSetup, window->mnuFilePrintPreview, window->mnuFilePrint,
-          window->mnuAnimationRecord, window->mnuAnimationPlay, window->mnuAnimationStop})
+    for (QAction* a : {window->Action(CommandId::FileExport), window->Action(CommandId::FilePrintSetup),
+                       window->Action(CommandId::FilePrintPreview), window->Action(CommandId::FilePrint),
+                       window->Action(CommandId::AnimationRecord), window->Action(CommandId::AnimationPlay),
+                       window->Action(CommandId::AnimationStop)})
       r.push_back(a->isEnabled());
-    for (QWidget* b : {static_cast<QWidget*>(window->btnRecord), static_cast<QWidget*>(window->btnPlay),
-                       static_cast<QWidget*>(window->btnStop), static_cast<QWidget*>(window->btnExport)})
+    for (QWidget* b :
+         {static_cast<QWidget*>(window->recordButton), static_cast<QWidget*>(window->playButton),
+          static_cast<QWidget*>(window->stopButton), static_cast<QWidget*>(window->ToolButton(CommandId::FileExport))})
       r.push_back(b->isEnabled());
     return r;
   };
@@ -171,9 +173,9 @@ TEST_F(AnimationTest, MenusWhileRecording) {
   EXPECT_EQ(states(), idle);
   Record("m.avi");
   EXPECT_EQ(states(), (std::vector<bool>{false, false, false, false, false, false, true, false, false, true, false}));
-  window->mnuAnimationPlay->trigger();  // disabled: no dialog
+  window->Action(CommandId::AnimationPlay)->trigger();  // disabled: no dialog
   EXPECT_FALSE(prompts->Log.contains("unanswered open: Open Animation"));
-  window->mnuAnimationStop->trigger();
+  window->Action(CommandId::AnimationStop)->trigger();
   EXPECT_EQ(states(), idle);
 }
 
@@ -245,7 +247,7 @@ TEST_F(AnimationTest, FailedCreationShowsOneBoxAndLeavesNoFile) {
   EXPECT_EQ(anim->Recorder(), nullptr);
   EXPECT_EQ(prompts->Log.filter("error:"), QStringList{"error: Cannot create AVI file."});
   EXPECT_FALSE(QFileInfo::exists(Path("missing/folder/x.avi")));
-  EXPECT_TRUE(window->mnuAnimationRecord->isEnabled());
+  EXPECT_TRUE(window->Action(CommandId::AnimationRecord)->isEnabled());
 }
 
 // A recording that cannot go on stops, says why, and the movie recorded so
@@ -334,13 +336,13 @@ TEST_F(AnimationTest, ClosingTheWindowFinishesTheMovie) {
 
 TEST_F(AnimationTest, PlayHandsTheChosenFileToTheDesktop) {
   StartAt(480, 360, 10);
-  window->mnuAnimationPlay->trigger();  // cancelled
+  window->Action(CommandId::AnimationPlay)->trigger();  // cancelled
   EXPECT_EQ(QDir(prompts->LastFolder), QDir(dir.filePath("program/Animations")));
   prompts->FileNames.push_back(Path("films/a.avi"));
-  window->mnuAnimationPlay->trigger();
+  window->Action(CommandId::AnimationPlay)->trigger();
   EXPECT_EQ(prompts->Log.filter("document:"), QStringList{"document: " + Path("films/a.avi")});
   EXPECT_EQ(anim->LastAnimationOpenFolder, QDir::toNativeSeparators(dir.filePath("films") + "/"));
-  window->mnuAnimationPlay->trigger();
+  window->Action(CommandId::AnimationPlay)->trigger();
   EXPECT_EQ(prompts->LastFolder, anim->LastAnimationOpenFolder);
   EXPECT_TRUE(prompts->Log.contains("open: Open Animation"));
 }

@@ -31,7 +31,7 @@ class DamagedFileTest : public WindowTest, public ::testing::WithParamInterface<
 TEST_P(DamagedFileTest, AsBackgroundImageGivesTheMessageAndChangesNothing) {
   const TBitmap32 before = window->CanvasLayer;
   prompts->FileNames.push_back(Fixture());
-  window->mnuBackImport->trigger();
+  window->Action(CommandId::BackgroundImport)->trigger();
   EXPECT_TRUE(prompts->Log.contains("error: The image is not usable.")) << prompts->Log.join("\n").toStdString();
   EXPECT_TRUE(window->project.BackgroundImage.Empty());
   EXPECT_TRUE(window->project.ProjectSaved);

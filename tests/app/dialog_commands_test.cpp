@@ -54,7 +54,7 @@ class CommandsTest : public WindowTest {
       static_cast<TfrmBackImgAlign&>(d).SetItemIndex(*placement);
       return true;
     });
-    window->mnuBackImport->trigger();
+    window->Action(CommandId::BackgroundImport)->trigger();
   }
 
   QTemporaryDir dir;
@@ -69,7 +69,7 @@ class SizeCommandTest : public CommandsTest {
  protected:
   void RunSize(SizeScript script) {
     prompts->Dialogs.push_back([script](QDialog& d) { return script(static_cast<TfrmCanvasSize&>(d)); });
-    window->mnuProjectCanvasSize->trigger();
+    window->Action(CommandId::ProjectCanvasSize)->trigger();
   }
 };
 
@@ -165,7 +165,7 @@ TEST_P(ImportSizeTest, SidesOutside16To1280AreRefused) {
     EXPECT_EQ(window->project.BackgroundImage.Width(), c.width);
     EXPECT_EQ(window->project.BackgroundImage.Height(), c.height);
     EXPECT_FALSE(window->project.ProjectSaved);
-    EXPECT_TRUE(window->mnuBackClear->isEnabled());
+    EXPECT_TRUE(window->Action(CommandId::BackgroundClear)->isEnabled());
   } else {
     EXPECT_EQ(prompts->Log, (QStringList{"open: Load Image File", "error: The image is not usable."}));
     EXPECT_TRUE(window->project.BackgroundImage.Empty());
@@ -223,7 +223,7 @@ TEST_F(CommandsTest, ImportRemembersThePlacementAndTheFolder) {
     preselected = static_cast<TfrmBackImgAlign&>(d).ItemIndex() == TfrmBackImgAlign::plResizeCanvas;
     return false;
   });
-  window->mnuBackImport->trigger();
+  window->Action(CommandId::BackgroundImport)->trigger();
   EXPECT_TRUE(preselected);
   EXPECT_EQ(prompts->LastFolder, dir.path());
 }
@@ -237,7 +237,7 @@ TEST_F(CommandsTest, TheFilesContentsDecideItsFormat) {
 TEST_F(CommandsTest, CancellingEitherDialogLeavesTheProjectAlone) {
   const QString file = WritePicture(PositionPicture(64, 64), "tile.png");
   prompts->FileNames.push_back("");
-  window->mnuBackImport->trigger();
+  window->Action(CommandId::BackgroundImport)->trigger();
   Import(file, std::nullopt);
   EXPECT_TRUE(window->project.BackgroundImage.Empty());
   EXPECT_TRUE(window->project.ProjectSaved);
@@ -247,17 +247,17 @@ TEST_F(CommandsTest, CancellingEitherDialogLeavesTheProjectAlone) {
 TEST_F(CommandsTest, ClearEmptiesTheBackgroundAndAlwaysMarksTheProjectChanged) {
   // With nothing to clear the menu item is disabled, but the command itself
   // still counts as a change.
-  EXPECT_FALSE(window->mnuBackClear->isEnabled());
+  EXPECT_FALSE(window->Action(CommandId::BackgroundClear)->isEnabled());
   window->dialogs->mnuBackClearClick();
   EXPECT_FALSE(window->project.ProjectSaved);
   window->project.ProjectSaved = true;
   Import(WritePicture(PositionPicture(64, 64), "tile.png"), TfrmBackImgAlign::plCenter);
   ASSERT_FALSE(window->project.BackgroundImage.Empty());
   window->project.ProjectSaved = true;
-  window->mnuBackClear->trigger();
+  window->Action(CommandId::BackgroundClear)->trigger();
   EXPECT_TRUE(window->project.BackgroundImage.Empty());
   EXPECT_FALSE(window->project.ProjectSaved);
-  EXPECT_FALSE(window->mnuBackClear->isEnabled());
+  EXPECT_FALSE(window->Action(CommandId::BackgroundClear)->isEnabled());
   EXPECT_EQ(window->canvas.CanvasPicture.Pixel(200, 150), Color32(255, 255, 255));  // the white solid canvas again
 }
 
@@ -280,7 +280,7 @@ class ExportTest : public CommandsTest {
       static_cast<TfrmImageQuality&>(d).ImageQuality->setValue(*quality);
       return true;
     });
-    window->mnuFileExport->trigger();
+    window->Action(CommandId::FileExport)->trigger();
   }
 };
 
@@ -368,7 +368,7 @@ TEST_F(ExportTest, TheQualityDialogOpensAt90EveryTime) {
       EXPECT_EQ(q.gbImageQuality->title(), QString("JPEG Quality: %1%").arg(chosen));
       return true;
     });
-    window->mnuFileExport->trigger();
+    window->Action(CommandId::FileExport)->trigger();
   }
   EXPECT_EQ(opened, (std::vector<int>{90, 90}));
   // A lower quality makes a smaller file.

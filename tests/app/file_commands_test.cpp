@@ -53,7 +53,7 @@ TEST_P(SaveQuestionTest, AnswersDecideWhetherTheCommandGoesOn) {
   if (row.HasFile) {
     ClickView(50, 50);
     prompts->FileNames.push_back(Path("work.plv"));
-    window->mnuFileSaveAs->trigger();
+    window->Action(CommandId::FileSaveAs)->trigger();
     ASSERT_TRUE(window->project.ProjectSaved);
   }
   if (row.AnyVertex)
@@ -74,11 +74,11 @@ TEST_P(SaveQuestionTest, AnswersDecideWhetherTheCommandGoesOn) {
       break;
     }
     case Command::New:
-      window->mnuFileNew->trigger();
+      window->Action(CommandId::FileNew)->trigger();
       wentOn = prompts->Log.contains("unanswered dialog: New Project");
       break;
     case Command::Open:
-      window->mnuFileOpen->trigger();
+      window->Action(CommandId::FileOpen)->trigger();
       wentOn = prompts->Log.contains("unanswered open: Open Project File");
       break;
   }
@@ -154,7 +154,7 @@ TEST_P(OpenFailureTest, ShowsItsMessageAndLeavesTheProjectUntouched) {
   prompts->Log.clear();
   prompts->Questions.push_back(TPromptAnswer::No);
   prompts->FileNames.push_back(path);
-  window->mnuFileOpen->trigger();
+  window->Action(CommandId::FileOpen)->trigger();
 
   EXPECT_EQ(prompts->Log, QStringList({"question: Save changes to Untitled?", "open: Open Project File",
                                        QString("error: ") + row.Message}));
@@ -164,7 +164,7 @@ TEST_P(OpenFailureTest, ShowsItsMessageAndLeavesTheProjectUntouched) {
   EXPECT_EQ(window->project.ProjectFileName, "Untitled");
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - Untitled");
   EXPECT_TRUE(files->RecentProjects.Entries().isEmpty());
-  EXPECT_FALSE(window->mnuFileRecent->isEnabled());
+  EXPECT_FALSE(window->recentMenu->menuAction()->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, OpenFailureTest,
@@ -178,7 +178,7 @@ TEST_F(SettingsWindowTest, OpenLoadsTheProjectAndRemembersItsFolderForOpenOnly) 
   const QString path = WriteProject("art/spiral.plv", 200, 150, ShapeMode::Projective);
   Start();
   prompts->FileNames.push_back(path);
-  window->mnuFileOpen->trigger();
+  window->Action(CommandId::FileOpen)->trigger();
 
   const QString projects = Path("program/Projects");
   EXPECT_EQ(prompts->LastFolder, projects);
@@ -190,13 +190,13 @@ TEST_F(SettingsWindowTest, OpenLoadsTheProjectAndRemembersItsFolderForOpenOnly) 
   EXPECT_TRUE(window->project.ProjectSaved);
   EXPECT_EQ(files->RecentProjects.Entries(), QStringList{path});
   EXPECT_EQ(Stored("Recent Projects/0").toString(), path);
-  EXPECT_EQ(Captions(window->mnuFileRecentMenu), QStringList{"&1 " + path});
-  EXPECT_EQ(Captions(window->popMenuRecent), QStringList{"&1 " + path});
-  EXPECT_TRUE(window->mnuFileRecent->isEnabled());
+  EXPECT_EQ(Captions(window->recentMenu), QStringList{"&1 " + path});
+  EXPECT_EQ(Captions(window->recentPopup), QStringList{"&1 " + path});
+  EXPECT_TRUE(window->recentMenu->menuAction()->isEnabled());
 
   // The next Open starts where the last file came from; Save As does not.
   prompts->FileNames.push_back(QString());
-  window->mnuFileOpen->trigger();
+  window->Action(CommandId::FileOpen)->trigger();
   EXPECT_EQ(prompts->LastFolder, Path("art") + "/");
   prompts->FileNames.push_back(QString());
   files->mnuFileSaveAsClick();  // the menu item waits for a vertex
@@ -211,7 +211,7 @@ TEST_F(SettingsWindowTest, OpeningTheOpenFileAgainChangesNothing) {
   ASSERT_EQ(window->project.ProjectFileName, path.toStdString());
   window->project.BackColor = 0x123456;  // only a reload would undo this
   prompts->FileNames.push_back(path);
-  window->mnuFileOpen->trigger();
+  window->Action(CommandId::FileOpen)->trigger();
   EXPECT_EQ(window->project.BackColor, 0x123456u);
   EXPECT_TRUE(files->LastProjectOpenFolder.isEmpty());
   EXPECT_EQ(prompts->Log, QStringList{"open: Open Project File"});
@@ -250,7 +250,7 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   QDir().mkpath(Path("art"));
   DrawTriangle({20, 20}, {300, 20}, {20, 300});
   prompts->FileNames.push_back(Path("art/fern"));  // typed without an extension
-  window->mnuFileSaveAs->trigger();
+  window->Action(CommandId::FileSaveAs)->trigger();
 
   ASSERT_TRUE(prompts->LastSave);
   EXPECT_EQ(prompts->LastSave->Title, "Save Project As...");
@@ -262,13 +262,13 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   EXPECT_EQ(VerticesIn(fern), 3);
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - fern.plv");
   EXPECT_TRUE(window->project.ProjectSaved);
-  EXPECT_FALSE(window->mnuFileSave->isEnabled());
+  EXPECT_FALSE(window->Action(CommandId::FileSave)->isEnabled());
   EXPECT_EQ(files->RecentProjects.Entries(), QStringList{fern});
 
   // Save: same file, no dialog, caption and recent list as they were.
   ClickView(400, 300);
   prompts->Log.clear();
-  window->mnuFileSave->trigger();
+  window->Action(CommandId::FileSave)->trigger();
   EXPECT_TRUE(prompts->Log.isEmpty());
   EXPECT_EQ(VerticesIn(fern), 4);
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - fern.plv");
@@ -277,7 +277,7 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   // A failed Save As keeps name, caption and list, but the folder is remembered.
   ClickView(410, 300);
   prompts->FileNames.push_back(Path("nowhere/x.plv"));
-  window->mnuFileSaveAs->trigger();
+  window->Action(CommandId::FileSaveAs)->trigger();
   EXPECT_EQ(prompts->LastSave->Folder, Path("art") + "/");
   EXPECT_EQ(prompts->LastSave->FileName, "fern.plv");
   EXPECT_TRUE(prompts->Log.contains("error: Cannot save the project."));
@@ -289,14 +289,14 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   // A failed Save leaves the project unsaved under its name.
   ASSERT_TRUE(QDir(Path("art")).removeRecursively());
   prompts->Log.clear();
-  window->mnuFileSave->trigger();
+  window->Action(CommandId::FileSave)->trigger();
   EXPECT_EQ(prompts->Log, QStringList{"error: Cannot save the project."});
   EXPECT_FALSE(window->project.ProjectSaved);
 
   // Open still starts in the Projects folder.
   prompts->FileNames.push_back(QString());
   prompts->Questions.push_back(TPromptAnswer::No);
-  window->mnuFileOpen->trigger();
+  window->Action(CommandId::FileOpen)->trigger();
   EXPECT_EQ(prompts->LastFolder, Path("program/Projects"));
 }
 
@@ -311,20 +311,20 @@ TEST_F(SettingsWindowTest, RecentListLoadsOpensAndKeepsTheNewestFour) {
   SetStored("Recent Projects/2", gone);
   Start();
   EXPECT_EQ(files->RecentProjects.Entries(), QStringList({a, gone}));
-  EXPECT_EQ(Captions(window->mnuFileRecentMenu), QStringList({"&1 " + a, "&2 " + gone}));
-  EXPECT_EQ(Captions(window->popMenuRecent), Captions(window->mnuFileRecentMenu));
-  EXPECT_TRUE(window->mnuFileRecent->isEnabled());
+  EXPECT_EQ(Captions(window->recentMenu), QStringList({"&1 " + a, "&2 " + gone}));
+  EXPECT_EQ(Captions(window->recentPopup), Captions(window->recentMenu));
+  EXPECT_TRUE(window->recentMenu->menuAction()->isEnabled());
 
   // A missing file: the three-line message, and the entry stays.
-  window->popMenuRecent->actions()[1]->trigger();
+  window->recentPopup->actions()[1]->trigger();
   EXPECT_EQ(prompts->Log, QStringList{"error: The project file:\n" + gone + "\ndoes not exist."});
   EXPECT_EQ(files->RecentProjects.Entries(), QStringList({a, gone}));
 
-  window->mnuFileRecentMenu->actions()[0]->trigger();
+  window->recentMenu->actions()[0]->trigger();
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - a.plv");
   EXPECT_EQ(window->project.Width, 64);
   window->project.BackColor = 0x123456;
-  window->mnuFileRecentMenu->actions()[0]->trigger();  // the open project: nothing happens
+  window->recentMenu->actions()[0]->trigger();  // the open project: nothing happens
   EXPECT_EQ(window->project.BackColor, 0x123456u);
 
   // Four Save As: the newest four, newest first, stored and in both menus.
@@ -334,12 +334,12 @@ TEST_F(SettingsWindowTest, RecentListLoadsOpensAndKeepsTheNewestFour) {
   }
   const QStringList four{Path("e.plv"), Path("d.plv"), Path("c.plv"), Path("b.plv")};
   EXPECT_EQ(files->RecentProjects.Entries(), four);
-  EXPECT_EQ(Captions(window->popMenuRecent),
+  EXPECT_EQ(Captions(window->recentPopup),
             QStringList({"&1 " + four[0], "&2 " + four[1], "&3 " + four[2], "&4 " + four[3]}));
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Stored("Recent Projects/" + QString::number(i)).toString(), four[i]);
 
   // Reopening the third moves it to the top without a duplicate.
-  window->mnuFileRecentMenu->actions()[2]->trigger();
+  window->recentMenu->actions()[2]->trigger();
   EXPECT_EQ(files->RecentProjects.Entries(), QStringList({four[2], four[0], four[1], four[3]}));
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - c.plv");
 
@@ -369,7 +369,7 @@ TEST_F(SettingsWindowTest, NewMakesTheChosenProjectAndTheDialogKeepsTheMode) {
     dlg.btnOk->click();
     return dlg.result() == QDialog::Accepted;
   });
-  window->mnuFileNew->trigger();
+  window->Action(CommandId::FileNew)->trigger();
   EXPECT_EQ(window->project.Mode, ShapeMode::Projective);
   EXPECT_EQ(window->project.VertexCount, 0);
   EXPECT_EQ(window->ImgDraw->geometry(), QRect(1, 1, 640, 200));
@@ -386,7 +386,7 @@ TEST_F(SettingsWindowTest, NewMakesTheChosenProjectAndTheDialogKeepsTheMode) {
     dlg.btnCancel->click();
     return dlg.result() == QDialog::Accepted;
   });
-  window->mnuFileNew->trigger();
+  window->Action(CommandId::FileNew)->trigger();
   EXPECT_EQ(window->project.Width, 640);
 }
 
@@ -472,7 +472,6 @@ TEST_F(NewDialogTest, EscCancels) {
   EXPECT_FALSE(dialog.isVisible());
 }
 
-
 // ---------------------------------------------------------------------------
 // A command that fails part way
 
@@ -483,7 +482,7 @@ struct QuestionFails : TScriptedPrompts {
 
 struct FailingCommandRow {
   const char* Name;
-  QAction* TfrmMain::*Item;
+  CommandId Item;
 };
 
 class FailingCommandTest : public WindowTest, public ::testing::WithParamInterface<FailingCommandRow> {};
@@ -495,7 +494,7 @@ TEST_P(FailingCommandTest, KeepsTheUnsavedWorkAndSaysWhy) {
   ClickView(50, 50);
   ClickView(150, 50);
   ASSERT_FALSE(window->project.ProjectSaved);
-  (window.get()->*GetParam().Item)->trigger();
+  window->Action(GetParam().Item)->trigger();
   EXPECT_EQ(window->project.VertexCount, 2);
   EXPECT_FALSE(window->project.ProjectSaved);
   EXPECT_TRUE(log->Log.contains("error: The command could not be completed (no screen to ask on)."))
@@ -506,8 +505,8 @@ TEST_P(FailingCommandTest, KeepsTheUnsavedWorkAndSaysWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, FailingCommandTest,
-                         ::testing::Values(FailingCommandRow{"New", &TfrmMain::mnuFileNew},
-                                           FailingCommandRow{"Open", &TfrmMain::mnuFileOpen}),
+                         ::testing::Values(FailingCommandRow{"New", CommandId::FileNew},
+                                           FailingCommandRow{"Open", CommandId::FileOpen}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -113,21 +113,21 @@ class StartStateTest : public FirstMinuteTest, public ::testing::WithParamInterf
   void NewProject() {
     prompts->Questions.push_back(TPromptAnswer::No);  // discard the drawing
     prompts->Dialogs.push_back([](QDialog&) { return true; });
-    window->mnuFileNew->trigger();
+    window->Action(CommandId::FileNew)->trigger();
   }
   void SaveThenOpen() {
     const QString file = dir.filePath("first.plv");
-    window->mnuEditSelectNone->trigger();
+    window->Action(CommandId::EditSelectNone)->trigger();
     prompts->FileNames.push_back(file);
-    window->mnuFileSaveAs->trigger();
+    window->Action(CommandId::FileSaveAs)->trigger();
     ASSERT_TRUE(QFile::exists(file));
     // Working on under another name; deselecting left the last shape's
     // settings in the panel.
     prompts->FileNames.push_back(dir.filePath("second.plv"));
-    window->mnuFileSaveAs->trigger();
+    window->Action(CommandId::FileSaveAs)->trigger();
     ASSERT_NE(Panel(), kStartPanel);
     prompts->FileNames.push_back(file);
-    window->mnuFileOpen->trigger();
+    window->Action(CommandId::FileOpen)->trigger();
     ASSERT_TRUE(prompts->Log.contains("open: Open Project File")) << prompts->Log.join("\n").toStdString();
     ASSERT_TRUE(Unanswered().isEmpty()) << prompts->Log.join("\n").toStdString();
     ASSERT_EQ(window->project.VertexCount, 9);
@@ -139,7 +139,7 @@ TEST_P(StartStateTest, PanelIsInItsStartStateAndTheNextShapeIsBlack) {
   GetParam().Reach(*this);
   EXPECT_EQ(Panel(), kStartPanel);
   EXPECT_EQ(FocusedControl(), nullptr) << "a control keeps the focus";
-  EXPECT_FALSE(window->mnuEditUndo->isEnabled());
+  EXPECT_FALSE(window->Action(CommandId::EditUndo)->isEnabled());
   // The next Sub-Shape drawn takes the panel's settings: black, Normal.
   const int before = window->project.VertexCount;
   if (before == 0) DrawTriangle({20, 20}, {460, 20}, {20, 340});
@@ -244,7 +244,7 @@ TEST_P(HeldKeyTest, HoldIsOneUndoStep) {
   Key(QEvent::KeyRelease, Qt::Key_Down);
   EXPECT_EQ(VertexAt(6).Y, before.Y + 6);
   QTest::qWait(TfrmMain::kArrowReleaseMs + 80);
-  window->mnuEditUndo->trigger();
+  window->Action(CommandId::EditUndo)->trigger();
   EXPECT_EQ(VertexAt(6).Y, before.Y + 6 - r.UndoneSteps) << "undo took back the wrong part of the hold";
 }
 
@@ -292,7 +292,7 @@ TEST_P(ExportTypeTest, FilterOrTypedExtensionDecidesTheFormat) {
   prompts->FilterIndexes.push_back(r.FilterIndex);
   prompts->FileNames.push_back(dir.filePath(r.Typed));
   prompts->Dialogs.push_back([](QDialog&) { return true; });  // JPEG quality, when asked
-  window->mnuFileExport->trigger();
+  window->Action(CommandId::FileExport)->trigger();
   QFile f(dir.filePath(r.Written));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << r.Written << " was not written; folder has "
                                            << QDir(dir.path()).entryList(QDir::Files).join(", ").toStdString();

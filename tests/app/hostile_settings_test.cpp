@@ -31,7 +31,7 @@ TEST_P(HostileSettingsTest, ProgramStartsWithUsableValues) {
   EXPECT_LE(loops, kMaxRenderingLoops);
   EXPECT_GE(UsableFrameRate(files->Preferences.FrameRate), 1);
   EXPECT_LE(UsableFrameRate(files->Preferences.FrameRate), 30);
-  const QList<QAction*> recent = window->mnuFileRecentMenu->actions();
+  const QList<QAction*> recent = window->recentMenu->actions();
   EXPECT_LE(recent.size(), TRecentProjects::kMaxEntries);
   for (QAction* a : recent) {
     EXPECT_LE(a->text().size(), TRecentProjects::kMaxPathLength + 4);

@@ -25,25 +25,44 @@ QStringList Captions(QMenu* menu) {
   return r;
 }
 
+// The table is indexed by id and the menus are built from it: a record out of
+// order would give a command another's caption and rules, and one left out of
+// the menu layout would have no way to be chosen.
+TEST(CommandTable, EachCommandSitsAtItsIdAndInExactlyOneMenu) {
+  std::array<int, kCommandCount> placed{};
+  for (const MenuLayout& menu : MenuBarLayout())
+    for (const MenuEntry& e : menu.Entries)
+      if (e.Type == MenuEntry::Item) ++placed[size_t(e.Id)];
+  for (size_t i = 0; i < kCommandCount; ++i) {
+    EXPECT_EQ(size_t(CommandTable()[i].Id), i) << CommandTable()[i].Caption;
+    EXPECT_EQ(placed[i], 1) << CommandTable()[i].Caption;
+  }
+}
+
 TEST_F(WindowTest, MenusComeInOrderWithTheirSeparators) {
+  const auto MenuTitled = [this](const QString& title) -> QMenu* {
+    for (QAction* a : window->menuBar()->actions())
+      if (a->text() == title) return a->menu();
+    return nullptr;
+  };
   QStringList titles;
   for (QAction* a : window->menuBar()->actions()) titles << a->text();
   EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Project", "&Background", "&Animation", "&View", "&Help"}));
-  EXPECT_EQ(Captions(window->mnuFile),
+  EXPECT_EQ(Captions(MenuTitled("&File")),
             QStringList({"&New", "&Open...", "-", "&Save", "Save &As...", "-", "&Export Image...", "-",
                          "P&rint Setup...", "Print Pre&view", "&Print...", "-", "Re&cent Projects", "-", "E&xit"}));
-  EXPECT_EQ(Captions(window->mnuEdit), QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-", "&Delete",
-                                                    "C&lear All", "-", "Select &All", "Select &None"}));
-  EXPECT_EQ(Captions(window->mnuView),
+  EXPECT_EQ(Captions(MenuTitled("&Edit")), QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-",
+                                                        "&Delete", "C&lear All", "-", "Select &All", "Select &None"}));
+  EXPECT_EQ(Captions(MenuTitled("&View")),
             QStringList({"&Shapes", "-", "&Zoom", "-", "&Toolbar", "St&atus Bar", "Right &Panel", "-", "&Refresh"}));
-  EXPECT_EQ(Captions(window->mnuHelp),
+  EXPECT_EQ(Captions(MenuTitled("&Help")),
             QStringList({"&Contents", "&Tip of the Day...", "&View Tutorials...", "-", "Send &Feedback...", "&Support",
                          "-", "Check the &Latest Version", "&Browse Plumavo PRO Web Site...", "-", "&About..."}));
-  EXPECT_EQ(Captions(window->mnuViewZoomMenu), QStringList({"25%", "50%", "100%", "200%", "400%"}));
+  EXPECT_EQ(Captions(window->zoomMenu), QStringList({"25%", "50%", "100%", "200%", "400%"}));
 }
 
 struct MenuRow {
-  QAction* TfrmMain::*Item;
+  CommandId Item;
   const char* Caption;
   const char* Shortcut;
   const char* Hint;
@@ -53,7 +72,7 @@ class MenuItemTest : public WindowTest, public ::testing::WithParamInterface<Men
 
 TEST_P(MenuItemTest, CaptionShortcutAndHint) {
   const MenuRow& row = GetParam();
-  QAction* a = window.get()->*row.Item;
+  QAction* a = window->Action(row.Item);
   EXPECT_EQ(a->text(), row.Caption);
   EXPECT_EQ(a->shortcut(), QKeySequence(row.Shortcut)) << row.Caption;
   EXPECT_EQ(a->statusTip(), row.Hint) << row.Caption;
@@ -78,40 +97,40 @@ std::string CaptionName(const ::testing::TestParamInfo<MenuRow>& info) {
 INSTANTIATE_TEST_SUITE_P(
     Items, MenuItemTest,
     ::testing::Values(
-        MenuRow{&TfrmMain::mnuFileNew, "&New", "Ctrl+N", "Create a new project"},
-        MenuRow{&TfrmMain::mnuFileSaveAs, "Save &As...", "", "Save the current project with a new name"},
-        MenuRow{&TfrmMain::mnuFilePrint, "&Print...", "Ctrl+P", "Print the current image"},
-        MenuRow{&TfrmMain::mnuFileExit, "E&xit", "Alt+F4", "Quit the application"},
-        MenuRow{&TfrmMain::mnuEditRedo, "&Redo", "Ctrl+Y", "Redo the previously undone action"},
-        MenuRow{&TfrmMain::mnuEditCut, "Cu&t", "Ctrl+X", "Cut out the active shape and put it into the Clipboard"},
-        MenuRow{&TfrmMain::mnuEditPaste, "&Paste", "Ctrl+V", "Paste shape in the Clipboard into the current project"},
-        MenuRow{&TfrmMain::mnuEditDelete, "&Delete", "Del", "Delete the active shape"},
-        MenuRow{&TfrmMain::mnuEditClear, "C&lear All", "Ctrl+Del", "Clear all shapes of the project"},
-        MenuRow{&TfrmMain::mnuEditSelectNone, "Select &None", "Ctrl+D", "Deselect the selection"},
-        MenuRow{&TfrmMain::mnuProjectPreferences, "Pre&ferences...", "", "Change the rendering or animation settings"},
-        MenuRow{&TfrmMain::mnuBackClear, "&Clear Background Image", "", "Clear the background image"},
-        MenuRow{&TfrmMain::mnuAnimationStop, "&Stop Recording", "", "Stop animation recording"},
-        MenuRow{&TfrmMain::mnuViewSidePanel, "Right &Panel", "", "Show/Hide right panel"},
-        MenuRow{&TfrmMain::mnuViewRefresh, "&Refresh", "F5", ""},
-        MenuRow{&TfrmMain::mnuHelpContents, "&Contents", "F1", "Display help contents"},
-        MenuRow{&TfrmMain::mnuHelpTips, "&Tip of the Day...", "", "Display tips about using Plumavo PRO"},
-        MenuRow{&TfrmMain::mnuHelpWeb, "&Browse Plumavo PRO Web Site...", "", "Browse the Web Site of Plumavo PRO"}),
+        MenuRow{CommandId::FileNew, "&New", "Ctrl+N", "Create a new project"},
+        MenuRow{CommandId::FileSaveAs, "Save &As...", "", "Save the current project with a new name"},
+        MenuRow{CommandId::FilePrint, "&Print...", "Ctrl+P", "Print the current image"},
+        MenuRow{CommandId::FileExit, "E&xit", "Alt+F4", "Quit the application"},
+        MenuRow{CommandId::EditRedo, "&Redo", "Ctrl+Y", "Redo the previously undone action"},
+        MenuRow{CommandId::EditCut, "Cu&t", "Ctrl+X", "Cut out the active shape and put it into the Clipboard"},
+        MenuRow{CommandId::EditPaste, "&Paste", "Ctrl+V", "Paste shape in the Clipboard into the current project"},
+        MenuRow{CommandId::EditDelete, "&Delete", "Del", "Delete the active shape"},
+        MenuRow{CommandId::EditClear, "C&lear All", "Ctrl+Del", "Clear all shapes of the project"},
+        MenuRow{CommandId::EditSelectNone, "Select &None", "Ctrl+D", "Deselect the selection"},
+        MenuRow{CommandId::ProjectPreferences, "Pre&ferences...", "", "Change the rendering or animation settings"},
+        MenuRow{CommandId::BackgroundClear, "&Clear Background Image", "", "Clear the background image"},
+        MenuRow{CommandId::AnimationStop, "&Stop Recording", "", "Stop animation recording"},
+        MenuRow{CommandId::ViewSidePanel, "Right &Panel", "", "Show/Hide right panel"},
+        MenuRow{CommandId::ViewRefresh, "&Refresh", "F5", ""},
+        MenuRow{CommandId::HelpContents, "&Contents", "F1", "Display help contents"},
+        MenuRow{CommandId::HelpTips, "&Tip of the Day...", "", "Display tips about using Plumavo PRO"},
+        MenuRow{CommandId::HelpWebSite, "&Browse Plumavo PRO Web Site...", "", "Browse the Web Site of Plumavo PRO"}),
     CaptionName);
 
 TEST_F(WindowTest, ZoomHintsDifferOnlyInTheTrailingBlankOfThePopupCopy) {
   const QStringList main{"Reduce the view to 25%", "Reduce the view to 50%", "Display the image at 100% ",
                          "Magnify the view to 200% ", "Magnify the view to 400% "};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(window->mnuViewZoomX[size_t(i)]->statusTip(), main[i]);
-    EXPECT_EQ(window->popMenuZoomX[size_t(i)]->statusTip(), i >= 3 ? main[i].trimmed() : main[i]);
+    EXPECT_EQ(window->zoomActions[size_t(i)]->statusTip(), main[i]);
+    EXPECT_EQ(window->zoomPopupActions[size_t(i)]->statusTip(), i >= 3 ? main[i].trimmed() : main[i]);
   }
 }
 
 TEST_F(WindowTest, HintsOfMenuItemsAndControlsGoToStatusPanelZero) {
-  window->mnuEditCopy->showStatusText(window.get());
+  window->Action(CommandId::EditCopy)->showStatusText(window.get());
   EXPECT_EQ(window->StatusBar->Text(0), " Copy the active shape into the Clipboard");
-  QStatusTipEvent tip(window->btnZoom->statusTip());
-  QApplication::sendEvent(window->btnZoom, &tip);
+  QStatusTipEvent tip(window->zoomButton->statusTip());
+  QApplication::sendEvent(window->zoomButton, &tip);
   EXPECT_EQ(window->StatusBar->Text(0), " Change the view magnification");
 }
 
@@ -126,11 +145,13 @@ TEST_F(WindowTest, StartsWithAnEmptyAffineProjectAtFullSize) {
   EXPECT_EQ(window->shShadow->geometry(), QRect(5, 5, 482, 362));
   EXPECT_TRUE(window->uiTimer->isActive());
   EXPECT_EQ(window->uiTimer->interval(), 300);
-  EXPECT_TRUE(window->mnuViewZoomX[2]->isChecked());
-  for (QAction* a : {window->mnuEditUndo, window->mnuEditRedo, window->mnuFileSave, window->mnuFileSaveAs,
-                     window->mnuEditPaste, window->mnuFileRecent, window->mnuBackClear, window->mnuAnimationStop})
+  EXPECT_TRUE(window->zoomActions[2]->isChecked());
+  for (QAction* a :
+       {window->Action(CommandId::EditUndo), window->Action(CommandId::EditRedo), window->Action(CommandId::FileSave),
+        window->Action(CommandId::FileSaveAs), window->Action(CommandId::EditPaste), window->recentMenu->menuAction(),
+        window->Action(CommandId::BackgroundClear), window->Action(CommandId::AnimationStop)})
     EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-  EXPECT_FALSE(window->btnSave->isEnabled());
+  EXPECT_FALSE(window->ToolButton(CommandId::FileSave)->isEnabled());
   EXPECT_FALSE(window->cbeBrush->isEnabled());
   // The white canvas is composed and BackColor fills the view bitmap.
   EXPECT_EQ(window->CanvasLayer.Pixel(10, 10), 0xFFFFFFFFu);
@@ -148,9 +169,9 @@ class ZoomTest : public WindowTest, public ::testing::WithParamInterface<ZoomRow
 TEST_P(ZoomTest, ViewSizeIsTheBitmapTimesTheScaleRoundedHalfToEven) {
   const ZoomRow& row = GetParam();
   window->SetProjectSize(row.Width, row.Height);
-  window->popMenuZoomX[size_t(row.Index)]->trigger();
-  EXPECT_TRUE(window->mnuViewZoomX[size_t(row.Index)]->isChecked());
-  EXPECT_TRUE(window->popMenuZoomX[size_t(row.Index)]->isChecked());
+  window->zoomPopupActions[size_t(row.Index)]->trigger();
+  EXPECT_TRUE(window->zoomActions[size_t(row.Index)]->isChecked());
+  EXPECT_TRUE(window->zoomPopupActions[size_t(row.Index)]->isChecked());
   EXPECT_EQ(window->ImgDraw->size(), row.View);
   EXPECT_EQ(window->shFrame->size(), row.View + QSize(2, 2));
   EXPECT_EQ(window->PanelDraw->size(), row.View + QSize(7, 7));
@@ -180,7 +201,7 @@ TEST_F(WindowTest, ViewIsCentredWhenSmallAndAtTheScrollOriginWhenLarge) {
   window->CentreView();
   const QSize client = window->sbDraw->viewport()->size();
   EXPECT_EQ(window->PanelDraw->pos(), QPoint((client.width() - 487) / 2, (client.height() - 367) / 2));
-  window->mnuViewZoomX[4]->trigger();
+  window->zoomActions[4]->trigger();
   QApplication::processEvents();
   window->CentreView();
   EXPECT_EQ(window->PanelDraw->pos(),
@@ -188,13 +209,13 @@ TEST_F(WindowTest, ViewIsCentredWhenSmallAndAtTheScrollOriginWhenLarge) {
 }
 
 TEST_F(WindowTest, ZoomButtonReturnsTo100PercentOrOpensItsMenu) {
-  window->mnuViewZoomX[4]->trigger();
-  QTest::mouseClick(window->btnZoom, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+  window->zoomActions[4]->trigger();
+  QTest::mouseClick(window->zoomButton, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
   EXPECT_EQ(window->ImgDraw->Scale(), 1.0);
-  EXPECT_TRUE(window->popMenuZoomX[2]->isChecked());
-  QTest::mouseClick(window->btnZoom, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-  EXPECT_TRUE(window->popMenuZoom->isVisible());
-  window->popMenuZoom->hide();
+  EXPECT_TRUE(window->zoomPopupActions[2]->isChecked());
+  QTest::mouseClick(window->zoomButton, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+  EXPECT_TRUE(window->zoomPopup->isVisible());
+  window->zoomPopup->hide();
 }
 
 TEST_F(WindowTest, ViewSwitchesHideAndShowTheirBars) {
@@ -202,9 +223,9 @@ TEST_F(WindowTest, ViewSwitchesHideAndShowTheirBars) {
     QAction* Item;
     QWidget* Bar;
   };
-  for (const Switch& s :
-       {Switch{window->mnuViewToolbar, window->ToolBar}, Switch{window->mnuViewStatus, window->StatusBar},
-        Switch{window->mnuViewSidePanel, window->pnlSide}}) {
+  for (const Switch& s : {Switch{window->Action(CommandId::ViewToolbar), window->ToolBar},
+                          Switch{window->Action(CommandId::ViewStatusBar), window->StatusBar},
+                          Switch{window->Action(CommandId::ViewSidePanel), window->pnlSide}}) {
     ASSERT_TRUE(s.Item->isChecked());
     s.Item->trigger();
     EXPECT_FALSE(s.Item->isChecked());
@@ -230,18 +251,18 @@ TEST_P(DrawStateTest, InterfaceStateFollowsTheShapes) {
   const QPoint points[] = {{40, 40}, {240, 40}, {40, 240}, {260, 40}, {400, 40}, {260, 180}};
   for (int i = 0; i < row.Clicks; ++i) ClickView(points[i].x(), points[i].y());
   EXPECT_EQ(window->StatusBar->Text(2), row.Summary);
-  EXPECT_EQ(window->mnuEditCut->isEnabled(), row.Cut);
-  EXPECT_EQ(window->btnCut->isEnabled(), row.Cut);
-  EXPECT_EQ(window->mnuEditCopy->isEnabled(), row.Copy);
-  EXPECT_EQ(window->btnCopy->isEnabled(), row.Copy);
-  EXPECT_EQ(window->mnuEditDelete->isEnabled(), row.Delete);
-  EXPECT_EQ(window->mnuEditSelectNone->isEnabled(), row.Delete);
-  EXPECT_EQ(window->mnuEditSelectAll->isEnabled(), row.SelectAll);
-  EXPECT_EQ(window->mnuEditClear->isEnabled(), row.Clear);
-  EXPECT_EQ(window->btnClear->isEnabled(), row.Clear);
-  EXPECT_EQ(window->mnuFileSaveAs->isEnabled(), row.SaveAs);
-  EXPECT_EQ(window->mnuFileSave->isEnabled(), row.SaveAs);
-  EXPECT_FALSE(window->mnuEditPaste->isEnabled());
+  EXPECT_EQ(window->Action(CommandId::EditCut)->isEnabled(), row.Cut);
+  EXPECT_EQ(window->ToolButton(CommandId::EditCut)->isEnabled(), row.Cut);
+  EXPECT_EQ(window->Action(CommandId::EditCopy)->isEnabled(), row.Copy);
+  EXPECT_EQ(window->ToolButton(CommandId::EditCopy)->isEnabled(), row.Copy);
+  EXPECT_EQ(window->Action(CommandId::EditDelete)->isEnabled(), row.Delete);
+  EXPECT_EQ(window->Action(CommandId::EditSelectNone)->isEnabled(), row.Delete);
+  EXPECT_EQ(window->Action(CommandId::EditSelectAll)->isEnabled(), row.SelectAll);
+  EXPECT_EQ(window->Action(CommandId::EditClear)->isEnabled(), row.Clear);
+  EXPECT_EQ(window->ToolButton(CommandId::EditClear)->isEnabled(), row.Clear);
+  EXPECT_EQ(window->Action(CommandId::FileSaveAs)->isEnabled(), row.SaveAs);
+  EXPECT_EQ(window->Action(CommandId::FileSave)->isEnabled(), row.SaveAs);
+  EXPECT_FALSE(window->Action(CommandId::EditPaste)->isEnabled());
   // The side panel belongs to Sub-Shapes only, complete or not.
   EXPECT_EQ(window->cbeBrushStyle->isEnabled(), window->project.Selected() >= 1);
 }
@@ -267,7 +288,7 @@ class ZoomedDrawTest : public WindowTest, public ::testing::WithParamInterface<S
 
 TEST_P(ZoomedDrawTest, ClicksAreStoredInProjectPixels) {
   const ScaleRow& row = GetParam();
-  window->mnuViewZoomX[size_t(row.ZoomIndex)]->trigger();
+  window->zoomActions[size_t(row.ZoomIndex)]->trigger();
   ClickView(row.Click.x(), row.Click.y());
   ASSERT_EQ(window->project.VertexCount, 1);
   EXPECT_EQ(window->project.Vertices[0], row.Stored);
@@ -295,11 +316,11 @@ TEST_F(WindowTest, RenderingStampsTheSubShapesOverTheCanvas) {
 
 TEST_F(WindowTest, UndoAndRedoMenuItemsFollowTheEditor) {
   DrawTriangle({40, 40}, {240, 40}, {40, 240});
-  EXPECT_TRUE(window->mnuEditUndo->isEnabled());
-  window->mnuEditUndo->trigger();
+  EXPECT_TRUE(window->Action(CommandId::EditUndo)->isEnabled());
+  window->Action(CommandId::EditUndo)->trigger();
   EXPECT_EQ(window->project.VertexCount, 2);
-  EXPECT_TRUE(window->mnuEditRedo->isEnabled());
-  window->mnuEditRedo->trigger();
+  EXPECT_TRUE(window->Action(CommandId::EditRedo)->isEnabled());
+  window->Action(CommandId::EditRedo)->trigger();
   EXPECT_EQ(window->project.VertexCount, 3);
 }
 
@@ -315,7 +336,7 @@ TEST_F(WindowTest, ArrowKeysMoveTheSelectionUnlessAControlHasTheFocus) {
   EXPECT_EQ(window->project.Corner(2, 0), (Vertex{start.X + 10, start.Y + 1}));
   // One undo step takes the whole run back (once the release has ended it).
   QTest::qWait(TfrmMain::kArrowReleaseMs + 80);
-  window->mnuEditUndo->trigger();
+  window->Action(CommandId::EditUndo)->trigger();
   EXPECT_EQ(window->project.Corner(2, 0), start);
 
   window->cbeBrushStyle->setFocus();

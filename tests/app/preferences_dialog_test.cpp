@@ -1,6 +1,7 @@
 // Preferences: defaults with an empty store, stored values and the limits
 // applied before use, the fields' repair and check, Default and Cancel, and
 // rendering again only when the picture would change.
+#include <QMenu>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +36,7 @@ TEST_F(SettingsWindowTest, AnEmptyStoreGivesTheDefaultsAndStaysEmpty) {
   EXPECT_EQ(files->Preferences, StoredPreferences{});
   EXPECT_TRUE(window->editor->RealTimeRendering());
   EXPECT_EQ(ShownIn(*files->frmPreferencesP), kDefaultsShown);
-  EXPECT_FALSE(window->mnuFileRecent->isEnabled());
+  EXPECT_FALSE(window->recentMenu->menuAction()->isEnabled());
   EXPECT_FALSE(QFile::exists(SettingsFile()));
 }
 
@@ -180,7 +181,7 @@ TEST_P(PreferencesCommandTest, RendersAgainOnlyWhenLoopsOrAntialiasingChange) {
     (row.Ok ? dlg.btnOk : dlg.btnCancel)->click();
     return dlg.result() == QDialog::Accepted;
   });
-  window->mnuProjectPreferences->trigger();
+  window->Action(CommandId::ProjectPreferences)->trigger();
 
   EXPECT_EQ(window->CanvasLayer.Pixel(0, 0) != kMarker, row.Renders);
   EXPECT_EQ(files->Preferences, row.After);

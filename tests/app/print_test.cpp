@@ -66,7 +66,7 @@ class PrintTest : public WindowTest {
 
   TfrmPrintPreview& preview() { return window->prints->Preview(); }
   TfrmPrintPreview& OpenPreview() {
-    window->mnuFilePrintPreview->trigger();
+    window->Action(CommandId::FilePrintPreview)->trigger();
     QApplication::processEvents();
     return preview();
   }
@@ -87,7 +87,9 @@ class NoPrinterTest : public PrintTest, public ::testing::WithParamInterface<int
 
 TEST_P(NoPrinterTest, WarnsAndDoesNothingElse) {
   printer->Present = false;
-  const std::array<QAction*, 3> commands{window->mnuFilePrint, window->mnuFilePrintSetup, window->mnuFilePrintPreview};
+  const std::array<QAction*, 3> commands{window->Action(CommandId::FilePrint),
+                                         window->Action(CommandId::FilePrintSetup),
+                                         window->Action(CommandId::FilePrintPreview)};
   commands[size_t(GetParam())]->trigger();
   QApplication::processEvents();
   EXPECT_EQ(prompts->Log, QStringList{"warning: There is no printer installed."});
@@ -105,7 +107,9 @@ TEST_F(PrintTest, SystemWithoutPrintersWarnsForEveryCommand) {
   auto system = MakeSystemPrinter();
   if (system->Installed()) GTEST_SKIP() << "this machine has a printer";
   window->prints->SetPrinter(std::move(system));
-  for (QAction* a : {window->mnuFilePrint, window->mnuFilePrintSetup, window->mnuFilePrintPreview}) a->trigger();
+  for (QAction* a : {window->Action(CommandId::FilePrint), window->Action(CommandId::FilePrintSetup),
+                     window->Action(CommandId::FilePrintPreview)})
+    a->trigger();
   EXPECT_EQ(prompts->Log, QStringList(3, "warning: There is no printer installed."));
   EXPECT_FALSE(preview().isVisible());
 }
@@ -115,7 +119,7 @@ TEST_F(PrintTest, SystemWithoutPrintersWarnsForEveryCommand) {
 
 TEST_F(PrintTest, QuickPrintFillsThePrintableWidthCentred) {
   window->SetProjectSize(1280, 16);
-  window->mnuFilePrint->trigger();
+  window->Action(CommandId::FilePrint)->trigger();
   ASSERT_EQ(printer->Jobs.size(), 1u);
   const PrintJob& job = printer->Jobs[0];
   EXPECT_EQ(job.Size, QSize(1280, 16));
@@ -130,7 +134,7 @@ TEST_F(PrintTest, QuickPrintFillsThePrintableWidthCentred) {
 
 TEST_F(PrintTest, PrinterErrorIsShownWithItsOwnText) {
   printer->Failure = "The printer is out of paper.";
-  window->mnuFilePrint->trigger();
+  window->Action(CommandId::FilePrint)->trigger();
   EXPECT_EQ(prompts->Log, QStringList{"error: The printer is out of paper."});
   EXPECT_TRUE(window->OutputImage.Empty());
 

@@ -42,8 +42,8 @@ TEST_P(PanelSettingTest, ReachesTheSelectedSubShapeOnly) {
   EXPECT_EQ(window->project.SettingsOf(0), MainShapeDefaults());
   EXPECT_EQ(window->project.SettingsOf(2), otherBefore);
   EXPECT_FALSE(window->project.ProjectSaved);
-  EXPECT_TRUE(window->mnuFileSave->isEnabled());
-  EXPECT_TRUE(window->mnuEditUndo->isEnabled());
+  EXPECT_TRUE(window->Action(CommandId::FileSave)->isEnabled());
+  EXPECT_TRUE(window->Action(CommandId::EditUndo)->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -203,13 +203,13 @@ class HelpTopicTest : public HelpTest, public ::testing::WithParamInterface<Topi
 TEST_P(HelpTopicTest, OpensItsPageInTheViewer) {
   const QString command = GetParam().command;
   if (command == "button")
-    window->btnHelp->click();
+    window->ToolButton(CommandId::HelpContents)->click();
   else if (command == "contents")
-    window->mnuHelpContents->trigger();
+    window->Action(CommandId::HelpContents)->trigger();
   else if (command == "tutorial")
-    window->mnuHelpTutorial->trigger();
+    window->Action(CommandId::HelpTutorial)->trigger();
   else
-    window->mnuHelpSupport->trigger();
+    window->Action(CommandId::HelpSupport)->trigger();
   THelpViewer* viewer = window->dialogs->helpViewer;
   EXPECT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->CurrentPage(), GetParam().page);
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, HelpTopicTest,
                          });
 
 TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
-  window->mnuHelpSupport->trigger();
+  window->Action(CommandId::HelpSupport)->trigger();
   THelpViewer* viewer = window->dialogs->helpViewer;
   const QString text = viewer->Browser->toPlainText();
   EXPECT_TRUE(text.contains(links::kSupportMail));
@@ -241,28 +241,28 @@ TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
 
 TEST_F(HelpTest, AMissingHelpFolderShowsNothing) {
   window->dialogs->helpViewer->HelpFolder = "/nonexistent/help";
-  window->mnuHelpContents->trigger();
+  window->Action(CommandId::HelpContents)->trigger();
   EXPECT_FALSE(window->dialogs->helpViewer->isVisible());
 }
 
 TEST_F(HelpTest, WebAndMailCommandsOpenTheirAddresses) {
-  window->mnuHelpSend->trigger();
-  window->mnuHelpCheck->trigger();
-  window->mnuHelpWeb->trigger();
+  window->Action(CommandId::HelpFeedback)->trigger();
+  window->Action(CommandId::HelpLatestVersion)->trigger();
+  window->Action(CommandId::HelpWebSite)->trigger();
   ASSERT_EQ(opened.size(), 3);
   EXPECT_EQ(opened[0].scheme(), "mailto");
   EXPECT_EQ(opened[0].path(), links::kFeedbackMail);
   EXPECT_EQ(QUrlQuery(opened[0]).queryItemValue("subject", QUrl::FullyDecoded), "Feedback on Plumavo PRO");
   EXPECT_EQ(opened[1], QUrl(links::kDownloadPage));
   EXPECT_EQ(opened[2], QUrl(links::kWebSite));
-  EXPECT_EQ(window->mnuHelpWeb->text(), "&Browse Plumavo PRO Web Site...");
+  EXPECT_EQ(window->Action(CommandId::HelpWebSite)->text(), "&Browse Plumavo PRO Web Site...");
 }
 
 TEST_F(HelpTest, TipsAndAboutRunTheirDialogs) {
   QTemporaryDir dir;
   window->settings = TSettingsStore(dir.filePath("settings.ini"));
-  window->mnuHelpTips->trigger();
-  window->mnuHelpAbout->trigger();
+  window->Action(CommandId::HelpTips)->trigger();
+  window->Action(CommandId::HelpAbout)->trigger();
   EXPECT_EQ(prompts->Log, (QStringList{"unanswered dialog: Tip of the Day", "unanswered dialog: About Plumavo PRO"}));
 }
 
