@@ -33,36 +33,36 @@ void SetLinkStyle(QLabel* l, const QColor& color) {
 
 }  // namespace
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   InitAboutResources();
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QString("About ") + kApplicationTitle);
   OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
-  imgAbout = new QLabel(this);
-  imgAbout->setGeometry(0, 0, kWidth, kHeight);
-  imgAbout->setPixmap(QPixmap(":/about/about.jpg"));
+  aboutPicture = new QLabel(this);
+  aboutPicture->setGeometry(0, 0, kWidth, kHeight);
+  aboutPicture->setPixmap(QPixmap(":/about/about.jpg"));
 
-  lblTitle = new QLabel(kApplicationTitle, this);
-  QFont title = lblTitle->font();
+  titleLabel = new QLabel(kApplicationTitle, this);
+  QFont title = titleLabel->font();
   title.setPixelSize(30);
   title.setBold(true);
-  lblTitle->setFont(title);
-  lblTitle->setGeometry(18, 36, 230, 40);
-  SetLinkStyle(lblTitle, QColor(0x2E, 0x6B, 0x2A));
+  titleLabel->setFont(title);
+  titleLabel->setGeometry(18, 36, 230, 40);
+  SetLinkStyle(titleLabel, QColor(0x2E, 0x6B, 0x2A));
 
-  lblVersion = new QLabel("Edition, Version 2.50  May 14, 2006", this);
-  lblVersion->setText("Professional " + lblVersion->text());
-  QFont small = lblVersion->font();
+  versionLabel = new QLabel("Edition, Version 2.50  May 14, 2006", this);
+  versionLabel->setText("Professional " + versionLabel->text());
+  QFont small = versionLabel->font();
   small.setPixelSize(12);
-  lblVersion->setFont(small);
-  lblVersion->setWordWrap(true);
-  lblVersion->setGeometry(20, 82, 215, 36);
-  SetLinkStyle(lblVersion, Qt::black);
+  versionLabel->setFont(small);
+  versionLabel->setWordWrap(true);
+  versionLabel->setGeometry(20, 82, 215, 36);
+  SetLinkStyle(versionLabel, Qt::black);
 
   auto link = [&](const QString& text, int y) {
-    auto* l = new TClickLabel(text, this);
+    auto* l = new ClickLabel(text, this);
     QFont f = small;
     f.setUnderline(true);
     l->setFont(f);
@@ -71,24 +71,24 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     l->setCursor(Qt::PointingHandCursor);
     return l;
   };
-  lblWeb = link(links::kWebSite, 276);
-  lblEmail = link(links::kSupportMail, 296);
-  lblWeb->OnClick = [this] { lblWebClick(); };
-  lblEmail->OnClick = [this] { lblEmailClick(); };
+  webLink = link(links::kWebSite, 276);
+  emailLink = link(links::kSupportMail, 296);
+  webLink->OnClick = [this] { WebLinkClick(); };
+  emailLink->OnClick = [this] { EmailLinkClick(); };
 
   Timer = new QTimer(this);
   Timer->setInterval(kSplashMs);
   connect(Timer, &QTimer::timeout, this, [this] { Safely([&] { TimerTimer(); }, "closing the splash screen"); });
 }
 
-void TfrmAbout::ShowAsSplash() {
+void AboutDialog::ShowAsSplash() {
   Timer->setInterval(kSplashMs);
   Timer->start();
   show();
   repaint();
 }
 
-void TfrmAbout::CloseClick() {
+void AboutDialog::CloseClick() {
   if (isVisible()) close();
   // During the splash the tips follow at once instead of after the second.
   if (Timer->isActive() && Timer->interval() == kSplashMs) {
@@ -97,7 +97,7 @@ void TfrmAbout::CloseClick() {
   }
 }
 
-void TfrmAbout::TimerTimer() {
+void AboutDialog::TimerTimer() {
   Timer->stop();
   if (Timer->interval() == kSplashMs) {
     if (isVisible()) close();
@@ -110,17 +110,17 @@ void TfrmAbout::TimerTimer() {
   if (OnSplashDone) OnSplashDone();
 }
 
-void TfrmAbout::lblWebClick() {
-  SetLinkStyle(lblWeb, QColor(0x00, 0x80, 0x80));
+void AboutDialog::WebLinkClick() {
+  SetLinkStyle(webLink, QColor(0x00, 0x80, 0x80));
   if (OpenUrl) OpenUrl(QUrl(links::kWebSite));
 }
 
-void TfrmAbout::lblEmailClick() {
-  SetLinkStyle(lblEmail, QColor(0x00, 0x80, 0x80));
+void AboutDialog::EmailLinkClick() {
+  SetLinkStyle(emailLink, QColor(0x00, 0x80, 0x80));
   if (OpenUrl) OpenUrl(QUrl(QString("mailto:") + links::kSupportMail));
 }
 
-void TfrmAbout::keyPressEvent(QKeyEvent* e) {
+void AboutDialog::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
     CloseClick();
     return;
@@ -128,16 +128,16 @@ void TfrmAbout::keyPressEvent(QKeyEvent* e) {
   QDialog::keyPressEvent(e);
 }
 
-void TfrmAbout::mousePressEvent(QMouseEvent* e) {
+void AboutDialog::mousePressEvent(QMouseEvent* e) {
   QWidget* hit = childAt(e->position().toPoint());
-  if (hit == lblWeb || hit == lblEmail) return;  // the links do their own work
+  if (hit == webLink || hit == emailLink) return;  // the links do their own work
   CloseClick();
 }
 
-std::unique_ptr<TfrmAbout> ShowSplashScreen() {
+std::unique_ptr<AboutDialog> ShowSplashScreen() {
   // The splash screen is a greeting only: the program starts without it.
   try {
-    auto about = std::make_unique<TfrmAbout>();
+    auto about = std::make_unique<AboutDialog>();
     about->ShowAsSplash();
     QApplication::processEvents();
     return about;

@@ -14,15 +14,15 @@ class QTimer;
 
 namespace plumavo {
 
-class TClickLabel;
+class ClickLabel;
 
-class TfrmAbout : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kSplashMs = 1000;
   static constexpr int kFollowUpMs = 10;
 
-  explicit TfrmAbout(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
   // Opens web and mail addresses (the desktop's handler unless replaced).
   std::function<void(const QUrl&)> OpenUrl;
@@ -35,14 +35,14 @@ class TfrmAbout : public QDialog {
   // A click on the picture or the version, Enter or Esc.
   void CloseClick();
   void TimerTimer();
-  void lblWebClick();
-  void lblEmailClick();
+  void WebLinkClick();
+  void EmailLinkClick();
 
-  QLabel* imgAbout;
-  QLabel* lblTitle;
-  QLabel* lblVersion;
-  TClickLabel* lblWeb;
-  TClickLabel* lblEmail;
+  QLabel* aboutPicture;
+  QLabel* titleLabel;
+  QLabel* versionLabel;
+  ClickLabel* webLink;
+  ClickLabel* emailLink;
   QTimer* Timer;
 
  protected:
@@ -54,6 +54,6 @@ class TfrmAbout : public QDialog {
 };
 
 // The splash screen of the start-up; empty when it could not be made.
-std::unique_ptr<TfrmAbout> ShowSplashScreen();
+std::unique_ptr<AboutDialog> ShowSplashScreen();
 
 }  // namespace plumavo

@@ -34,32 +34,32 @@ QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInf
 
 }  // namespace
 
-TAnimationCommands::TAnimationCommands(TfrmMain& window)
+AnimationCommands::AnimationCommands(MainWindow& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
-  frmVideoCompression = new TfrmVideoCompression(AvailableAVICodecs(), &window);
+  videoCompressionDialog = new VideoCompressionDialog(AvailableAVICodecs(), &window);
   // The commands this module carries out.
-  window.commands->Bind(CommandId::AnimationRecord, [this] { btnRecordClick(); });
-  window.commands->Bind(CommandId::AnimationStop, [this] { btnStopClick(); });
-  window.commands->Bind(CommandId::AnimationPlay, [this] { btnPlayClick(); });
+  window.commands->Bind(CommandId::AnimationRecord, [this] { RecordButtonClick(); });
+  window.commands->Bind(CommandId::AnimationStop, [this] { StopButtonClick(); });
+  window.commands->Bind(CommandId::AnimationPlay, [this] { PlayButtonClick(); });
   connect(window.aniTimer, &QTimer::timeout, this, [this] { Safely([&] { aniTimerTimer(); }); });
 }
 
 // A recorder still running here (the window destroyed without a close) is
 // finished by its own destructor.
-TAnimationCommands::~TAnimationCommands() = default;
+AnimationCommands::~AnimationCommands() = default;
 
-QString TAnimationCommands::AnimationsFolder() const {
+QString AnimationCommands::AnimationsFolder() const {
   return StartFolder(ProgramFolder, "Animations", QStandardPaths::MoviesLocation);
 }
 
-void TAnimationCommands::SetFramePen(TColor c) {
+void AnimationCommands::SetFramePen(TColor c) {
   FramePen = c;
-  w_.shFrame->setStyleSheet("background: transparent; border: 1px solid " + ToQColor(c).name() + ";");
+  w_.viewFrame->setStyleSheet("background: transparent; border: 1px solid " + ToQColor(c).name() + ";");
 }
 
-void TAnimationCommands::btnRecordClick() {
+void AnimationCommands::RecordButtonClick() {
   if (recorder_ != nullptr) return;  // one recording at a time
-  TPrompts::TSaveRequest request;
+  Prompter::SaveRequest request;
   request.Title = "Save Animation As...";
   request.Folder = LastAnimationSaveFolder.isEmpty() ? AnimationsFolder() : LastAnimationSaveFolder;
   const QString base = QFileInfo(QString::fromStdString(w_.project.ProjectFileName)).completeBaseName();
@@ -85,11 +85,11 @@ void TAnimationCommands::btnRecordClick() {
   // The compressor and its quality are chosen together; a cancelled choice
   // records with the default compressor at the preferred quality.
   int32_t qualityPercent = UsableAnimationQuality(preferences.AnimationQuality);
-  frmVideoCompression->SetQuality(qualityPercent);
+  videoCompressionDialog->SetQuality(qualityPercent);
   std::optional<std::string> codec;
-  if (w_.Prompts().RunDialog(*frmVideoCompression)) {
-    codec = frmVideoCompression->Codec();
-    qualityPercent = frmVideoCompression->Quality();
+  if (w_.Prompts().RunDialog(*videoCompressionDialog)) {
+    codec = videoCompressionDialog->Codec();
+    qualityPercent = videoCompressionDialog->Quality();
     if (w_.files != nullptr) w_.files->Preferences.AnimationQuality = qualityPercent;
   }
   recorder->Compressor = TAVICompressor::acShowDialog;
@@ -117,7 +117,7 @@ void TAnimationCommands::btnRecordClick() {
   w_.UpdateInterfaceState();
 }
 
-void TAnimationCommands::aniTimerTimer() {
+void AnimationCommands::aniTimerTimer() {
   if (recorder_ == nullptr) {
     w_.aniTimer->stop();
     return;
@@ -133,17 +133,17 @@ void TAnimationCommands::aniTimerTimer() {
     StopRecording("The recording has stopped: the movie could not be written (" + QString(e.what()) + ").");
     return;
   }
-  w_.StatusBar->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +
-                               " Press Esc key to stop recording.");
+  w_.statusPanels->SetText(0, QString::number(recorder_->FrameIndex()) + " Frames have been recorded!" +
+                                  " Press Esc key to stop recording.");
   Idle = uint16_t(std::min(int(Idle) + w_.aniTimer->interval(), 0xFFFF));
-  if (Idle > kIdleLimit || recorder_->FrameIndex() > kFrameLimit) btnStopClick();
+  if (Idle > kIdleLimit || recorder_->FrameIndex() > kFrameLimit) StopButtonClick();
 }
 
-void TAnimationCommands::btnStopClick() { StopRecording({}); }
+void AnimationCommands::StopButtonClick() { StopRecording({}); }
 
-void TAnimationCommands::StopRecording(const QString& why) {
+void AnimationCommands::StopRecording(const QString& why) {
   SetFramePen(kPenBlack);
-  w_.StatusBar->SetText(0, " Animation recording has been stopped.");
+  w_.statusPanels->SetText(0, " Animation recording has been stopped.");
   w_.aniTimer->stop();
   bool finished = true;
   QString movie;
@@ -164,7 +164,7 @@ void TAnimationCommands::StopRecording(const QString& why) {
   w_.Prompts().Error(why.isEmpty() ? kept : why + "\n" + kept);
 }
 
-void TAnimationCommands::FormClose() {
+void AnimationCommands::FormClose() {
   w_.aniTimer->stop();
   if (recorder_ == nullptr) return;
   // The window is closing: no box any more, but the log says it.
@@ -178,7 +178,7 @@ void TAnimationCommands::FormClose() {
   w_.editor->SetRecording(false);
 }
 
-void TAnimationCommands::btnPlayClick() {
+void AnimationCommands::PlayButtonClick() {
   if (w_.Recording()) return;
   const QString folder = LastAnimationOpenFolder.isEmpty() ? AnimationsFolder() : LastAnimationOpenFolder;
   const std::optional<QString> path = w_.Prompts().OpenFileName("Open Animation", folder, kMovieFilter);

@@ -17,10 +17,10 @@
 
 namespace plumavo {
 
-class TfrmMain;
-class TfrmVideoCompression;
+class MainWindow;
+class VideoCompressionDialog;
 
-class TAnimationCommands : public QObject {
+class AnimationCommands : public QObject {
   Q_OBJECT
  public:
   // Recording stops by itself after this much recording time without a mouse
@@ -28,8 +28,8 @@ class TAnimationCommands : public QObject {
   static constexpr uint16_t kIdleLimit = 60000;
   static constexpr int32_t kFrameLimit = 36000;
 
-  explicit TAnimationCommands(TfrmMain& window);
-  ~TAnimationCommands() override;
+  explicit AnimationCommands(MainWindow& window);
+  ~AnimationCommands() override;
 
   // The folder the program file lies in; the dialogs start in "Animations"
   // beside it until a file has been chosen.
@@ -47,15 +47,15 @@ class TAnimationCommands : public QObject {
 
   // The recorder exists exactly while a recording runs.
   TAVIRecorder* Recorder() const { return recorder_.get(); }
-  TfrmVideoCompression* frmVideoCompression;
+  VideoCompressionDialog* videoCompressionDialog;
 
   // --- Handlers ---------------------------------------------------------------
-  void btnRecordClick();
-  void btnStopClick();
+  void RecordButtonClick();
+  void StopButtonClick();
   // Ends the recording and finishes the movie; `why` (empty for the user's
   // own stop) and a failure to finish the movie are told in one message.
   void StopRecording(const QString& why);
-  void btnPlayClick();
+  void PlayButtonClick();
   void aniTimerTimer();
   // Every mouse movement over the picture.
   void ImgDrawMouseMove() { Idle = 0; }
@@ -67,7 +67,7 @@ class TAnimationCommands : public QObject {
  private:
   void SetFramePen(TColor c);
   std::unique_ptr<TAVIRecorder> recorder_;
-  TfrmMain& w_;
+  MainWindow& w_;
 };
 
 }  // namespace plumavo

@@ -5,7 +5,7 @@
 
 namespace plumavo {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
   // Lets the desktop match the window to its entry in the application menu.
   setDesktopFileName("io.github.plumavo.Plumavo");
@@ -13,7 +13,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // captions already say what they should.
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
+bool Application::notify(QObject* receiver, QEvent* event) {
   // The last boundary: an error that escaped an event handler ends that
   // event only.
   bool handled = false;

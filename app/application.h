@@ -7,9 +7,9 @@
 
 namespace plumavo {
 
-class TApplication : public QApplication {
+class Application : public QApplication {
  public:
-  TApplication(int& argc, char** argv);
+  Application(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
 

@@ -8,34 +8,36 @@
 
 namespace plumavo {
 
-TfrmBackImgAlign::TfrmBackImgAlign(QWidget* parent) : QDialog(parent) {
+BackgroundAlignDialog::BackgroundAlignDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Background Image");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   rgOptions = new QGroupBox("Placement Options", this);
-  rbCenter = new QRadioButton("Center the Image", rgOptions);
-  rbResize = new QRadioButton("Resize the Canvas to Fit the Image", rgOptions);
-  rbCenter->setChecked(true);
+  centerRadio = new QRadioButton("Center the Image", rgOptions);
+  resizeRadio = new QRadioButton("Resize the Canvas to Fit the Image", rgOptions);
+  centerRadio->setChecked(true);
   auto* items = new QVBoxLayout(rgOptions);
-  items->addWidget(rbCenter);
-  items->addWidget(rbResize);
+  items->addWidget(centerRadio);
+  items->addWidget(resizeRadio);
 
-  btnOk = new QPushButton("OK", this);
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  okButton = new QPushButton("OK", this);
+  okButton->setDefault(true);
+  cancelButton = new QPushButton("Cancel", this);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  buttons->addWidget(okButton);
+  buttons->addWidget(cancelButton);
   auto* col = new QVBoxLayout(this);
   col->addWidget(rgOptions);
   col->addLayout(buttons);
   col->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-int TfrmBackImgAlign::ItemIndex() const { return rbResize->isChecked() ? plResizeCanvas : plCenter; }
+int BackgroundAlignDialog::ItemIndex() const { return resizeRadio->isChecked() ? plResizeCanvas : plCenter; }
 
-void TfrmBackImgAlign::SetItemIndex(int index) { (index == plResizeCanvas ? rbResize : rbCenter)->setChecked(true); }
+void BackgroundAlignDialog::SetItemIndex(int index) {
+  (index == plResizeCanvas ? resizeRadio : centerRadio)->setChecked(true);
+}
 
 }  // namespace plumavo

@@ -10,20 +10,20 @@ class QRadioButton;
 
 namespace plumavo {
 
-class TfrmBackImgAlign : public QDialog {
+class BackgroundAlignDialog : public QDialog {
   Q_OBJECT
  public:
   enum TPlacement { plCenter = 0, plResizeCanvas = 1 };
 
-  explicit TfrmBackImgAlign(QWidget* parent = nullptr);
+  explicit BackgroundAlignDialog(QWidget* parent = nullptr);
   int ItemIndex() const;
   void SetItemIndex(int index);
 
   QGroupBox* rgOptions;
-  QRadioButton* rbCenter;
-  QRadioButton* rbResize;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  QRadioButton* centerRadio;
+  QRadioButton* resizeRadio;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 };
 
 }  // namespace plumavo

@@ -15,103 +15,103 @@
 
 namespace plumavo {
 
-TfrmCanvasSize::TfrmCanvasSize(std::function<TPrompts&()> prompts, QWidget* parent)
+CanvasSizeDialog::CanvasSizeDialog(std::function<Prompter&()> prompts, QWidget* parent)
     : QDialog(parent), prompts_(std::move(prompts)) {
   setWindowTitle("Size and Color");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-  gbSize = new QGroupBox("Canvas Size", this);
-  auto* grid = new QGridLayout(gbSize);
-  Label1 = new QLabel("Width:", gbSize);
-  seWidth = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectWidth, 4, TNumberEdit::TOutOfRange::Keep,
-                            gbSize);
-  Label3 = new QLabel("Pixels", gbSize);
-  Label2 = new QLabel("Height:", gbSize);
-  seHeight = new TNumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectHeight, 4, TNumberEdit::TOutOfRange::Keep,
-                             gbSize);
-  Label4 = new QLabel("Pixels", gbSize);
-  cbResize = new QCheckBox("Resize to Fit the Background Image", gbSize);
+  sizeGroup = new QGroupBox("Canvas Size", this);
+  auto* grid = new QGridLayout(sizeGroup);
+  Label1 = new QLabel("Width:", sizeGroup);
+  widthField = new NumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectWidth, 4, NumberEdit::OutOfRange::Keep,
+                              sizeGroup);
+  Label3 = new QLabel("Pixels", sizeGroup);
+  Label2 = new QLabel("Height:", sizeGroup);
+  heightField = new NumberEdit(kMinProjectSize, kMaxProjectSize, kDefaultProjectHeight, 4, NumberEdit::OutOfRange::Keep,
+                               sizeGroup);
+  Label4 = new QLabel("Pixels", sizeGroup);
+  resizeCheck = new QCheckBox("Resize to Fit the Background Image", sizeGroup);
   grid->addWidget(Label1, 0, 0);
-  grid->addWidget(seWidth, 0, 1);
+  grid->addWidget(widthField, 0, 1);
   grid->addWidget(Label3, 0, 2);
   grid->addWidget(Label2, 1, 0);
-  grid->addWidget(seHeight, 1, 1);
+  grid->addWidget(heightField, 1, 1);
   grid->addWidget(Label4, 1, 2);
-  grid->addWidget(cbResize, 2, 0, 1, 3);
-  connect(cbResize, &QCheckBox::clicked, this, [this](bool checked) { cbResizeClick(checked); });
+  grid->addWidget(resizeCheck, 2, 0, 1, 3);
+  connect(resizeCheck, &QCheckBox::clicked, this, [this](bool checked) { ResizeCheckClick(checked); });
 
-  gbBackColor = new QGroupBox("Background Color", this);
-  auto* colorRow = new QHBoxLayout(gbBackColor);
-  shpBackColor = new TColorSwatch(gbBackColor);
-  shpBackColor->setFixedSize(32, 48);
-  shpBackColor->OnMouseDown = [this] { shpBackColorMouseDown(); };
-  pnlPallette = new QWidget(gbBackColor);
-  pnlPallette->setFixedSize(155, 46);
-  imgBackColor = new TPalettePicture(pnlPallette);
-  imgBackColor->setGeometry(0, 0, 155, 46);
-  imgBackColor->SetPicture(QImage(":/icons/colorpanel.png"));
-  imgBackColor->OnPreview = [this](TColor c) { shpBackColor->SetColor(c); };
-  imgBackColor->OnPick = [this](TColor c) { shpBackColor->SetColor(c); };
-  colorRow->addWidget(shpBackColor);
-  colorRow->addWidget(pnlPallette);
+  backColorGroup = new QGroupBox("Background Color", this);
+  auto* colorRow = new QHBoxLayout(backColorGroup);
+  backColorSwatch = new ColorSwatch(backColorGroup);
+  backColorSwatch->setFixedSize(32, 48);
+  backColorSwatch->OnMouseDown = [this] { BackColorSwatchMouseDown(); };
+  palettePanel = new QWidget(backColorGroup);
+  palettePanel->setFixedSize(155, 46);
+  backColorPicture = new PalettePicture(palettePanel);
+  backColorPicture->setGeometry(0, 0, 155, 46);
+  backColorPicture->SetPicture(QImage(":/icons/colorpanel.png"));
+  backColorPicture->OnPreview = [this](TColor c) { backColorSwatch->SetColor(c); };
+  backColorPicture->OnPick = [this](TColor c) { backColorSwatch->SetColor(c); };
+  colorRow->addWidget(backColorSwatch);
+  colorRow->addWidget(palettePanel);
   colorRow->addStretch();
 
-  btnOk = new QPushButton("OK", this);
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  okButton = new QPushButton("OK", this);
+  okButton->setDefault(true);
+  cancelButton = new QPushButton("Cancel", this);
+  connect(okButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  buttons->addWidget(okButton);
+  buttons->addWidget(cancelButton);
   auto* col = new QVBoxLayout(this);
-  col->addWidget(gbSize);
-  col->addWidget(gbBackColor);
+  col->addWidget(sizeGroup);
+  col->addWidget(backColorGroup);
   col->addLayout(buttons);
   col->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmCanvasSize::SetCursors(const QCursor& eyedrop, const QCursor& hand) {
-  imgBackColor->setCursor(eyedrop);
-  shpBackColor->setCursor(hand);
+void CanvasSizeDialog::SetCursors(const QCursor& eyedrop, const QCursor& hand) {
+  backColorPicture->setCursor(eyedrop);
+  backColorSwatch->setCursor(hand);
 }
 
-void TfrmCanvasSize::Load(int width, int height, TColor backColor, QSize backgroundSize) {
-  seWidth->SetNumber(width);
-  seHeight->SetNumber(height);
-  shpBackColor->SetColor(backColor);
+void CanvasSizeDialog::Load(int width, int height, TColor backColor, QSize backgroundSize) {
+  widthField->SetNumber(width);
+  heightField->SetNumber(height);
+  backColorSwatch->SetColor(backColor);
   backgroundSize_ = backgroundSize;
-  cbResize->setChecked(false);
-  cbResize->setEnabled(!backgroundSize.isEmpty());
-  seWidth->setFocus(Qt::OtherFocusReason);
+  resizeCheck->setChecked(false);
+  resizeCheck->setEnabled(!backgroundSize.isEmpty());
+  widthField->setFocus(Qt::OtherFocusReason);
 }
 
-int TfrmCanvasSize::WidthValue() const { return seWidth->Number(); }
-int TfrmCanvasSize::HeightValue() const { return seHeight->Number(); }
-TColor TfrmCanvasSize::BackColor() const { return shpBackColor->Color(); }
+int CanvasSizeDialog::WidthValue() const { return widthField->Number(); }
+int CanvasSizeDialog::HeightValue() const { return heightField->Number(); }
+TColor CanvasSizeDialog::BackColor() const { return backColorSwatch->Color(); }
 
-void TfrmCanvasSize::showEvent(QShowEvent* e) {
+void CanvasSizeDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  seWidth->setFocus(Qt::OtherFocusReason);
+  widthField->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmCanvasSize::btnOkClick() {
-  if (!seWidth->Check(prompts_())) return;
-  if (!seHeight->Check(prompts_())) return;
+void CanvasSizeDialog::OkButtonClick() {
+  if (!widthField->Check(prompts_())) return;
+  if (!heightField->Check(prompts_())) return;
   accept();
 }
 
-void TfrmCanvasSize::cbResizeClick(bool checked) {
+void CanvasSizeDialog::ResizeCheckClick(bool checked) {
   if (!checked || backgroundSize_.isEmpty()) return;
-  seWidth->SetNumber(backgroundSize_.width());
-  seHeight->SetNumber(backgroundSize_.height());
+  widthField->SetNumber(backgroundSize_.width());
+  heightField->SetNumber(backgroundSize_.height());
 }
 
-void TfrmCanvasSize::shpBackColorMouseDown() {
-  const std::optional<TColor> c = prompts_().ChooseColor(shpBackColor->Color());
-  if (c) shpBackColor->SetColor(*c);
+void CanvasSizeDialog::BackColorSwatchMouseDown() {
+  const std::optional<TColor> c = prompts_().ChooseColor(backColorSwatch->Color());
+  if (c) backColorSwatch->SetColor(*c);
 }
 
 }  // namespace plumavo

@@ -18,16 +18,16 @@ class QWidget;
 
 namespace plumavo {
 
-class TColorSwatch;
-class TNumberEdit;
-class TPalettePicture;
-class TPrompts;
+class ColorSwatch;
+class NumberEdit;
+class PalettePicture;
+class Prompter;
 
-class TfrmCanvasSize : public QDialog {
+class CanvasSizeDialog : public QDialog {
   Q_OBJECT
  public:
   // prompts gives the window's current prompts (they can be replaced).
-  explicit TfrmCanvasSize(std::function<TPrompts&()> prompts, QWidget* parent = nullptr);
+  explicit CanvasSizeDialog(std::function<Prompter&()> prompts, QWidget* parent = nullptr);
 
   // Loads the controls from the project; backgroundSize is empty when the
   // project has no background image (the check box is then disabled).
@@ -37,27 +37,27 @@ class TfrmCanvasSize : public QDialog {
   TColor BackColor() const;
   void SetCursors(const QCursor& eyedrop, const QCursor& hand);
 
-  void btnOkClick();
-  void cbResizeClick(bool checked);
-  void shpBackColorMouseDown();
+  void OkButtonClick();
+  void ResizeCheckClick(bool checked);
+  void BackColorSwatchMouseDown();
 
-  QGroupBox* gbSize;
+  QGroupBox* sizeGroup;
   QLabel *Label1, *Label2, *Label3, *Label4;
-  TNumberEdit* seWidth;
-  TNumberEdit* seHeight;
-  QCheckBox* cbResize;
-  QGroupBox* gbBackColor;
-  TColorSwatch* shpBackColor;
-  QWidget* pnlPallette;
-  TPalettePicture* imgBackColor;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  NumberEdit* widthField;
+  NumberEdit* heightField;
+  QCheckBox* resizeCheck;
+  QGroupBox* backColorGroup;
+  ColorSwatch* backColorSwatch;
+  QWidget* palettePanel;
+  PalettePicture* backColorPicture;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 
  protected:
   void showEvent(QShowEvent* e) override;
 
  private:
-  std::function<TPrompts&()> prompts_;
+  std::function<Prompter&()> prompts_;
   QSize backgroundSize_;
 };
 

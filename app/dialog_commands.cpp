@@ -34,57 +34,57 @@ std::string LocalFileName(const QString& name) { return QFile::encodeName(name).
 
 }  // namespace
 
-TDialogCommands::TDialogCommands(TfrmMain& window)
+DialogCommands::DialogCommands(MainWindow& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   auto forwardUrl = [this](const QUrl& url) {
     if (OpenUrl) OpenUrl(url);
   };
 
-  frmCanvasSize = new TfrmCanvasSize([this]() -> TPrompts& { return w_.Prompts(); }, &window);
-  frmCanvasSize->SetCursors(window.CursorOf(EditCursor::EyeDrop), window.CursorOf(EditCursor::Hand));
-  frmBackImgAlign = new TfrmBackImgAlign(&window);
-  frmImageQuality = new TfrmImageQuality(&window);
-  frmTipOfDay = new TfrmTipOfDay(&window);
-  frmTipOfDay->Store = [&window]() -> TSettingsStore& { return window.settings; };
-  helpViewer = new THelpViewer(&window);
+  canvasSizeDialog = new CanvasSizeDialog([this]() -> Prompter& { return w_.Prompts(); }, &window);
+  canvasSizeDialog->SetCursors(window.CursorOf(EditCursor::EyeDrop), window.CursorOf(EditCursor::Hand));
+  backgroundAlignDialog = new BackgroundAlignDialog(&window);
+  imageQualityDialog = new ImageQualityDialog(&window);
+  tipsDialog = new TipsDialog(&window);
+  tipsDialog->Store = [&window]() -> SettingsStore& { return window.settings; };
+  helpViewer = new HelpViewer(&window);
   helpViewer->OpenUrl = forwardUrl;
 
   window.Action(CommandId::HelpWebSite)->setText(QString("&Browse ") + links::kWebSiteName + "...");
 
   // The commands this module carries out.
-  window.commands->Bind(CommandId::ProjectCanvasSize, [this] { mnuProjectCanvasSizeClick(); });
-  window.commands->Bind(CommandId::BackgroundImport, [this] { mnuBackImportClick(); });
-  window.commands->Bind(CommandId::BackgroundClear, [this] { mnuBackClearClick(); });
-  window.commands->Bind(CommandId::FileExport, [this] { mnuFileExportClick(); });
-  window.commands->Bind(CommandId::HelpContents, [this] { mnuHelpContentsClick(); });
-  window.commands->Bind(CommandId::HelpTips, [this] { mnuHelpTipsClick(); });
-  window.commands->Bind(CommandId::HelpTutorial, [this] { mnuHelpTutorialClick(); });
-  window.commands->Bind(CommandId::HelpFeedback, [this] { mnuHelpSendClick(); });
-  window.commands->Bind(CommandId::HelpSupport, [this] { mnuHelpSupportClick(); });
-  window.commands->Bind(CommandId::HelpLatestVersion, [this] { mnuHelpCheckClick(); });
-  window.commands->Bind(CommandId::HelpWebSite, [this] { mnuHelpWebClick(); });
-  window.commands->Bind(CommandId::HelpAbout, [this] { mnuHelpAboutClick(); });
+  window.commands->Bind(CommandId::ProjectCanvasSize, [this] { ProjectCanvasSizeClick(); });
+  window.commands->Bind(CommandId::BackgroundImport, [this] { BackImportClick(); });
+  window.commands->Bind(CommandId::BackgroundClear, [this] { BackClearClick(); });
+  window.commands->Bind(CommandId::FileExport, [this] { FileExportClick(); });
+  window.commands->Bind(CommandId::HelpContents, [this] { HelpContentsClick(); });
+  window.commands->Bind(CommandId::HelpTips, [this] { HelpTipsClick(); });
+  window.commands->Bind(CommandId::HelpTutorial, [this] { HelpTutorialClick(); });
+  window.commands->Bind(CommandId::HelpFeedback, [this] { HelpSendClick(); });
+  window.commands->Bind(CommandId::HelpSupport, [this] { HelpSupportClick(); });
+  window.commands->Bind(CommandId::HelpLatestVersion, [this] { HelpCheckClick(); });
+  window.commands->Bind(CommandId::HelpWebSite, [this] { HelpWebClick(); });
+  window.commands->Bind(CommandId::HelpAbout, [this] { HelpAboutClick(); });
 }
 
-TDialogCommands::~TDialogCommands() = default;
+DialogCommands::~DialogCommands() = default;
 
-QString TDialogCommands::FolderBesideProgram(const QString& name) const {
+QString DialogCommands::FolderBesideProgram(const QString& name) const {
   return StartFolder(ProgramFolder, name, QStandardPaths::PicturesLocation);
 }
 
 // ---------------------------------------------------------------------------
 // Project size and colour
 
-void TDialogCommands::mnuProjectCanvasSizeClick() {
+void DialogCommands::ProjectCanvasSizeClick() {
   Project& p = w_.project;
   const QSize background =
       p.BackgroundImage.Empty() ? QSize() : QSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
-  frmCanvasSize->Load(p.Width, p.Height, p.BackColor, background);
-  if (!w_.Prompts().RunDialog(*frmCanvasSize)) return;
-  const int width = frmCanvasSize->WidthValue();
-  const int height = frmCanvasSize->HeightValue();
-  const TColor color = frmCanvasSize->BackColor();
+  canvasSizeDialog->Load(p.Width, p.Height, p.BackColor, background);
+  if (!w_.Prompts().RunDialog(*canvasSizeDialog)) return;
+  const int width = canvasSizeDialog->WidthValue();
+  const int height = canvasSizeDialog->HeightValue();
+  const TColor color = canvasSizeDialog->BackColor();
   // The dialog's OK refuses these already; a size outside the range never
   // reaches the surfaces.
   if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize)
@@ -103,7 +103,7 @@ void TDialogCommands::mnuProjectCanvasSizeClick() {
 // ---------------------------------------------------------------------------
 // Background image
 
-void TDialogCommands::mnuBackImportClick() {
+void DialogCommands::BackImportClick() {
   if (BackgroundFolder.isEmpty()) BackgroundFolder = FolderBesideProgram("Background");
   const std::optional<QString> file =
       w_.Prompts().OpenFileName("Load Image File", BackgroundFolder, OpenPictureFilterText());
@@ -119,7 +119,7 @@ void TDialogCommands::mnuBackImportClick() {
   // message, never the program and the work in it.
   TDecodeStatus decoded = TDecodeStatus::NoDecoder;
   {
-    const TBusyCursor busy;
+    const BusyCursor busy;
     decoded = DecodeImageFileIsolated(scratch, LocalFileName(*file));
   }
   if (decoded != TDecodeStatus::Ok) {
@@ -127,11 +127,11 @@ void TDialogCommands::mnuBackImportClick() {
     w_.Prompts().Error("The image is not usable.");
     return;
   }
-  if (!w_.Prompts().RunDialog(*frmBackImgAlign)) return;
+  if (!w_.Prompts().RunDialog(*backgroundAlignDialog)) return;
 
   Project& p = w_.project;
   p.BackgroundImage = std::move(scratch);
-  if (frmBackImgAlign->ItemIndex() == TfrmBackImgAlign::plResizeCanvas) {
+  if (backgroundAlignDialog->ItemIndex() == BackgroundAlignDialog::plResizeCanvas) {
     w_.SetProjectSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
     w_.LayoutView();
     w_.CentreView();
@@ -142,7 +142,7 @@ void TDialogCommands::mnuBackImportClick() {
   w_.RenderImage();
 }
 
-void TDialogCommands::mnuBackClearClick() {
+void DialogCommands::BackClearClick() {
   Project& p = w_.project;
   p.BackgroundImage.SetSize(0, 0);
   p.ProjectSaved = false;
@@ -154,13 +154,13 @@ void TDialogCommands::mnuBackClearClick() {
 // ---------------------------------------------------------------------------
 // Image export
 
-void TDialogCommands::mnuFileExportClick() {
+void DialogCommands::FileExportClick() {
   if (ImagesFolder.isEmpty()) {
     ImagesFolder = FolderBesideProgram("Images");
     ExportDefaultExt = "bmp";
   }
   const QString projectName = QString::fromStdString(w_.project.ProjectFileName);
-  TPrompts::TSaveRequest request;
+  Prompter::SaveRequest request;
   request.Title = "Save Image As";
   request.Folder = ImagesFolder;
   request.FileName = projectName == "Untitled" ? projectName : QFileInfo(projectName).completeBaseName();
@@ -172,14 +172,14 @@ void TDialogCommands::mnuFileExportClick() {
   w_.repaint();
 
   ExportFilterIndex = request.FilterIndex;
-  const TExportTarget target = ExportTargetFor(*file, request.FilterIndex);
-  const TExportChoice choice = ExportChoiceFor(target.FilterIndex, ExportDefaultExt, 0);
+  const ExportTarget target = ExportTargetFor(*file, request.FilterIndex);
+  const ExportChoice choice = ExportChoiceFor(target.FilterIndex, ExportDefaultExt, 0);
   ExportDefaultExt = choice.DefaultExt;
   int32_t flags = choice.Flags;
   if (choice.AsksQuality) {
-    frmImageQuality->FormShow();
-    if (!w_.Prompts().RunDialog(*frmImageQuality)) return;
-    flags = frmImageQuality->Quality();
+    imageQualityDialog->FormShow();
+    if (!w_.Prompts().RunDialog(*imageQualityDialog)) return;
+    flags = imageQualityDialog->Quality();
   }
   ImagesFolder = QFileInfo(target.Path).absolutePath();
 
@@ -193,9 +193,9 @@ void TDialogCommands::mnuFileExportClick() {
 // ---------------------------------------------------------------------------
 // Tips, about and help
 
-TfrmAbout& TDialogCommands::About() {
+AboutDialog& DialogCommands::About() {
   if (about_ == nullptr) {
-    ownAbout_ = std::make_unique<TfrmAbout>();
+    ownAbout_ = std::make_unique<AboutDialog>();
     about_ = ownAbout_.get();
     about_->OpenUrl = [this](const QUrl& url) {
       if (OpenUrl) OpenUrl(url);
@@ -204,7 +204,7 @@ TfrmAbout& TDialogCommands::About() {
   return *about_;
 }
 
-void TDialogCommands::AdoptSplash(TfrmAbout& splash) {
+void DialogCommands::AdoptSplash(AboutDialog& splash) {
   about_ = &splash;
   ownAbout_.reset();
   splash.OpenUrl = [this](const QUrl& url) {
@@ -213,35 +213,35 @@ void TDialogCommands::AdoptSplash(TfrmAbout& splash) {
   splash.OnSplashDone = [this] { Safely([&] { ShowTipsAtStartup(); }); };
 }
 
-void TDialogCommands::ShowTipsAtStartup() {
-  if (!LoadTipState(frmTipOfDay->Store()).ShowTips) return;
-  mnuHelpTipsClick();
+void DialogCommands::ShowTipsAtStartup() {
+  if (!LoadTipState(tipsDialog->Store()).ShowTips) return;
+  HelpTipsClick();
 }
 
-void TDialogCommands::mnuHelpTipsClick() {
-  frmTipOfDay->FormShow();
-  w_.Prompts().RunDialog(*frmTipOfDay);
+void DialogCommands::HelpTipsClick() {
+  tipsDialog->FormShow();
+  w_.Prompts().RunDialog(*tipsDialog);
 }
 
-void TDialogCommands::mnuHelpAboutClick() { w_.Prompts().RunDialog(About()); }
+void DialogCommands::HelpAboutClick() { w_.Prompts().RunDialog(About()); }
 
-void TDialogCommands::mnuHelpContentsClick() { helpViewer->ShowTopic(hcContents); }
-void TDialogCommands::mnuHelpTutorialClick() { helpViewer->ShowTopic(hcTutorial); }
-void TDialogCommands::mnuHelpSupportClick() { helpViewer->ShowTopic(hcSupport); }
+void DialogCommands::HelpContentsClick() { helpViewer->ShowTopic(hcContents); }
+void DialogCommands::HelpTutorialClick() { helpViewer->ShowTopic(hcTutorial); }
+void DialogCommands::HelpSupportClick() { helpViewer->ShowTopic(hcSupport); }
 
-QUrl TDialogCommands::FeedbackUrl() {
+QUrl DialogCommands::FeedbackUrl() {
   return QUrl(QString("mailto:") + links::kFeedbackMail + "?subject=Feedback on " + kApplicationTitle);
 }
 
-void TDialogCommands::mnuHelpSendClick() {
+void DialogCommands::HelpSendClick() {
   if (OpenUrl) OpenUrl(FeedbackUrl());
 }
 
-void TDialogCommands::mnuHelpCheckClick() {
+void DialogCommands::HelpCheckClick() {
   if (OpenUrl) OpenUrl(QUrl(links::kDownloadPage));
 }
 
-void TDialogCommands::mnuHelpWebClick() {
+void DialogCommands::HelpWebClick() {
   if (OpenUrl) OpenUrl(QUrl(links::kWebSite));
 }
 

@@ -13,19 +13,19 @@
 
 namespace plumavo {
 
-class TfrmAbout;
-class TfrmBackImgAlign;
-class TfrmCanvasSize;
-class TfrmImageQuality;
-class TfrmMain;
-class TfrmTipOfDay;
-class THelpViewer;
+class AboutDialog;
+class BackgroundAlignDialog;
+class CanvasSizeDialog;
+class ImageQualityDialog;
+class MainWindow;
+class TipsDialog;
+class HelpViewer;
 
-class TDialogCommands : public QObject {
+class DialogCommands : public QObject {
   Q_OBJECT
  public:
-  explicit TDialogCommands(TfrmMain& window);
-  ~TDialogCommands() override;
+  explicit DialogCommands(MainWindow& window);
+  ~DialogCommands() override;
 
   // Opens web pages and new mails; the desktop's handler unless replaced
   // (tests record the addresses instead).
@@ -40,32 +40,32 @@ class TDialogCommands : public QObject {
   QString ExportDefaultExt;
   int ExportFilterIndex = 1;
 
-  TfrmCanvasSize* frmCanvasSize;
-  TfrmBackImgAlign* frmBackImgAlign;
-  TfrmImageQuality* frmImageQuality;
-  TfrmTipOfDay* frmTipOfDay;
-  THelpViewer* helpViewer;
+  CanvasSizeDialog* canvasSizeDialog;
+  BackgroundAlignDialog* backgroundAlignDialog;
+  ImageQualityDialog* imageQualityDialog;
+  TipsDialog* tipsDialog;
+  HelpViewer* helpViewer;
   // The about window: the splash screen once it is adopted, else made on
   // first use.
-  TfrmAbout& About();
+  AboutDialog& About();
 
   // The splash screen made at start-up becomes the About box, and its end
   // brings up the tip of the day.
-  void AdoptSplash(TfrmAbout& splash);
+  void AdoptSplash(AboutDialog& splash);
   void ShowTipsAtStartup();
 
-  void mnuProjectCanvasSizeClick();
-  void mnuBackImportClick();
-  void mnuBackClearClick();
-  void mnuFileExportClick();
-  void mnuHelpContentsClick();
-  void mnuHelpTipsClick();
-  void mnuHelpTutorialClick();
-  void mnuHelpSendClick();
-  void mnuHelpSupportClick();
-  void mnuHelpCheckClick();
-  void mnuHelpWebClick();
-  void mnuHelpAboutClick();
+  void ProjectCanvasSizeClick();
+  void BackImportClick();
+  void BackClearClick();
+  void FileExportClick();
+  void HelpContentsClick();
+  void HelpTipsClick();
+  void HelpTutorialClick();
+  void HelpSendClick();
+  void HelpSupportClick();
+  void HelpCheckClick();
+  void HelpWebClick();
+  void HelpAboutClick();
 
   // The address of Send Feedback: a new mail with its subject.
   static QUrl FeedbackUrl();
@@ -74,9 +74,9 @@ class TDialogCommands : public QObject {
   // A folder beside the program, made when missing.
   QString FolderBesideProgram(const QString& name) const;
 
-  TfrmMain& w_;
-  std::unique_ptr<TfrmAbout> ownAbout_;
-  TfrmAbout* about_ = nullptr;
+  MainWindow& w_;
+  std::unique_ptr<AboutDialog> ownAbout_;
+  AboutDialog* about_ = nullptr;
 };
 
 }  // namespace plumavo

@@ -43,41 +43,41 @@ QString ProjectCaption(const std::string& projectFileName) {
   return QString(kApplicationTitle) + " - " + FileNameOf(projectFileName);
 }
 
-TFileCommands::TFileCommands(TfrmMain& window)
+FileCommands::FileCommands(MainWindow& window)
     : QObject(&window), Settings(window.settings), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
-  frmNewImageP = new TfrmNewImageP([this]() -> TPrompts& { return w_.Prompts(); }, &window);
-  frmPreferencesP = new TfrmPreferencesP([this]() -> TSettingsStore& { return Settings; },
-                                         [this]() -> TPrompts& { return w_.Prompts(); },
-                                         [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
+  newProjectDialog = new NewProjectDialog([this]() -> Prompter& { return w_.Prompts(); }, &window);
+  preferencesDialog = new PreferencesDialog([this]() -> SettingsStore& { return Settings; },
+                                            [this]() -> Prompter& { return w_.Prompts(); },
+                                            [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
   if (qEnvironmentVariableIsSet(kSettingsFileVariable)) SetSettingsFile(qEnvironmentVariable(kSettingsFileVariable));
 
   // The commands this module carries out.
-  window.commands->Bind(CommandId::FileNew, [this] { mnuFileNewClick(); });
-  window.commands->Bind(CommandId::FileOpen, [this] { mnuFileOpenClick(); });
-  window.commands->Bind(CommandId::FileSave, [this] { mnuFileSaveClick(); });
-  window.commands->Bind(CommandId::FileSaveAs, [this] { mnuFileSaveAsClick(); });
-  window.commands->Bind(CommandId::ProjectPreferences, [this] { mnuProjectPreferencesClick(); });
+  window.commands->Bind(CommandId::FileNew, [this] { FileNewClick(); });
+  window.commands->Bind(CommandId::FileOpen, [this] { FileOpenClick(); });
+  window.commands->Bind(CommandId::FileSave, [this] { FileSaveClick(); });
+  window.commands->Bind(CommandId::FileSaveAs, [this] { FileSaveAsClick(); });
+  window.commands->Bind(CommandId::ProjectPreferences, [this] { ProjectPreferencesClick(); });
 }
 
-TFileCommands::~TFileCommands() = default;
+FileCommands::~FileCommands() = default;
 
-void TFileCommands::SetSettingsFile(const QString& iniFile) { Settings = TSettingsStore(iniFile); }
+void FileCommands::SetSettingsFile(const QString& iniFile) { Settings = SettingsStore(iniFile); }
 
-QString TFileCommands::ProjectsFolder() const {
+QString FileCommands::ProjectsFolder() const {
   return StartFolder(ProgramFolder, "Projects", QStandardPaths::DocumentsLocation);
 }
 
-void TFileCommands::SetCaption() { w_.setWindowTitle(ProjectCaption(w_.project.ProjectFileName)); }
+void FileCommands::SetCaption() { w_.setWindowTitle(ProjectCaption(w_.project.ProjectFileName)); }
 
 // ---------------------------------------------------------------------------
 // Start-up
 
-void TFileCommands::FormShow() {
+void FileCommands::FormShow() {
   Safely([&] {
     LoadRecentProjects();
     BuildRecentMenus();
   });
-  Safely([&] { frmPreferencesP->LoadPreferences(); });
+  Safely([&] { preferencesDialog->LoadPreferences(); });
   w_.UpdateInterfaceState();
   // A single argument is a project to open, without question or extension check.
   if (CommandLine.size() == 1) Safely([&] { OpenProject(CommandLine.front()); });
@@ -86,22 +86,22 @@ void TFileCommands::FormShow() {
 // ---------------------------------------------------------------------------
 // Save question and project files
 
-bool TFileCommands::QuerySaveChanges() {
+bool FileCommands::QuerySaveChanges() {
   if (w_.project.ProjectSaved) return true;
   // A question that cannot be asked throws to the command's boundary, which
   // abandons the command: unsaved work is never dropped unasked.
-  const TPromptAnswer answer = w_.Prompts().Question("Save changes to " + FileNameOf(w_.project.ProjectFileName) + "?");
-  if (answer != TPromptAnswer::Yes) return answer == TPromptAnswer::No;
+  const PromptAnswer answer = w_.Prompts().Question("Save changes to " + FileNameOf(w_.project.ProjectFileName) + "?");
+  if (answer != PromptAnswer::Yes) return answer == PromptAnswer::No;
   // Save as a click on its menu item would: with Save disabled (no vertex
   // yet) there is nothing to save and the command goes on.
   if (!w_.Action(CommandId::FileSave)->isEnabled()) return true;
-  Safely([&] { mnuFileSaveClick(); });
+  Safely([&] { FileSaveClick(); });
   // A cancelled Save As or a failed write keeps the work: the command that
   // asked is abandoned rather than throwing the changes away.
   return w_.project.ProjectSaved;
 }
 
-void TFileCommands::OpenProject(const QString& path) {
+void FileCommands::OpenProject(const QString& path) {
   const uint8_t r = LoadProject(w_.project, LocalFileName(path));
   if (r == kFileCannotOpen) {
     w_.Prompts().Error("Cannot open the project.");
@@ -125,13 +125,13 @@ void TFileCommands::OpenProject(const QString& path) {
   w_.RenderImage();
 }
 
-void TFileCommands::mnuFileNewClick() {
+void FileCommands::FileNewClick() {
   if (!QuerySaveChanges()) return;
-  frmNewImageP->Preset(kDefaultProjectWidth, kDefaultProjectHeight);
-  if (!w_.Prompts().RunDialog(*frmNewImageP)) return;
-  const ShapeMode mode = frmNewImageP->Mode();
-  const int width = frmNewImageP->WidthValue();
-  const int height = frmNewImageP->HeightValue();
+  newProjectDialog->Preset(kDefaultProjectWidth, kDefaultProjectHeight);
+  if (!w_.Prompts().RunDialog(*newProjectDialog)) return;
+  const ShapeMode mode = newProjectDialog->Mode();
+  const int width = newProjectDialog->WidthValue();
+  const int height = newProjectDialog->HeightValue();
   // The dialog's OK refuses these already; a size outside the range never
   // reaches the surfaces.
   if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize)
@@ -142,7 +142,7 @@ void TFileCommands::mnuFileNewClick() {
   w_.RenderImage();
 }
 
-void TFileCommands::mnuFileOpenClick() {
+void FileCommands::FileOpenClick() {
   if (!QuerySaveChanges()) return;
   const QString folder = LastProjectOpenFolder.isEmpty() ? ProjectsFolder() : LastProjectOpenFolder;
   const std::optional<QString> path = w_.Prompts().OpenFileName("Open Project File", folder, ProjectFileFilter());
@@ -151,12 +151,12 @@ void TFileCommands::mnuFileOpenClick() {
   OpenChosenProject(*path);
 }
 
-void TFileCommands::OpenDroppedProject(const QString& path) {
+void FileCommands::OpenDroppedProject(const QString& path) {
   if (!QuerySaveChanges()) return;
   OpenChosenProject(path);
 }
 
-void TFileCommands::OpenChosenProject(const QString& chosen) {
+void FileCommands::OpenChosenProject(const QString& chosen) {
   const std::optional<QString> path = chosen;
   // Choosing the file that is already open does nothing.
   if (path->toStdString() == w_.project.ProjectFileName) return;
@@ -174,9 +174,9 @@ void TFileCommands::OpenChosenProject(const QString& chosen) {
   OpenProject(*path);
 }
 
-void TFileCommands::mnuFileSaveClick() {
+void FileCommands::FileSaveClick() {
   if (w_.project.ProjectFileName == kUntitled) {
-    if (w_.Action(CommandId::FileSaveAs)->isEnabled()) mnuFileSaveAsClick();
+    if (w_.Action(CommandId::FileSaveAs)->isEnabled()) FileSaveAsClick();
     return;
   }
   if (SaveProject(w_.project, LocalFileName(QString::fromStdString(w_.project.ProjectFileName))) != kFileOk) {
@@ -187,8 +187,8 @@ void TFileCommands::mnuFileSaveClick() {
   w_.UpdateInterfaceState();
 }
 
-void TFileCommands::mnuFileSaveAsClick() {
-  TPrompts::TSaveRequest request;
+void FileCommands::FileSaveAsClick() {
+  Prompter::SaveRequest request;
   request.Title = "Save Project As...";
   request.Folder = LastProjectSaveFolder.isEmpty() ? ProjectsFolder() : LastProjectSaveFolder;
   request.FileName = FileNameOf(w_.project.ProjectFileName);
@@ -217,32 +217,32 @@ void TFileCommands::mnuFileSaveAsClick() {
 // ---------------------------------------------------------------------------
 // Recent projects
 
-void TFileCommands::LoadRecentProjects() { RecentProjects.Load(Settings); }
+void FileCommands::LoadRecentProjects() { recentProjects.Load(Settings); }
 
-void TFileCommands::SaveRecentProjects() { RecentProjects.Save(Settings); }
+void FileCommands::SaveRecentProjects() { recentProjects.Save(Settings); }
 
-void TFileCommands::AddRecentProject(const QString& path) { RecentProjects.Add(path); }
+void FileCommands::AddRecentProject(const QString& path) { recentProjects.Add(path); }
 
-void TFileCommands::BuildRecentMenus() {
-  const QStringList& entries = RecentProjects.Entries();
+void FileCommands::BuildRecentMenus() {
+  const QStringList& entries = recentProjects.Entries();
   if (entries.isEmpty()) return;
   for (QMenu* menu : {w_.recentMenu, w_.recentPopup}) {
     menu->clear();
     for (int i = 0; i < entries.size(); ++i) {
-      QAction* item = menu->addAction(TRecentProjects::MenuCaption(i, entries[i]));
+      QAction* item = menu->addAction(RecentProjects::MenuCaption(i, entries[i]));
       connect(item, &QAction::triggered, this, [this, i] { Safely([&] { RecentItemClick(i); }); });
     }
   }
 }
 
-void TFileCommands::RecentItemClick(int index) {
+void FileCommands::RecentItemClick(int index) {
   w_.repaint();
-  const QStringList& entries = RecentProjects.Entries();
+  const QStringList& entries = recentProjects.Entries();
   if (index < 0 || index >= entries.size()) return;
   const QString path = entries[index];
   if (path.toStdString() == w_.project.ProjectFileName) return;
   if (!QFileInfo::exists(path)) {
-    w_.Prompts().Error(TRecentProjects::MissingFileMessage(path));
+    w_.Prompts().Error(RecentProjects::MissingFileMessage(path));
     return;
   }
   if (QuerySaveChanges()) OpenProject(path);
@@ -251,7 +251,7 @@ void TFileCommands::RecentItemClick(int index) {
 // ---------------------------------------------------------------------------
 // Preferences
 
-void TFileCommands::ApplyPreferences(const StoredPreferences& p) {
+void FileCommands::ApplyPreferences(const StoredPreferences& p) {
   Preferences = p;
   // A stored loop count of 0 or below would leave nothing to render and an
   // absurd one would hang the window: the renderer gets a usable count.
@@ -261,10 +261,10 @@ void TFileCommands::ApplyPreferences(const StoredPreferences& p) {
   w_.editor->SetRealTimeRendering(p.RealTimeRendering);
 }
 
-void TFileCommands::mnuProjectPreferencesClick() {
+void FileCommands::ProjectPreferencesClick() {
   const RenderPreferences before = w_.renderer.Preferences;
-  frmPreferencesP->FormShow();
-  if (!w_.Prompts().RunDialog(*frmPreferencesP)) return;
+  preferencesDialog->FormShow();
+  if (!w_.Prompts().RunDialog(*preferencesDialog)) return;
   const RenderPreferences& after = w_.renderer.Preferences;
   // Only the loop count and antialiasing change the picture.
   if (after.RenderingLoops != before.RenderingLoops || after.Antialiased != before.Antialiased) w_.RenderImage();

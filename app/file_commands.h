@@ -18,9 +18,9 @@
 
 namespace plumavo {
 
-class TfrmMain;
-class TfrmNewImageP;
-class TfrmPreferencesP;
+class MainWindow;
+class NewProjectDialog;
+class PreferencesDialog;
 
 // Names the environment variable that points the program at an INI file of
 // its own instead of the user's settings (tests, portable set-ups).
@@ -34,14 +34,14 @@ inline constexpr const char* kProjectExtension = "plv";
 // without its folder ("Plumavo PRO - Untitled", "Plumavo PRO - fern.plv").
 QString ProjectCaption(const std::string& projectFileName);
 
-class TFileCommands : public QObject {
+class FileCommands : public QObject {
   Q_OBJECT
  public:
-  explicit TFileCommands(TfrmMain& window);
-  ~TFileCommands() override;
+  explicit FileCommands(MainWindow& window);
+  ~FileCommands() override;
 
   // Preferences, recent projects and the tip state all live here.
-  TSettingsStore& Settings;  // the window's
+  SettingsStore& Settings;  // the window's
   // Points every settings reader of the window at an INI file.
   void SetSettingsFile(const QString& iniFile);
 
@@ -57,14 +57,14 @@ class TFileCommands : public QObject {
   // when the window is first shown.
   QStringList CommandLine;
 
-  TRecentProjects RecentProjects;
+  RecentProjects recentProjects;
   // Preferences as read from the store. The renderer and the editor get them
   // through ApplyPreferences, limited where a stored value could hang the
   // program; the animation values are limited where they are used.
   StoredPreferences Preferences;
 
-  TfrmNewImageP* frmNewImageP;
-  TfrmPreferencesP* frmPreferencesP;
+  NewProjectDialog* newProjectDialog;
+  PreferencesDialog* preferencesDialog;
 
   // --- Routines ----------------------------------------------------------
   // True when the calling command may go on: no changes, changes saved, or
@@ -83,20 +83,20 @@ class TFileCommands : public QObject {
   QString ProjectsFolder() const;
 
   // --- Handlers ------------------------------------------------------------
-  void mnuFileNewClick();
-  void mnuFileOpenClick();
+  void FileNewClick();
+  void FileOpenClick();
   // A .plv file dropped on the window: opened as File > Open would, after
   // the question about unsaved changes.
   void OpenDroppedProject(const QString& path);
-  void mnuFileSaveClick();
-  void mnuFileSaveAsClick();
+  void FileSaveClick();
+  void FileSaveAsClick();
   void RecentItemClick(int index);
-  void mnuProjectPreferencesClick();
+  void ProjectPreferencesClick();
 
  private:
   void OpenChosenProject(const QString& path);
   void SetCaption();
-  TfrmMain& w_;
+  MainWindow& w_;
 };
 
 }  // namespace plumavo

@@ -26,7 +26,7 @@ constexpr char16_t kDelete = 127;
 
 }  // namespace
 
-TFloatSpinEdit::TFloatSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+FloatSpinEdit::FloatSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
   setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   setAccelerated(false);
   lineEdit()->setText("0.0");
@@ -51,54 +51,54 @@ std::optional<double> ReadNumber(const QString& text) {
 
 }  // namespace
 
-double TFloatSpinEdit::GetValue() const { return ReadNumber(Text()).value_or(MinValue); }
+double FloatSpinEdit::GetValue() const { return ReadNumber(Text()).value_or(MinValue); }
 
-bool TFloatSpinEdit::TextIsNumber() const { return ReadNumber(Text()).has_value(); }
+bool FloatSpinEdit::TextIsNumber() const { return ReadNumber(Text()).has_value(); }
 
-double TFloatSpinEdit::CheckValue(double v) const {
+double FloatSpinEdit::CheckValue(double v) const {
   if (MaxValue == MinValue) return v;
   if (v < MinValue) return MinValue;
   if (v > MaxValue) return MaxValue;
   return v;
 }
 
-void TFloatSpinEdit::SetValue(double v) { SetText(FloatText(CheckValue(v))); }
+void FloatSpinEdit::SetValue(double v) { SetText(FloatText(CheckValue(v))); }
 
-QString TFloatSpinEdit::Text() const { return lineEdit()->text(); }
+QString FloatSpinEdit::Text() const { return lineEdit()->text(); }
 
-void TFloatSpinEdit::SetText(const QString& text) {
+void FloatSpinEdit::SetText(const QString& text) {
   if (lineEdit()->text() != text) lineEdit()->setText(text);
 }
 
-void TFloatSpinEdit::SetEditorEnabled(bool enabled) {
+void FloatSpinEdit::SetEditorEnabled(bool enabled) {
   editorEnabled_ = enabled;
   SyncEditorReadOnly();
 }
 
-void TFloatSpinEdit::SetReadOnly(bool readOnly) {
+void FloatSpinEdit::SetReadOnly(bool readOnly) {
   setReadOnly(readOnly);
   SyncEditorReadOnly();
 }
 
 // A read-only line edit refuses typing, paste and cut alike, while the
 // buttons still write the text.
-void TFloatSpinEdit::SyncEditorReadOnly() { lineEdit()->setReadOnly(isReadOnly() || !editorEnabled_); }
+void FloatSpinEdit::SyncEditorReadOnly() { lineEdit()->setReadOnly(isReadOnly() || !editorEnabled_); }
 
-void TFloatSpinEdit::UpClick() {
+void FloatSpinEdit::UpClick() {
   if (isReadOnly())
     QApplication::beep();
   else
     SetValue(GetValue() + Increment);
 }
 
-void TFloatSpinEdit::DownClick() {
+void FloatSpinEdit::DownClick() {
   if (isReadOnly())
     QApplication::beep();
   else
     SetValue(GetValue() - Increment);
 }
 
-bool TFloatSpinEdit::IsValidChar(QChar c) const {
+bool FloatSpinEdit::IsValidChar(QChar c) const {
   if (c == '\r' || c == '\n') return false;
   const bool printable = c.isPrint();
   if (!editorEnabled_ && (printable || c == QChar(kBackspace) || c == QChar(kDelete))) return false;
@@ -107,19 +107,19 @@ bool TFloatSpinEdit::IsValidChar(QChar c) const {
   return c == '+' || c == '-' || (c >= '0' && c <= '9') || (!point.isEmpty() && c == point[0]);
 }
 
-void TFloatSpinEdit::stepBy(int steps) {
+void FloatSpinEdit::stepBy(int steps) {
   for (; steps > 0; --steps) UpClick();
   for (; steps < 0; ++steps) DownClick();
 }
 
-QAbstractSpinBox::StepEnabled TFloatSpinEdit::stepEnabled() const { return StepUpEnabled | StepDownEnabled; }
+QAbstractSpinBox::StepEnabled FloatSpinEdit::stepEnabled() const { return StepUpEnabled | StepDownEnabled; }
 
 // Every text may stand while typing; Value decides what it means.
-QValidator::State TFloatSpinEdit::validate(QString&, int&) const { return QValidator::Acceptable; }
+QValidator::State FloatSpinEdit::validate(QString&, int&) const { return QValidator::Acceptable; }
 
-void TFloatSpinEdit::fixup(QString&) const {}
+void FloatSpinEdit::fixup(QString&) const {}
 
-void TFloatSpinEdit::keyPressEvent(QKeyEvent* e) {
+void FloatSpinEdit::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Up:
       UpClick();
@@ -166,16 +166,16 @@ void TFloatSpinEdit::keyPressEvent(QKeyEvent* e) {
   QAbstractSpinBox::keyPressEvent(e);
 }
 
-void TFloatSpinEdit::focusInEvent(QFocusEvent* e) {
+void FloatSpinEdit::focusInEvent(QFocusEvent* e) {
   QAbstractSpinBox::focusInEvent(e);
   if (e->reason() != Qt::MouseFocusReason) selectAll();
 }
 
-void TFloatSpinEdit::focusOutEvent(QFocusEvent* e) {
+void FloatSpinEdit::focusOutEvent(QFocusEvent* e) {
   SetValue(GetValue());
   QAbstractSpinBox::focusOutEvent(e);
 }
 
-void TFloatSpinEdit::wheelEvent(QWheelEvent* e) { e->ignore(); }
+void FloatSpinEdit::wheelEvent(QWheelEvent* e) { e->ignore(); }
 
 }  // namespace plumavo

@@ -16,10 +16,10 @@ namespace plumavo {
 // ("8.37", "100", "-0.5").
 QString FloatText(double v);
 
-class TFloatSpinEdit : public QAbstractSpinBox {
+class FloatSpinEdit : public QAbstractSpinBox {
   Q_OBJECT
  public:
-  explicit TFloatSpinEdit(QWidget* parent = nullptr);
+  explicit FloatSpinEdit(QWidget* parent = nullptr);
 
   // Text <-> number with the locale's decimal separator.
   double GetValue() const;

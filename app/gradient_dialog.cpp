@@ -24,14 +24,14 @@ constexpr int kDefaultStyleIndex = 10;  // "Linear - Vertical"
 QString Percent(int v) { return QString::number(v) + "%"; }
 }  // namespace
 
-TGradientPreview::TGradientPreview(QWidget* parent) : QWidget(parent) {
+GradientPreview::GradientPreview(QWidget* parent) : QWidget(parent) {
   setFixedSize(140, 100);
   gradient_.Width = 140;
   gradient_.Height = 100;
   gradient_.OnChange = [this] { update(); };
 }
 
-void TGradientPreview::paintEvent(QPaintEvent*) {
+void GradientPreview::paintEvent(QPaintEvent*) {
   if (gradient_.Painting()) return;
   const TBitmap32& pattern = gradient_.Pattern();
   QPainter p(this);
@@ -45,136 +45,136 @@ void TGradientPreview::paintEvent(QPaintEvent*) {
   p.drawImage(rect(), img);
 }
 
-TfrmGradient::TfrmGradient(TPrompts& prompts, QWidget* parent)
-    : TfrmGradient([&prompts]() -> TPrompts& { return prompts; }, parent) {}
+GradientDialog::GradientDialog(Prompter& prompts, QWidget* parent)
+    : GradientDialog([&prompts]() -> Prompter& { return prompts; }, parent) {}
 
-TfrmGradient::TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent)
+GradientDialog::GradientDialog(std::function<Prompter&()> prompts, QWidget* parent)
     : QDialog(parent), prompts_(std::move(prompts)) {
   setWindowTitle("Gradient Editor");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-  gbColors = new QGroupBox("Colors", this);
-  Label1 = new QLabel("From:", gbColors);
-  shpColorBegin = new TColorSwatch(gbColors);
-  shpColorBegin->setFixedSize(108, 32);
-  shpColorBegin->SetColor(kNavy);
-  Label2 = new QLabel("To:", gbColors);
-  shpColorEnd = new TColorSwatch(gbColors);
-  shpColorEnd->setFixedSize(108, 32);
-  shpColorEnd->SetColor(kAqua);
-  auto* colors = new QVBoxLayout(gbColors);
+  colorsGroup = new QGroupBox("Colors", this);
+  Label1 = new QLabel("From:", colorsGroup);
+  colorBeginSwatch = new ColorSwatch(colorsGroup);
+  colorBeginSwatch->setFixedSize(108, 32);
+  colorBeginSwatch->SetColor(kNavy);
+  Label2 = new QLabel("To:", colorsGroup);
+  colorEndSwatch = new ColorSwatch(colorsGroup);
+  colorEndSwatch->setFixedSize(108, 32);
+  colorEndSwatch->SetColor(kAqua);
+  auto* colors = new QVBoxLayout(colorsGroup);
   colors->addWidget(Label1);
-  colors->addWidget(shpColorBegin);
+  colors->addWidget(colorBeginSwatch);
   colors->addWidget(Label2);
-  colors->addWidget(shpColorEnd);
+  colors->addWidget(colorEndSwatch);
   colors->addStretch();
 
-  gbPreview = new QGroupBox("Preview", this);
-  Gradient = new TGradientPreview(gbPreview);
-  auto* preview = new QVBoxLayout(gbPreview);
+  previewGroup = new QGroupBox("Preview", this);
+  Gradient = new GradientPreview(previewGroup);
+  auto* preview = new QVBoxLayout(previewGroup);
   preview->addWidget(Gradient, 0, Qt::AlignCenter);
 
-  gbOptions = new QGroupBox("Options", this);
-  Label3 = new QLabel("Style:", gbOptions);
-  cbGradientStyle = new QComboBox(gbOptions);
-  for (const char* caption : GradientStyleCaptions()) cbGradientStyle->addItem(caption);
-  Label4 = new QLabel("Rotation:", gbOptions);
-  gbRotation = new QSlider(Qt::Horizontal, gbOptions);
-  gbRotation->setRange(-100, 100);
-  lblRotation = new QLabel("0%", gbOptions);
-  lblRotation->setMinimumWidth(36);
-  Label5 = new QLabel("Shift:", gbOptions);
-  gbShift = new QSlider(Qt::Horizontal, gbOptions);
-  gbShift->setRange(-100, 100);
-  lblShift = new QLabel("0%", gbOptions);
-  lblShift->setMinimumWidth(36);
-  auto* options = new QGridLayout(gbOptions);
+  optionsGroup = new QGroupBox("Options", this);
+  Label3 = new QLabel("Style:", optionsGroup);
+  gradientStyleList = new QComboBox(optionsGroup);
+  for (const char* caption : GradientStyleCaptions()) gradientStyleList->addItem(caption);
+  Label4 = new QLabel("Rotation:", optionsGroup);
+  rotationSlider = new QSlider(Qt::Horizontal, optionsGroup);
+  rotationSlider->setRange(-100, 100);
+  rotationLabel = new QLabel("0%", optionsGroup);
+  rotationLabel->setMinimumWidth(36);
+  Label5 = new QLabel("Shift:", optionsGroup);
+  shiftSlider = new QSlider(Qt::Horizontal, optionsGroup);
+  shiftSlider->setRange(-100, 100);
+  shiftLabel = new QLabel("0%", optionsGroup);
+  shiftLabel->setMinimumWidth(36);
+  auto* options = new QGridLayout(optionsGroup);
   options->addWidget(Label3, 0, 0);
-  options->addWidget(cbGradientStyle, 0, 1, 1, 2);
+  options->addWidget(gradientStyleList, 0, 1, 1, 2);
   options->addWidget(Label4, 1, 0);
-  options->addWidget(gbRotation, 1, 1);
-  options->addWidget(lblRotation, 1, 2);
+  options->addWidget(rotationSlider, 1, 1);
+  options->addWidget(rotationLabel, 1, 2);
   options->addWidget(Label5, 2, 0);
-  options->addWidget(gbShift, 2, 1);
-  options->addWidget(lblShift, 2, 2);
+  options->addWidget(shiftSlider, 2, 1);
+  options->addWidget(shiftLabel, 2, 2);
 
-  btnOk = new QPushButton("OK", this);
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  btnDefault = new QPushButton("&Default", this);
+  okButton = new QPushButton("OK", this);
+  okButton->setDefault(true);
+  cancelButton = new QPushButton("Cancel", this);
+  defaultButton = new QPushButton("&Default", this);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(gbColors);
-  top->addWidget(gbPreview);
+  top->addWidget(colorsGroup);
+  top->addWidget(previewGroup);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnDefault);
+  buttons->addWidget(defaultButton);
   buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  buttons->addWidget(okButton);
+  buttons->addWidget(cancelButton);
   auto* root = new QVBoxLayout(this);
   root->addLayout(top);
-  root->addWidget(gbOptions);
+  root->addWidget(optionsGroup);
   root->addLayout(buttons);
   // The layout decides the size, so every caption fits at any font size.
   root->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(btnDefault, &QPushButton::clicked, this, [this] { btnDefaultClick(); });
-  connect(cbGradientStyle, &QComboBox::currentIndexChanged, this, [this](int) { RefreshPreview(); });
-  connect(gbRotation, &QSlider::valueChanged, this, [this](int v) {
-    lblRotation->setText(Percent(v));
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(defaultButton, &QPushButton::clicked, this, [this] { DefaultButtonClick(); });
+  connect(gradientStyleList, &QComboBox::currentIndexChanged, this, [this](int) { RefreshPreview(); });
+  connect(rotationSlider, &QSlider::valueChanged, this, [this](int v) {
+    rotationLabel->setText(Percent(v));
     RefreshPreview();
   });
-  connect(gbShift, &QSlider::valueChanged, this, [this](int v) {
-    lblShift->setText(Percent(v));
+  connect(shiftSlider, &QSlider::valueChanged, this, [this](int v) {
+    shiftLabel->setText(Percent(v));
     RefreshPreview();
   });
-  shpColorBegin->OnMouseDown = [this] { PickColor(shpColorBegin); };
-  shpColorEnd->OnMouseDown = [this] { PickColor(shpColorEnd); };
+  colorBeginSwatch->OnMouseDown = [this] { PickColor(colorBeginSwatch); };
+  colorEndSwatch->OnMouseDown = [this] { PickColor(colorEndSwatch); };
 
-  cbGradientStyle->setCurrentIndex(kDefaultStyleIndex);
+  gradientStyleList->setCurrentIndex(kDefaultStyleIndex);
   RefreshPreview();
 }
 
-void TfrmGradient::PickColor(TColorSwatch* swatch) {
+void GradientDialog::PickColor(ColorSwatch* swatch) {
   if (const auto c = prompts_().ChooseColor(swatch->Color())) {
     swatch->SetColor(*c);
     RefreshPreview();
   }
 }
 
-void TfrmGradient::RefreshPreview() {
+void GradientDialog::RefreshPreview() {
   TGradient& g = Gradient->Gradient();
   g.BeginUpdate();
-  g.SetColorBegin(shpColorBegin->Color());
-  g.SetColorEnd(shpColorEnd->Color());
-  g.SetStyle(TGradientStyle(cbGradientStyle->currentIndex() + 1));
-  g.SetRotation(gbRotation->value());
-  g.SetShift(gbShift->value());
+  g.SetColorBegin(colorBeginSwatch->Color());
+  g.SetColorEnd(colorEndSwatch->Color());
+  g.SetStyle(TGradientStyle(gradientStyleList->currentIndex() + 1));
+  g.SetRotation(rotationSlider->value());
+  g.SetShift(shiftSlider->value());
   g.EndUpdate();
 }
 
-void TfrmGradient::btnDefaultClick() { Load(TGradientSettings{kNavy, kAqua, kDefaultStyleIndex, 0, 0}); }
+void GradientDialog::DefaultButtonClick() { Load(TGradientSettings{kNavy, kAqua, kDefaultStyleIndex, 0, 0}); }
 
-void TfrmGradient::Load(const TGradientSettings& s) {
+void GradientDialog::Load(const TGradientSettings& s) {
   {
     // One rebuild for the whole load instead of one per control.
-    const QSignalBlocker b1(cbGradientStyle), b2(gbRotation), b3(gbShift);
-    shpColorBegin->SetColor(s.ColorBegin);
-    shpColorEnd->SetColor(s.ColorEnd);
-    cbGradientStyle->setCurrentIndex(s.Style < cbGradientStyle->count() ? s.Style : kDefaultStyleIndex);
-    gbRotation->setValue(s.Rotation);
-    gbShift->setValue(s.Shift);
-    lblRotation->setText(Percent(gbRotation->value()));
-    lblShift->setText(Percent(gbShift->value()));
+    const QSignalBlocker b1(gradientStyleList), b2(rotationSlider), b3(shiftSlider);
+    colorBeginSwatch->SetColor(s.ColorBegin);
+    colorEndSwatch->SetColor(s.ColorEnd);
+    gradientStyleList->setCurrentIndex(s.Style < gradientStyleList->count() ? s.Style : kDefaultStyleIndex);
+    rotationSlider->setValue(s.Rotation);
+    shiftSlider->setValue(s.Shift);
+    rotationLabel->setText(Percent(rotationSlider->value()));
+    shiftLabel->setText(Percent(shiftSlider->value()));
   }
   RefreshPreview();
 }
 
-TGradientSettings TfrmGradient::Settings() const {
-  return {shpColorBegin->Color(), shpColorEnd->Color(), uint8_t(cbGradientStyle->currentIndex()),
-          int8_t(gbRotation->value()), int8_t(gbShift->value())};
+TGradientSettings GradientDialog::Settings() const {
+  return {colorBeginSwatch->Color(), colorEndSwatch->Color(), uint8_t(gradientStyleList->currentIndex()),
+          int8_t(rotationSlider->value()), int8_t(shiftSlider->value())};
 }
 
 }  // namespace plumavo

@@ -17,14 +17,14 @@ class QSlider;
 
 namespace plumavo {
 
-class TColorSwatch;
-class TPrompts;
+class ColorSwatch;
+class Prompter;
 
 // The preview control: the painter's pattern stretched over the client area.
-class TGradientPreview : public QWidget {
+class GradientPreview : public QWidget {
   Q_OBJECT
  public:
-  explicit TGradientPreview(QWidget* parent = nullptr);
+  explicit GradientPreview(QWidget* parent = nullptr);
   TGradient& Gradient() { return gradient_; }
 
  protected:
@@ -34,13 +34,13 @@ class TGradientPreview : public QWidget {
   TGradient gradient_;
 };
 
-class TfrmGradient : public QDialog {
+class GradientDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmGradient(TPrompts& prompts, QWidget* parent = nullptr);
+  explicit GradientDialog(Prompter& prompts, QWidget* parent = nullptr);
   // The window may replace its prompts; the dialog asks for the current ones
   // each time it needs them.
-  TfrmGradient(std::function<TPrompts&()> prompts, QWidget* parent = nullptr);
+  GradientDialog(std::function<Prompter&()> prompts, QWidget* parent = nullptr);
 
   // Loads the controls (the style index is the editor's list index) and
   // refreshes the preview; Settings reads them back.
@@ -48,31 +48,31 @@ class TfrmGradient : public QDialog {
   TGradientSettings Settings() const;
 
   void RefreshPreview();
-  void btnDefaultClick();
+  void DefaultButtonClick();
 
-  QGroupBox* gbColors;
+  QGroupBox* colorsGroup;
   QLabel* Label1;
-  TColorSwatch* shpColorBegin;
+  ColorSwatch* colorBeginSwatch;
   QLabel* Label2;
-  TColorSwatch* shpColorEnd;
-  QGroupBox* gbPreview;
-  TGradientPreview* Gradient;
-  QGroupBox* gbOptions;
+  ColorSwatch* colorEndSwatch;
+  QGroupBox* previewGroup;
+  GradientPreview* Gradient;
+  QGroupBox* optionsGroup;
   QLabel* Label3;
-  QComboBox* cbGradientStyle;
+  QComboBox* gradientStyleList;
   QLabel* Label4;
-  QSlider* gbRotation;
-  QLabel* lblRotation;
+  QSlider* rotationSlider;
+  QLabel* rotationLabel;
   QLabel* Label5;
-  QSlider* gbShift;
-  QLabel* lblShift;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
-  QPushButton* btnDefault;
+  QSlider* shiftSlider;
+  QLabel* shiftLabel;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
+  QPushButton* defaultButton;
 
  private:
-  void PickColor(TColorSwatch* swatch);
-  std::function<TPrompts&()> prompts_;
+  void PickColor(ColorSwatch* swatch);
+  std::function<Prompter&()> prompts_;
 };
 
 }  // namespace plumavo

@@ -30,7 +30,7 @@ QString FillHelpPlaceholders(QString html) {
       .replace("%SUPPORT_MAIL%", links::kSupportMail);
 }
 
-QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
+QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   if (type == QTextDocument::HtmlResource && name.isLocalFile()) {
     QFile f(name.toLocalFile());
     if (!f.open(QIODevice::ReadOnly)) return {};
@@ -39,13 +39,13 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
   return QTextBrowser::loadResource(type, name);
 }
 
-QString THelpViewer::DefaultHelpFolder() { return QString::fromStdString(DataFolder()) + "help"; }
+QString HelpViewer::DefaultHelpFolder() { return QString::fromStdString(DataFolder()) + "help"; }
 
-THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), HelpFolder(DefaultHelpFolder()) {
+HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), HelpFolder(DefaultHelpFolder()) {
   setWindowTitle(QString(kApplicationTitle) + " Help");
   resize(640, 560);
   OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-  Browser = new THelpBrowser(this);
+  Browser = new HelpBrowser(this);
   Browser->setOpenLinks(false);
   Browser->setOpenExternalLinks(false);
   connect(Browser, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { AnchorClicked(url); });
@@ -54,7 +54,7 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), HelpFol
   col->addWidget(Browser);
 }
 
-bool THelpViewer::ShowTopic(int context) {
+bool HelpViewer::ShowTopic(int context) {
   const QString page = HelpTopicPage(context);
   if (page.isEmpty()) return false;
   const QString path = QDir(HelpFolder).filePath(page);
@@ -66,13 +66,13 @@ bool THelpViewer::ShowTopic(int context) {
   return true;
 }
 
-QString THelpViewer::CurrentPage() const {
+QString HelpViewer::CurrentPage() const {
   const QUrl source = Browser->source();
   if (!source.isLocalFile()) return {};
   return QDir(HelpFolder).relativeFilePath(source.toLocalFile());
 }
 
-void THelpViewer::AnchorClicked(const QUrl& url) {
+void HelpViewer::AnchorClicked(const QUrl& url) {
   const QUrl resolved = Browser->source().resolved(url);
   if (resolved.isLocalFile()) {
     // A page of the help itself (or an anchor inside one).

@@ -19,17 +19,17 @@ QString HelpTopicPage(int context);
 // The page text with the web site, download page and support mail put in.
 QString FillHelpPlaceholders(QString html);
 
-class THelpBrowser : public QTextBrowser {
+class HelpBrowser : public QTextBrowser {
   Q_OBJECT
  public:
   using QTextBrowser::QTextBrowser;
   QVariant loadResource(int type, const QUrl& name) override;
 };
 
-class THelpViewer : public QWidget {
+class HelpViewer : public QWidget {
   Q_OBJECT
  public:
-  explicit THelpViewer(QWidget* parent = nullptr);
+  explicit HelpViewer(QWidget* parent = nullptr);
 
   // The folder of the pages: help/ beside the program unless replaced.
   QString HelpFolder;
@@ -42,7 +42,7 @@ class THelpViewer : public QWidget {
   // The page on show, relative to the help folder ("tutorial.html").
   QString CurrentPage() const;
 
-  THelpBrowser* Browser;
+  HelpBrowser* Browser;
 
  private:
   void AnchorClicked(const QUrl& url);

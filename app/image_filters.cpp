@@ -6,8 +6,8 @@
 
 namespace plumavo {
 
-const std::array<TFileFilter, 12>& OpenPictureFilters() {
-  static const std::array<TFileFilter, 12> filters{{
+const std::array<FileFilter, 12>& OpenPictureFilters() {
+  static const std::array<FileFilter, 12> filters{{
       {"All Image Files",
        "*.BMP;*.JPG;*.JIF;*.JPEG;*.JPE;*.GIF;*.PNG;*.TIF;*.TIFF;*.TGA;*.TARGA;*.PPM;*.PSD;*.IFF;*.LBM;*.RAS;*.PCX"},
       {"Windows or OS/2 Bitmap (*.BMP)", "*.BMP"},
@@ -25,8 +25,8 @@ const std::array<TFileFilter, 12>& OpenPictureFilters() {
   return filters;
 }
 
-const std::array<TExportFilter, 7>& SavePictureFilters() {
-  static const std::array<TExportFilter, 7> filters{{
+const std::array<ExportFilter, 7>& SavePictureFilters() {
+  static const std::array<ExportFilter, 7> filters{{
       {"Windows Bitmap (*.BMP)", "*.BMP", "bmp"},
       {"JPEG Image (*.JPG)", "*.JPG", "jpg"},
       {"GIF Image (*.GIF)", "*.GIF", "gif"},
@@ -38,7 +38,7 @@ const std::array<TExportFilter, 7>& SavePictureFilters() {
   return filters;
 }
 
-QString DialogFilterText(const TFileFilter* filters, size_t count) {
+QString DialogFilterText(const FileFilter* filters, size_t count) {
   QStringList entries;
   for (size_t i = 0; i < count; ++i) {
     QString caption = filters[i].Caption;
@@ -61,16 +61,16 @@ QString OpenPictureFilterText() {
 }
 
 QString SavePictureFilterText() {
-  std::array<TFileFilter, 7> plain{};
+  std::array<FileFilter, 7> plain{};
   const auto& f = SavePictureFilters();
   for (size_t i = 0; i < f.size(); ++i) plain[i] = {f[i].Caption, f[i].Pattern};
   return DialogFilterText(plain.data(), plain.size());
 }
 
-TExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt, int32_t jpegQuality) {
+ExportChoice ExportChoiceFor(int filterIndex, const QString& currentDefaultExt, int32_t jpegQuality) {
   const auto& f = SavePictureFilters();
   if (filterIndex < 1 || filterIndex > int(f.size())) return {currentDefaultExt, 0, false};
-  TExportChoice c{f[size_t(filterIndex - 1)].DefaultExt, 0, false};
+  ExportChoice c{f[size_t(filterIndex - 1)].DefaultExt, 0, false};
   if (filterIndex == 2) {
     c.Flags = jpegQuality;
     c.AsksQuality = true;
@@ -90,7 +90,7 @@ int ExportFilterOfExtension(const QString& extension) {
   return 0;
 }
 
-TExportTarget ExportTargetFor(const QString& chosenPath, int filterIndex) {
+ExportTarget ExportTargetFor(const QString& chosenPath, int filterIndex) {
   const int slash = int(chosenPath.lastIndexOf('/'));
   const int dot = int(chosenPath.lastIndexOf('.'));
   // A dot in a folder name or at the start of the name ("/a.b/pic", ".png")

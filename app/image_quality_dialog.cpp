@@ -8,43 +8,43 @@
 
 namespace plumavo {
 
-TfrmImageQuality::TfrmImageQuality(QWidget* parent) : QDialog(parent) {
+ImageQualityDialog::ImageQualityDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Image Compression");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  gbImageQuality = new QGroupBox("JPEG Quality", this);
-  ImageQuality = new QSlider(Qt::Horizontal, gbImageQuality);
+  imageQualityGroup = new QGroupBox("JPEG Quality", this);
+  ImageQuality = new QSlider(Qt::Horizontal, imageQualityGroup);
   ImageQuality->setRange(1, 100);
   ImageQuality->setValue(kInitialQuality);
   ImageQuality->setMinimumWidth(220);
-  auto* inner = new QVBoxLayout(gbImageQuality);
+  auto* inner = new QVBoxLayout(imageQualityGroup);
   inner->addWidget(ImageQuality);
   connect(ImageQuality, &QSlider::valueChanged, this, [this](int) { ImageQualityChange(); });
 
-  btnOk = new QPushButton("OK", this);
-  btnOk->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  okButton = new QPushButton("OK", this);
+  okButton->setDefault(true);
+  cancelButton = new QPushButton("Cancel", this);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
+  buttons->addWidget(okButton);
+  buttons->addWidget(cancelButton);
   auto* col = new QVBoxLayout(this);
-  col->addWidget(gbImageQuality);
+  col->addWidget(imageQualityGroup);
   col->addLayout(buttons);
   col->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmImageQuality::FormShow() {
+void ImageQualityDialog::FormShow() {
   ImageQuality->setValue(kInitialQuality);
   ImageQualityChange();
   ImageQuality->setFocus(Qt::OtherFocusReason);
 }
 
-int TfrmImageQuality::Quality() const { return ImageQuality->value(); }
+int ImageQualityDialog::Quality() const { return ImageQuality->value(); }
 
-void TfrmImageQuality::ImageQualityChange() {
-  gbImageQuality->setTitle("JPEG Quality: " + QString::number(ImageQuality->value()) + "%");
+void ImageQualityDialog::ImageQualityChange() {
+  imageQualityGroup->setTitle("JPEG Quality: " + QString::number(ImageQuality->value()) + "%");
 }
 
 }  // namespace plumavo

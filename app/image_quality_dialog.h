@@ -9,20 +9,20 @@ class QSlider;
 
 namespace plumavo {
 
-class TfrmImageQuality : public QDialog {
+class ImageQualityDialog : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kInitialQuality = 90;
 
-  explicit TfrmImageQuality(QWidget* parent = nullptr);
+  explicit ImageQualityDialog(QWidget* parent = nullptr);
   // Run before every showing: the slider back at 90, its caption, the focus.
   void FormShow();
   int Quality() const;
 
-  QGroupBox* gbImageQuality;
+  QGroupBox* imageQualityGroup;
   QSlider* ImageQuality;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 
  private:
   void ImageQualityChange();

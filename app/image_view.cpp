@@ -10,23 +10,23 @@ namespace plumavo {
 
 int RoundHalfEven(double v) { return int(std::nearbyint(v)); }
 
-TImageView::TImageView(TBitmap32& viewBitmap, TBitmap32& canvasLayer, QWidget* parent)
+ImageView::ImageView(TBitmap32& viewBitmap, TBitmap32& canvasLayer, QWidget* parent)
     : QWidget(parent), view_(viewBitmap), layer_(canvasLayer) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);  // the window takes the arrow keys
   setMouseTracking(true);
 }
 
-void TImageView::SetScale(double s) {
+void ImageView::SetScale(double s) {
   scale_ = s;
   update();
 }
 
-QSize TImageView::ScaledSize() const {
+QSize ImageView::ScaledSize() const {
   return {RoundHalfEven(view_.Width() * scale_), RoundHalfEven(view_.Height() * scale_)};
 }
 
-void TImageView::SetOverlayVisible(bool v) {
+void ImageView::SetOverlayVisible(bool v) {
   overlayVisible_ = v;
   update();
 }
@@ -39,7 +39,7 @@ QImage Wrap(const TBitmap32& b, QImage::Format f) {
 
 }  // namespace
 
-void TImageView::paintEvent(QPaintEvent*) {
+void ImageView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), QColor(0x78, 0x78, 0x78));
   if (view_.Empty()) return;
@@ -57,19 +57,19 @@ void TImageView::paintEvent(QPaintEvent*) {
   if (overlayVisible_ && OverlayPainter) OverlayPainter(p);
 }
 
-void TImageView::mousePressEvent(QMouseEvent* e) {
+void ImageView::mousePressEvent(QMouseEvent* e) {
   if (OnMouseDown) OnMouseDown(*e);
 }
 
-void TImageView::mouseMoveEvent(QMouseEvent* e) {
+void ImageView::mouseMoveEvent(QMouseEvent* e) {
   if (OnMouseMove) OnMouseMove(*e);
 }
 
-void TImageView::mouseReleaseEvent(QMouseEvent* e) {
+void ImageView::mouseReleaseEvent(QMouseEvent* e) {
   if (OnMouseUp) OnMouseUp(*e);
 }
 
-void TImageView::leaveEvent(QEvent* e) {
+void ImageView::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
   if (OnMouseLeave) OnMouseLeave();
 }

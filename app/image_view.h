@@ -16,10 +16,10 @@ namespace plumavo {
 // Rounds to the nearest integer with halves going to the even neighbour.
 int RoundHalfEven(double v);
 
-class TImageView : public QWidget {
+class ImageView : public QWidget {
   Q_OBJECT
  public:
-  TImageView(TBitmap32& viewBitmap, TBitmap32& canvasLayer, QWidget* parent = nullptr);
+  ImageView(TBitmap32& viewBitmap, TBitmap32& canvasLayer, QWidget* parent = nullptr);
 
   double Scale() const { return scale_; }
   void SetScale(double s);

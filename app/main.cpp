@@ -6,11 +6,11 @@
 #include "app/widgets.h"
 
 int main(int argc, char** argv) {
-  plumavo::TApplication app(argc, argv);
+  plumavo::Application app(argc, argv);
   // The about window shows at once as splash screen; it closes about a second
   // after the event loop starts and then brings up the tip of the day.
-  const std::unique_ptr<plumavo::TfrmAbout> splash = plumavo::ShowSplashScreen();
-  plumavo::TfrmMain window;
+  const std::unique_ptr<plumavo::AboutDialog> splash = plumavo::ShowSplashScreen();
+  plumavo::MainWindow window;
   if (splash && window.dialogs) window.dialogs->AdoptSplash(*splash);
   // A project named as the single argument opens when the window first shows
   // (argc and argv no longer hold the toolkit's own options here).

@@ -118,7 +118,7 @@ void SetHint(QWidget* w, const QString& hint) {
 // ---------------------------------------------------------------------------
 // Status bar
 
-TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
+StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
   setFixedHeight(20);
   QFont f = font();
   f.setPixelSize(11);
@@ -126,19 +126,19 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TStatusBar::SetText(int panel, const QString& text) {
+void StatusPanels::SetText(int panel, const QString& text) {
   if (panel < 0 || panel > 2 || texts_[size_t(panel)] == text) return;
   texts_[size_t(panel)] = text;
   update();
 }
 
-void TStatusBar::SetProjective(bool projective) {
+void StatusPanels::SetProjective(bool projective) {
   if (projective_ == projective) return;
   projective_ = projective;
   update();
 }
 
-void TStatusBar::paintEvent(QPaintEvent*) {
+void StatusPanels::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), palette().window());
   int left = 0;
@@ -152,7 +152,7 @@ void TStatusBar::paintEvent(QPaintEvent*) {
     int textLeft = r.left() + 2;
     if (i > 0) {
       const QPixmap icon =
-          ImageSource ? ImageSource(i == 1 ? iiMousePos : (projective_ ? iiProjective : iiAffine)) : QPixmap();
+          ImageSource ? ImageSource(i == 1 ? kIconMousePos : (projective_ ? kIconProjective : kIconAffine)) : QPixmap();
       if (i == 1)
         p.drawPixmap(r.left() + 1, r.top() + 1, icon);
       else
@@ -168,7 +168,7 @@ void TStatusBar::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------------------
 // Construction
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prompts_(std::make_unique<TQtPrompts>(this)) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), prompts_(std::make_unique<QtPrompter>(this)) {
   InitIconResources();
   setWindowTitle(kApplicationTitle);
   resize(700, 576);
@@ -182,16 +182,16 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), prompts_(std::make_un
   SetFailureReporter([this](const std::string& message) { prompts_->Error(QString::fromStdString(message)); });
 }
 
-TfrmMain::~TfrmMain() {
+MainWindow::~MainWindow() {
   SetFailureReporter(nullptr);
   qApp->removeEventFilter(this);
 }
 
-void TfrmMain::SetPrompts(std::unique_ptr<TPrompts> prompts) {
+void MainWindow::SetPrompts(std::unique_ptr<Prompter> prompts) {
   if (prompts) prompts_ = std::move(prompts);
 }
 
-void TfrmMain::LoadResources() {
+void MainWindow::LoadResources() {
   imageList_.load(":/icons/imagelist16.png");
   static constexpr std::array<const char*, 6> files{"",
                                                     ":/icons/cursor_movev.png",
@@ -207,17 +207,17 @@ void TfrmMain::LoadResources() {
   }
 }
 
-QPixmap TfrmMain::ImageListPixmap(int index) const {
+QPixmap MainWindow::ImageListPixmap(int index) const {
   if (imageList_.isNull() || index < 0 || (index + 1) * 16 > imageList_.width()) return {};
   return QPixmap::fromImage(imageList_.copy(index * 16, 0, 16, 16));
 }
 
-const QCursor& TfrmMain::CursorOf(EditCursor c) const {
+const QCursor& MainWindow::CursorOf(EditCursor c) const {
   const auto i = size_t(c);
   return i < cursors_.size() ? cursors_[i] : cursors_[0];
 }
 
-void TfrmMain::FormCreate() {
+void MainWindow::FormCreate() {
   // The platform's colours stand in for the system colour table.
   const QPalette pal = QApplication::palette();
   SystemColorTable::Set(5, pal.color(QPalette::Base).rgb() | 0xFF000000u);
@@ -238,12 +238,12 @@ void TfrmMain::FormCreate() {
   middle->setSpacing(0);
   CreateDrawingArea();
   CreateSidePanel();
-  middle->addWidget(sbDraw, 1);
-  middle->addWidget(pnlSide);
+  middle->addWidget(viewScrollArea, 1);
+  middle->addWidget(sidePanel);
   rows->addLayout(middle, 1);
-  StatusBar = new TStatusBar(central);
-  StatusBar->ImageSource = [this](int i) { return ImageListPixmap(i); };
-  rows->addWidget(StatusBar);
+  statusPanels = new StatusPanels(central);
+  statusPanels->ImageSource = [this](int i) { return ImageListPixmap(i); };
+  rows->addWidget(statusPanels);
   setCentralWidget(central);
 
   arrowRelease_ = new QTimer(this);
@@ -255,11 +255,11 @@ void TfrmMain::FormCreate() {
   connect(uiTimer, &QTimer::timeout, this, [this] { Safely([&] { uiTimerTimer(); }); });
   aniTimer = new QTimer(this);  // started by animation recording
 
-  frmGradient = new TfrmGradient([this]() -> TPrompts& { return *prompts_; }, this);
-  dialogs = new TDialogCommands(*this);
-  files = new TFileCommands(*this);
-  animations = new TAnimationCommands(*this);
-  prints = new TPrintCommands(*this);
+  gradientDialog = new GradientDialog([this]() -> Prompter& { return *prompts_; }, this);
+  dialogs = new DialogCommands(*this);
+  files = new FileCommands(*this);
+  animations = new AnimationCommands(*this);
+  prints = new PrintCommands(*this);
 
   KeepArrowKeysForTheShapes();
   // Large fonts need more room than the 700 x 576 the window is made for;
@@ -273,12 +273,12 @@ void TfrmMain::FormCreate() {
   ComposeCanvas();
 }
 
-void TfrmMain::CreateMenus() {
+void MainWindow::CreateMenus() {
   commands = new CommandActions(this, [this](int i) { return ImageListPixmap(i); });
   recentMenu = new QMenu("Re&cent Projects", this);
   zoomMenu = new QMenu("&Zoom", this);
   zoomMenu->menuAction()->setStatusTip("Change the view magnification");
-  zoomMenu->menuAction()->setIcon(ImageListPixmap(iiZoom));
+  zoomMenu->menuAction()->setIcon(ImageListPixmap(kIconZoom));
   commands->BuildMenus(menuBar(), [this](const char* name, QMenu*) {
     return std::string_view(name) == "Recent" ? recentMenu : zoomMenu;
   });
@@ -302,11 +302,11 @@ void TfrmMain::CreateMenus() {
     CentreView();
   });
   commands->Bind(C::ViewStatusBar, [this] {
-    StatusBar->setVisible(Action(C::ViewStatusBar)->isChecked());
+    statusPanels->setVisible(Action(C::ViewStatusBar)->isChecked());
     CentreView();
   });
   commands->Bind(C::ViewSidePanel, [this] {
-    pnlSide->setVisible(Action(C::ViewSidePanel)->isChecked());
+    sidePanel->setVisible(Action(C::ViewSidePanel)->isChecked());
     CentreView();
   });
   commands->Bind(C::ViewRefresh, [this] { RenderImage(); });
@@ -338,7 +338,7 @@ void TfrmMain::CreateMenus() {
   recentPopup = new QMenu(this);
 }
 
-void TfrmMain::CreateToolBar() {
+void MainWindow::CreateToolBar() {
   ToolBar = addToolBar("Toolbar");
   ToolBar->setMovable(false);
   ToolBar->setFloatable(false);
@@ -361,7 +361,7 @@ void TfrmMain::CreateToolBar() {
     if (e.Type == ToolbarEntry::Separator) {
       ToolBar->addSeparator();
     } else if (e.Type == ToolbarEntry::Zoom) {
-      zoomButton = button(e.Caption, iiZoom, zoomMenu->menuAction()->statusTip());
+      zoomButton = button(e.Caption, kIconZoom, zoomMenu->menuAction()->statusTip());
       connect(zoomButton, &QToolButton::clicked, this, [this] { Safely([&] { ZoomButtonClick(); }, "Zoom"); });
       zoomButton->setMenu(zoomPopup);
       zoomButton->setPopupMode(QToolButton::MenuButtonPopup);
@@ -380,35 +380,35 @@ void TfrmMain::CreateToolBar() {
   zoomButton->setFixedWidth(58);
 }
 
-void TfrmMain::FollowCommand(QAbstractButton* b, CommandId id) {
+void MainWindow::FollowCommand(QAbstractButton* b, CommandId id) {
   QAction* twin = Action(id);
   b->setEnabled(twin->isEnabled());
   connect(twin, &QAction::enabledChanged, b, &QWidget::setEnabled);
   connect(b, &QAbstractButton::clicked, twin, [twin] { twin->trigger(); });
 }
 
-void TfrmMain::CreateDrawingArea() {
-  sbDraw = new QScrollArea(this);
-  sbDraw->setFrameShape(QFrame::NoFrame);
-  sbDraw->setAlignment(Qt::AlignCenter);
-  sbDraw->setWidgetResizable(false);
-  QPalette pal = sbDraw->palette();
+void MainWindow::CreateDrawingArea() {
+  viewScrollArea = new QScrollArea(this);
+  viewScrollArea->setFrameShape(QFrame::NoFrame);
+  viewScrollArea->setAlignment(Qt::AlignCenter);
+  viewScrollArea->setWidgetResizable(false);
+  QPalette pal = viewScrollArea->palette();
   pal.setColor(QPalette::Window, QColor(0x78, 0x78, 0x78));
-  sbDraw->setPalette(pal);
-  sbDraw->setBackgroundRole(QPalette::Window);
-  sbDraw->setAutoFillBackground(true);
-  sbDraw->viewport()->setMouseTracking(true);
+  viewScrollArea->setPalette(pal);
+  viewScrollArea->setBackgroundRole(QPalette::Window);
+  viewScrollArea->setAutoFillBackground(true);
+  viewScrollArea->viewport()->setMouseTracking(true);
 
-  PanelDraw = new QWidget;
-  PanelDraw->setMouseTracking(true);
-  shShadow = new QFrame(PanelDraw);
-  shShadow->setStyleSheet("background-color: #505050; border: none;");
-  shFrame = new QFrame(PanelDraw);
-  shFrame->setStyleSheet("background: transparent; border: 1px solid #808080;");
-  ImgDraw = new TImageView(ViewBitmap, CanvasLayer, PanelDraw);
-  ImgDraw->move(1, 1);
-  ImgDraw->OverlayPainter = [this](QPainter& p) { Safely([&] { PaintShapeOverlay(p, *editor); }); };
-  ImgDraw->OnMouseDown = [this](QMouseEvent& e) {
+  viewPanel = new QWidget;
+  viewPanel->setMouseTracking(true);
+  viewShadow = new QFrame(viewPanel);
+  viewShadow->setStyleSheet("background-color: #505050; border: none;");
+  viewFrame = new QFrame(viewPanel);
+  viewFrame->setStyleSheet("background: transparent; border: 1px solid #808080;");
+  imageView = new ImageView(ViewBitmap, CanvasLayer, viewPanel);
+  imageView->move(1, 1);
+  imageView->OverlayPainter = [this](QPainter& p) { Safely([&] { PaintShapeOverlay(p, *editor); }); };
+  imageView->OnMouseDown = [this](QMouseEvent& e) {
     Safely([&] {
       const auto b = ButtonOf(e.button());
       if (!b) return;
@@ -416,14 +416,14 @@ void TfrmMain::CreateDrawingArea() {
       ApplyEdit(editor->MouseDown(*b, ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y(), PanelSettings()));
     });
   };
-  ImgDraw->OnMouseMove = [this](QMouseEvent& e) {
+  imageView->OnMouseMove = [this](QMouseEvent& e) {
     Safely([&] {
       if (animations) animations->ImgDrawMouseMove();
       const QPoint pos = e.position().toPoint();
       ApplyEdit(editor->MouseMove(ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
     });
   };
-  ImgDraw->OnMouseUp = [this](QMouseEvent& e) {
+  imageView->OnMouseUp = [this](QMouseEvent& e) {
     Safely([&] {
       const auto b = ButtonOf(e.button());
       if (!b) return;
@@ -431,156 +431,157 @@ void TfrmMain::CreateDrawingArea() {
       ApplyEdit(editor->MouseUp(*b, ShiftOf(e.modifiers(), e.buttons()), pos.x(), pos.y()));
     });
   };
-  ImgDraw->OnMouseLeave = [this] { Safely([&] { ApplyEdit(editor->MouseLeave()); }); };
-  ImgDraw->setCursor(CursorOf(EditCursor::Pencil));
-  sbDraw->setWidget(PanelDraw);
+  imageView->OnMouseLeave = [this] { Safely([&] { ApplyEdit(editor->MouseLeave()); }); };
+  imageView->setCursor(CursorOf(EditCursor::Pencil));
+  viewScrollArea->setWidget(viewPanel);
 }
 
-void TfrmMain::CreateSidePanel() {
-  pnlSide = new QWidget(this);
+void MainWindow::CreateSidePanel() {
+  sidePanel = new QWidget(this);
   // The width the panel is made for at least, wider when the fonts need it.
-  pnlSide->setMinimumWidth(138);
-  pnlSide->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-  auto* col = new QVBoxLayout(pnlSide);
+  sidePanel->setMinimumWidth(138);
+  sidePanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  auto* col = new QVBoxLayout(sidePanel);
   col->setContentsMargins(2, 2, 2, 2);
   col->setSpacing(2);
-  auto section = [&](const QString& title) { col->addWidget(SectionTitle(title, pnlSide)); };
+  auto section = [&](const QString& title) { col->addWidget(SectionTitle(title, sidePanel)); };
 
   // Shape Color: the eye icon and the swatch beside the palette picture.
   section("Shape Color");
-  pnlColor = new QWidget(pnlSide);
-  auto* colorRow = new QHBoxLayout(pnlColor);
+  colorPanel = new QWidget(sidePanel);
+  auto* colorRow = new QHBoxLayout(colorPanel);
   colorRow->setContentsMargins(2, 2, 2, 2);
   colorRow->setSpacing(4);
   auto* swatches = new QVBoxLayout;
   swatches->setSpacing(4);
-  icoShowShapes = new TClickLabel(pnlColor);
-  icoShowShapes->setFixedSize(16, 16);
-  icoShowShapes->setPixmap(ImageListPixmap(iiShapesShown));
-  SetHint(icoShowShapes, "Show/Hide shapes");
-  icoShowShapes->setCursor(CursorOf(EditCursor::Hand));
-  icoShowShapes->OnClick = [this] { Safely([&] { ApplyEdit(editor->ToggleShapes()); }); };
-  shpColor = new TColorSwatch(pnlColor);
-  shpColor->setFixedSize(16, 16);
-  shpColor->SetColor(kStartShapeColor);
-  shpColor->setCursor(CursorOf(EditCursor::Hand));
-  shpColor->OnMouseDown = [this] {
+  showShapesIcon = new ClickLabel(colorPanel);
+  showShapesIcon->setFixedSize(16, 16);
+  showShapesIcon->setPixmap(ImageListPixmap(kIconShapesShown));
+  SetHint(showShapesIcon, "Show/Hide shapes");
+  showShapesIcon->setCursor(CursorOf(EditCursor::Hand));
+  showShapesIcon->OnClick = [this] { Safely([&] { ApplyEdit(editor->ToggleShapes()); }); };
+  colorSwatch = new ColorSwatch(colorPanel);
+  colorSwatch->setFixedSize(16, 16);
+  colorSwatch->SetColor(kStartShapeColor);
+  colorSwatch->setCursor(CursorOf(EditCursor::Hand));
+  colorSwatch->OnMouseDown = [this] {
     Safely([&] {
-      const auto c = prompts_->ChooseColor(shpColor->Color());
-      if (c && *c != shpColor->Color()) {
-        shpColor->SetColor(*c);
+      const auto c = prompts_->ChooseColor(colorSwatch->Color());
+      if (c && *c != colorSwatch->Color()) {
+        colorSwatch->SetColor(*c);
         ApplySetting(ShapeSetting::Color);
       }
     });
   };
-  swatches->addWidget(icoShowShapes);
-  swatches->addWidget(shpColor);
+  swatches->addWidget(showShapesIcon);
+  swatches->addWidget(colorSwatch);
   swatches->addStretch();
-  imgColor = new TPalettePicture(pnlColor);
-  imgColor->setFixedSize(106, 62);
-  imgColor->SetPicture(QImage(":/icons/colorpanel.png"));
-  imgColor->setCursor(CursorOf(EditCursor::EyeDrop));
-  imgColor->OnPreview = [this](TColor c) { shpColor->SetColor(c); };
-  imgColor->OnPick = [this](TColor c) {
+  colorPicture = new PalettePicture(colorPanel);
+  colorPicture->setFixedSize(106, 62);
+  colorPicture->SetPicture(QImage(":/icons/colorpanel.png"));
+  colorPicture->setCursor(CursorOf(EditCursor::EyeDrop));
+  colorPicture->OnPreview = [this](TColor c) { colorSwatch->SetColor(c); };
+  colorPicture->OnPick = [this](TColor c) {
     Safely([&] {
-      shpColor->SetColor(c);
+      colorSwatch->SetColor(c);
       ApplySetting(ShapeSetting::Color);
     });
   };
   colorRow->addLayout(swatches);
-  colorRow->addWidget(imgColor);
-  col->addWidget(pnlColor);
+  colorRow->addWidget(colorPicture);
+  col->addWidget(colorPanel);
 
   section("Rendering Diffusion");
   auto* diffRow = new QHBoxLayout;
-  cbDiffusing = new QCheckBox("Diffusing", pnlSide);
-  seDiffusingLen = new TSpinEdit(pnlSide);
-  seDiffusingLen->setRange(1, kMaxDiffusingLen);
-  seDiffusingLen->setValue(1);
-  seDiffusingLen->lineEdit()->setMaxLength(2);
-  seDiffusingLen->setEnabled(false);
-  SetHint(seDiffusingLen, "Diffusing Depth");
-  diffRow->addWidget(cbDiffusing);
-  diffRow->addWidget(seDiffusingLen);
+  diffusingCheck = new QCheckBox("Diffusing", sidePanel);
+  diffusingDepthField = new SpinEdit(sidePanel);
+  diffusingDepthField->setRange(1, kMaxDiffusingLen);
+  diffusingDepthField->setValue(1);
+  diffusingDepthField->lineEdit()->setMaxLength(2);
+  diffusingDepthField->setEnabled(false);
+  SetHint(diffusingDepthField, "Diffusing Depth");
+  diffRow->addWidget(diffusingCheck);
+  diffRow->addWidget(diffusingDepthField);
   col->addLayout(diffRow);
-  connect(cbDiffusing, &QCheckBox::clicked, this, [this](bool checked) {
+  connect(diffusingCheck, &QCheckBox::clicked, this, [this](bool checked) {
     Safely([&] {
-      seDiffusingLen->setEnabled(checked);
+      diffusingDepthField->setEnabled(checked);
       ApplySetting(ShapeSetting::Diffusing);
     });
   });
-  connect(seDiffusingLen, &QSpinBox::valueChanged, this,
+  connect(diffusingDepthField, &QSpinBox::valueChanged, this,
           [this](int) { Safely([&] { ApplySetting(ShapeSetting::DiffusingLen); }); });
 
   section("Brush Style");
-  cbeBrushStyle = new QComboBox(pnlSide);
-  SetHint(cbeBrushStyle, "Brush Categories");
+  brushStyleList = new QComboBox(sidePanel);
+  SetHint(brushStyleList, "Brush Categories");
   for (int c = 0; c < engine::CategoryCount(); ++c)
-    cbeBrushStyle->addItem(QPixmap::fromImage(engine::BrushIconImage(engine::CategoryIconBrush(c))),
-                           engine::CategoryCaption(c));
-  cbeBrushStyle->setCurrentIndex(0);
-  cbeBrush = new QComboBox(pnlSide);
-  SetHint(cbeBrush, "Brushes");
-  col->addWidget(cbeBrushStyle);
-  col->addWidget(cbeBrush);
+    brushStyleList->addItem(QPixmap::fromImage(engine::BrushIconImage(engine::CategoryIconBrush(c))),
+                            engine::CategoryCaption(c));
+  brushStyleList->setCurrentIndex(0);
+  brushList = new QComboBox(sidePanel);
+  SetHint(brushList, "Brushes");
+  col->addWidget(brushStyleList);
+  col->addWidget(brushList);
   FillBrushList(-1);
-  connect(cbeBrushStyle, &QComboBox::activated, this, [this](int) {
+  connect(brushStyleList, &QComboBox::activated, this, [this](int) {
     Safely([&] {
       FillBrushList(-1);
       ApplySetting(ShapeSetting::Brush);
     });
   });
-  connect(cbeBrush, &QComboBox::activated, this, [this](int) { Safely([&] { ApplySetting(ShapeSetting::Brush); }); });
+  connect(brushList, &QComboBox::activated, this, [this](int) { Safely([&] { ApplySetting(ShapeSetting::Brush); }); });
 
   section("Blending Mode");
-  cbBlendingMode = new QComboBox(pnlSide);
-  SetHint(cbBlendingMode, "Blending Modes");
-  Safely([&] { cbBlendingMode->addItems(engine::BlendModeCaptions()); });
-  cbBlendingMode->setCurrentIndex(0);
-  col->addWidget(cbBlendingMode);
-  connect(cbBlendingMode, &QComboBox::activated, this,
+  blendingModeList = new QComboBox(sidePanel);
+  SetHint(blendingModeList, "Blending Modes");
+  Safely([&] { blendingModeList->addItems(engine::BlendModeCaptions()); });
+  blendingModeList->setCurrentIndex(0);
+  col->addWidget(blendingModeList);
+  connect(blendingModeList, &QComboBox::activated, this,
           [this](int) { Safely([&] { ApplySetting(ShapeSetting::BlendingMode); }); });
 
   section("Brush Opacity");
-  gbBrushOpacity = new QSlider(Qt::Horizontal, pnlSide);
-  gbBrushOpacity->setRange(0, 255);
-  gbBrushOpacity->setValue(255);
-  gbBrushOpacity->setCursor(CursorOf(EditCursor::Hand));
-  col->addWidget(gbBrushOpacity);
-  connect(gbBrushOpacity, &QSlider::valueChanged, this,
+  brushOpacitySlider = new QSlider(Qt::Horizontal, sidePanel);
+  brushOpacitySlider->setRange(0, 255);
+  brushOpacitySlider->setValue(255);
+  brushOpacitySlider->setCursor(CursorOf(EditCursor::Hand));
+  col->addWidget(brushOpacitySlider);
+  connect(brushOpacitySlider, &QSlider::valueChanged, this,
           [this](int) { Safely([&] { ApplySetting(ShapeSetting::BrushOpacity); }); });
 
   section("Canvas Style");
-  cbeCanvasStyle = new QComboBox(pnlSide);
-  cbeCanvasStyle->setMaxVisibleItems(8);
+  canvasStyleList = new QComboBox(sidePanel);
+  canvasStyleList->setMaxVisibleItems(8);
   // Some styles open the whole list around the current item and ignore the
   // row limit; the plain drop-down list keeps it to eight rows and scrolls.
-  cbeCanvasStyle->setStyleSheet("QComboBox { combobox-popup: 0; }");
-  SetHint(cbeCanvasStyle, "Canvas Styles");
+  canvasStyleList->setStyleSheet("QComboBox { combobox-popup: 0; }");
+  SetHint(canvasStyleList, "Canvas Styles");
   FillCanvasStyleList();
-  col->addWidget(cbeCanvasStyle);
-  connect(cbeCanvasStyle, &QComboBox::activated, this, [this](int i) { Safely([&] { cbeCanvasStyleChange(i); }); });
+  col->addWidget(canvasStyleList);
+  connect(canvasStyleList, &QComboBox::activated, this, [this](int i) { Safely([&] { CanvasStyleListChange(i); }); });
 
   // The lists take the panel's width instead of widening it to their
   // longest entry; what does not fit shows when the list opens.
-  for (QComboBox* list : {cbeBrushStyle, cbeBrush, cbBlendingMode, cbeCanvasStyle}) {
+  for (QComboBox* list : {brushStyleList, brushList, blendingModeList, canvasStyleList}) {
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setMinimumContentsLength(6);
   }
 
   section("Canvas Opacity");
-  gbCanvasOpacity = new QSlider(Qt::Horizontal, pnlSide);
-  gbCanvasOpacity->setRange(0, 255);
-  gbCanvasOpacity->setValue(255);
-  SetHint(gbCanvasOpacity, "Canvas Opacity");
-  gbCanvasOpacity->setCursor(CursorOf(EditCursor::Hand));
-  col->addWidget(gbCanvasOpacity);
-  connect(gbCanvasOpacity, &QSlider::valueChanged, this, [this](int v) { Safely([&] { gbCanvasOpacityChange(v); }); });
+  canvasOpacitySlider = new QSlider(Qt::Horizontal, sidePanel);
+  canvasOpacitySlider->setRange(0, 255);
+  canvasOpacitySlider->setValue(255);
+  SetHint(canvasOpacitySlider, "Canvas Opacity");
+  canvasOpacitySlider->setCursor(CursorOf(EditCursor::Hand));
+  col->addWidget(canvasOpacitySlider);
+  connect(canvasOpacitySlider, &QSlider::valueChanged, this,
+          [this](int v) { Safely([&] { CanvasOpacitySliderChange(v); }); });
 
   section("Animation");
   auto* aniRow = new QHBoxLayout;
   auto speed = [&](CommandId id) {
-    auto* b = new QToolButton(pnlSide);
+    auto* b = new QToolButton(sidePanel);
     b->setIcon(ImageListPixmap(CommandOf(id).Icon));
     b->setAutoRaise(true);
     SetHint(b, Action(id)->statusTip());
@@ -596,9 +597,9 @@ void TfrmMain::CreateSidePanel() {
   col->addStretch();
 }
 
-void TfrmMain::FillCanvasStyleList() {
-  const QSignalBlocker block(cbeCanvasStyle);
-  cbeCanvasStyle->clear();
+void MainWindow::FillCanvasStyleList() {
+  const QSignalBlocker block(canvasStyleList);
+  canvasStyleList->clear();
   const auto& captions = CanvasStyleCaptions();
   // The icon of a texture is the texture itself, shrunk. All textures are
   // decoded by one child process: a process each would cost more than the
@@ -620,24 +621,24 @@ void TfrmMain::FillCanvasStyleList() {
       icon = QImage(16, 16, QImage::Format_ARGB32);
       icon.fill(QColor(160, 160, 160));
     }
-    cbeCanvasStyle->addItem(QPixmap::fromImage(icon), captions[i]);
+    canvasStyleList->addItem(QPixmap::fromImage(icon), captions[i]);
   }
 }
 
-void TfrmMain::UpdateSolidSwatch(TColor c) {
-  Safely([&] { cbeCanvasStyle->setItemIcon(csSolid, QPixmap::fromImage(WrapCopy(MakeSolidSwatch(c)))); });
+void MainWindow::UpdateSolidSwatch(TColor c) {
+  Safely([&] { canvasStyleList->setItemIcon(csSolid, QPixmap::fromImage(WrapCopy(MakeSolidSwatch(c)))); });
 }
 
-void TfrmMain::UpdateGradientSwatch() {
+void MainWindow::UpdateGradientSwatch() {
   Safely([&] {
-    cbeCanvasStyle->setItemIcon(csGradient, QPixmap::fromImage(WrapCopy(MakeGradientSwatch(canvas.GradientBitmap))));
+    canvasStyleList->setItemIcon(csGradient, QPixmap::fromImage(WrapCopy(MakeGradientSwatch(canvas.GradientBitmap))));
   });
 }
 
 // ---------------------------------------------------------------------------
 // Start-up and shutdown
 
-void TfrmMain::showEvent(QShowEvent* e) {
+void MainWindow::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (!shown_) {
     shown_ = true;
@@ -645,9 +646,9 @@ void TfrmMain::showEvent(QShowEvent* e) {
   }
 }
 
-void TfrmMain::FormShow() {
-  ImgDraw->raise();
-  shShadow->lower();
+void MainWindow::FormShow() {
+  imageView->raise();
+  viewShadow->lower();
   if (QWidget* f = focusWidget()) f->clearFocus();
   uiTimer->start();
   CentreView();
@@ -655,7 +656,7 @@ void TfrmMain::FormShow() {
   if (files) files->FormShow();
 }
 
-void TfrmMain::KeepArrowKeysForTheShapes() {
+void MainWindow::KeepArrowKeysForTheShapes() {
   // The window keeps no focused control, so the arrow keys always move the
   // selected shape. Buttons, lists, sliders and the scroll area never take
   // the focus (Qt would otherwise hand it to the first toolbar button each
@@ -664,7 +665,7 @@ void TfrmMain::KeepArrowKeysForTheShapes() {
   // when clicked and gives it up when the mouse moves over the picture.
   for (QWidget* w : findChildren<QWidget*>()) {
     if (w->window() != this) continue;  // dialogs keep their own focus chain
-    const bool depthField = w == seDiffusingLen || seDiffusingLen->isAncestorOf(w);
+    const bool depthField = w == diffusingDepthField || diffusingDepthField->isAncestorOf(w);
     w->setFocusPolicy(depthField ? Qt::ClickFocus : Qt::NoFocus);
   }
 }
@@ -680,11 +681,11 @@ QString DroppedProject(const QMimeData* data) {
 }
 }  // namespace
 
-void TfrmMain::dragEnterEvent(QDragEnterEvent* e) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
   if (!DroppedProject(e->mimeData()).isEmpty() && !Recording()) e->acceptProposedAction();
 }
 
-void TfrmMain::dropEvent(QDropEvent* e) {
+void MainWindow::dropEvent(QDropEvent* e) {
   const QString path = DroppedProject(e->mimeData());
   if (path.isEmpty() || files == nullptr) return;
   e->acceptProposedAction();
@@ -695,9 +696,9 @@ void TfrmMain::dropEvent(QDropEvent* e) {
   });
 }
 
-bool TfrmMain::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }
+bool MainWindow::SaveBeforeClosing() { return files == nullptr || files->QuerySaveChanges(); }
 
-void TfrmMain::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
   bool close = true;
   Safely([&] { close = SaveBeforeClosing(); });
   if (!close) {
@@ -714,7 +715,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
 // ---------------------------------------------------------------------------
 // Events: hints, the grey area around the picture, key preview
 
-bool TfrmMain::event(QEvent* e) {
+bool MainWindow::event(QEvent* e) {
   if (e->type() == QEvent::StatusTip) {
     HintHandler(static_cast<QStatusTipEvent*>(e)->tip());
     return true;
@@ -722,9 +723,9 @@ bool TfrmMain::event(QEvent* e) {
   return QMainWindow::event(e);
 }
 
-void TfrmMain::HintHandler(const QString& hint) { StatusBar->SetText(0, " " + hint); }
+void MainWindow::HintHandler(const QString& hint) { statusPanels->SetText(0, " " + hint); }
 
-void TfrmMain::KeyPreview(QKeyEvent* e, bool down) {
+void MainWindow::KeyPreview(QKeyEvent* e, bool down) {
   // A held arrow key repeats as release-press pairs; only the real release
   // ends the nudge, so the whole hold is one undo step.
   if (!down && e->isAutoRepeat()) return;
@@ -755,7 +756,7 @@ void TfrmMain::KeyPreview(QKeyEvent* e, bool down) {
   ApplyEdit(down ? editor->KeyDown(key, shift, controlHasFocus) : editor->KeyUp(key, shift, controlHasFocus));
 }
 
-void TfrmMain::FlushArrowRelease() {
+void MainWindow::FlushArrowRelease() {
   if (pendingArrow_ == 0) return;
   arrowRelease_->stop();
   const int32_t key = std::exchange(pendingArrow_, 0);
@@ -764,7 +765,7 @@ void TfrmMain::FlushArrowRelease() {
   ApplyEdit(editor->KeyUp(key, pendingArrowShift_, controlHasFocus));
 }
 
-bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   // Anything the user does next ends an arrow run first, so that its undo
   // step is complete before a click or a menu acts on it.
   // (Every key press is first offered as a shortcut; the held arrow itself
@@ -775,27 +776,27 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
         e->type() == QEvent::ShortcutOverride && VirtualKey(static_cast<QKeyEvent*>(e)->key()) != pendingArrow_;
     if (click || otherKey) Safely([&] { FlushArrowRelease(); });
   }
-  if ((watched == sbDraw->viewport() || watched == PanelDraw) && e->type() == QEvent::MouseMove) {
+  if ((watched == viewScrollArea->viewport() || watched == viewPanel) && e->type() == QEvent::MouseMove) {
     Safely([&] {
       if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
-      StatusBar->SetText(0, QString());
+      statusPanels->SetText(0, QString());
       ApplyEdit(editor->ScrollAreaMouseMove());
     });
     return false;
   }
-  if (watched == seDiffusingLen) {
+  if (watched == diffusingDepthField) {
     if (e->type() == QEvent::KeyPress) {
       // Only digits and backspace may be typed; arrows and the like still step.
       auto* k = static_cast<QKeyEvent*>(e);
       const QString t = k->text();
       if (!t.isEmpty() && t[0].isPrint() && !(t[0] >= '0' && t[0] <= '9')) return true;
     } else if (e->type() == QEvent::KeyRelease) {
-      Safely([&] { seDiffusingLenKeyUp(); });
+      Safely([&] { DiffusingDepthFieldKeyUp(); });
     } else if (e->type() == QEvent::FocusOut) {
       Safely([&] {
-        const QSignalBlocker block(seDiffusingLen);
-        seDiffusingLen->setValue(seDiffusingLen->value());
-        seDiffusingLen->lineEdit()->setText(QString::number(seDiffusingLen->value()));
+        const QSignalBlocker block(diffusingDepthField);
+        diffusingDepthField->setValue(diffusingDepthField->value());
+        diffusingDepthField->lineEdit()->setText(QString::number(diffusingDepthField->value()));
       });
     }
   }
@@ -811,35 +812,35 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
   return QMainWindow::eventFilter(watched, e);
 }
 
-void TfrmMain::seDiffusingLenKeyUp() {
+void MainWindow::DiffusingDepthFieldKeyUp() {
   // The field is never left empty or out of range: its text is read as a
   // number (0 when it is none) and limited to 1..20.
   bool ok = false;
-  const int typed = seDiffusingLen->lineEdit()->text().toInt(&ok);
+  const int typed = diffusingDepthField->lineEdit()->text().toInt(&ok);
   const int v = std::clamp(ok ? typed : 0, 1, kMaxDiffusingLen);
   if (!ok || typed != v) {
-    seDiffusingLen->lineEdit()->setText(QString::number(v));
-    seDiffusingLen->setValue(v);
+    diffusingDepthField->lineEdit()->setText(QString::number(v));
+    diffusingDepthField->setValue(v);
   }
 }
 
 // ---------------------------------------------------------------------------
 // Interface state
 
-bool TfrmMain::Recording() const { return aniTimer->isActive(); }
+bool MainWindow::Recording() const { return aniTimer->isActive(); }
 
-bool TfrmMain::ShapesShownCheck() const { return Action(CommandId::ViewShapes)->isChecked(); }
+bool MainWindow::ShapesShownCheck() const { return Action(CommandId::ViewShapes)->isChecked(); }
 
-void TfrmMain::UpdateInterfaceState() {
+void MainWindow::UpdateInterfaceState() {
   const int32_t s = project.Selected();
-  StatusBar->SetText(2, QString::fromStdString(ShapeSummaryText(project)));
-  StatusBar->SetProjective(project.Mode == ShapeMode::Projective);
+  statusPanels->SetText(2, QString::fromStdString(ShapeSummaryText(project)));
+  statusPanels->SetProjective(project.Mode == ShapeMode::Projective);
 
   const bool sub = s >= 1;
-  for (QWidget* w : std::initializer_list<QWidget*>{imgColor, shpColor, cbDiffusing, cbeBrushStyle, cbeBrush,
-                                                    cbBlendingMode, gbBrushOpacity})
+  for (QWidget* w : std::initializer_list<QWidget*>{colorPicture, colorSwatch, diffusingCheck, brushStyleList,
+                                                    brushList, blendingModeList, brushOpacitySlider})
     w->setEnabled(sub);
-  seDiffusingLen->setEnabled(sub && cbDiffusing->isChecked());
+  diffusingDepthField->setEnabled(sub && diffusingCheck->isChecked());
 
   CommandState state;
   state.Recording = Recording();
@@ -849,24 +850,24 @@ void TfrmMain::UpdateInterfaceState() {
   state.Edit = editor->EditMenu();
   state.ShapesShown = editor->ShapesVisible();
   state.ToolbarShown = !ToolBar->isHidden();
-  state.StatusBarShown = !StatusBar->isHidden();
-  state.SidePanelShown = !pnlSide->isHidden();
+  state.StatusBarShown = !statusPanels->isHidden();
+  state.SidePanelShown = !sidePanel->isHidden();
   commands->Refresh(state);
   recentMenu->menuAction()->setEnabled(!recentMenu->isEmpty());
 }
 
-void TfrmMain::TakeOutputSnapshot() { OutputImage.Assign(CanvasLayer); }
+void MainWindow::TakeOutputSnapshot() { OutputImage.Assign(CanvasLayer); }
 
-void TfrmMain::uiTimerTimer() { ApplyEdit(editor->TimerTick()); }
+void MainWindow::uiTimerTimer() { ApplyEdit(editor->TimerTick()); }
 
-void TfrmMain::SyncShapesVisible() {
+void MainWindow::SyncShapesVisible() {
   const bool shown = editor->ShapesVisible();
   Action(CommandId::ViewShapes)->setChecked(shown);
-  icoShowShapes->setPixmap(ImageListPixmap(shown ? iiShapesShown : iiShapesHidden));
-  ImgDraw->SetOverlayVisible(shown);
+  showShapesIcon->setPixmap(ImageListPixmap(shown ? kIconShapesShown : kIconShapesHidden));
+  imageView->SetOverlayVisible(shown);
 }
 
-void TfrmMain::ApplyEdit(const EditResult& r) {
+void MainWindow::ApplyEdit(const EditResult& r) {
   if (r.ShapesVisibilityChanged) SyncShapesVisible();
   if (r.ClearFocus)
     if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
@@ -876,42 +877,42 @@ void TfrmMain::ApplyEdit(const EditResult& r) {
     Action(CommandId::EditUndo)->setEnabled(editor->UndoEnabled());
     Action(CommandId::EditRedo)->setEnabled(editor->RedoEnabled());
   }
-  if (r.Status0) StatusBar->SetText(0, QString::fromStdString(*r.Status0));
-  if (r.Status1) StatusBar->SetText(1, QString::fromStdString(*r.Status1));
-  if (r.Cursor) ImgDraw->setCursor(CursorOf(*r.Cursor));
+  if (r.Status0) statusPanels->SetText(0, QString::fromStdString(*r.Status0));
+  if (r.Status1) statusPanels->SetText(1, QString::fromStdString(*r.Status1));
+  if (r.Cursor) imageView->setCursor(CursorOf(*r.Cursor));
   if (r.StopRecording) Action(CommandId::AnimationStop)->trigger();
   if (r.Render) {
     // Let the overlay show the edit before a possibly long render.
-    if (r.ProcessMessageFirst) ImgDraw->repaint();
+    if (r.ProcessMessageFirst) imageView->repaint();
     RenderImage();
   }
-  if (r.RepaintView) ImgDraw->update();
+  if (r.RepaintView) imageView->update();
 }
 
-void TfrmMain::RenderImage() {
+void MainWindow::RenderImage() {
   Safely([&] { renderer.RenderImage(project, canvas.CanvasPicture, CanvasLayer); });
-  ImgDraw->update();
+  imageView->update();
 }
 
-void TfrmMain::ComposeCanvas() {
+void MainWindow::ComposeCanvas() {
   Safely([&] { canvas.ComposeCanvas(project, CanvasLayer, &ViewBitmap); });
-  ImgDraw->update();
+  imageView->update();
 }
 
 // ---------------------------------------------------------------------------
 // Project size and view
 
-void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode) {
+void MainWindow::ResetProject(int32_t width, int32_t height, bool clearDocument, ShapeMode mode) {
   plumavo::ResetProject(project, width, height, clearDocument, mode);
   renderer.StartDocument();
   if (clearDocument) setWindowTitle(ProjectCaption(project.ProjectFileName));
   // The view returns to 100 % with the right panel shown.
-  ImgDraw->SetScale(1.0);
+  imageView->SetScale(1.0);
   editor->SetScale(1.0);
   zoomActions[2]->setChecked(true);
   zoomPopupActions[2]->setChecked(true);
   Action(CommandId::ViewSidePanel)->setChecked(true);
-  pnlSide->setVisible(true);
+  sidePanel->setVisible(true);
   SetProjectSize(width, height);
   CentreView();
   // Canvas: icons, gradient picture, texture, list selection, opacity.
@@ -920,11 +921,11 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   Safely([&] { texture = canvas.PrepareForProject(project); });
   UpdateGradientSwatch();
   {
-    const QSignalBlocker block(cbeCanvasStyle);
-    cbeCanvasStyle->setCurrentIndex(project.CanvasStyle);
+    const QSignalBlocker block(canvasStyleList);
+    canvasStyleList->setCurrentIndex(project.CanvasStyle);
   }
-  gbCanvasOpacity->setValue(255);
-  gbCanvasOpacityChange(255);
+  canvasOpacitySlider->setValue(255);
+  CanvasOpacitySliderChange(255);
   ResetSidePanel();
   ApplyEdit(editor->OnProjectReset());
   // The project's texture could not be read: the canvas is plain and the
@@ -935,20 +936,21 @@ void TfrmMain::ResetProject(int32_t width, int32_t height, bool clearDocument, S
   if (QWidget* f = QApplication::focusWidget(); f != nullptr && f->window() == this) f->clearFocus();
 }
 
-void TfrmMain::ResetSidePanel() {
+void MainWindow::ResetSidePanel() {
   // Without the change handlers: nothing is applied to a shape here, the
   // panel only shows what the next new Sub-Shape will get.
-  const QSignalBlocker b1(cbDiffusing), b2(seDiffusingLen), b3(gbBrushOpacity), b4(cbeBrushStyle), b5(cbBlendingMode);
-  shpColor->SetColor(kStartShapeColor);
-  cbDiffusing->setChecked(false);
-  seDiffusingLen->setValue(1);
-  cbeBrushStyle->setCurrentIndex(0);
+  const QSignalBlocker b1(diffusingCheck), b2(diffusingDepthField), b3(brushOpacitySlider), b4(brushStyleList),
+      b5(blendingModeList);
+  colorSwatch->SetColor(kStartShapeColor);
+  diffusingCheck->setChecked(false);
+  diffusingDepthField->setValue(1);
+  brushStyleList->setCurrentIndex(0);
   FillBrushList(-1);
-  cbBlendingMode->setCurrentIndex(0);
-  gbBrushOpacity->setValue(255);
+  blendingModeList->setCurrentIndex(0);
+  brushOpacitySlider->setValue(255);
 }
 
-void TfrmMain::SetProjectSize(int32_t width, int32_t height) {
+void MainWindow::SetProjectSize(int32_t width, int32_t height) {
   project.Width = width;
   project.Height = height;
   ViewBitmap.SetSize(width, height);
@@ -957,24 +959,24 @@ void TfrmMain::SetProjectSize(int32_t width, int32_t height) {
   LayoutView();
 }
 
-void TfrmMain::LayoutView() {
-  const QSize s = ImgDraw->ScaledSize();
-  ImgDraw->setGeometry(1, 1, s.width(), s.height());
-  shFrame->setGeometry(0, 0, s.width() + 2, s.height() + 2);
-  shShadow->setGeometry(5, 5, s.width() + 2, s.height() + 2);
-  PanelDraw->resize(s.width() + 7, s.height() + 7);
-  ImgDraw->update();
+void MainWindow::LayoutView() {
+  const QSize s = imageView->ScaledSize();
+  imageView->setGeometry(1, 1, s.width(), s.height());
+  viewFrame->setGeometry(0, 0, s.width() + 2, s.height() + 2);
+  viewShadow->setGeometry(5, 5, s.width() + 2, s.height() + 2);
+  viewPanel->resize(s.width() + 7, s.height() + 7);
+  imageView->update();
 }
 
-void TfrmMain::CentreView() {
-  const QSize client = sbDraw->viewport()->size();
-  const QSize panel = PanelDraw->size();
+void MainWindow::CentreView() {
+  const QSize client = viewScrollArea->viewport()->size();
+  const QSize panel = viewPanel->size();
   const int x = panel.width() < client.width() ? (client.width() - panel.width()) / 2 : 0;
   const int y = panel.height() < client.height() ? (client.height() - panel.height()) / 2 : 0;
-  PanelDraw->move(x - sbDraw->horizontalScrollBar()->value(), y - sbDraw->verticalScrollBar()->value());
+  viewPanel->move(x - viewScrollArea->horizontalScrollBar()->value(), y - viewScrollArea->verticalScrollBar()->value());
 }
 
-void TfrmMain::ZoomTo(int index) {
+void MainWindow::ZoomTo(int index) {
   if (index < 0 || index >= 5) return;
   zoomActions[size_t(index)]->setChecked(true);
   zoomPopupActions[size_t(index)]->setChecked(true);
@@ -982,15 +984,15 @@ void TfrmMain::ZoomTo(int index) {
   int percent = zoomActions[size_t(index)]->text().remove('%').toInt(&ok);
   if (!ok) percent = 100;
   const double scale = percent / 100.0;
-  if (scale != ImgDraw->Scale()) {
-    ImgDraw->SetScale(scale);
+  if (scale != imageView->Scale()) {
+    imageView->SetScale(scale);
     editor->SetScale(scale);
     LayoutView();
     CentreView();
   }
 }
 
-void TfrmMain::ZoomButtonClick() {
+void MainWindow::ZoomButtonClick() {
   if (zoomPopupActions[2]->isChecked())
     zoomPopup->popup(zoomButton->mapToGlobal(QPoint(0, zoomButton->height())));
   else
@@ -1000,18 +1002,18 @@ void TfrmMain::ZoomButtonClick() {
 // ---------------------------------------------------------------------------
 // Side panel
 
-ShapeSettings TfrmMain::PanelSettings() const {
+ShapeSettings MainWindow::PanelSettings() const {
   ShapeSettings s;
-  s.Color = shpColor->Color();
-  s.Diffusing = cbDiffusing->isChecked();
-  s.DiffusingLen = seDiffusingLen->value();
-  s.Brush = cbeBrush->currentIndex() >= 0 ? cbeBrush->currentData().toInt() : 0;
-  s.BlendingMode = std::max(cbBlendingMode->currentIndex(), 0);
-  s.BrushOpacity = gbBrushOpacity->value();
+  s.Color = colorSwatch->Color();
+  s.Diffusing = diffusingCheck->isChecked();
+  s.DiffusingLen = diffusingDepthField->value();
+  s.Brush = brushList->currentIndex() >= 0 ? brushList->currentData().toInt() : 0;
+  s.BlendingMode = std::max(blendingModeList->currentIndex(), 0);
+  s.BrushOpacity = brushOpacitySlider->value();
   return s;
 }
 
-void TfrmMain::ApplySetting(ShapeSetting kind) {
+void MainWindow::ApplySetting(ShapeSetting kind) {
   editor->TakeUndoSnapshot();
   const bool applied = plumavo::ApplyShapeSetting(project, kind, PanelSettings());
   if (!applied) return;
@@ -1022,66 +1024,67 @@ void TfrmMain::ApplySetting(ShapeSetting kind) {
   RenderImage();
 }
 
-void TfrmMain::FillBrushList(int brush) {
-  const QSignalBlocker block(cbeBrush);
-  cbeBrush->setEnabled(false);
-  const int category = cbeBrushStyle->currentIndex();
+void MainWindow::FillBrushList(int brush) {
+  const QSignalBlocker block(brushList);
+  brushList->setEnabled(false);
+  const int category = brushStyleList->currentIndex();
   int row = 0, selected = -1;
   for (int b : engine::BrushesOf(category)) {
     const QIcon icon(QPixmap::fromImage(engine::BrushIconImage(b)));
-    if (row < cbeBrush->count()) {
-      cbeBrush->setItemText(row, engine::BrushCaption(b));
-      cbeBrush->setItemIcon(row, icon);
-      cbeBrush->setItemData(row, b);
+    if (row < brushList->count()) {
+      brushList->setItemText(row, engine::BrushCaption(b));
+      brushList->setItemIcon(row, icon);
+      brushList->setItemData(row, b);
     } else {
-      cbeBrush->addItem(icon, engine::BrushCaption(b), b);
+      brushList->addItem(icon, engine::BrushCaption(b), b);
     }
     if (b == brush) selected = row;
     ++row;
   }
-  while (cbeBrush->count() > row) cbeBrush->removeItem(cbeBrush->count() - 1);
-  if (brush == -1 || selected < 0) selected = cbeBrush->count() > 0 ? 0 : -1;
-  cbeBrush->setCurrentIndex(selected);
-  cbeBrush->setEnabled(project.Selected() >= 1);
+  while (brushList->count() > row) brushList->removeItem(brushList->count() - 1);
+  if (brush == -1 || selected < 0) selected = brushList->count() > 0 ? 0 : -1;
+  brushList->setCurrentIndex(selected);
+  brushList->setEnabled(project.Selected() >= 1);
 }
 
-void TfrmMain::ShowShapeSettingsInPanel() {
+void MainWindow::ShowShapeSettingsInPanel() {
   const std::optional<ShapeSettings> s = ShowShapeSettings(project);
   if (!s) return;  // the Main-Shape, nothing or all: the controls stay as they are
-  const QSignalBlocker b1(cbDiffusing), b2(seDiffusingLen), b3(gbBrushOpacity), b4(cbeBrushStyle), b5(cbBlendingMode);
-  cbDiffusing->setChecked(s->Diffusing);
-  seDiffusingLen->setValue(std::clamp(s->DiffusingLen, 1, kMaxDiffusingLen));
-  shpColor->SetColor(s->Color);
+  const QSignalBlocker b1(diffusingCheck), b2(diffusingDepthField), b3(brushOpacitySlider), b4(brushStyleList),
+      b5(blendingModeList);
+  diffusingCheck->setChecked(s->Diffusing);
+  diffusingDepthField->setValue(std::clamp(s->DiffusingLen, 1, kMaxDiffusingLen));
+  colorSwatch->SetColor(s->Color);
   const int category = engine::CategoryOf(s->Brush);
-  cbeBrushStyle->setCurrentIndex(category >= 0 ? category : 0);
+  brushStyleList->setCurrentIndex(category >= 0 ? category : 0);
   FillBrushList(s->Brush);
-  cbBlendingMode->setCurrentIndex(s->BlendingMode >= 0 && s->BlendingMode < cbBlendingMode->count() ? s->BlendingMode
-                                                                                                    : 0);
-  gbBrushOpacity->setValue(s->BrushOpacity);
+  blendingModeList->setCurrentIndex(
+      s->BlendingMode >= 0 && s->BlendingMode < blendingModeList->count() ? s->BlendingMode : 0);
+  brushOpacitySlider->setValue(s->BrushOpacity);
 }
 
-void TfrmMain::gbCanvasOpacityChange(int value) {
+void MainWindow::CanvasOpacitySliderChange(int value) {
   CanvasLayer.MasterAlpha = uint8_t(std::clamp(value, 0, 255));
-  ImgDraw->update();
+  imageView->update();
 }
 
-void TfrmMain::cbeCanvasStyleChange(int index) {
+void MainWindow::CanvasStyleListChange(int index) {
   if (index < 0) return;
   TStyleChoice choice;
   if (index == csSolid) {
     choice.Color = prompts_->ChooseColor(project.CanvasColor);
   } else if (index == csGradient) {
-    frmGradient->Load(GradientSettingsOf(project));
-    if (prompts_->RunDialog(*frmGradient)) choice.Gradient = frmGradient->Settings();
+    gradientDialog->Load(GradientSettingsOf(project));
+    if (prompts_->RunDialog(*gradientDialog)) choice.Gradient = gradientDialog->Settings();
   }
   TStyleChangeResult r;
   {
-    const TBusyCursor busy;  // a texture is decoded in a child process
+    const BusyCursor busy;  // a texture is decoded in a child process
     r = canvas.ChangeCanvasStyle(project, uint16_t(index), choice, CanvasLayer, &ViewBitmap);
   }
   {
-    const QSignalBlocker block(cbeCanvasStyle);
-    cbeCanvasStyle->setCurrentIndex(r.ListIndex);
+    const QSignalBlocker block(canvasStyleList);
+    canvasStyleList->setCurrentIndex(r.ListIndex);
   }
   if (r.Texture && !r.Texture->Ok() && !r.Texture->Message.empty())
     prompts_->Error(QString::fromStdString(r.Texture->Message));
@@ -1089,7 +1092,7 @@ void TfrmMain::cbeCanvasStyleChange(int index) {
   if (r.SolidSwatchChanged) UpdateSolidSwatch(project.CanvasColor);
   if (r.GradientSwatchChanged) UpdateGradientSwatch();
   UpdateInterfaceState();
-  ImgDraw->update();
+  imageView->update();
   RenderImage();
 }
 

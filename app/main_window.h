@@ -38,24 +38,24 @@ class QToolButton;
 
 namespace plumavo {
 
-class TClickLabel;
-class TColorSwatch;
-class TImageView;
-class TPalettePicture;
-class TSpinEdit;
-class TfrmGradient;
-class TDialogCommands;
-class TFileCommands;
-class TAnimationCommands;
-class TPrintCommands;
+class ClickLabel;
+class ColorSwatch;
+class ImageView;
+class PalettePicture;
+class SpinEdit;
+class GradientDialog;
+class DialogCommands;
+class FileCommands;
+class AnimationCommands;
+class PrintCommands;
 
 // The status bar: panel 0 plain text (330 pixels), panels 1 (90) and 2 (132)
 // drawn with an icon before their text.
-class TStatusBar : public QWidget {
+class StatusPanels : public QWidget {
   Q_OBJECT
  public:
   static constexpr std::array<int, 3> kWidths{330, 90, 132};
-  explicit TStatusBar(QWidget* parent = nullptr);
+  explicit StatusPanels(QWidget* parent = nullptr);
   QString Text(int panel) const { return texts_[size_t(panel)]; }
   void SetText(int panel, const QString& text);
   // Icon of panel 2 follows the shape mode.
@@ -70,15 +70,15 @@ class TStatusBar : public QWidget {
   bool projective_ = false;
 };
 
-class TfrmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TfrmMain(QWidget* parent = nullptr);
-  ~TfrmMain() override;
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
 
-  // Replaces the dialogs (tests install a TScriptedPrompts).
-  void SetPrompts(std::unique_ptr<TPrompts> prompts);
-  TPrompts& Prompts() { return *prompts_; }
+  // Replaces the dialogs (tests install a ScriptedPrompter).
+  void SetPrompts(std::unique_ptr<Prompter> prompts);
+  Prompter& Prompts() { return *prompts_; }
 
   // --- Program-wide state -------------------------------------------------
   Project project;
@@ -89,7 +89,7 @@ class TfrmMain : public QMainWindow {
   TRenderer renderer;
   // The one settings store of the program; every module and dialog reads
   // and writes through it.
-  TSettingsStore settings;
+  SettingsStore settings;
   std::unique_ptr<ShapeEditor> editor;
 
   // How long an arrow key's release waits for the same key to come down again
@@ -121,8 +121,8 @@ class TfrmMain : public QMainWindow {
   // Handlers.
   void ZoomTo(int index);
   void ZoomButtonClick();
-  void cbeCanvasStyleChange(int index);
-  void gbCanvasOpacityChange(int value);
+  void CanvasStyleListChange(int index);
+  void CanvasOpacitySliderChange(int value);
   void uiTimerTimer();
   void HintHandler(const QString& hint);
   bool Recording() const;
@@ -149,40 +149,40 @@ class TfrmMain : public QMainWindow {
   QToolButton* zoomButton;
 
   // --- Side panel -----------------------------------------------------------------
-  QWidget* pnlSide;
-  QWidget* pnlColor;
-  TClickLabel* icoShowShapes;
-  TColorSwatch* shpColor;
-  TPalettePicture* imgColor;
-  QCheckBox* cbDiffusing;
-  TSpinEdit* seDiffusingLen;
-  QComboBox* cbeBrushStyle;
-  QComboBox* cbeBrush;
-  QComboBox* cbBlendingMode;
-  QSlider* gbBrushOpacity;
-  QComboBox* cbeCanvasStyle;
-  QSlider* gbCanvasOpacity;
+  QWidget* sidePanel;
+  QWidget* colorPanel;
+  ClickLabel* showShapesIcon;
+  ColorSwatch* colorSwatch;
+  PalettePicture* colorPicture;
+  QCheckBox* diffusingCheck;
+  SpinEdit* diffusingDepthField;
+  QComboBox* brushStyleList;
+  QComboBox* brushList;
+  QComboBox* blendingModeList;
+  QSlider* brushOpacitySlider;
+  QComboBox* canvasStyleList;
+  QSlider* canvasOpacitySlider;
   QToolButton *recordButton, *stopButton, *playButton;
 
   // --- Drawing area and status bar --------------------------------------------------
-  QScrollArea* sbDraw;
-  QWidget* PanelDraw;
-  QFrame* shShadow;
-  QFrame* shFrame;
-  TImageView* ImgDraw;
-  TStatusBar* StatusBar;
+  QScrollArea* viewScrollArea;
+  QWidget* viewPanel;
+  QFrame* viewShadow;
+  QFrame* viewFrame;
+  ImageView* imageView;
+  StatusPanels* statusPanels;
 
   QTimer* uiTimer;
   QTimer* aniTimer;
-  TfrmGradient* frmGradient;
+  GradientDialog* gradientDialog;
   // Size, background, export, tips, about and help.
-  TDialogCommands* dialogs = nullptr;
+  DialogCommands* dialogs = nullptr;
   // New, Open, Save, recent projects, preferences and the save question.
-  TFileCommands* files = nullptr;
+  FileCommands* files = nullptr;
   // Recording and playing animations.
-  TAnimationCommands* animations = nullptr;
+  AnimationCommands* animations = nullptr;
   // Print, printer setup and the print preview.
-  TPrintCommands* prints = nullptr;
+  PrintCommands* prints = nullptr;
 
  protected:
   bool event(QEvent* e) override;
@@ -206,7 +206,7 @@ class TfrmMain : public QMainWindow {
   void UpdateGradientSwatch();
   void SyncShapesVisible();
   bool SaveBeforeClosing();
-  void seDiffusingLenKeyUp();
+  void DiffusingDepthFieldKeyUp();
   void KeyPreview(QKeyEvent* e, bool down);
   // The button is enabled with the command and triggers it.
   void FollowCommand(QAbstractButton* b, CommandId id);
@@ -217,7 +217,7 @@ class TfrmMain : public QMainWindow {
   int32_t pendingArrow_ = 0;
   ShiftState pendingArrowShift_{};
 
-  std::unique_ptr<TPrompts> prompts_;
+  std::unique_ptr<Prompter> prompts_;
   QImage imageList_;
   std::array<QCursor, 6> cursors_{};
   bool shown_ = false;

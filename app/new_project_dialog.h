@@ -16,14 +16,14 @@ class QRadioButton;
 
 namespace plumavo {
 
-class TNumberEdit;
-class TPrompts;
+class NumberEdit;
+class Prompter;
 
-class TfrmNewImageP : public QDialog {
+class NewProjectDialog : public QDialog {
   Q_OBJECT
  public:
   // prompts gives the window's current prompts (they can be replaced).
-  explicit TfrmNewImageP(std::function<TPrompts&()> prompts, QWidget* parent = nullptr);
+  explicit NewProjectDialog(std::function<Prompter&()> prompts, QWidget* parent = nullptr);
 
   void Preset(int width, int height);
   ShapeMode Mode() const;
@@ -31,23 +31,23 @@ class TfrmNewImageP : public QDialog {
   int HeightValue() const;
 
   void FormShow();
-  void btnOkClick();
+  void OkButtonClick();
 
-  QGroupBox* gbStyle;
-  QRadioButton* rbAffine;
-  QRadioButton* rbProjective;
-  QGroupBox* gbSize;
+  QGroupBox* styleGroup;
+  QRadioButton* affineRadio;
+  QRadioButton* projectiveRadio;
+  QGroupBox* sizeGroup;
   QLabel *Label1, *Label2, *Label3, *Label4;
-  TNumberEdit* seWidth;
-  TNumberEdit* seHeight;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  NumberEdit* widthField;
+  NumberEdit* heightField;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 
  protected:
   void showEvent(QShowEvent* e) override;
 
  private:
-  std::function<TPrompts&()> prompts_;
+  std::function<Prompter&()> prompts_;
 };
 
 }  // namespace plumavo

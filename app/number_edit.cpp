@@ -24,8 +24,8 @@ int LargestOfDigits(int digits) {
 
 }  // namespace
 
-TNumberEdit::TNumberEdit(int minimum, int maximum, int defaultValue, int maxLength, TOutOfRange outOfRange,
-                         QWidget* parent)
+NumberEdit::NumberEdit(int minimum, int maximum, int defaultValue, int maxLength, OutOfRange outOfRange,
+                       QWidget* parent)
     : QSpinBox(parent), minimum_(minimum), maximum_(maximum) {
   // The spin box itself accepts every number the field can hold, so a
   // well-formed number outside minimum..maximum is neither corrected nor
@@ -33,10 +33,10 @@ TNumberEdit::TNumberEdit(int minimum, int maximum, int defaultValue, int maxLeng
   const int largest = LargestOfDigits(maxLength);
   setRange(0, largest);
   lineEdit()->setMaxLength(maxLength);
-  if (outOfRange == TOutOfRange::Keep)
-    rules_ = TNumberField{0, largest, defaultValue, maxLength};
+  if (outOfRange == OutOfRange::Keep)
+    rules_ = NumberFieldRules{0, largest, defaultValue, maxLength};
   else
-    rules_ = TNumberField{minimum, maximum, defaultValue, maxLength};
+    rules_ = NumberFieldRules{minimum, maximum, defaultValue, maxLength};
   // A repair held back while the default button had the focus happens as
   // soon as the focus moves on to anything else in the dialog.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -49,9 +49,9 @@ TNumberEdit::TNumberEdit(int minimum, int maximum, int defaultValue, int maxLeng
   SetNumber(defaultValue);
 }
 
-QString TNumberEdit::Text() const { return lineEdit()->text(); }
+QString NumberEdit::Text() const { return lineEdit()->text(); }
 
-void TNumberEdit::SetText(const QString& text) {
+void NumberEdit::SetText(const QString& text) {
   const QSignalBlocker block(this);
   bool ok = false;
   const int v = text.toInt(&ok);
@@ -59,21 +59,21 @@ void TNumberEdit::SetText(const QString& text) {
   lineEdit()->setText(text);
 }
 
-void TNumberEdit::SetNumber(int value) { SetText(QString::number(value)); }
+void NumberEdit::SetNumber(int value) { SetText(QString::number(value)); }
 
-int TNumberEdit::Number() const {
+int NumberEdit::Number() const {
   bool ok = false;
   const int v = Text().toInt(&ok, 10);
   return ok ? v : 0;
 }
 
-void TNumberEdit::RepairOnExit() {
+void NumberEdit::RepairOnExit() {
   const QString text = Text();
   const QString repaired = rules_.RepairedOnExit(text);
   if (repaired != text) SetText(repaired);
 }
 
-bool TNumberEdit::Check(TPrompts& prompts) {
+bool NumberEdit::Check(Prompter& prompts) {
   const std::optional<QString> message = CheckNumberField(Text(), minimum_, maximum_);
   repairPending_ = false;
   if (!message) {
@@ -89,7 +89,7 @@ bool TNumberEdit::Check(TPrompts& prompts) {
   return false;
 }
 
-void TNumberEdit::keyPressEvent(QKeyEvent* e) {
+void NumberEdit::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -101,14 +101,14 @@ void TNumberEdit::keyPressEvent(QKeyEvent* e) {
     default: break;
   }
   const QString t = e->text();
-  if (!t.isEmpty() && t[0].isPrint() && !TNumberField::AcceptsKey(t[0])) {
+  if (!t.isEmpty() && t[0].isPrint() && !NumberFieldRules::AcceptsKey(t[0])) {
     e->accept();  // dropped
     return;
   }
   QSpinBox::keyPressEvent(e);
 }
 
-void TNumberEdit::focusOutEvent(QFocusEvent* e) {
+void NumberEdit::focusOutEvent(QFocusEvent* e) {
   // A click on the dialog's default button (OK, Print) or a message box
   // taking the focus leaves the text as typed: the button's check reports it
   // and repairs it after.
@@ -122,7 +122,7 @@ void TNumberEdit::focusOutEvent(QFocusEvent* e) {
   QSpinBox::focusOutEvent(e);
 }
 
-void TNumberEdit::stepBy(int steps) {
+void NumberEdit::stepBy(int steps) {
   // The arrows move within the field's own range.
   const long long v = std::clamp<long long>((long long)Number() + steps, minimum_, maximum_);
   SetNumber(int(v));

@@ -9,18 +9,18 @@
 
 namespace plumavo {
 
-class TPrompts;
+class Prompter;
 
-class TNumberEdit : public QSpinBox {
+class NumberEdit : public QSpinBox {
   Q_OBJECT
  public:
   // How a well-formed number outside the range is treated when the field is
   // left: limited to the range (and so replaced by the default, since its
   // text no longer matches), or kept as typed for the OK check to report.
-  enum class TOutOfRange { Limit, Keep };
+  enum class OutOfRange { Limit, Keep };
 
-  TNumberEdit(int minimum, int maximum, int defaultValue, int maxLength, TOutOfRange outOfRange,
-              QWidget* parent = nullptr);
+  NumberEdit(int minimum, int maximum, int defaultValue, int maxLength, OutOfRange outOfRange,
+             QWidget* parent = nullptr);
 
   using QSpinBox::lineEdit;
   int Minimum() const { return minimum_; }
@@ -37,7 +37,7 @@ class TNumberEdit : public QSpinBox {
   // The OK button's check: true when the number lies in the range; otherwise
   // the warning box, the focus back in the field with its text selected, and
   // false.
-  bool Check(TPrompts& prompts);
+  bool Check(Prompter& prompts);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
@@ -46,7 +46,7 @@ class TNumberEdit : public QSpinBox {
 
  private:
   int minimum_, maximum_;
-  TNumberField rules_;  // the rules applied on leaving the field
+  NumberFieldRules rules_;  // the rules applied on leaving the field
   // Left for the default button or a message box: the repair waits for the
   // check, or for the focus to move on anywhere else in the dialog.
   bool repairPending_ = false;

@@ -16,13 +16,13 @@ std::optional<long long> ParseDecimal(const QString& text) {
 
 }  // namespace
 
-int TNumberField::ValueOf(const QString& text) const {
+int NumberFieldRules::ValueOf(const QString& text) const {
   const auto v = ParseDecimal(text);
   if (!v) return Minimum;
   return int(std::clamp<long long>(*v, Minimum, Maximum));
 }
 
-QString TNumberField::RepairedOnExit(const QString& text) const {
+QString NumberFieldRules::RepairedOnExit(const QString& text) const {
   return text == QString::number(ValueOf(text)) ? text : QString::number(Default);
 }
 

@@ -10,7 +10,7 @@
 
 namespace plumavo {
 
-struct TNumberField {
+struct NumberFieldRules {
   int Minimum = 0;
   int Maximum = 0;
   int Default = 0;

@@ -2,7 +2,7 @@
 
 namespace plumavo {
 
-StoredPreferences LoadPreferences(const TSettingsStore& store) {
+StoredPreferences LoadPreferences(const SettingsStore& store) {
   StoredPreferences p;
   p.RenderingLoops = store.Get(settings::kRenderingLoops);
   p.RealTimeRendering = store.Get(settings::kRealTimeRendering);
@@ -12,7 +12,7 @@ StoredPreferences LoadPreferences(const TSettingsStore& store) {
   return p;
 }
 
-bool StorePreferences(TSettingsStore& store, const StoredPreferences& p) {
+bool StorePreferences(SettingsStore& store, const StoredPreferences& p) {
   return store.Set(settings::kRenderingLoops, p.RenderingLoops) &&
          store.Set(settings::kRealTimeRendering, p.RealTimeRendering) &&
          store.Set(settings::kAntialiased, p.Antialiased) &&
@@ -23,11 +23,11 @@ int32_t UsableRenderingLoops(int32_t stored) { return settings::kRenderingLoops.
 int32_t UsableFrameRate(int32_t stored) { return settings::kFrameRate.Usable(stored); }
 int32_t UsableAnimationQuality(int32_t stored) { return settings::kAnimationQuality.Usable(stored); }
 
-TipState LoadTipState(const TSettingsStore& store) {
+TipState LoadTipState(const SettingsStore& store) {
   return {store.Get(settings::kTipsIndex), store.Get(settings::kShowTips)};
 }
 
-bool StoreTipState(TSettingsStore& store, const TipState& t) {
+bool StoreTipState(SettingsStore& store, const TipState& t) {
   return store.Set(settings::kTipsIndex, t.Index) && store.Set(settings::kShowTips, t.ShowTips);
 }
 

@@ -18,9 +18,9 @@ struct StoredPreferences {
 };
 
 // Reads the five values, each with its default.
-StoredPreferences LoadPreferences(const TSettingsStore& store);
+StoredPreferences LoadPreferences(const SettingsStore& store);
 // Writes the five values in order and stops at the first failed write.
-[[nodiscard]] bool StorePreferences(TSettingsStore& store, const StoredPreferences& p);
+[[nodiscard]] bool StorePreferences(SettingsStore& store, const StoredPreferences& p);
 
 // A stored value is used as read, except where it would hang the program or
 // divide by zero: loops 1..100000, frame rate 1..30, quality 1..100.
@@ -33,7 +33,7 @@ struct TipState {
   int32_t Index = settings::kTipsIndex.Default;
   bool ShowTips = settings::kShowTips.Default;
 };
-TipState LoadTipState(const TSettingsStore& store);
-[[nodiscard]] bool StoreTipState(TSettingsStore& store, const TipState& t);
+TipState LoadTipState(const SettingsStore& store);
+[[nodiscard]] bool StoreTipState(SettingsStore& store, const TipState& t);
 
 }  // namespace plumavo

@@ -18,18 +18,18 @@ class QSlider;
 
 namespace plumavo {
 
-class TNumberEdit;
-class TPrompts;
-class TSettingsStore;
+class NumberEdit;
+class Prompter;
+class SettingsStore;
 
-class TfrmPreferencesP : public QDialog {
+class PreferencesDialog : public QDialog {
   Q_OBJECT
  public:
   // store and prompts give the window's current ones (both can be replaced);
   // apply receives the values the program is to use, after every load and
   // every successful store.
-  TfrmPreferencesP(std::function<TSettingsStore&()> store, std::function<TPrompts&()> prompts,
-                   std::function<void(const StoredPreferences&)> apply, QWidget* parent = nullptr);
+  PreferencesDialog(std::function<SettingsStore&()> store, std::function<Prompter&()> prompts,
+                    std::function<void(const StoredPreferences&)> apply, QWidget* parent = nullptr);
 
   // Reads the five values, hands them to the program and shows them.
   void LoadPreferences();
@@ -41,29 +41,29 @@ class TfrmPreferencesP : public QDialog {
   void SetValues(const StoredPreferences& p);
 
   void FormShow();
-  void btnOkClick();
-  void btnDefaultClick();
+  void OkButtonClick();
+  void DefaultButtonClick();
   void AnimQualityChange(int position);
 
-  QGroupBox* gbRendering;
-  QLabel* lblTimes;
-  TNumberEdit* seTimes;
-  QCheckBox* cbRendering;
-  QCheckBox* cbAntialiased;
-  QGroupBox* gbAnimation;
-  QLabel* lblQualityCaption;
-  QSlider* AnimQuality;
-  QLabel* lblQuality;
-  QLabel* lblRate;
-  TNumberEdit* seRate;
-  QLabel* lblRateUnit;
-  QPushButton* btnDefault;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  QGroupBox* renderingGroup;
+  QLabel* timesLabel;
+  NumberEdit* loopsField;
+  QCheckBox* realTimeCheck;
+  QCheckBox* antialiasedCheck;
+  QGroupBox* animationGroup;
+  QLabel* qualityCaptionLabel;
+  QSlider* qualitySlider;
+  QLabel* qualityLabel;
+  QLabel* rateLabel;
+  NumberEdit* frameRateField;
+  QLabel* rateUnitLabel;
+  QPushButton* defaultButton;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 
  private:
-  std::function<TSettingsStore&()> store_;
-  std::function<TPrompts&()> prompts_;
+  std::function<SettingsStore&()> store_;
+  std::function<Prompter&()> prompts_;
   std::function<void(const StoredPreferences&)> apply_;
 };
 

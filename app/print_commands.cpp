@@ -15,11 +15,11 @@ namespace plumavo {
 namespace {
 
 // The busy cursor for as long as the object lives.
-struct TBusyCursor {
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
+struct BusyCursor {
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 // A 24-bit copy of the picture, as the printer gets it.
@@ -32,39 +32,39 @@ QImage PrintableCopy(const TBitmap32& b) {
 
 }  // namespace
 
-TPrintCommands::TPrintCommands(TfrmMain& window) : QObject(&window), w_(window), printer_(MakeSystemPrinter()) {
-  frmPrintPreview_ = std::make_unique<TfrmPrintPreview>([this]() -> TPrinter& { return *printer_; },
-                                                        [this]() -> TPrompts& { return w_.Prompts(); }, &window);
-  frmPrintPreview_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
+PrintCommands::PrintCommands(MainWindow& window) : QObject(&window), w_(window), printer_(MakeSystemPrinter()) {
+  printPreviewDialog_ = std::make_unique<PrintPreviewDialog>([this]() -> PrintDevice& { return *printer_; },
+                                                             [this]() -> Prompter& { return w_.Prompts(); }, &window);
+  printPreviewDialog_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
 
   // The commands this module carries out.
-  window.commands->Bind(CommandId::FilePrint, [this] { mnuFilePrintClick(); });
-  window.commands->Bind(CommandId::FilePrintSetup, [this] { mnuFilePrintSetupClick(); });
-  window.commands->Bind(CommandId::FilePrintPreview, [this] { mnuFilePrintPreviewClick(); });
+  window.commands->Bind(CommandId::FilePrint, [this] { FilePrintClick(); });
+  window.commands->Bind(CommandId::FilePrintSetup, [this] { FilePrintSetupClick(); });
+  window.commands->Bind(CommandId::FilePrintPreview, [this] { FilePrintPreviewClick(); });
 }
 
-TPrintCommands::~TPrintCommands() = default;
+PrintCommands::~PrintCommands() = default;
 
-void TPrintCommands::SetPrinter(std::unique_ptr<TPrinter> printer) {
+void PrintCommands::SetPrinter(std::unique_ptr<PrintDevice> printer) {
   if (printer) printer_ = std::move(printer);
 }
 
-bool TPrintCommands::CheckPrinterInstalled() {
+bool PrintCommands::CheckPrinterInstalled() {
   if (printer_->Installed()) return true;
   w_.Prompts().Warning("There is no printer installed.");
   return false;
 }
 
-TRect TPrintCommands::QuickPrintRect(int32_t iw, int32_t ih, const TRect& printable, const PrinterMetrics& m) {
+TRect PrintCommands::QuickPrintRect(int32_t iw, int32_t ih, const TRect& printable, const PrinterMetrics& m) {
   // A printer that tells nothing about its printable area gets the paper.
   const TRect area = printable.IsEmpty() ? TRect{0, 0, m.PaperWidth, m.PaperHeight} : printable;
   const TRect r = FitRect({0, 0, iw, ih}, {0, 0, area.Width(), area.Height()});
   return {r.Left + area.Left, r.Top + area.Top, r.Right + area.Left, r.Bottom + area.Top};
 }
 
-void TPrintCommands::mnuFilePrintClick() {
+void PrintCommands::FilePrintClick() {
   if (!CheckPrinterInstalled()) return;
-  const TBusyCursor busy;
+  const BusyCursor busy;
   w_.TakeOutputSnapshot();
   const QImage picture = PrintableCopy(w_.OutputImage);
   w_.OutputImage.SetSize(0, 0);
@@ -75,16 +75,16 @@ void TPrintCommands::mnuFilePrintClick() {
   if (!error.isEmpty()) w_.Prompts().Error(error);
 }
 
-void TPrintCommands::mnuFilePrintSetupClick() {
+void PrintCommands::FilePrintSetupClick() {
   if (!CheckPrinterInstalled()) return;
   printer_->Setup(w_.Prompts(), &w_);
   w_.update();
 }
 
-void TPrintCommands::mnuFilePrintPreviewClick() {
+void PrintCommands::FilePrintPreviewClick() {
   if (!CheckPrinterInstalled()) return;
   w_.TakeOutputSnapshot();
-  frmPrintPreview_->Open(w_.OutputImage, w_.windowTitle());
+  printPreviewDialog_->Open(w_.OutputImage, w_.windowTitle());
 }
 
 }  // namespace plumavo

@@ -11,21 +11,21 @@
 
 namespace plumavo {
 
-class TfrmMain;
-class TfrmPrintPreview;
-class TPrinter;
+class MainWindow;
+class PrintPreviewDialog;
+class PrintDevice;
 
-class TPrintCommands : public QObject {
+class PrintCommands : public QObject {
   Q_OBJECT
  public:
-  explicit TPrintCommands(TfrmMain& window);
-  ~TPrintCommands() override;
+  explicit PrintCommands(MainWindow& window);
+  ~PrintCommands() override;
 
   // The system's printer unless replaced (tests put in one of their own).
-  TPrinter& Printer() { return *printer_; }
-  void SetPrinter(std::unique_ptr<TPrinter> printer);
+  PrintDevice& Printer() { return *printer_; }
+  void SetPrinter(std::unique_ptr<PrintDevice> printer);
 
-  TfrmPrintPreview& Preview() { return *frmPrintPreview_; }
+  PrintPreviewDialog& Preview() { return *printPreviewDialog_; }
 
   // True when a printer is installed; otherwise the warning and false.
   bool CheckPrinterInstalled();
@@ -34,14 +34,14 @@ class TPrintCommands : public QObject {
   // from the paper's corner.
   static TRect QuickPrintRect(int32_t iw, int32_t ih, const TRect& printable, const PrinterMetrics& m);
 
-  void mnuFilePrintClick();
-  void mnuFilePrintSetupClick();
-  void mnuFilePrintPreviewClick();
+  void FilePrintClick();
+  void FilePrintSetupClick();
+  void FilePrintPreviewClick();
 
  private:
-  TfrmMain& w_;
-  std::unique_ptr<TPrinter> printer_;
-  std::unique_ptr<TfrmPrintPreview> frmPrintPreview_;
+  MainWindow& w_;
+  std::unique_ptr<PrintDevice> printer_;
+  std::unique_ptr<PrintPreviewDialog> printPreviewDialog_;
 };
 
 }  // namespace plumavo

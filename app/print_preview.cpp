@@ -80,12 +80,12 @@ TFloatRect Dragged(TFloatRect r, TDragHandle h, double dx, double dy) {
 // ---------------------------------------------------------------------------
 // The preview control
 
-TPreviewImage::TPreviewImage(TfrmPrintPreview& form, QWidget* parent) : QWidget(parent), form_(form) {
+PreviewImage::PreviewImage(PrintPreviewDialog& form, QWidget* parent) : QWidget(parent), form_(form) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-TDragHandle TPreviewImage::HandleAt(QPoint pos) const {
+TDragHandle PreviewImage::HandleAt(QPoint pos) const {
   const TRect& page = form_.pageRect_;
   const TFloatRect& l = form_.location_;
   const double x = pos.x() - page.Left, y = pos.y() - page.Top;
@@ -107,7 +107,7 @@ TDragHandle TPreviewImage::HandleAt(QPoint pos) const {
   return TDragHandle::None;
 }
 
-void TPreviewImage::paintEvent(QPaintEvent*) {
+void PreviewImage::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const TRect& r = form_.pageRect_;
   // Grey surround, the paper's shadow and its black frame.
@@ -145,77 +145,77 @@ void TPreviewImage::paintEvent(QPaintEvent*) {
   }
 }
 
-void TPreviewImage::resizeEvent(QResizeEvent*) {
-  Safely([&] { form_.imgPreviewResize(); });
+void PreviewImage::resizeEvent(QResizeEvent*) {
+  Safely([&] { form_.PreviewPictureResize(); });
 }
 
-void TPreviewImage::mousePressEvent(QMouseEvent* e) {
+void PreviewImage::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   drag_ = HandleAt(e->position().toPoint());
   dragStart_ = e->position();
   startLocation_ = form_.location_;
 }
 
-void TPreviewImage::mouseMoveEvent(QMouseEvent* e) {
+void PreviewImage::mouseMoveEvent(QMouseEvent* e) {
   Safely([&] {
     const bool left = (e->buttons() & Qt::LeftButton) != 0;
     if (left && drag_ != TDragHandle::None) {
       const QPointF d = e->position() - dragStart_;
       const TFloatRect proposed = Dragged(startLocation_, drag_, d.x(), d.y());
-      form_.SetLocation(ConstrainResize(proposed, drag_, form_.cbProportions->isChecked(), form_.image_.Width(),
+      form_.SetLocation(ConstrainResize(proposed, drag_, form_.proportionsCheck->isChecked(), form_.image_.Width(),
                                         form_.image_.Height()));
     } else if (!left) {
       setCursor(CursorOf(HandleAt(e->position().toPoint())));
     }
-    form_.imgPreviewMouseMove(left);
+    form_.PreviewPictureMouseMove(left);
   });
 }
 
-void TPreviewImage::mouseReleaseEvent(QMouseEvent* e) {
+void PreviewImage::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) drag_ = TDragHandle::None;
 }
 
 // ---------------------------------------------------------------------------
 // The window
 
-TfrmPrintPreview::TfrmPrintPreview(std::function<TPrinter&()> printer, std::function<TPrompts&()> prompts,
-                                   QWidget* mainWindow)
+PrintPreviewDialog::PrintPreviewDialog(std::function<PrintDevice&()> printer, std::function<Prompter&()> prompts,
+                                       QWidget* mainWindow)
     : QWidget(nullptr), printer_(std::move(printer)), prompts_(std::move(prompts)), mainWindow_(mainWindow) {
   resize(647, 486);
   setMinimumSize(320, 240);
   CreateControls();
 }
 
-TfrmPrintPreview::~TfrmPrintPreview() = default;
+PrintPreviewDialog::~PrintPreviewDialog() = default;
 
-void TfrmPrintPreview::CreateControls() {
+void PrintPreviewDialog::CreateControls() {
   auto* columns = new QHBoxLayout(this);
   columns->setContentsMargins(0, 0, 0, 0);
   columns->setSpacing(0);
 
-  pnlPreview = new QFrame(this);
-  pnlPreview->setFrameStyle(QFrame::Box | QFrame::Plain);
-  pnlPreview->setLineWidth(1);
-  pnlPreview->setMouseTracking(true);
-  pnlPreview->installEventFilter(this);
-  auto* previewLayout = new QVBoxLayout(pnlPreview);
+  previewPanel = new QFrame(this);
+  previewPanel->setFrameStyle(QFrame::Box | QFrame::Plain);
+  previewPanel->setLineWidth(1);
+  previewPanel->setMouseTracking(true);
+  previewPanel->installEventFilter(this);
+  auto* previewLayout = new QVBoxLayout(previewPanel);
   previewLayout->setContentsMargins(1, 1, 1, 1);
-  imgPreview = new TPreviewImage(*this, pnlPreview);
-  previewLayout->addWidget(imgPreview);
-  columns->addWidget(pnlPreview, 1);
+  previewPicture = new PreviewImage(*this, previewPanel);
+  previewLayout->addWidget(previewPicture);
+  columns->addWidget(previewPanel, 1);
 
-  pnlSetup = new QWidget(this);
+  setupPanel = new QWidget(this);
   // At least the width the panel is made for; wider when the fonts need it, so that texts
   // such as the paper size ("8.27 x 11.69 Inches") are never cut off.
-  pnlSetup->setMinimumWidth(201);
-  pnlSetup->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-  auto* rows = new QVBoxLayout(pnlSetup);
+  setupPanel->setMinimumWidth(201);
+  setupPanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  auto* rows = new QVBoxLayout(setupPanel);
   rows->setContentsMargins(6, 6, 6, 6);
-  columns->addWidget(pnlSetup);
+  columns->addWidget(setupPanel);
 
-  btnSetup = new QPushButton("Printer &Setup...", pnlSetup);
-  btnSetup->setToolTip("Change the printer and page setup");
-  rows->addWidget(btnSetup);
+  setupButton = new QPushButton("Printer &Setup...", setupPanel);
+  setupButton->setToolTip("Change the printer and page setup");
+  rows->addWidget(setupButton);
 
   // The panel is narrow: captions keep their width, fields and the printer's
   // texts take what is left.
@@ -247,18 +247,18 @@ void TfrmPrintPreview::CreateControls() {
     }
   };
 
-  gbPrinter = new QGroupBox("Current Printer", pnlSetup);
-  auto* printerGrid = new QGridLayout(gbPrinter);
-  lblPrinter = new QLabel(gbPrinter);
-  lblResolution = new QLabel(gbPrinter);
-  lblPaperSize = new QLabel(gbPrinter);
-  row(printerGrid, 0, "Printer:", lblPrinter, {});
-  row(printerGrid, 1, "Resolution:", lblResolution, "DPI");
-  row(printerGrid, 2, "Paper Size:", lblPaperSize, "Inches");
-  rows->addWidget(gbPrinter);
+  printerGroup = new QGroupBox("Current Printer", setupPanel);
+  auto* printerGrid = new QGridLayout(printerGroup);
+  printerLabel = new QLabel(printerGroup);
+  resolutionLabel = new QLabel(printerGroup);
+  paperSizeLabel = new QLabel(printerGroup);
+  row(printerGrid, 0, "Printer:", printerLabel, {});
+  row(printerGrid, 1, "Resolution:", resolutionLabel, "DPI");
+  row(printerGrid, 2, "Paper Size:", paperSizeLabel, "Inches");
+  rows->addWidget(printerGroup);
 
   auto inchField = [](QWidget* parent, double min, double max) {
-    auto* f = new TFloatSpinEdit(parent);
+    auto* f = new FloatSpinEdit(parent);
     f->Increment = 0.1;
     f->MaxLength = 5;
     f->MinValue = min;
@@ -266,55 +266,55 @@ void TfrmPrintPreview::CreateControls() {
     f->OnKeyPress = DigitsOnly;
     return f;
   };
-  gbOrigin = new QGroupBox("Print Origin", pnlSetup);
-  auto* originGrid = new QGridLayout(gbOrigin);
-  fseLeft = inchField(gbOrigin, -100, 100);
-  fseTop = inchField(gbOrigin, -100, 100);
+  originGroup = new QGroupBox("Print Origin", setupPanel);
+  auto* originGrid = new QGridLayout(originGroup);
+  fseLeft = inchField(originGroup, -100, 100);
+  fseTop = inchField(originGroup, -100, 100);
   row(originGrid, 0, "Left:", fseLeft, "Inches");
   row(originGrid, 1, "Top:", fseTop, "Inches");
-  rows->addWidget(gbOrigin);
+  rows->addWidget(originGroup);
 
-  gbSize = new QGroupBox("Print Size", pnlSetup);
-  auto* sizeGrid = new QGridLayout(gbSize);
-  fseWidth = inchField(gbSize, 0.1, 100);
-  fseHeight = inchField(gbSize, 0.1, 100);
+  sizeGroup = new QGroupBox("Print Size", setupPanel);
+  auto* sizeGrid = new QGridLayout(sizeGroup);
+  fseWidth = inchField(sizeGroup, 0.1, 100);
+  fseHeight = inchField(sizeGroup, 0.1, 100);
   row(sizeGrid, 0, "Width:", fseWidth, "Inches");
   row(sizeGrid, 1, "Height:", fseHeight, "Inches");
-  rows->addWidget(gbSize);
+  rows->addWidget(sizeGroup);
 
-  cbProportions = new QCheckBox("Constrain Proportions", pnlSetup);
-  cbProportions->setChecked(true);
-  rows->addWidget(cbProportions);
+  proportionsCheck = new QCheckBox("Constrain Proportions", setupPanel);
+  proportionsCheck->setChecked(true);
+  rows->addWidget(proportionsCheck);
 
-  gbCopies = new QGroupBox("Copies", pnlSetup);
-  auto* copiesGrid = new QGridLayout(gbCopies);
+  copiesGroup = new QGroupBox("Copies", setupPanel);
+  auto* copiesGrid = new QGridLayout(copiesGroup);
   // Four characters, so that the top of the range can be typed and shown.
-  seCopies = new TNumberEdit(1, 1000, 1, 4, TNumberEdit::TOutOfRange::Keep, gbCopies);
-  row(copiesGrid, 0, "Number of Copies:", seCopies, {});
-  rows->addWidget(gbCopies);
+  copiesField = new NumberEdit(1, 1000, 1, 4, NumberEdit::OutOfRange::Keep, copiesGroup);
+  row(copiesGrid, 0, "Number of Copies:", copiesField, {});
+  rows->addWidget(copiesGroup);
   rows->addStretch(1);
 
-  btnPrint = new QPushButton("&Print", pnlSetup);
-  btnPrint->setToolTip("Print the current image");
-  btnPrint->setDefault(true);
-  btnClose = new QPushButton("&Close", pnlSetup);
-  btnClose->setToolTip("Close print preview");
-  rows->addWidget(btnPrint);
-  rows->addWidget(btnClose);
+  printButton = new QPushButton("&Print", setupPanel);
+  printButton->setToolTip("Print the current image");
+  printButton->setDefault(true);
+  closeButton = new QPushButton("&Close", setupPanel);
+  closeButton->setToolTip("Close print preview");
+  rows->addWidget(printButton);
+  rows->addWidget(closeButton);
 
-  connect(btnSetup, &QPushButton::clicked, this, [this] { Safely([&] { btnSetupClick(); }); });
-  connect(btnPrint, &QPushButton::clicked, this, [this] { Safely([&] { btnPrintClick(); }); });
-  connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
-  for (TFloatSpinEdit* f : {fseLeft, fseTop})
-    connect(f, &TFloatSpinEdit::Change, this, [this] { Safely([&] { fseLeftChange(); }); });
-  connect(fseWidth, &TFloatSpinEdit::Change, this, [this] { Safely([&] { fseWidthChange(); }); });
-  connect(fseHeight, &TFloatSpinEdit::Change, this, [this] { Safely([&] { fseHeightChange(); }); });
+  connect(setupButton, &QPushButton::clicked, this, [this] { Safely([&] { SetupButtonClick(); }); });
+  connect(printButton, &QPushButton::clicked, this, [this] { Safely([&] { PrintButtonClick(); }); });
+  connect(closeButton, &QPushButton::clicked, this, [this] { close(); });
+  for (FloatSpinEdit* f : {fseLeft, fseTop})
+    connect(f, &FloatSpinEdit::Change, this, [this] { Safely([&] { fseLeftChange(); }); });
+  connect(fseWidth, &FloatSpinEdit::Change, this, [this] { Safely([&] { fseWidthChange(); }); });
+  connect(fseHeight, &FloatSpinEdit::Change, this, [this] { Safely([&] { fseHeightChange(); }); });
 }
 
-double TfrmPrintPreview::PageWidth() const { return pageRect_.Width(); }
-double TfrmPrintPreview::PageHeight() const { return pageRect_.Height(); }
+double PrintPreviewDialog::PageWidth() const { return pageRect_.Width(); }
+double PrintPreviewDialog::PageHeight() const { return pageRect_.Height(); }
 
-void TfrmPrintPreview::SetImage(const TBitmap32& image) {
+void PrintPreviewDialog::SetImage(const TBitmap32& image) {
   image_ = image;
   if (image_.Empty()) {
     picture_ = QImage();
@@ -326,12 +326,12 @@ void TfrmPrintPreview::SetImage(const TBitmap32& image) {
                  .copy();
 }
 
-void TfrmPrintPreview::SetLocation(const TFloatRect& location) {
+void PrintPreviewDialog::SetLocation(const TFloatRect& location) {
   location_ = location;
-  imgPreview->update();
+  previewPicture->update();
 }
 
-void TfrmPrintPreview::Open(const TBitmap32& picture, const QString& caption) {
+void PrintPreviewDialog::Open(const TBitmap32& picture, const QString& caption) {
   setWindowTitle(caption);
   SetImage(picture);
   // The preview takes the main window's place, size and state; the paper is
@@ -354,27 +354,27 @@ void TfrmPrintPreview::Open(const TBitmap32& picture, const QString& caption) {
     showNormal();
 }
 
-void TfrmPrintPreview::MeasurePrinter() { metrics_ = plumavo::MeasurePrinter(printer_().Metrics(), ScreenDpi()); }
+void PrintPreviewDialog::MeasurePrinter() { metrics_ = plumavo::MeasurePrinter(printer_().Metrics(), ScreenDpi()); }
 
-void TfrmPrintPreview::ShowPrinterInfo() {
+void PrintPreviewDialog::ShowPrinterInfo() {
   const QString name = printer_().Name();
-  lblPrinter->setText(name);
-  lblPrinter->setToolTip(name);
+  printerLabel->setText(name);
+  printerLabel->setToolTip(name);
   MeasurePrinter();
-  lblResolution->setText(QString::number(metrics_.DpiX) + " x " + QString::number(metrics_.DpiY));
-  lblPaperSize->setText(FloatText(RoundD2(double(metrics_.PaperWidth) / metrics_.DpiX)) + " x " +
-                        FloatText(RoundD2(double(metrics_.PaperHeight) / metrics_.DpiY)));
+  resolutionLabel->setText(QString::number(metrics_.DpiX) + " x " + QString::number(metrics_.DpiY));
+  paperSizeLabel->setText(FloatText(RoundD2(double(metrics_.PaperWidth) / metrics_.DpiX)) + " x " +
+                          FloatText(RoundD2(double(metrics_.PaperHeight) / metrics_.DpiY)));
 }
 
-void TfrmPrintPreview::ComputePageRect() {
-  pageRect_ = plumavo::ComputePageRect(imgPreview->width(), imgPreview->height(), metrics_);
+void PrintPreviewDialog::ComputePageRect() {
+  pageRect_ = plumavo::ComputePageRect(previewPicture->width(), previewPicture->height(), metrics_);
 }
 
-void TfrmPrintPreview::FitImageToPage() {
+void PrintPreviewDialog::FitImageToPage() {
   SetLocation(plumavo::FitImageToPage(image_.Width(), image_.Height(), PageWidth(), PageHeight(), metrics_));
 }
 
-void TfrmPrintPreview::SetupPreview() {
+void PrintPreviewDialog::SetupPreview() {
   ShowPrinterInfo();
   ComputePageRect();
   scaledWidth_ = pageRect_.Width();
@@ -387,12 +387,12 @@ void TfrmPrintPreview::SetupPreview() {
   UpdateEditsFromLayer();
 }
 
-void TfrmPrintPreview::UpdateEditsFromLayer() {
+void PrintPreviewDialog::UpdateEditsFromLayer() {
   const QSignalBlocker b1(fseLeft), b2(fseTop), b3(fseWidth), b4(fseHeight);
-  auto field = [](const TFloatSpinEdit* f) { return TInchField{f->GetValue(), f->MinValue, f->MaxValue}; };
+  auto field = [](const FloatSpinEdit* f) { return TInchField{f->GetValue(), f->MinValue, f->MaxValue}; };
   const TInchFields current{field(fseLeft), field(fseTop), field(fseWidth), field(fseHeight)};
   const TInchFields next = EditsFromLayer(location_, PageWidth(), PageHeight(), metrics_, current);
-  const std::pair<TFloatSpinEdit*, TInchField> fields[] = {
+  const std::pair<FloatSpinEdit*, TInchField> fields[] = {
       {fseLeft, next.Left}, {fseTop, next.Top}, {fseWidth, next.Width}, {fseHeight, next.Height}};
   for (const auto& [f, v] : fields) {
     f->SetValue(v.Value);
@@ -401,20 +401,20 @@ void TfrmPrintPreview::UpdateEditsFromLayer() {
   }
 }
 
-void TfrmPrintPreview::UpdateLayerFromEdits() {
+void PrintPreviewDialog::UpdateLayerFromEdits() {
   SetLocation(LayerFromEdits(fseLeft->GetValue(), fseTop->GetValue(), fseWidth->GetValue(), fseHeight->GetValue(),
                              PageWidth(), PageHeight(), metrics_));
 }
 
-void TfrmPrintPreview::fseLeftChange() {
+void PrintPreviewDialog::fseLeftChange() {
   if (fseLeft->TextIsNumber() && fseTop->TextIsNumber()) UpdateLayerFromEdits();
 }
 
-void TfrmPrintPreview::fseWidthChange() {
+void PrintPreviewDialog::fseWidthChange() {
   if (!fseWidth->TextIsNumber()) return;
   {
     const QSignalBlocker block(fseHeight);
-    if (cbProportions->isChecked() && image_.Width() > 0)
+    if (proportionsCheck->isChecked() && image_.Width() > 0)
       fseHeight->SetValue(RoundD2(fseWidth->GetValue() * image_.Height() / image_.Width()));
     fseLeft->MinValue = -fseWidth->GetValue();
     fseTop->MinValue = -fseHeight->GetValue();
@@ -422,11 +422,11 @@ void TfrmPrintPreview::fseWidthChange() {
   UpdateLayerFromEdits();
 }
 
-void TfrmPrintPreview::fseHeightChange() {
+void PrintPreviewDialog::fseHeightChange() {
   if (!fseHeight->TextIsNumber()) return;
   {
     const QSignalBlocker block(fseWidth);
-    if (cbProportions->isChecked() && image_.Height() > 0)
+    if (proportionsCheck->isChecked() && image_.Height() > 0)
       fseWidth->SetValue(RoundD2(fseHeight->GetValue() * image_.Width() / image_.Height()));
     fseLeft->MinValue = -fseWidth->GetValue();
     fseTop->MinValue = -fseHeight->GetValue();
@@ -434,7 +434,7 @@ void TfrmPrintPreview::fseHeightChange() {
   UpdateLayerFromEdits();
 }
 
-void TfrmPrintPreview::imgPreviewResize() {
+void PrintPreviewDialog::PreviewPictureResize() {
   ComputePageRect();
   const int32_t w = pageRect_.Width(), h = pageRect_.Height();
   // The picture keeps its place on the paper; a page squeezed to nothing
@@ -450,10 +450,10 @@ void TfrmPrintPreview::imgPreviewResize() {
     scaledWidth_ = w;
     scaledHeight_ = h;
   }
-  imgPreview->update();
+  previewPicture->update();
 }
 
-void TfrmPrintPreview::imgPreviewMouseMove(bool leftButton) {
+void PrintPreviewDialog::PreviewPictureMouseMove(bool leftButton) {
   ClearFocusedControl();
   if (leftButton) {
     // Shows the new inches and snaps the picture to them.
@@ -462,44 +462,44 @@ void TfrmPrintPreview::imgPreviewMouseMove(bool leftButton) {
   }
 }
 
-void TfrmPrintPreview::ClearFocusedControl() {
+void PrintPreviewDialog::ClearFocusedControl() {
   // The window itself holds the focus, so no control does and the window
   // is not handed to its first control when it is activated.
   if (focusWidget() != this) setFocus(Qt::OtherFocusReason);
 }
 
-bool TfrmPrintPreview::NoControlFocused() const {
+bool PrintPreviewDialog::NoControlFocused() const {
   const QWidget* f = focusWidget();
-  return f == nullptr || f == this || f == imgPreview || f == pnlPreview;
+  return f == nullptr || f == this || f == previewPicture || f == previewPanel;
 }
 
-void TfrmPrintPreview::btnSetupClick() {
+void PrintPreviewDialog::SetupButtonClick() {
   if (!printer_().Setup(prompts_(), this)) return;
-  imgPreview->update();
+  previewPicture->update();
   SetupPreview();
   ClearFocusedControl();
 }
 
-void TfrmPrintPreview::btnPrintClick() {
-  if (!seCopies->Check(prompts_())) return;
+void PrintPreviewDialog::PrintButtonClick() {
+  if (!copiesField->Check(prompts_())) return;
   // With proportions constrained the picture prints undistorted; without,
   // it prints as the user stretched it.
-  const TRect rect = cbProportions->isChecked()
+  const TRect rect = proportionsCheck->isChecked()
                          ? DeviceRect(location_, PageWidth(), PageHeight(), metrics_, image_.Width(), image_.Height())
                          : DeviceRect(location_, PageWidth(), PageHeight(), metrics_);
   const QImage picture = picture_.convertToFormat(QImage::Format_RGB888);
-  const QString error = printer_().Print(picture, rect, seCopies->Number(), kApplicationTitle);
+  const QString error = printer_().Print(picture, rect, copiesField->Number(), kApplicationTitle);
   if (!error.isEmpty()) prompts_().Error(error);
 }
 
-void TfrmPrintPreview::showEvent(QShowEvent* e) {
+void PrintPreviewDialog::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (fitOnShow_) {
     fitOnShow_ = false;
     // The printer's texts first, so that the panel takes its width for them
     // before the page is measured.
     ShowPrinterInfo();
-    for (QWidget* w : {static_cast<QWidget*>(gbPrinter), pnlSetup, static_cast<QWidget*>(this)})
+    for (QWidget* w : {static_cast<QWidget*>(printerGroup), setupPanel, static_cast<QWidget*>(this)})
       w->layout()->activate();
     SetupPreview();
   }
@@ -507,7 +507,7 @@ void TfrmPrintPreview::showEvent(QShowEvent* e) {
   ShownOnce = true;
 }
 
-void TfrmPrintPreview::closeEvent(QCloseEvent* e) {
+void PrintPreviewDialog::closeEvent(QCloseEvent* e) {
   Safely([&] {
     // The main window comes back where the preview was.
     if (mainWindow_ != nullptr) {
@@ -528,12 +528,12 @@ void TfrmPrintPreview::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
-void TfrmPrintPreview::keyPressEvent(QKeyEvent* e) {
+void PrintPreviewDialog::keyPressEvent(QKeyEvent* e) {
   Safely([&] {
     switch (e->key()) {
       case Qt::Key_Return:
-      case Qt::Key_Enter: btnPrint->click(); return;
-      case Qt::Key_Escape: btnClose->click(); return;
+      case Qt::Key_Enter: printButton->click(); return;
+      case Qt::Key_Escape: closeButton->click(); return;
       case Qt::Key_Left:
       case Qt::Key_Right:
       case Qt::Key_Up:
@@ -541,7 +541,7 @@ void TfrmPrintPreview::keyPressEvent(QKeyEvent* e) {
         if (!NoControlFocused()) break;
         const bool shift = (e->modifiers() & Qt::ShiftModifier) != 0;
         const bool across = e->key() == Qt::Key_Left || e->key() == Qt::Key_Right;
-        TFloatSpinEdit* field = across ? (shift ? fseWidth : fseLeft) : (shift ? fseHeight : fseTop);
+        FloatSpinEdit* field = across ? (shift ? fseWidth : fseLeft) : (shift ? fseHeight : fseTop);
         if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Up)
           field->DownClick();
         else
@@ -554,8 +554,8 @@ void TfrmPrintPreview::keyPressEvent(QKeyEvent* e) {
   });
 }
 
-bool TfrmPrintPreview::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == pnlPreview && e->type() == QEvent::MouseMove) Safely([&] { ClearFocusedControl(); });
+bool PrintPreviewDialog::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == previewPanel && e->type() == QEvent::MouseMove) Safely([&] { ClearFocusedControl(); });
   return QWidget::eventFilter(watched, e);
 }
 

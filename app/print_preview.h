@@ -20,17 +20,17 @@ class QPushButton;
 
 namespace plumavo {
 
-class TFloatSpinEdit;
-class TNumberEdit;
-class TPrinter;
-class TPrompts;
-class TfrmPrintPreview;
+class FloatSpinEdit;
+class NumberEdit;
+class PrintDevice;
+class Prompter;
+class PrintPreviewDialog;
 
 // The preview control: grey surround, shadow, frame and white page, the
 // picture on the page and its placement frame with handles.
-class TPreviewImage : public QWidget {
+class PreviewImage : public QWidget {
  public:
-  explicit TPreviewImage(TfrmPrintPreview& form, QWidget* parent);
+  explicit PreviewImage(PrintPreviewDialog& form, QWidget* parent);
   // The frame part under a control position.
   TDragHandle HandleAt(QPoint pos) const;
 
@@ -42,32 +42,32 @@ class TPreviewImage : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
-  TfrmPrintPreview& form_;
+  PrintPreviewDialog& form_;
   TDragHandle drag_ = TDragHandle::None;
   QPointF dragStart_;
   TFloatRect startLocation_;
 };
 
-class TfrmPrintPreview : public QWidget {
+class PrintPreviewDialog : public QWidget {
   Q_OBJECT
  public:
   // The printer and the prompts are asked for when needed, so a test may
   // replace them at any time. mainWindow is the window the preview stands in
   // for while it is shown.
-  TfrmPrintPreview(std::function<TPrinter&()> printer, std::function<TPrompts&()> prompts, QWidget* mainWindow);
-  ~TfrmPrintPreview() override;
+  PrintPreviewDialog(std::function<PrintDevice&()> printer, std::function<Prompter&()> prompts, QWidget* mainWindow);
+  ~PrintPreviewDialog() override;
 
   // --- Controls -------------------------------------------------------------
-  QFrame* pnlPreview;
-  TPreviewImage* imgPreview;
-  QWidget* pnlSetup;
-  QPushButton* btnSetup;
-  QGroupBox *gbPrinter, *gbOrigin, *gbSize, *gbCopies;
-  QLabel *lblPrinter, *lblResolution, *lblPaperSize;
-  TFloatSpinEdit *fseLeft, *fseTop, *fseWidth, *fseHeight;
-  QCheckBox* cbProportions;
-  TNumberEdit* seCopies;
-  QPushButton *btnPrint, *btnClose;
+  QFrame* previewPanel;
+  PreviewImage* previewPicture;
+  QWidget* setupPanel;
+  QPushButton* setupButton;
+  QGroupBox *printerGroup, *originGroup, *sizeGroup, *copiesGroup;
+  QLabel *printerLabel, *resolutionLabel, *paperSizeLabel;
+  FloatSpinEdit *fseLeft, *fseTop, *fseWidth, *fseHeight;
+  QCheckBox* proportionsCheck;
+  NumberEdit* copiesField;
+  QPushButton *printButton, *closeButton;
 
   // --- State ------------------------------------------------------------------
   // The picture (a copy of the main window's output) and its location in
@@ -96,13 +96,13 @@ class TfrmPrintPreview : public QWidget {
   void UpdateLayerFromEdits();
 
   // --- Handlers -----------------------------------------------------------------
-  void btnSetupClick();
-  void btnPrintClick();
+  void SetupButtonClick();
+  void PrintButtonClick();
   void fseLeftChange();
   void fseWidthChange();
   void fseHeightChange();
-  void imgPreviewResize();
-  void imgPreviewMouseMove(bool leftButton);
+  void PreviewPictureResize();
+  void PreviewPictureMouseMove(bool leftButton);
   // The control the window treats as "nothing focused" (arrow keys move the
   // picture then).
   void ClearFocusedControl();
@@ -119,8 +119,8 @@ class TfrmPrintPreview : public QWidget {
   double PageWidth() const;
   double PageHeight() const;
 
-  std::function<TPrinter&()> printer_;
-  std::function<TPrompts&()> prompts_;
+  std::function<PrintDevice&()> printer_;
+  std::function<Prompter&()> prompts_;
   QWidget* mainWindow_;
   TBitmap32 image_;
   QImage picture_;  // image_ as the painter draws it
@@ -134,7 +134,7 @@ class TfrmPrintPreview : public QWidget {
   bool fitPending_ = false;
   bool fitOnShow_ = false;
 
-  friend class TPreviewImage;
+  friend class PreviewImage;
 };
 
 }  // namespace plumavo

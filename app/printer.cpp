@@ -13,9 +13,9 @@ namespace plumavo {
 
 namespace {
 
-class TSystemPrinter : public TPrinter {
+class SystemPrintDevice : public PrintDevice {
  public:
-  TSystemPrinter() : printer_(QPrinter::HighResolution) {
+  SystemPrintDevice() : printer_(QPrinter::HighResolution) {
     // Drawing starts at the corner of the paper, the origin the preview
     // measures from, so the picture lands where the preview shows it
     // whatever margin the printer cannot reach.
@@ -48,7 +48,7 @@ class TSystemPrinter : public TPrinter {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
 
-  bool Setup(TPrompts& prompts, QWidget* parent) override {
+  bool Setup(Prompter& prompts, QWidget* parent) override {
     QPrintDialog dialog(&printer_, parent);
     dialog.setWindowTitle("Print Setup");
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
@@ -75,6 +75,6 @@ class TSystemPrinter : public TPrinter {
 
 }  // namespace
 
-std::unique_ptr<TPrinter> MakeSystemPrinter() { return std::make_unique<TSystemPrinter>(); }
+std::unique_ptr<PrintDevice> MakeSystemPrinter() { return std::make_unique<SystemPrintDevice>(); }
 
 }  // namespace plumavo

@@ -15,11 +15,11 @@ class QWidget;
 
 namespace plumavo {
 
-class TPrompts;
+class Prompter;
 
-class TPrinter {
+class PrintDevice {
  public:
-  virtual ~TPrinter() = default;
+  virtual ~PrintDevice() = default;
   // At least one printer is listed by the system.
   virtual bool Installed() const = 0;
   // The selected printer.
@@ -31,7 +31,7 @@ class TPrinter {
   // the printer tells nothing.
   virtual TRect PrintableArea() const = 0;
   // The printer and page setup dialog; true when it was closed with OK.
-  virtual bool Setup(TPrompts& prompts, QWidget* parent) = 0;
+  virtual bool Setup(Prompter& prompts, QWidget* parent) = 0;
   // One document titled `title` with `copies` copies of the picture
   // stretched into `rect`, in device pixels from the paper's corner. Empty
   // on success, else the reason it failed.
@@ -39,6 +39,6 @@ class TPrinter {
 };
 
 // The system's selected printer.
-std::unique_ptr<TPrinter> MakeSystemPrinter();
+std::unique_ptr<PrintDevice> MakeSystemPrinter();
 
 }  // namespace plumavo

@@ -20,30 +20,30 @@ QColor ToQColor(TColor c) {
 
 TColor FromQColor(const QColor& c) { return TColor(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
-TPromptAnswer TQtPrompts::Question(const QString& text) {
+PromptAnswer QtPrompter::Question(const QString& text) {
   const auto r = QMessageBox::question(parent_, QString(), text,
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-  return r == QMessageBox::Yes ? TPromptAnswer::Yes : r == QMessageBox::No ? TPromptAnswer::No : TPromptAnswer::Cancel;
+  return r == QMessageBox::Yes ? PromptAnswer::Yes : r == QMessageBox::No ? PromptAnswer::No : PromptAnswer::Cancel;
 }
 
-void TQtPrompts::Error(const QString& text) { QMessageBox::critical(parent_, QString(), text, QMessageBox::Ok); }
+void QtPrompter::Error(const QString& text) { QMessageBox::critical(parent_, QString(), text, QMessageBox::Ok); }
 
-void TQtPrompts::Warning(const QString& text) { QMessageBox::warning(parent_, QString(), text, QMessageBox::Ok); }
+void QtPrompter::Warning(const QString& text) { QMessageBox::warning(parent_, QString(), text, QMessageBox::Ok); }
 
-std::optional<QString> TQtPrompts::OpenFileName(const QString& title, const QString& folder, const QString& filter) {
+std::optional<QString> QtPrompter::OpenFileName(const QString& title, const QString& folder, const QString& filter) {
   const QString name = QFileDialog::getOpenFileName(parent_, title, folder, filter);
   if (name.isEmpty()) return std::nullopt;
   return name;
 }
 
-std::optional<QString> TQtPrompts::SaveFileName(const QString& title, const QString& folder, const QString& filter) {
+std::optional<QString> QtPrompter::SaveFileName(const QString& title, const QString& folder, const QString& filter) {
   // QFileDialog asks before overwriting unless told otherwise.
   const QString name = QFileDialog::getSaveFileName(parent_, title, folder, filter);
   if (name.isEmpty()) return std::nullopt;
   return name;
 }
 
-std::optional<QString> TQtPrompts::SaveFileWithFilter(TSaveRequest& request) {
+std::optional<QString> QtPrompter::SaveFileWithFilter(SaveRequest& request) {
   QFileDialog dialog(parent_, request.Title, request.Folder);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -67,36 +67,36 @@ std::optional<QString> TQtPrompts::SaveFileWithFilter(TSaveRequest& request) {
   return dialog.selectedFiles().front();
 }
 
-std::optional<TColor> TQtPrompts::ChooseColor(TColor initial) {
+std::optional<TColor> QtPrompter::ChooseColor(TColor initial) {
   const QColor c = QColorDialog::getColor(ToQColor(initial), parent_);
   if (!c.isValid()) return std::nullopt;
   return FromQColor(c);
 }
 
-bool TQtPrompts::RunDialog(QDialog& dialog) {
+bool QtPrompter::RunDialog(QDialog& dialog) {
   // Every dialog opens in the middle of the screen the window is on.
   CentreOnScreen(dialog, parent_);
   return dialog.exec() == QDialog::Accepted;
 }
 
-void TQtPrompts::OpenDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void QtPrompter::OpenDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
-TPromptAnswer TScriptedPrompts::Question(const QString& text) {
+PromptAnswer ScriptedPrompter::Question(const QString& text) {
   if (Questions.empty()) {
     Log << "unanswered question: " + text;
-    return TPromptAnswer::Cancel;
+    return PromptAnswer::Cancel;
   }
   Log << "question: " + text;
-  const TPromptAnswer a = Questions.front();
+  const PromptAnswer a = Questions.front();
   Questions.pop_front();
   return a;
 }
 
-void TScriptedPrompts::Error(const QString& text) { Log << "error: " + text; }
+void ScriptedPrompter::Error(const QString& text) { Log << "error: " + text; }
 
-void TScriptedPrompts::Warning(const QString& text) { Log << "warning: " + text; }
+void ScriptedPrompter::Warning(const QString& text) { Log << "warning: " + text; }
 
-std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, const QString& folder, const QString&) {
+std::optional<QString> ScriptedPrompter::OpenFileName(const QString& title, const QString& folder, const QString&) {
   LastFolder = folder;
   if (FileNames.empty()) {
     Log << "unanswered open: " + title;
@@ -109,7 +109,7 @@ std::optional<QString> TScriptedPrompts::OpenFileName(const QString& title, cons
   return name;
 }
 
-std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, const QString& folder, const QString&) {
+std::optional<QString> ScriptedPrompter::SaveFileName(const QString& title, const QString& folder, const QString&) {
   LastFolder = folder;
   if (FileNames.empty()) {
     Log << "unanswered save: " + title;
@@ -122,7 +122,7 @@ std::optional<QString> TScriptedPrompts::SaveFileName(const QString& title, cons
   return name;
 }
 
-std::optional<QString> TScriptedPrompts::SaveFileWithFilter(TSaveRequest& request) {
+std::optional<QString> ScriptedPrompter::SaveFileWithFilter(SaveRequest& request) {
   LastSave = request;
   LastFolder = request.Folder;
   if (!FilterIndexes.empty()) {
@@ -132,7 +132,7 @@ std::optional<QString> TScriptedPrompts::SaveFileWithFilter(TSaveRequest& reques
   return SaveFileName(request.Title, request.Folder, request.Filter);
 }
 
-std::optional<TColor> TScriptedPrompts::ChooseColor(TColor initial) {
+std::optional<TColor> ScriptedPrompter::ChooseColor(TColor initial) {
   if (Colors.empty()) {
     Log << QString("unanswered colour %1").arg(initial, 6, 16, QChar('0'));
     return std::nullopt;
@@ -143,7 +143,7 @@ std::optional<TColor> TScriptedPrompts::ChooseColor(TColor initial) {
   return r;
 }
 
-bool TScriptedPrompts::RunDialog(QDialog& dialog) {
+bool ScriptedPrompter::RunDialog(QDialog& dialog) {
   if (Dialogs.empty()) {
     Log << "unanswered dialog: " + dialog.windowTitle();
     return false;
@@ -154,6 +154,6 @@ bool TScriptedPrompts::RunDialog(QDialog& dialog) {
   return f(dialog);
 }
 
-void TScriptedPrompts::OpenDocument(const QString& path) { Log << "document: " + path; }
+void ScriptedPrompter::OpenDocument(const QString& path) { Log << "document: " + path; }
 
 }  // namespace plumavo

@@ -1,5 +1,5 @@
 // Every message box, file dialog, colour dialog and modal dialog run of the
-// main window goes through one TPrompts, so the window can be driven from
+// main window goes through one Prompter, so the window can be driven from
 // tests with scripted answers and no test ever waits on a real modal dialog.
 #pragma once
 
@@ -18,13 +18,13 @@ class QWidget;
 
 namespace plumavo {
 
-enum class TPromptAnswer { Yes, No, Cancel };
+enum class PromptAnswer { Yes, No, Cancel };
 
-class TPrompts {
+class Prompter {
  public:
-  virtual ~TPrompts() = default;
+  virtual ~Prompter() = default;
   // A question box with Yes, No and Cancel ("Save changes to ...?").
-  virtual TPromptAnswer Question(const QString& text) = 0;
+  virtual PromptAnswer Question(const QString& text) = 0;
   // An error box with an OK button.
   virtual void Error(const QString& text) = 0;
   // A warning box with an OK button (out-of-range numbers).
@@ -36,11 +36,11 @@ class TPrompts {
   // The save dialog with a list of filters (image export): FilterIndex
   // (1-based) preselects an entry and comes back as the one chosen; a name
   // typed without an extension gets DefaultExt.
-  struct TSaveRequest {
+  struct SaveRequest {
     QString Title, Folder, FileName, Filter, DefaultExt;
     int FilterIndex = 1;
   };
-  virtual std::optional<QString> SaveFileWithFilter(TSaveRequest& request) = 0;
+  virtual std::optional<QString> SaveFileWithFilter(SaveRequest& request) = 0;
   // The colour dialog (full open, any colour), preset to initial.
   virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
   // Shows one of the program's own dialogs modally; true when it was closed
@@ -52,15 +52,15 @@ class TPrompts {
 };
 
 // The real dialogs, parented to the given window.
-class TQtPrompts : public TPrompts {
+class QtPrompter : public Prompter {
  public:
-  explicit TQtPrompts(QWidget* parent) : parent_(parent) {}
-  TPromptAnswer Question(const QString& text) override;
+  explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+  PromptAnswer Question(const QString& text) override;
   void Error(const QString& text) override;
   void Warning(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
   std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
-  std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
+  std::optional<QString> SaveFileWithFilter(SaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
   void OpenDocument(const QString& path) override;
@@ -73,9 +73,9 @@ class TQtPrompts : public TPrompts {
 // ("question: ...", "error: ...", "colour", "dialog: <window title>"); a
 // prompt whose queue is empty answers Cancel / nothing and is logged with
 // "unanswered " in front, so a test sees prompts it did not expect.
-class TScriptedPrompts : public TPrompts {
+class ScriptedPrompter : public Prompter {
  public:
-  std::deque<TPromptAnswer> Questions;
+  std::deque<PromptAnswer> Questions;
   // File names for the open and save dialogs; an empty name cancels.
   std::deque<QString> FileNames;
   std::deque<std::optional<TColor>> Colors;
@@ -85,16 +85,16 @@ class TScriptedPrompts : public TPrompts {
   // entry stays. LastSave is the latest request as the program made it, and
   // LastFolder the folder the latest file dialog started in.
   std::deque<int> FilterIndexes;
-  std::optional<TSaveRequest> LastSave;
+  std::optional<SaveRequest> LastSave;
   QString LastFolder;
   QStringList Log;
 
-  TPromptAnswer Question(const QString& text) override;
+  PromptAnswer Question(const QString& text) override;
   void Error(const QString& text) override;
   void Warning(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& title, const QString& folder, const QString& filter) override;
   std::optional<QString> SaveFileName(const QString& title, const QString& folder, const QString& filter) override;
-  std::optional<QString> SaveFileWithFilter(TSaveRequest& request) override;
+  std::optional<QString> SaveFileWithFilter(SaveRequest& request) override;
   std::optional<TColor> ChooseColor(TColor initial) override;
   bool RunDialog(QDialog& dialog) override;
   // Logged as "document: <path>"; nothing is opened.

@@ -9,13 +9,13 @@ namespace {
 // A settings file edited by hand or damaged can hold anything; only what
 // could name a project file makes it into the menu.
 bool Plausible(const QString& path) {
-  if (path.isEmpty() || path.size() > TRecentProjects::kMaxPathLength) return false;
+  if (path.isEmpty() || path.size() > RecentProjects::kMaxPathLength) return false;
   return std::none_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
 }
 
 }  // namespace
 
-void TRecentProjects::Load(const TSettingsStore& store) {
+void RecentProjects::Load(const SettingsStore& store) {
   entries_.clear();
   for (int i = 0; i < kMaxEntries; ++i) {
     const QString path = store.ReadString(kSubKey, QString::number(i));
@@ -23,13 +23,13 @@ void TRecentProjects::Load(const TSettingsStore& store) {
   }
 }
 
-bool TRecentProjects::Save(TSettingsStore& store) const {
+bool RecentProjects::Save(SettingsStore& store) const {
   for (int i = 0; i < entries_.size(); ++i)
     if (!store.WriteString(kSubKey, QString::number(i), entries_[i])) return false;
   return true;
 }
 
-void TRecentProjects::Add(const QString& path) {
+void RecentProjects::Add(const QString& path) {
   for (int i = 0; i < entries_.size(); ++i) {
     if (entries_[i].compare(path, Qt::CaseInsensitive) == 0) {
       entries_.removeAt(i);
@@ -40,11 +40,11 @@ void TRecentProjects::Add(const QString& path) {
   while (entries_.size() > kMaxEntries) entries_.removeAt(kMaxEntries);
 }
 
-QString TRecentProjects::MenuCaption(int index, const QString& path) {
+QString RecentProjects::MenuCaption(int index, const QString& path) {
   return "&" + QString::number(index + 1) + " " + path;
 }
 
-QString TRecentProjects::MissingFileMessage(const QString& path) {
+QString RecentProjects::MissingFileMessage(const QString& path) {
   return "The project file:\n" + path + "\ndoes not exist.";
 }
 

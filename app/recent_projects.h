@@ -8,7 +8,7 @@
 
 namespace plumavo {
 
-class TRecentProjects {
+class RecentProjects {
  public:
   static constexpr int kMaxEntries = 4;
   static constexpr const char* kSubKey = "Recent Projects";
@@ -18,9 +18,9 @@ class TRecentProjects {
   const QStringList& Entries() const { return entries_; }
   // Values "0".."3" in order; empty, unreadable, overlong ones and ones with
   // control characters are skipped.
-  void Load(const TSettingsStore& store);
+  void Load(const SettingsStore& store);
   // Writes entry i as value "i"; higher values already stored stay.
-  bool Save(TSettingsStore& store) const;
+  bool Save(SettingsStore& store) const;
   // Moves or inserts path at the top, case-insensitively unique, at most four.
   void Add(const QString& path);
   // "&1 /home/me/fern.plv": the digit is the access key.

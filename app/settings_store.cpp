@@ -15,17 +15,17 @@ std::unique_ptr<QSettings> Open(const QString& iniFile) {
 
 }  // namespace
 
-TSettingsStore::TSettingsStore() = default;
-TSettingsStore::TSettingsStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
+SettingsStore::SettingsStore() = default;
+SettingsStore::SettingsStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
 
-QString TSettingsStore::KeyPath() { return QStringLiteral("Software/Plumavo/") + kApplicationTitle + "/2.0"; }
+QString SettingsStore::KeyPath() { return QStringLiteral("Software/Plumavo/") + kApplicationTitle + "/2.0"; }
 
-QVariant TSettingsStore::Read(const QString& key) const {
+QVariant SettingsStore::Read(const QString& key) const {
   auto s = Open(iniFile_);
   return s->value(KeyPath() + "/" + key);
 }
 
-bool TSettingsStore::Write(const QString& key, const QVariant& value) {
+bool SettingsStore::Write(const QString& key, const QVariant& value) {
   auto s = Open(iniFile_);
   if (!s->isWritable()) return false;
   s->setValue(KeyPath() + "/" + key, value);
@@ -33,7 +33,7 @@ bool TSettingsStore::Write(const QString& key, const QVariant& value) {
   return s->status() == QSettings::NoError;
 }
 
-int TSettingsStore::ReadInteger(const QString& name, int defaultValue) const {
+int SettingsStore::ReadInteger(const QString& name, int defaultValue) const {
   const QVariant v = Read(name);
   if (!v.isValid()) return defaultValue;
   bool ok = false;
@@ -41,7 +41,7 @@ int TSettingsStore::ReadInteger(const QString& name, int defaultValue) const {
   return ok ? i : defaultValue;
 }
 
-bool TSettingsStore::ReadBool(const QString& name, bool defaultValue) const {
+bool SettingsStore::ReadBool(const QString& name, bool defaultValue) const {
   const QVariant v = Read(name);
   if (!v.isValid()) return defaultValue;
   bool ok = false;
@@ -49,14 +49,14 @@ bool TSettingsStore::ReadBool(const QString& name, bool defaultValue) const {
   return ok ? i != 0 : defaultValue;
 }
 
-QString TSettingsStore::ReadString(const QString& subKey, const QString& name) const {
+QString SettingsStore::ReadString(const QString& subKey, const QString& name) const {
   const QVariant v = Read(subKey + "/" + name);
   return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 
-bool TSettingsStore::WriteInteger(const QString& name, int value) { return Write(name, value); }
-bool TSettingsStore::WriteBool(const QString& name, bool value) { return Write(name, value ? 1 : 0); }
-bool TSettingsStore::WriteString(const QString& subKey, const QString& name, const QString& value) {
+bool SettingsStore::WriteInteger(const QString& name, int value) { return Write(name, value); }
+bool SettingsStore::WriteBool(const QString& name, bool value) { return Write(name, value ? 1 : 0); }
+bool SettingsStore::WriteString(const QString& subKey, const QString& name, const QString& value) {
   return Write(subKey + "/" + name, value);
 }
 

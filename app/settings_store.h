@@ -41,12 +41,12 @@ inline constexpr IntSetting kTipsIndex{"Tips Index", -1, std::numeric_limits<int
 inline constexpr BoolSetting kShowTips{"Show Tips", true};
 }  // namespace settings
 
-class TSettingsStore {
+class SettingsStore {
  public:
   // The user's usual settings location.
-  TSettingsStore();
+  SettingsStore();
   // An explicit INI file (tests, portable set-ups).
-  explicit TSettingsStore(QString iniFile);
+  explicit SettingsStore(QString iniFile);
 
   static QString KeyPath();  // "Software/Plumavo/Plumavo PRO/2.0"
 

@@ -40,9 +40,9 @@ QPixmap BulbPicture() {
 
 }  // namespace
 
-QString TfrmTipOfDay::DefaultTipsFile() { return QString::fromStdString(DataFolder()) + "tips/tips.txt"; }
+QString TipsDialog::DefaultTipsFile() { return QString::fromStdString(DataFolder()) + "tips/tips.txt"; }
 
-TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultTipsFile()) {
+TipsDialog::TipsDialog(QWidget* parent) : QDialog(parent), TipsFile(DefaultTipsFile()) {
   setWindowTitle("Tip of the Day");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
@@ -56,49 +56,49 @@ TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultT
   auto* picture = new QLabel(panel);
   picture->setPixmap(BulbPicture());
   picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  lblHeading = new QLabel("Did you know...", panel);
-  QFont heading = lblHeading->font();
+  headingLabel = new QLabel("Did you know...", panel);
+  QFont heading = headingLabel->font();
   heading.setBold(true);
   heading.setPixelSize(16);
-  lblHeading->setFont(heading);
+  headingLabel->setFont(heading);
   auto* rule = new QFrame(panel);
   rule->setFixedHeight(1);
   rule->setStyleSheet("background-color: #3296C8; border: none;");
-  lblTips = new QLabel(panel);
-  QFont tipFont = lblTips->font();
+  tipsLabel = new QLabel(panel);
+  QFont tipFont = tipsLabel->font();
   tipFont.setPixelSize(13);
-  lblTips->setFont(tipFont);
-  lblTips->setWordWrap(true);
-  lblTips->setTextFormat(Qt::PlainText);
-  lblTips->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  tipsLabel->setFont(tipFont);
+  tipsLabel->setWordWrap(true);
+  tipsLabel->setTextFormat(Qt::PlainText);
+  tipsLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
   // At least the room of four lines; larger fonts make the text taller, not
   // cut off.
-  lblTips->setFixedWidth(342);
-  lblTips->setMinimumHeight(90);
+  tipsLabel->setFixedWidth(342);
+  tipsLabel->setMinimumHeight(90);
   auto* text = new QVBoxLayout;
-  text->addWidget(lblHeading);
+  text->addWidget(headingLabel);
   text->addWidget(rule);
-  text->addWidget(lblTips);
+  text->addWidget(tipsLabel);
   auto* panelRow = new QHBoxLayout(panel);
   panelRow->addWidget(picture);
   panelRow->addLayout(text);
 
-  cbTipsStartup = new QCheckBox("Show tips at startup", this);
-  btnBack = new QPushButton("<< &Back", this);
-  btnNext = new QPushButton("&Next >>", this);
-  btnClose = new QPushButton("&Close", this);
-  btnClose->setDefault(true);
-  btnBack->setAutoDefault(false);
-  btnNext->setAutoDefault(false);
-  connect(btnBack, &QPushButton::clicked, this, [this] { btnBackClick(); });
-  connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
-  connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+  showTipsCheck = new QCheckBox("Show tips at startup", this);
+  backButton = new QPushButton("<< &Back", this);
+  nextButton = new QPushButton("&Next >>", this);
+  closeButton = new QPushButton("&Close", this);
+  closeButton->setDefault(true);
+  backButton->setAutoDefault(false);
+  nextButton->setAutoDefault(false);
+  connect(backButton, &QPushButton::clicked, this, [this] { BackButtonClick(); });
+  connect(nextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
+  connect(closeButton, &QPushButton::clicked, this, [this] { CloseButtonClick(); });
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(cbTipsStartup);
+  bottom->addWidget(showTipsCheck);
   bottom->addStretch();
-  bottom->addWidget(btnBack);
-  bottom->addWidget(btnNext);
-  bottom->addWidget(btnClose);
+  bottom->addWidget(backButton);
+  bottom->addWidget(nextButton);
+  bottom->addWidget(closeButton);
 
   auto* col = new QVBoxLayout(this);
   col->addWidget(panel);
@@ -106,42 +106,42 @@ TfrmTipOfDay::TfrmTipOfDay(QWidget* parent) : QDialog(parent), TipsFile(DefaultT
   col->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmTipOfDay::FormShow() {
+void TipsDialog::FormShow() {
   const TipState state = LoadTipState(Store());
-  cbTipsStartup->setChecked(state.ShowTips);
+  showTipsCheck->setChecked(state.ShowTips);
   count_ = int(ReadTips(TipsFile).size());
   index_ = FirstTipIndex(state.Index, count_);
   ShowTip(index_);
 }
 
-void TfrmTipOfDay::ShowTip(int index) {
-  lblTips->clear();
+void TipsDialog::ShowTip(int index) {
+  tipsLabel->clear();
   const QStringList tips = ReadTips(TipsFile);
   count_ = int(tips.size());
-  if (index >= 0 && index < count_) lblTips->setText(tips[index]);
+  if (index >= 0 && index < count_) tipsLabel->setText(tips[index]);
 }
 
-void TfrmTipOfDay::btnNextClick() {
+void TipsDialog::NextButtonClick() {
   index_ = NextTipIndex(index_, count_);
   ShowTip(index_);
 }
 
-void TfrmTipOfDay::btnBackClick() {
+void TipsDialog::BackButtonClick() {
   index_ = PreviousTipIndex(index_, count_);
   ShowTip(index_);
 }
 
-void TfrmTipOfDay::btnCloseClick() {
+void TipsDialog::CloseButtonClick() {
   // A state that cannot be stored only means the next showing repeats a tip.
-  (void)StoreTipState(Store(), TipState{index_, cbTipsStartup->isChecked()});
+  (void)StoreTipState(Store(), TipState{index_, showTipsCheck->isChecked()});
   accept();
 }
 
-void TfrmTipOfDay::keyPressEvent(QKeyEvent* e) {
+void TipsDialog::keyPressEvent(QKeyEvent* e) {
   // Esc closes like the Close button, storing the state; only the title
   // bar's close button leaves without storing.
   if (e->key() == Qt::Key_Escape) {
-    btnCloseClick();
+    CloseButtonClick();
     return;
   }
   QDialog::keyPressEvent(e);

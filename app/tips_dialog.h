@@ -15,13 +15,13 @@ class QPushButton;
 
 namespace plumavo {
 
-class TfrmTipOfDay : public QDialog {
+class TipsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmTipOfDay(QWidget* parent = nullptr);
+  explicit TipsDialog(QWidget* parent = nullptr);
 
   // Where the tip state is kept: the program's settings store, or a test's.
-  std::function<TSettingsStore&()> Store;
+  std::function<SettingsStore&()> Store;
   // The tips file, read afresh for every tip: tips/tips.txt beside the program.
   QString TipsFile;
   static QString DefaultTipsFile();
@@ -29,18 +29,18 @@ class TfrmTipOfDay : public QDialog {
   // Run before every showing: the stored state, the tip after the last one.
   void FormShow();
   void ShowTip(int index);
-  void btnNextClick();
-  void btnBackClick();
-  void btnCloseClick();
+  void NextButtonClick();
+  void BackButtonClick();
+  void CloseButtonClick();
   int Index() const { return index_; }
   int TipCount() const { return count_; }
 
-  QLabel* lblHeading;
-  QLabel* lblTips;
-  QCheckBox* cbTipsStartup;
-  QPushButton* btnBack;
-  QPushButton* btnNext;
-  QPushButton* btnClose;
+  QLabel* headingLabel;
+  QLabel* tipsLabel;
+  QCheckBox* showTipsCheck;
+  QPushButton* backButton;
+  QPushButton* nextButton;
+  QPushButton* closeButton;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

@@ -17,11 +17,11 @@ class QSlider;
 
 namespace plumavo {
 
-class TfrmVideoCompression : public QDialog {
+class VideoCompressionDialog : public QDialog {
   Q_OBJECT
  public:
   // codecs: what the list offers, in order; the first entry is preselected.
-  explicit TfrmVideoCompression(std::vector<TAVICodecInfo> codecs, QWidget* parent = nullptr);
+  explicit VideoCompressionDialog(std::vector<TAVICodecInfo> codecs, QWidget* parent = nullptr);
 
   // The encoder name of the selected entry (empty when the list is empty).
   std::string Codec() const;
@@ -32,12 +32,12 @@ class TfrmVideoCompression : public QDialog {
   int Quality() const;
   void SetQuality(int percent);
 
-  QComboBox* cbCompressor;
-  QSlider* sbQuality;
-  QLabel* lblQuality;
-  QLabel* lblFixedQuality;
-  QPushButton* btnOk;
-  QPushButton* btnCancel;
+  QComboBox* compressorList;
+  QSlider* qualitySlider;
+  QLabel* qualityLabel;
+  QLabel* fixedQualityLabel;
+  QPushButton* okButton;
+  QPushButton* cancelButton;
 
  private:
   void ShowQualityState();

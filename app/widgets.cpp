@@ -13,30 +13,30 @@
 
 namespace plumavo {
 
-void TColorSwatch::SetColor(TColor c) {
+void ColorSwatch::SetColor(TColor c) {
   if (c == color_) return;
   color_ = c;
   update();
 }
 
-void TColorSwatch::paintEvent(QPaintEvent*) {
+void ColorSwatch::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), ToQColor(color_));
   p.setPen(Qt::black);
   p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void TColorSwatch::mousePressEvent(QMouseEvent* e) {
+void ColorSwatch::mousePressEvent(QMouseEvent* e) {
   e->accept();
   if (OnMouseDown) OnMouseDown();
 }
 
-void TPalettePicture::SetPicture(const QImage& img) {
+void PalettePicture::SetPicture(const QImage& img) {
   picture_ = img.convertToFormat(QImage::Format_RGB32);
   update();
 }
 
-TColor TPalettePicture::ColorAt(QPoint pos) const {
+TColor PalettePicture::ColorAt(QPoint pos) const {
   if (picture_.isNull() || width() <= 0 || height() <= 0) return -1;
   const int x = int(std::lround(double(pos.x()) * picture_.width() / width()));
   const int y = int(std::lround(double(pos.y()) * picture_.height() / height()));
@@ -44,37 +44,37 @@ TColor TPalettePicture::ColorAt(QPoint pos) const {
   return TColor(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
 }
 
-void TPalettePicture::paintEvent(QPaintEvent*) {
+void PalettePicture::paintEvent(QPaintEvent*) {
   QPainter p(this);
   if (!picture_.isNull()) p.drawImage(rect(), picture_);
 }
 
-void TPalettePicture::mousePressEvent(QMouseEvent* e) {
+void PalettePicture::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const TColor c = ColorAt(e->position().toPoint());
   if (c >= 0 && OnPreview) OnPreview(c);
 }
 
-void TPalettePicture::mouseMoveEvent(QMouseEvent* e) {
+void PalettePicture::mouseMoveEvent(QMouseEvent* e) {
   if (!(e->buttons() & Qt::LeftButton)) return;
   const TColor c = ColorAt(e->position().toPoint());
   if (c >= 0 && OnPreview) OnPreview(c);
 }
 
-void TPalettePicture::mouseReleaseEvent(QMouseEvent* e) {
+void PalettePicture::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const TColor c = ColorAt(e->position().toPoint());
   if (c >= 0 && OnPick) OnPick(c);
 }
 
-QValidator::State TSpinEdit::validate(QString& text, int& pos) const {
+QValidator::State SpinEdit::validate(QString& text, int& pos) const {
   const QValidator::State s = QSpinBox::validate(text, pos);
   const bool digits = !text.isEmpty() && text.size() <= lineEdit()->maxLength() &&
                       std::all_of(text.begin(), text.end(), [](QChar c) { return c >= '0' && c <= '9'; });
   return s == QValidator::Invalid && digits ? QValidator::Intermediate : s;
 }
 
-void TClickLabel::mousePressEvent(QMouseEvent* e) {
+void ClickLabel::mousePressEvent(QMouseEvent* e) {
   QLabel::mousePressEvent(e);
   if (e->button() == Qt::LeftButton && OnClick) OnClick();
 }
@@ -90,7 +90,7 @@ void CentreOnScreen(QWidget& window, const QWidget* near) {
   window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
-TBusyCursor::TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-TBusyCursor::~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 
 }  // namespace plumavo

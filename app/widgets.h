@@ -16,10 +16,10 @@ namespace plumavo {
 
 // A rectangle filled with one colour inside a one-pixel black frame; a press
 // of any mouse button calls OnMouseDown.
-class TColorSwatch : public QWidget {
+class ColorSwatch : public QWidget {
   Q_OBJECT
  public:
-  explicit TColorSwatch(QWidget* parent = nullptr) : QWidget(parent) {}
+  explicit ColorSwatch(QWidget* parent = nullptr) : QWidget(parent) {}
   TColor Color() const { return color_; }
   void SetColor(TColor c);
   std::function<void()> OnMouseDown;
@@ -35,10 +35,10 @@ class TColorSwatch : public QWidget {
 // The palette picture. Positions are mapped onto the picture (stretched when
 // the control is larger) and clamped to it, so a drag that leaves the control
 // keeps picking the nearest edge colour.
-class TPalettePicture : public QWidget {
+class PalettePicture : public QWidget {
   Q_OBJECT
  public:
-  explicit TPalettePicture(QWidget* parent = nullptr) : QWidget(parent) {}
+  explicit PalettePicture(QWidget* parent = nullptr) : QWidget(parent) {}
   void SetPicture(const QImage& img);
   const QImage& Picture() const { return picture_; }
   // Colour under a control position; nullopt-like -1 when there is no picture.
@@ -60,7 +60,7 @@ class TPalettePicture : public QWidget {
 // A spin edit whose text field the window can read and repair while typing.
 // Any short run of digits may stand in the field while typing, so the window
 // can limit an out-of-range number itself instead of the keystroke vanishing.
-class TSpinEdit : public QSpinBox {
+class SpinEdit : public QSpinBox {
   Q_OBJECT
  public:
   using QSpinBox::lineEdit;
@@ -71,7 +71,7 @@ class TSpinEdit : public QSpinBox {
 };
 
 // A picture label that reports clicks.
-class TClickLabel : public QLabel {
+class ClickLabel : public QLabel {
   Q_OBJECT
  public:
   using QLabel::QLabel;
@@ -89,12 +89,12 @@ void CentreOnScreen(QWidget& window, const QWidget* near = nullptr);
 
 // The busy cursor for as long as it lives: decoding a file in the child
 // process can take a few seconds.
-class TBusyCursor {
+class BusyCursor {
  public:
-  TBusyCursor();
-  ~TBusyCursor();
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
+  BusyCursor();
+  ~BusyCursor();
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 }  // namespace plumavo

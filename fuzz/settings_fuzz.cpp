@@ -22,14 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (f == nullptr) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  const plumavo::TSettingsStore store(QString::fromStdString(path));
+  const plumavo::SettingsStore store(QString::fromStdString(path));
   const plumavo::StoredPreferences p = plumavo::LoadPreferences(store);
   (void)plumavo::UsableRenderingLoops(p.RenderingLoops);
   (void)plumavo::LoadTipState(store);
-  plumavo::TRecentProjects recent;
+  plumavo::RecentProjects recent;
   recent.Load(store);
-  if (recent.Entries().size() > plumavo::TRecentProjects::kMaxEntries) __builtin_trap();
+  if (recent.Entries().size() > plumavo::RecentProjects::kMaxEntries) __builtin_trap();
   for (const QString& e : recent.Entries())
-    if (e.size() > plumavo::TRecentProjects::kMaxPathLength) __builtin_trap();
+    if (e.size() > plumavo::RecentProjects::kMaxPathLength) __builtin_trap();
   return 0;
 }

@@ -66,7 +66,7 @@ class AnimationTest : public SettingsWindowTest {
   void Record(const QString& name, const std::string& compressor = {}) {
     prompts->FileNames.push_back(name.isEmpty() ? QString() : Path(name));
     prompts->Dialogs.push_back([compressor](QDialog& d) {
-      auto& dialog = static_cast<TfrmVideoCompression&>(d);
+      auto& dialog = static_cast<VideoCompressionDialog&>(d);
       return !compressor.empty() && dialog.SelectCodec(compressor);
     });
     window->Action(CommandId::AnimationRecord)->trigger();
@@ -80,14 +80,14 @@ class AnimationTest : public SettingsWindowTest {
     }
     return ticks;
   }
-  std::string Status() const { return window->StatusBar->Text(0).toStdString(); }
+  std::string Status() const { return window->statusPanels->Text(0).toStdString(); }
   // A key at whatever receives keys first: the focused control or the window.
   void PressEsc() {
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window.get();
     QTest::keyClick(target, Qt::Key_Escape);
   }
 
-  TAnimationCommands* anim = nullptr;
+  AnimationCommands* anim = nullptr;
 };
 
 TEST_F(AnimationTest, CancelledSaveDialogRecordsNothing) {
@@ -126,7 +126,7 @@ TEST_F(AnimationTest, RecordingWritesEveryTickAtTheRoundedSize) {
   }
   // Grey at first, then black and red in turn.
   EXPECT_EQ(pens, (std::vector<TColor>{0x000000, 0x0000FF, 0x000000, 0x0000FF, 0x000000}));
-  EXPECT_TRUE(window->shFrame->styleSheet().contains("#000000"));
+  EXPECT_TRUE(window->viewFrame->styleSheet().contains("#000000"));
   EXPECT_EQ(Status(), "5 Frames have been recorded! Press Esc key to stop recording.");
 
   window->Action(CommandId::AnimationStop)->trigger();
@@ -195,8 +195,8 @@ TEST_P(IdleLimitTest, StillMouseStopsTheRecording) {
   int ticks = 0;
   if (row.MoveAfter > 0) {
     ticks = TickUntilStopped(row.MoveAfter);
-    QTest::mouseMove(window->ImgDraw, QPoint(5, 5));
-    QTest::mouseMove(window->ImgDraw, QPoint(9, 7));
+    QTest::mouseMove(window->imageView, QPoint(5, 5));
+    QTest::mouseMove(window->imageView, QPoint(9, 7));
     EXPECT_EQ(anim->Idle, 0);
   }
   ticks += TickUntilStopped(5000);

@@ -23,8 +23,8 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     App();
-    window = std::make_unique<TfrmMain>();
-    auto p = std::make_unique<TScriptedPrompts>();
+    window = std::make_unique<MainWindow>();
+    auto p = std::make_unique<ScriptedPrompter>();
     prompts = p.get();
     window->SetPrompts(std::move(p));
     window->show();
@@ -39,8 +39,8 @@ class WindowTest : public ::testing::Test {
   // A left click on the view at view pixel (x, y), with the mouse moved there
   // first so the editor's hover test sees the position.
   void ClickView(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseMove(window->ImgDraw, QPoint(x, y));
-    QTest::mouseClick(window->ImgDraw, button, Qt::NoModifier, QPoint(x, y));
+    QTest::mouseMove(window->imageView, QPoint(x, y));
+    QTest::mouseClick(window->imageView, button, Qt::NoModifier, QPoint(x, y));
   }
   // Three clicks per triangle, in project pixels at 100 %.
   void DrawTriangle(QPoint a, QPoint b, QPoint c) {
@@ -57,8 +57,8 @@ class WindowTest : public ::testing::Test {
   // Prompts asked without a scripted answer.
   QStringList Unanswered() const { return prompts->Log.filter(QRegularExpression("^unanswered")); }
 
-  std::unique_ptr<TfrmMain> window;
-  TScriptedPrompts* prompts = nullptr;
+  std::unique_ptr<MainWindow> window;
+  ScriptedPrompter* prompts = nullptr;
 };
 
 }  // namespace plumavo::test

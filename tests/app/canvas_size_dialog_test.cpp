@@ -22,20 +22,20 @@ class CanvasSizeDialogTest : public ::testing::Test {
     QApplication::processEvents();
   }
   // Replaces the field's text and moves the focus away from it.
-  void TypeAndLeave(TNumberEdit* field, const QString& text) {
+  void TypeAndLeave(NumberEdit* field, const QString& text) {
     field->setFocus();
     field->SetText(text);
-    dialog.btnCancel->setFocus();
+    dialog.cancelButton->setFocus();
   }
-  TScriptedPrompts prompts;
-  TfrmCanvasSize dialog{[this]() -> TPrompts& { return prompts; }};
+  ScriptedPrompter prompts;
+  CanvasSizeDialog dialog{[this]() -> Prompter& { return prompts; }};
 };
 
 TEST_F(CanvasSizeDialogTest, TypingKeepsDigitsOnlyAndAtMostFour) {
-  dialog.seWidth->setFocus();
-  dialog.seWidth->selectAll();
-  QTest::keyClicks(dialog.seWidth, "1a2-3 45");
-  EXPECT_EQ(dialog.seWidth->Text(), "1234");
+  dialog.widthField->setFocus();
+  dialog.widthField->selectAll();
+  QTest::keyClicks(dialog.widthField, "1a2-3 45");
+  EXPECT_EQ(dialog.widthField->Text(), "1234");
 }
 
 struct LeaveCase {
@@ -47,11 +47,11 @@ struct LeaveCase {
 class LeaveFieldTest : public CanvasSizeDialogTest, public ::testing::WithParamInterface<LeaveCase> {};
 
 TEST_P(LeaveFieldTest, MalformedTextFallsBackToTheDefault) {
-  TypeAndLeave(dialog.seWidth, GetParam().typed);
-  EXPECT_EQ(dialog.seWidth->Text(), GetParam().widthAfter);
-  TypeAndLeave(dialog.seHeight, GetParam().typed);
+  TypeAndLeave(dialog.widthField, GetParam().typed);
+  EXPECT_EQ(dialog.widthField->Text(), GetParam().widthAfter);
+  TypeAndLeave(dialog.heightField, GetParam().typed);
   const QString heightAfter = QString(GetParam().widthAfter) == "480" ? "360" : GetParam().widthAfter;
-  EXPECT_EQ(dialog.seHeight->Text(), heightAfter);
+  EXPECT_EQ(dialog.heightField->Text(), heightAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LeaveFieldTest,
@@ -75,9 +75,9 @@ class OkCheckTest : public CanvasSizeDialogTest, public ::testing::WithParamInte
 
 TEST_P(OkCheckTest, BothFieldsAreCheckedInOrder) {
   const OkCase& c = GetParam();
-  dialog.seWidth->SetText(c.width);
-  dialog.seHeight->SetText(c.height);
-  dialog.btnOkClick();
+  dialog.widthField->SetText(c.width);
+  dialog.heightField->SetText(c.height);
+  dialog.OkButtonClick();
   EXPECT_EQ(dialog.result() == QDialog::Accepted, c.accepted);
   if (c.accepted) {
     EXPECT_TRUE(prompts.Log.isEmpty()) << prompts.Log.join('\n').toStdString();
@@ -85,7 +85,7 @@ TEST_P(OkCheckTest, BothFieldsAreCheckedInOrder) {
   }
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(prompts.Log, QStringList{"warning: An number between 16 and 1280 is required."});
-  TNumberEdit* field = QString(c.focusField) == "width" ? dialog.seWidth : dialog.seHeight;
+  NumberEdit* field = QString(c.focusField) == "width" ? dialog.widthField : dialog.heightField;
   EXPECT_TRUE(field->hasFocus());
   EXPECT_EQ(field->lineEdit()->selectedText(), field->Text());
 }
@@ -100,35 +100,35 @@ INSTANTIATE_TEST_SUITE_P(Values, OkCheckTest,
                          [](const ::testing::TestParamInfo<OkCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(CanvasSizeDialogTest, EnterPressesOkWithTheTextAsTyped) {
-  dialog.seWidth->setFocus();
-  dialog.seWidth->SetText("2000");
-  QTest::keyClick(dialog.seWidth, Qt::Key_Return);
+  dialog.widthField->setFocus();
+  dialog.widthField->SetText("2000");
+  QTest::keyClick(dialog.widthField, Qt::Key_Return);
   EXPECT_EQ(prompts.Log, QStringList{"warning: An number between 16 and 1280 is required."});
-  EXPECT_EQ(dialog.seWidth->Text(), "2000");
+  EXPECT_EQ(dialog.widthField->Text(), "2000");
   EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(CanvasSizeDialogTest, ResizeToFitTakesTheBackgroundSize) {
-  EXPECT_FALSE(dialog.cbResize->isEnabled());  // no background image
+  EXPECT_FALSE(dialog.resizeCheck->isEnabled());  // no background image
   dialog.Load(480, 360, 0xFFFFFF, QSize(640, 480));
-  ASSERT_TRUE(dialog.cbResize->isEnabled());
-  EXPECT_FALSE(dialog.cbResize->isChecked());
-  dialog.cbResize->click();
+  ASSERT_TRUE(dialog.resizeCheck->isEnabled());
+  EXPECT_FALSE(dialog.resizeCheck->isChecked());
+  dialog.resizeCheck->click();
   EXPECT_EQ(dialog.WidthValue(), 640);
   EXPECT_EQ(dialog.HeightValue(), 480);
-  dialog.seWidth->SetText("500");
-  dialog.cbResize->click();  // unchecking changes nothing
+  dialog.widthField->SetText("500");
+  dialog.resizeCheck->click();  // unchecking changes nothing
   EXPECT_EQ(dialog.WidthValue(), 500);
 }
 
 TEST_F(CanvasSizeDialogTest, SwatchAndPaletteSetTheColour) {
   prompts.Colors = {0x123456};
-  QTest::mouseClick(dialog.shpBackColor, Qt::RightButton);  // any button opens the colour dialog
+  QTest::mouseClick(dialog.backColorSwatch, Qt::RightButton);  // any button opens the colour dialog
   EXPECT_EQ(dialog.BackColor(), 0x123456);
   EXPECT_EQ(prompts.Log, QStringList{"colour ffffff"});
   const QPoint pos(100, 20);
-  QTest::mouseClick(dialog.imgBackColor, Qt::LeftButton, Qt::NoModifier, pos);
-  EXPECT_EQ(dialog.BackColor(), dialog.imgBackColor->ColorAt(pos));
+  QTest::mouseClick(dialog.backColorPicture, Qt::LeftButton, Qt::NoModifier, pos);
+  EXPECT_EQ(dialog.BackColor(), dialog.backColorPicture->ColorAt(pos));
   EXPECT_NE(dialog.BackColor(), 0x123456);
 }
 

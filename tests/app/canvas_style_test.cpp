@@ -17,17 +17,17 @@ namespace {
 struct StyleRow {
   const char* Name;
   int Choose;
-  std::function<void(TScriptedPrompts&)> Script;
+  std::function<void(ScriptedPrompter&)> Script;
   int ExpectedStyle;  // list index and project style afterwards
   bool Changed;       // project marked unsaved and canvas recomposed
-  std::function<void(TfrmMain&)> Check;
+  std::function<void(MainWindow&)> Check;
 };
 
 class CanvasStyleTest : public WindowTest, public ::testing::WithParamInterface<StyleRow> {};
 
-void ChooseStyle(TfrmMain& w, int index) {
-  w.cbeCanvasStyle->setCurrentIndex(index);
-  emit w.cbeCanvasStyle->activated(index);
+void ChooseStyle(MainWindow& w, int index) {
+  w.canvasStyleList->setCurrentIndex(index);
+  emit w.canvasStyleList->activated(index);
 }
 
 TEST_P(CanvasStyleTest, ChoiceOrCancel) {
@@ -45,7 +45,7 @@ TEST_P(CanvasStyleTest, ChoiceOrCancel) {
   row.Script(*prompts);
   ChooseStyle(*window, row.Choose);
 
-  EXPECT_EQ(window->cbeCanvasStyle->currentIndex(), row.ExpectedStyle);
+  EXPECT_EQ(window->canvasStyleList->currentIndex(), row.ExpectedStyle);
   EXPECT_EQ(window->project.CanvasStyle, row.ExpectedStyle);
   EXPECT_EQ(window->project.ProjectSaved, !row.Changed);
   const TBitmap32& after = window->canvas.CanvasPicture;
@@ -59,25 +59,25 @@ TEST_P(CanvasStyleTest, ChoiceOrCancel) {
 INSTANTIATE_TEST_SUITE_P(
     Styles, CanvasStyleTest,
     ::testing::Values(
-        StyleRow{"SolidChosen", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(0x00FF00); }, csSolid, true,
-                 [](TfrmMain& w) {
+        StyleRow{"SolidChosen", csSolid, [](ScriptedPrompter& p) { p.Colors.push_back(0x00FF00); }, csSolid, true,
+                 [](MainWindow& w) {
                    EXPECT_EQ(w.project.CanvasColor, 0x00FF00);
                    EXPECT_EQ(w.CanvasLayer.Pixel(5, 5), 0xFF00FF00u);
                    EXPECT_TRUE(w.canvas.TextureBitmap.Empty());
                  }},
-        StyleRow{"SolidCancelled", csSolid, [](TScriptedPrompts& p) { p.Colors.push_back(std::nullopt); }, csGrid,
-                 false, [](TfrmMain& w) { EXPECT_EQ(w.project.CanvasColor, 0xFFFFFF); }},
+        StyleRow{"SolidCancelled", csSolid, [](ScriptedPrompter& p) { p.Colors.push_back(std::nullopt); }, csGrid,
+                 false, [](MainWindow& w) { EXPECT_EQ(w.project.CanvasColor, 0xFFFFFF); }},
         StyleRow{"GradientDefaultsConfirmed", csGradient,
-                 [](TScriptedPrompts& p) {
+                 [](ScriptedPrompter& p) {
                    p.Dialogs.push_back([](QDialog& d) {
-                     auto& g = static_cast<TfrmGradient&>(d);
-                     g.cbGradientStyle->setCurrentIndex(9);  // "Linear - Horizontal"
-                     g.gbShift->setValue(-30);
+                     auto& g = static_cast<GradientDialog&>(d);
+                     g.gradientStyleList->setCurrentIndex(9);  // "Linear - Horizontal"
+                     g.shiftSlider->setValue(-30);
                      return true;
                    });
                  },
                  csGradient, true,
-                 [](TfrmMain& w) {
+                 [](MainWindow& w) {
                    EXPECT_EQ(w.project.GradientStyle, 9);
                    EXPECT_EQ(w.project.GradientShift, -30);
                    // A horizontal ramp: every row of the canvas is the same.
@@ -85,16 +85,16 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_NE(w.CanvasLayer.Pixel(0, 0), w.CanvasLayer.Pixel(479, 0));
                  }},
         StyleRow{"GradientCancelled", csGradient,
-                 [](TScriptedPrompts& p) {
+                 [](ScriptedPrompter& p) {
                    p.Dialogs.push_back([](QDialog& d) {
-                     static_cast<TfrmGradient&>(d).gbRotation->setValue(50);
+                     static_cast<GradientDialog&>(d).rotationSlider->setValue(50);
                      return false;
                    });
                  },
-                 csGrid, false, [](TfrmMain& w) { EXPECT_EQ(w.project.GradientRotation, 0); }},
-        StyleRow{"MissingTextureFallsBackToSolid", csFirstTexture, [](TScriptedPrompts&) {}, csSolid, true,
-                 [](TfrmMain& w) {
-                   auto& log = static_cast<TScriptedPrompts&>(w.Prompts()).Log;
+                 csGrid, false, [](MainWindow& w) { EXPECT_EQ(w.project.GradientRotation, 0); }},
+        StyleRow{"MissingTextureFallsBackToSolid", csFirstTexture, [](ScriptedPrompter&) {}, csSolid, true,
+                 [](MainWindow& w) {
+                   auto& log = static_cast<ScriptedPrompter&>(w.Prompts()).Log;
                    ASSERT_EQ(log.size(), 1);
                    EXPECT_TRUE(log[0].startsWith("error: The texture image file:\n")) << log[0].toStdString();
                    EXPECT_TRUE(log[0].endsWith("Cement 1.jpg\ndoes not exist.")) << log[0].toStdString();
@@ -107,9 +107,9 @@ TEST_F(WindowTest, GradientEditorIsLoadedFromTheProject) {
   window->project.GradientRotation = -40;
   TGradientSettings seen;
   prompts->Dialogs.push_back([&](QDialog& d) {
-    auto& g = static_cast<TfrmGradient&>(d);
+    auto& g = static_cast<GradientDialog&>(d);
     seen = g.Settings();
-    EXPECT_EQ(g.lblRotation->text(), "-40%");
+    EXPECT_EQ(g.rotationLabel->text(), "-40%");
     EXPECT_EQ(g.Gradient->Gradient().Style(), gsDiamond);
     return false;
   });
@@ -119,17 +119,17 @@ TEST_F(WindowTest, GradientEditorIsLoadedFromTheProject) {
 
 TEST_F(WindowTest, CanvasOpacityIsAViewSettingOnly) {
   window->project.ProjectSaved = true;
-  window->gbCanvasOpacity->setValue(0);
+  window->canvasOpacitySlider->setValue(0);
   EXPECT_EQ(window->CanvasLayer.MasterAlpha, 0);
   EXPECT_TRUE(window->project.ProjectSaved);
   // With opacity 0 the view shows only BackColor.
   window->project.BackColor = 0x0000FF;
   window->ComposeCanvas();
-  const QImage shown = window->ImgDraw->grab().toImage();
+  const QImage shown = window->imageView->grab().toImage();
   EXPECT_EQ(shown.pixel(10, 10), qRgb(255, 0, 0));
   // A new project returns it to 255.
   window->ResetProject(480, 360, true, ShapeMode::Affine);
-  EXPECT_EQ(window->gbCanvasOpacity->value(), 255);
+  EXPECT_EQ(window->canvasOpacitySlider->value(), 255);
   EXPECT_EQ(window->CanvasLayer.MasterAlpha, 255);
 }
 

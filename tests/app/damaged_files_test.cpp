@@ -43,14 +43,14 @@ TEST_P(DamagedFileTest, AsTextureFallsBackToThePlainCanvasWithAMessage) {
   QTemporaryDir textures;
   ASSERT_TRUE(QFile::copy(Fixture(), textures.filePath("Rock 1.jpg")));
   window->canvas.TextureFolder = textures.path().toStdString() + "/";
-  const int rock = window->cbeCanvasStyle->findText("Rock 1");
+  const int rock = window->canvasStyleList->findText("Rock 1");
   ASSERT_GE(rock, csFirstTexture);
-  window->cbeCanvasStyle->setCurrentIndex(rock);
-  emit window->cbeCanvasStyle->activated(rock);
+  window->canvasStyleList->setCurrentIndex(rock);
+  emit window->canvasStyleList->activated(rock);
   const QString expected = "error: The texture image file:\n" + textures.filePath("Rock 1.jpg") + "\ncannot be read.";
   EXPECT_TRUE(prompts->Log.contains(expected)) << prompts->Log.join("\n").toStdString();
   EXPECT_EQ(window->project.CanvasStyle, csSolid);
-  EXPECT_EQ(window->cbeCanvasStyle->currentIndex(), csSolid);
+  EXPECT_EQ(window->canvasStyleList->currentIndex(), csSolid);
   EXPECT_EQ(window->project.VertexCount, 9);
 }
 

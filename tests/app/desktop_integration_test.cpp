@@ -17,9 +17,9 @@ namespace {
 
 struct DropRow {
   const char* Name;
-  const char* File;                     // dropped, relative to the test folder
-  bool Unsaved;                         // the window holds unsaved work
-  std::optional<TPromptAnswer> Answer;  // to the save question, when asked
+  const char* File;                    // dropped, relative to the test folder
+  bool Unsaved;                        // the window holds unsaved work
+  std::optional<PromptAnswer> Answer;  // to the save question, when asked
   bool Opens;
 };
 
@@ -51,8 +51,8 @@ TEST_P(DropTest, ProjectFileOpensAsFileOpenWould) {
 INSTANTIATE_TEST_SUITE_P(
     Drops, DropTest,
     ::testing::Values(DropRow{"SavedWorkIsReplaced", "dropped.plv", false, std::nullopt, true},
-                      DropRow{"UnsavedWorkIsDiscardedWhenTheUserSaysNo", "dropped.plv", true, TPromptAnswer::No, true},
-                      DropRow{"CancelKeepsTheWork", "dropped.plv", true, TPromptAnswer::Cancel, false},
+                      DropRow{"UnsavedWorkIsDiscardedWhenTheUserSaysNo", "dropped.plv", true, PromptAnswer::No, true},
+                      DropRow{"CancelKeepsTheWork", "dropped.plv", true, PromptAnswer::Cancel, false},
                       DropRow{"OtherFilesAreNotTaken", "picture.png", false, std::nullopt, false}),
     [](const ::testing::TestParamInfo<DropRow>& info) { return std::string(info.param.Name); });
 

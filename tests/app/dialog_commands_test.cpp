@@ -51,7 +51,7 @@ class CommandsTest : public WindowTest {
     prompts->FileNames.push_back(file);
     prompts->Dialogs.push_back([placement](QDialog& d) {
       if (!placement) return false;
-      static_cast<TfrmBackImgAlign&>(d).SetItemIndex(*placement);
+      static_cast<BackgroundAlignDialog&>(d).SetItemIndex(*placement);
       return true;
     });
     window->Action(CommandId::BackgroundImport)->trigger();
@@ -63,23 +63,23 @@ class CommandsTest : public WindowTest {
 // ---------------------------------------------------------------------------
 // Size and Color
 
-using SizeScript = std::function<bool(TfrmCanvasSize&)>;
+using SizeScript = std::function<bool(CanvasSizeDialog&)>;
 
 class SizeCommandTest : public CommandsTest {
  protected:
   void RunSize(SizeScript script) {
-    prompts->Dialogs.push_back([script](QDialog& d) { return script(static_cast<TfrmCanvasSize&>(d)); });
+    prompts->Dialogs.push_back([script](QDialog& d) { return script(static_cast<CanvasSizeDialog&>(d)); });
     window->Action(CommandId::ProjectCanvasSize)->trigger();
   }
 };
 
 TEST_F(SizeCommandTest, TheDialogOpensWithTheProjectsValues) {
   window->project.BackColor = 0x00FF00;
-  RunSize([](TfrmCanvasSize& d) {
-    EXPECT_EQ(d.seWidth->Text(), "480");
-    EXPECT_EQ(d.seHeight->Text(), "360");
+  RunSize([](CanvasSizeDialog& d) {
+    EXPECT_EQ(d.widthField->Text(), "480");
+    EXPECT_EQ(d.heightField->Text(), "360");
     EXPECT_EQ(d.BackColor(), 0x00FF00);
-    EXPECT_FALSE(d.cbResize->isEnabled());
+    EXPECT_FALSE(d.resizeCheck->isEnabled());
     return false;
   });
   EXPECT_EQ(prompts->Log, QStringList{"dialog: Size and Color"});
@@ -89,9 +89,9 @@ TEST_F(SizeCommandTest, UnchangedOkAndCancelChangeNothing) {
   DrawThreeShapes();
   window->project.ProjectSaved = true;
   const std::vector<TColor32> before(window->CanvasLayer.Bits(), window->CanvasLayer.Bits() + 480 * 360);
-  RunSize([](TfrmCanvasSize&) { return true; });
-  RunSize([](TfrmCanvasSize& d) {
-    d.seWidth->SetText("640");
+  RunSize([](CanvasSizeDialog&) { return true; });
+  RunSize([](CanvasSizeDialog& d) {
+    d.widthField->SetText("640");
     return false;
   });
   EXPECT_TRUE(window->project.ProjectSaved);
@@ -104,23 +104,23 @@ TEST_F(SizeCommandTest, ANewSizeResizesTheSurfacesAndKeepsTheShapes) {
   DrawThreeShapes();
   const Vertex corner = window->project.AffineShapes[1].Corners[0];
   window->project.ProjectSaved = true;
-  RunSize([](TfrmCanvasSize& d) {
-    d.seWidth->SetText("200");
-    d.seHeight->SetText("100");
+  RunSize([](CanvasSizeDialog& d) {
+    d.widthField->SetText("200");
+    d.heightField->SetText("100");
     return true;
   });
   EXPECT_EQ(window->project.Width, 200);
   EXPECT_EQ(window->project.Height, 100);
   EXPECT_EQ(window->CanvasLayer.Width(), 200);
   EXPECT_EQ(window->CanvasLayer.Height(), 100);
-  EXPECT_EQ(window->ImgDraw->size(), QSize(200, 100));
+  EXPECT_EQ(window->imageView->size(), QSize(200, 100));
   EXPECT_FALSE(window->project.ProjectSaved);
   EXPECT_EQ(window->project.AffineShapes[1].Corners[0], corner);  // never scaled
 }
 
 TEST_F(SizeCommandTest, AColourAloneRepaintsTheViewAtTheSameSize) {
-  RunSize([](TfrmCanvasSize& d) {
-    d.shpBackColor->SetColor(0x0000FF);  // red
+  RunSize([](CanvasSizeDialog& d) {
+    d.backColorSwatch->SetColor(0x0000FF);  // red
     return true;
   });
   EXPECT_EQ(window->project.BackColor, 0x0000FF);
@@ -130,11 +130,11 @@ TEST_F(SizeCommandTest, AColourAloneRepaintsTheViewAtTheSameSize) {
 }
 
 TEST_F(SizeCommandTest, ResizeToFitTakesTheBackgroundImagesSize) {
-  Import(WritePicture(PositionPicture(300, 200), "bg.png"), TfrmBackImgAlign::plCenter);
+  Import(WritePicture(PositionPicture(300, 200), "bg.png"), BackgroundAlignDialog::plCenter);
   ASSERT_EQ(window->project.Width, 480);
-  RunSize([](TfrmCanvasSize& d) {
-    EXPECT_TRUE(d.cbResize->isEnabled());
-    d.cbResize->click();
+  RunSize([](CanvasSizeDialog& d) {
+    EXPECT_TRUE(d.resizeCheck->isEnabled());
+    d.resizeCheck->click();
     return true;
   });
   EXPECT_EQ(window->project.Width, 300);
@@ -159,7 +159,7 @@ TEST_P(ImportSizeTest, SidesOutside16To1280AreRefused) {
   const ImportSizeCase& c = GetParam();
   QImage img(c.width, c.height, QImage::Format_RGB32);
   img.fill(qRgb(10, 20, 30));
-  Import(WritePicture(img, "side.png"), TfrmBackImgAlign::plCenter);
+  Import(WritePicture(img, "side.png"), BackgroundAlignDialog::plCenter);
   if (c.usable) {
     EXPECT_EQ(prompts->Log, (QStringList{"open: Load Image File", "dialog: Background Image"}));
     EXPECT_EQ(window->project.BackgroundImage.Width(), c.width);
@@ -205,22 +205,22 @@ TEST_P(PlacementTest, TheImageIsCentredOrTheCanvasTakesItsSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, PlacementTest,
-                         ::testing::Values(PlacementCase{TfrmBackImgAlign::plCenter, {480, 360}, {80, 60}},
-                                           PlacementCase{TfrmBackImgAlign::plResizeCanvas, {640, 480}, {0, 0}}),
+                         ::testing::Values(PlacementCase{BackgroundAlignDialog::plCenter, {480, 360}, {80, 60}},
+                                           PlacementCase{BackgroundAlignDialog::plResizeCanvas, {640, 480}, {0, 0}}),
                          [](const ::testing::TestParamInfo<PlacementCase>& info) {
-                           return std::string(info.param.placement == TfrmBackImgAlign::plCenter ? "Centre"
-                                                                                                 : "ResizeCanvas");
+                           return std::string(info.param.placement == BackgroundAlignDialog::plCenter ? "Centre"
+                                                                                                      : "ResizeCanvas");
                          });
 
 TEST_F(CommandsTest, ImportRemembersThePlacementAndTheFolder) {
   const QString file = WritePicture(PositionPicture(64, 64), "tile.png");
-  Import(file, TfrmBackImgAlign::plResizeCanvas);
+  Import(file, BackgroundAlignDialog::plResizeCanvas);
   EXPECT_EQ(prompts->LastFolder, Path("Background"));
   EXPECT_TRUE(QDir(Path("Background")).exists());
   prompts->FileNames.push_back(file);
   bool preselected = false;
   prompts->Dialogs.push_back([&](QDialog& d) {
-    preselected = static_cast<TfrmBackImgAlign&>(d).ItemIndex() == TfrmBackImgAlign::plResizeCanvas;
+    preselected = static_cast<BackgroundAlignDialog&>(d).ItemIndex() == BackgroundAlignDialog::plResizeCanvas;
     return false;
   });
   window->Action(CommandId::BackgroundImport)->trigger();
@@ -229,7 +229,7 @@ TEST_F(CommandsTest, ImportRemembersThePlacementAndTheFolder) {
 }
 
 TEST_F(CommandsTest, TheFilesContentsDecideItsFormat) {
-  Import(WritePicture(PositionPicture(40, 30), "really_a_png.bmp"), TfrmBackImgAlign::plCenter);
+  Import(WritePicture(PositionPicture(40, 30), "really_a_png.bmp"), BackgroundAlignDialog::plCenter);
   EXPECT_EQ(window->project.BackgroundImage.Width(), 40);
   EXPECT_FALSE(prompts->Log.join('\n').contains("error"));
 }
@@ -248,10 +248,10 @@ TEST_F(CommandsTest, ClearEmptiesTheBackgroundAndAlwaysMarksTheProjectChanged) {
   // With nothing to clear the menu item is disabled, but the command itself
   // still counts as a change.
   EXPECT_FALSE(window->Action(CommandId::BackgroundClear)->isEnabled());
-  window->dialogs->mnuBackClearClick();
+  window->dialogs->BackClearClick();
   EXPECT_FALSE(window->project.ProjectSaved);
   window->project.ProjectSaved = true;
-  Import(WritePicture(PositionPicture(64, 64), "tile.png"), TfrmBackImgAlign::plCenter);
+  Import(WritePicture(PositionPicture(64, 64), "tile.png"), BackgroundAlignDialog::plCenter);
   ASSERT_FALSE(window->project.BackgroundImage.Empty());
   window->project.ProjectSaved = true;
   window->Action(CommandId::BackgroundClear)->trigger();
@@ -277,7 +277,7 @@ class ExportTest : public CommandsTest {
     prompts->FilterIndexes.push_back(filterIndex);
     prompts->Dialogs.push_back([quality](QDialog& d) {
       if (!quality) return false;
-      static_cast<TfrmImageQuality&>(d).ImageQuality->setValue(*quality);
+      static_cast<ImageQualityDialog&>(d).ImageQuality->setValue(*quality);
       return true;
     });
     window->Action(CommandId::FileExport)->trigger();
@@ -361,11 +361,11 @@ TEST_F(ExportTest, TheQualityDialogOpensAt90EveryTime) {
     prompts->FileNames.push_back(Path(QString("q%1.jpg").arg(chosen)));
     prompts->FilterIndexes.push_back(2);
     prompts->Dialogs.push_back([&opened, chosen](QDialog& d) {
-      auto& q = static_cast<TfrmImageQuality&>(d);
+      auto& q = static_cast<ImageQualityDialog&>(d);
       opened.push_back(q.Quality());
-      EXPECT_EQ(q.gbImageQuality->title(), "JPEG Quality: 90%");
+      EXPECT_EQ(q.imageQualityGroup->title(), "JPEG Quality: 90%");
       q.ImageQuality->setValue(chosen);
-      EXPECT_EQ(q.gbImageQuality->title(), QString("JPEG Quality: %1%").arg(chosen));
+      EXPECT_EQ(q.imageQualityGroup->title(), QString("JPEG Quality: %1%").arg(chosen));
       return true;
     });
     window->Action(CommandId::FileExport)->trigger();

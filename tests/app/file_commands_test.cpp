@@ -37,7 +37,7 @@ struct SaveQuestionRow {
   Command Run;
   bool HasFile;    // saved once as work.plv before the last edit
   bool AnyVertex;  // false: unsaved, but without a vertex (Save disabled)
-  TPromptAnswer Answer;
+  PromptAnswer Answer;
   const char* SaveAsAnswer;  // nullptr: the dialog must not appear; "": cancelled
   const char* Error;         // expected error box, or nullptr
   bool GoesOn;
@@ -99,26 +99,26 @@ TEST_P(SaveQuestionTest, AnswersDecideWhetherTheCommandGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, SaveQuestionTest,
                          ::testing::Values(SaveQuestionRow{"CancelKeepsTheWindow", Command::Close, false, true,
-                                                           TPromptAnswer::Cancel, nullptr, nullptr, false, false},
+                                                           PromptAnswer::Cancel, nullptr, nullptr, false, false},
                                            SaveQuestionRow{"NoDropsTheChanges", Command::Close, false, true,
-                                                           TPromptAnswer::No, nullptr, nullptr, true, false},
+                                                           PromptAnswer::No, nullptr, nullptr, true, false},
                                            SaveQuestionRow{"YesOnUntitledSavesAs", Command::Close, false, true,
-                                                           TPromptAnswer::Yes, "art/fern.plv", nullptr, true, true},
+                                                           PromptAnswer::Yes, "art/fern.plv", nullptr, true, true},
                                            SaveQuestionRow{"CancelledSaveAsKeepsTheWindow", Command::Close, false, true,
-                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                                           PromptAnswer::Yes, "", nullptr, false, false},
                                            SaveQuestionRow{"FailedSaveKeepsTheWindow", Command::Close, false, true,
-                                                           TPromptAnswer::Yes, "nowhere/x.plv",
+                                                           PromptAnswer::Yes, "nowhere/x.plv",
                                                            "Cannot save the project.", false, false},
                                            SaveQuestionRow{"CancelledSaveAsStopsNew", Command::New, false, true,
-                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                                           PromptAnswer::Yes, "", nullptr, false, false},
                                            SaveQuestionRow{"CancelledSaveAsStopsOpen", Command::Open, false, true,
-                                                           TPromptAnswer::Yes, "", nullptr, false, false},
+                                                           PromptAnswer::Yes, "", nullptr, false, false},
                                            SaveQuestionRow{"YesWithAFileSavesInPlace", Command::Open, true, true,
-                                                           TPromptAnswer::Yes, nullptr, nullptr, true, true},
+                                                           PromptAnswer::Yes, nullptr, nullptr, true, true},
                                            SaveQuestionRow{"YesWithoutVertexSavesNothing", Command::New, false, false,
-                                                           TPromptAnswer::Yes, nullptr, nullptr, true, false},
-                                           SaveQuestionRow{"NoLetsNewGoOn", Command::New, false, true,
-                                                           TPromptAnswer::No, nullptr, nullptr, true, false}),
+                                                           PromptAnswer::Yes, nullptr, nullptr, true, false},
+                                           SaveQuestionRow{"NoLetsNewGoOn", Command::New, false, true, PromptAnswer::No,
+                                                           nullptr, nullptr, true, false}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------
@@ -152,7 +152,7 @@ TEST_P(OpenFailureTest, ShowsItsMessageAndLeavesTheProjectUntouched) {
   Start();
   DrawTriangle({20, 20}, {300, 20}, {20, 300});
   prompts->Log.clear();
-  prompts->Questions.push_back(TPromptAnswer::No);
+  prompts->Questions.push_back(PromptAnswer::No);
   prompts->FileNames.push_back(path);
   window->Action(CommandId::FileOpen)->trigger();
 
@@ -163,7 +163,7 @@ TEST_P(OpenFailureTest, ShowsItsMessageAndLeavesTheProjectUntouched) {
   EXPECT_FALSE(window->project.ProjectSaved);
   EXPECT_EQ(window->project.ProjectFileName, "Untitled");
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - Untitled");
-  EXPECT_TRUE(files->RecentProjects.Entries().isEmpty());
+  EXPECT_TRUE(files->recentProjects.Entries().isEmpty());
   EXPECT_FALSE(window->recentMenu->menuAction()->isEnabled());
 }
 
@@ -186,9 +186,9 @@ TEST_F(SettingsWindowTest, OpenLoadsTheProjectAndRemembersItsFolderForOpenOnly) 
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - spiral.plv");
   EXPECT_EQ(window->project.ProjectFileName, path.toStdString());
   EXPECT_EQ(window->project.Mode, ShapeMode::Projective);
-  EXPECT_EQ(window->ImgDraw->geometry(), QRect(1, 1, 200, 150));
+  EXPECT_EQ(window->imageView->geometry(), QRect(1, 1, 200, 150));
   EXPECT_TRUE(window->project.ProjectSaved);
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList{path});
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList{path});
   EXPECT_EQ(Stored("Recent Projects/0").toString(), path);
   EXPECT_EQ(Captions(window->recentMenu), QStringList{"&1 " + path});
   EXPECT_EQ(Captions(window->recentPopup), QStringList{"&1 " + path});
@@ -199,7 +199,7 @@ TEST_F(SettingsWindowTest, OpenLoadsTheProjectAndRemembersItsFolderForOpenOnly) 
   window->Action(CommandId::FileOpen)->trigger();
   EXPECT_EQ(prompts->LastFolder, Path("art") + "/");
   prompts->FileNames.push_back(QString());
-  files->mnuFileSaveAsClick();  // the menu item waits for a vertex
+  files->FileSaveAsClick();  // the menu item waits for a vertex
   ASSERT_TRUE(prompts->LastSave);
   EXPECT_EQ(prompts->LastSave->Folder, projects);
   EXPECT_EQ(prompts->LastSave->FileName, "spiral.plv");
@@ -263,7 +263,7 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - fern.plv");
   EXPECT_TRUE(window->project.ProjectSaved);
   EXPECT_FALSE(window->Action(CommandId::FileSave)->isEnabled());
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList{fern});
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList{fern});
 
   // Save: same file, no dialog, caption and recent list as they were.
   ClickView(400, 300);
@@ -272,7 +272,7 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
   EXPECT_TRUE(prompts->Log.isEmpty());
   EXPECT_EQ(VerticesIn(fern), 4);
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - fern.plv");
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList{fern});
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList{fern});
 
   // A failed Save As keeps name, caption and list, but the folder is remembered.
   ClickView(410, 300);
@@ -295,7 +295,7 @@ TEST_F(SettingsWindowTest, SaveAsNamesTheProjectAndSaveWritesInPlace) {
 
   // Open still starts in the Projects folder.
   prompts->FileNames.push_back(QString());
-  prompts->Questions.push_back(TPromptAnswer::No);
+  prompts->Questions.push_back(PromptAnswer::No);
   window->Action(CommandId::FileOpen)->trigger();
   EXPECT_EQ(prompts->LastFolder, Path("program/Projects"));
 }
@@ -310,7 +310,7 @@ TEST_F(SettingsWindowTest, RecentListLoadsOpensAndKeepsTheNewestFour) {
   SetStored("Recent Projects/1", "");  // skipped
   SetStored("Recent Projects/2", gone);
   Start();
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList({a, gone}));
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList({a, gone}));
   EXPECT_EQ(Captions(window->recentMenu), QStringList({"&1 " + a, "&2 " + gone}));
   EXPECT_EQ(Captions(window->recentPopup), Captions(window->recentMenu));
   EXPECT_TRUE(window->recentMenu->menuAction()->isEnabled());
@@ -318,7 +318,7 @@ TEST_F(SettingsWindowTest, RecentListLoadsOpensAndKeepsTheNewestFour) {
   // A missing file: the three-line message, and the entry stays.
   window->recentPopup->actions()[1]->trigger();
   EXPECT_EQ(prompts->Log, QStringList{"error: The project file:\n" + gone + "\ndoes not exist."});
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList({a, gone}));
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList({a, gone}));
 
   window->recentMenu->actions()[0]->trigger();
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - a.plv");
@@ -330,24 +330,24 @@ TEST_F(SettingsWindowTest, RecentListLoadsOpensAndKeepsTheNewestFour) {
   // Four Save As: the newest four, newest first, stored and in both menus.
   for (const char* name : {"b.plv", "c.plv", "d.plv", "e.plv"}) {
     prompts->FileNames.push_back(Path(name));
-    files->mnuFileSaveAsClick();  // the menu item waits for a vertex
+    files->FileSaveAsClick();  // the menu item waits for a vertex
   }
   const QStringList four{Path("e.plv"), Path("d.plv"), Path("c.plv"), Path("b.plv")};
-  EXPECT_EQ(files->RecentProjects.Entries(), four);
+  EXPECT_EQ(files->recentProjects.Entries(), four);
   EXPECT_EQ(Captions(window->recentPopup),
             QStringList({"&1 " + four[0], "&2 " + four[1], "&3 " + four[2], "&4 " + four[3]}));
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Stored("Recent Projects/" + QString::number(i)).toString(), four[i]);
 
   // Reopening the third moves it to the top without a duplicate.
   window->recentMenu->actions()[2]->trigger();
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList({four[2], four[0], four[1], four[3]}));
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList({four[2], four[0], four[1], four[3]}));
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - c.plv");
 
   // Another letter case of a listed path replaces that entry.
   const QString upper = Path("D.PLV");
   ASSERT_TRUE(QFile::copy(four[1], upper));
   window->files->OpenProject(upper);
-  EXPECT_EQ(files->RecentProjects.Entries(), QStringList({upper, four[2], four[0], four[3]}));
+  EXPECT_EQ(files->recentProjects.Entries(), QStringList({upper, four[2], four[0], four[3]}));
 }
 
 // ---------------------------------------------------------------------------
@@ -357,22 +357,22 @@ TEST_F(SettingsWindowTest, NewMakesTheChosenProjectAndTheDialogKeepsTheMode) {
   Start({WriteProject("fern.plv", 480, 360, ShapeMode::Affine)});
   ASSERT_EQ(window->windowTitle(), "Plumavo PRO - fern.plv");
   DrawTriangle({20, 20}, {300, 20}, {20, 300});
-  prompts->Questions.push_back(TPromptAnswer::No);
+  prompts->Questions.push_back(PromptAnswer::No);
   prompts->Dialogs.push_back([](QDialog& d) {
-    auto& dlg = static_cast<TfrmNewImageP&>(d);
-    EXPECT_EQ(dlg.seWidth->Text(), "480");
-    EXPECT_EQ(dlg.seHeight->Text(), "360");
-    EXPECT_TRUE(dlg.rbAffine->isChecked());
-    dlg.rbProjective->setChecked(true);
-    dlg.seWidth->SetText("640");
-    dlg.seHeight->SetText("200");
-    dlg.btnOk->click();
+    auto& dlg = static_cast<NewProjectDialog&>(d);
+    EXPECT_EQ(dlg.widthField->Text(), "480");
+    EXPECT_EQ(dlg.heightField->Text(), "360");
+    EXPECT_TRUE(dlg.affineRadio->isChecked());
+    dlg.projectiveRadio->setChecked(true);
+    dlg.widthField->SetText("640");
+    dlg.heightField->SetText("200");
+    dlg.okButton->click();
     return dlg.result() == QDialog::Accepted;
   });
   window->Action(CommandId::FileNew)->trigger();
   EXPECT_EQ(window->project.Mode, ShapeMode::Projective);
   EXPECT_EQ(window->project.VertexCount, 0);
-  EXPECT_EQ(window->ImgDraw->geometry(), QRect(1, 1, 640, 200));
+  EXPECT_EQ(window->imageView->geometry(), QRect(1, 1, 640, 200));
   EXPECT_TRUE(window->project.ProjectSaved);
   EXPECT_EQ(window->project.ProjectFileName, "Untitled");
   EXPECT_EQ(window->windowTitle(), "Plumavo PRO - Untitled");
@@ -380,10 +380,10 @@ TEST_F(SettingsWindowTest, NewMakesTheChosenProjectAndTheDialogKeepsTheMode) {
 
   // The size is preset again, the mode stays; Cancel changes nothing.
   prompts->Dialogs.push_back([](QDialog& d) {
-    auto& dlg = static_cast<TfrmNewImageP&>(d);
-    EXPECT_EQ(dlg.seWidth->Text(), "480");
-    EXPECT_TRUE(dlg.rbProjective->isChecked());
-    dlg.btnCancel->click();
+    auto& dlg = static_cast<NewProjectDialog&>(d);
+    EXPECT_EQ(dlg.widthField->Text(), "480");
+    EXPECT_TRUE(dlg.projectiveRadio->isChecked());
+    dlg.cancelButton->click();
     return dlg.result() == QDialog::Accepted;
   });
   window->Action(CommandId::FileNew)->trigger();
@@ -396,12 +396,12 @@ class NewDialogTest : public ::testing::Test {
     App();
     dialog.show();
   }
-  static void Leave(TNumberEdit* field) {
+  static void Leave(NumberEdit* field) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(field, &out);
   }
-  TScriptedPrompts prompts;
-  TfrmNewImageP dialog{[this]() -> TPrompts& { return prompts; }};
+  ScriptedPrompter prompts;
+  NewProjectDialog dialog{[this]() -> Prompter& { return prompts; }};
 };
 
 struct FieldRow {
@@ -415,7 +415,7 @@ struct FieldRow {
 class NewDialogFieldTest : public NewDialogTest, public ::testing::WithParamInterface<FieldRow> {};
 
 TEST_P(NewDialogFieldTest, OnlyDigitsAndMalformedTextIsResetOnLeaving) {
-  TNumberEdit* field = GetParam().Height ? dialog.seHeight : dialog.seWidth;
+  NumberEdit* field = GetParam().Height ? dialog.heightField : dialog.widthField;
   field->lineEdit()->clear();
   QTest::keyClicks(field, GetParam().Typed);
   EXPECT_EQ(field->Text(), GetParam().WhileTyping);
@@ -444,14 +444,14 @@ struct OkRow {
 class NewDialogOkTest : public NewDialogTest, public ::testing::WithParamInterface<OkRow> {};
 
 TEST_P(NewDialogOkTest, EnterChecksBothFieldsAndTheFirstBadOneKeepsTheDialog) {
-  dialog.seWidth->SetText(GetParam().Width);
-  dialog.seHeight->SetText(GetParam().Height);
-  QTest::keyClick(dialog.seHeight, Qt::Key_Return);
+  dialog.widthField->SetText(GetParam().Width);
+  dialog.heightField->SetText(GetParam().Height);
+  QTest::keyClick(dialog.heightField, Qt::Key_Return);
   EXPECT_EQ(dialog.result() == QDialog::Accepted, GetParam().Warning == nullptr);
   if (GetParam().Warning) {
     EXPECT_EQ(prompts.Log, QStringList{QString("warning: ") + GetParam().Warning});
     const bool widthBad = CheckNumberField(GetParam().Width, 16, 1280).has_value();
-    TNumberEdit* bad = widthBad ? dialog.seWidth : dialog.seHeight;
+    NumberEdit* bad = widthBad ? dialog.widthField : dialog.heightField;
     EXPECT_EQ(bad->lineEdit()->selectedText(), bad->Text());  // whole text selected for retyping
   } else {
     EXPECT_TRUE(prompts.Log.isEmpty());
@@ -467,7 +467,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<OkRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(NewDialogTest, EscCancels) {
-  QTest::keyClick(dialog.seWidth, Qt::Key_Escape);
+  QTest::keyClick(dialog.widthField, Qt::Key_Escape);
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(dialog.isVisible());
 }
@@ -476,8 +476,8 @@ TEST_F(NewDialogTest, EscCancels) {
 // A command that fails part way
 
 // Prompts whose question cannot be shown, as when the display has gone.
-struct QuestionFails : TScriptedPrompts {
-  TPromptAnswer Question(const QString&) override { throw std::runtime_error("no screen to ask on"); }
+struct QuestionFails : ScriptedPrompter {
+  PromptAnswer Question(const QString&) override { throw std::runtime_error("no screen to ask on"); }
 };
 
 struct FailingCommandRow {

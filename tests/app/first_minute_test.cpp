@@ -58,21 +58,21 @@ class FirstMinuteTest : public WindowTest {
   using WindowTest::prompts;
   using WindowTest::window;
   PanelState Panel() const {
-    return {window->shpColor->Color(),        window->cbDiffusing->isChecked(),
-            window->seDiffusingLen->value(),  window->cbeBrushStyle->currentIndex(),
-            window->cbeBrush->currentIndex(), window->cbBlendingMode->currentIndex(),
-            window->gbBrushOpacity->value()};
+    return {window->colorSwatch->Color(),         window->diffusingCheck->isChecked(),
+            window->diffusingDepthField->value(), window->brushStyleList->currentIndex(),
+            window->brushList->currentIndex(),    window->blendingModeList->currentIndex(),
+            window->brushOpacitySlider->value()};
   }
   // Gives the selected Sub-Shape settings unlike the start state, through the
   // panel as a user would.
   void ChangeSelectedShapeThroughThePanel() {
-    window->shpColor->SetColor(0x00FF00);
+    window->colorSwatch->SetColor(0x00FF00);
     window->ApplySetting(ShapeSetting::Color);
-    window->cbDiffusing->click();
-    window->gbBrushOpacity->setValue(90);
-    window->cbBlendingMode->setCurrentIndex(4);
+    window->diffusingCheck->click();
+    window->brushOpacitySlider->setValue(90);
+    window->blendingModeList->setCurrentIndex(4);
     window->ApplySetting(ShapeSetting::BlendingMode);
-    window->cbeBrushStyle->setCurrentIndex(2);
+    window->brushStyleList->setCurrentIndex(2);
     window->FillBrushList(-1);
     window->ApplySetting(ShapeSetting::Brush);
     ASSERT_NE(Panel(), kStartPanel);
@@ -111,7 +111,7 @@ class StartStateTest : public FirstMinuteTest, public ::testing::WithParamInterf
     ChangeSelectedShapeThroughThePanel();
   }
   void NewProject() {
-    prompts->Questions.push_back(TPromptAnswer::No);  // discard the drawing
+    prompts->Questions.push_back(PromptAnswer::No);  // discard the drawing
     prompts->Dialogs.push_back([](QDialog&) { return true; });
     window->Action(CommandId::FileNew)->trigger();
   }
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(After, StartStateTest,
                          [](const ::testing::TestParamInfo<StartRow>& info) { return std::string(info.param.Name); });
 
 TEST_F(FirstMinuteTest, CanvasStyleListShowsEightRowsAndScrolls) {
-  QComboBox* list = window->cbeCanvasStyle;
+  QComboBox* list = window->canvasStyleList;
   list->showPopup();
   QApplication::processEvents();
   QWidget* popup = list->view()->window();
@@ -209,13 +209,13 @@ INSTANTIATE_TEST_SUITE_P(After, ArrowKeysTest,
                                            FocusRow{"AClickOnTheCanvasNextToTheShapes",
                                                     [](FirstMinuteTest& t) {
                                                       // A click on the grey area around the picture.
-                                                      QTest::mouseClick(t.window->sbDraw->viewport(), Qt::LeftButton,
-                                                                        Qt::NoModifier, QPoint(2, 2));
+                                                      QTest::mouseClick(t.window->viewScrollArea->viewport(),
+                                                                        Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
                                                     }},
                                            FocusRow{"AButtonOfThePanelIsClicked",
                                                     [](FirstMinuteTest& t) {
-                                                      QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
-                                                      QTest::mouseClick(t.window->cbDiffusing, Qt::LeftButton);
+                                                      QTest::mouseClick(t.window->diffusingCheck, Qt::LeftButton);
+                                                      QTest::mouseClick(t.window->diffusingCheck, Qt::LeftButton);
                                                     }}),
                          [](const ::testing::TestParamInfo<FocusRow>& info) { return std::string(info.param.Name); });
 
@@ -243,32 +243,32 @@ TEST_P(HeldKeyTest, HoldIsOneUndoStep) {
   }
   Key(QEvent::KeyRelease, Qt::Key_Down);
   EXPECT_EQ(VertexAt(6).Y, before.Y + 6);
-  QTest::qWait(TfrmMain::kArrowReleaseMs + 80);
+  QTest::qWait(MainWindow::kArrowReleaseMs + 80);
   window->Action(CommandId::EditUndo)->trigger();
   EXPECT_EQ(VertexAt(6).Y, before.Y + 6 - r.UndoneSteps) << "undo took back the wrong part of the hold";
 }
 
-INSTANTIATE_TEST_SUITE_P(Holds, HeldKeyTest,
-                         ::testing::Values(HoldRow{"RepeatsMarkedAsSuch", true, 0, 6},
-                                           HoldRow{"RepeatsLookingLikeTaps", false, 0, 6},
-                                           HoldRow{"TapsWithPausesBetween", false, TfrmMain::kArrowReleaseMs + 80, 1}),
-                         [](const ::testing::TestParamInfo<HoldRow>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Holds, HeldKeyTest,
+    ::testing::Values(HoldRow{"RepeatsMarkedAsSuch", true, 0, 6}, HoldRow{"RepeatsLookingLikeTaps", false, 0, 6},
+                      HoldRow{"TapsWithPausesBetween", false, MainWindow::kArrowReleaseMs + 80, 1}),
+    [](const ::testing::TestParamInfo<HoldRow>& info) { return std::string(info.param.Name); });
 
 // The depth field is the one text a user types into: while it has the focus
 // the arrows step it, and a move over the picture hands them back.
 TEST_F(FirstMinuteTest, DepthFieldTakesTheArrowsOnlyWhileBeingEdited) {
   DrawThreeShapes();
-  window->cbDiffusing->click();
-  QTest::mouseClick(window->seDiffusingLen->lineEdit(), Qt::LeftButton);
-  ASSERT_EQ(FocusedControl(), window->seDiffusingLen->lineEdit()->focusProxy() != nullptr
-                                  ? window->seDiffusingLen->lineEdit()->focusProxy()
-                                  : static_cast<QWidget*>(window->seDiffusingLen));
+  window->diffusingCheck->click();
+  QTest::mouseClick(window->diffusingDepthField->lineEdit(), Qt::LeftButton);
+  ASSERT_EQ(FocusedControl(), window->diffusingDepthField->lineEdit()->focusProxy() != nullptr
+                                  ? window->diffusingDepthField->lineEdit()->focusProxy()
+                                  : static_cast<QWidget*>(window->diffusingDepthField));
   const Vertex before = VertexAt(6);
   Key(QEvent::KeyPress, Qt::Key_Up);
   Key(QEvent::KeyRelease, Qt::Key_Up);
-  EXPECT_EQ(window->seDiffusingLen->value(), 2);
+  EXPECT_EQ(window->diffusingDepthField->value(), 2);
   EXPECT_EQ(VertexAt(6).Y, before.Y);
-  QTest::mouseMove(window->ImgDraw, QPoint(470, 350));
+  QTest::mouseMove(window->imageView, QPoint(470, 350));
   Key(QEvent::KeyPress, Qt::Key_Up);
   Key(QEvent::KeyRelease, Qt::Key_Up);
   EXPECT_EQ(VertexAt(6).Y, before.Y - 1);
@@ -314,24 +314,24 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Number fields ---------------------------------------------------------------------
 
 // Records what the field showed at the moment the warning appeared.
-class WarningWitness : public TScriptedPrompts {
+class WarningWitness : public ScriptedPrompter {
  public:
   std::function<QString()> Look;
   QStringList Seen;
   void Warning(const QString& text) override {
-    TScriptedPrompts::Warning(text);
+    ScriptedPrompter::Warning(text);
     if (Look) Seen << Look();
   }
 };
 
 // The New dialog as it opens, with `text` typed over its width.
-void TypeWidth(TfrmNewImageP& dialog, const char* text) {
+void TypeWidth(NewProjectDialog& dialog, const char* text) {
   dialog.Preset(480, 360);
   dialog.show();
   QApplication::setActiveWindow(&dialog);
-  dialog.seWidth->setFocus();
-  dialog.seWidth->lineEdit()->selectAll();
-  QTest::keyClicks(dialog.seWidth->lineEdit(), text);
+  dialog.widthField->setFocus();
+  dialog.widthField->lineEdit()->selectAll();
+  QTest::keyClicks(dialog.widthField->lineEdit(), text);
 }
 
 struct NumberRow {
@@ -346,14 +346,14 @@ TEST_P(NumberFieldTest, WarningShowsTheTextAsTyped) {
   App();
   const NumberRow& r = GetParam();
   WarningWitness prompts;
-  TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
+  NewProjectDialog dialog([&prompts]() -> Prompter& { return prompts; });
   TypeWidth(dialog, r.Typed);
-  prompts.Look = [&] { return dialog.seWidth->lineEdit()->text(); };
-  QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+  prompts.Look = [&] { return dialog.widthField->lineEdit()->text(); };
+  QTest::mouseClick(dialog.okButton, Qt::LeftButton);
   ASSERT_EQ(prompts.Seen.size(), 1) << prompts.Log.join("\n").toStdString();
   EXPECT_EQ(prompts.Seen.front().toStdString(), r.Typed);
-  EXPECT_EQ(dialog.seWidth->lineEdit()->text().toStdString(), r.AfterWarning);
-  EXPECT_EQ(dialog.seWidth->lineEdit()->selectedText(), dialog.seWidth->lineEdit()->text());
+  EXPECT_EQ(dialog.widthField->lineEdit()->text().toStdString(), r.AfterWarning);
+  EXPECT_EQ(dialog.widthField->lineEdit()->selectedText(), dialog.widthField->lineEdit()->text());
   EXPECT_TRUE(dialog.isVisible());
 }
 
@@ -365,20 +365,20 @@ INSTANTIATE_TEST_SUITE_P(Rows, NumberFieldTest,
 // is put right all the same.
 TEST(NumberFieldRepair, HappensWhenTheFocusMovesOnPastOk) {
   App();
-  TScriptedPrompts prompts;
-  TfrmNewImageP dialog([&prompts]() -> TPrompts& { return prompts; });
+  ScriptedPrompter prompts;
+  NewProjectDialog dialog([&prompts]() -> Prompter& { return prompts; });
   TypeWidth(dialog, "5000");
-  dialog.btnOk->setFocus();
-  EXPECT_EQ(dialog.seWidth->lineEdit()->text(), "5000") << "repaired before OK could show it";
-  dialog.btnCancel->setFocus();
-  EXPECT_EQ(dialog.seWidth->lineEdit()->text(), "480") << "left unrepaired";
+  dialog.okButton->setFocus();
+  EXPECT_EQ(dialog.widthField->lineEdit()->text(), "5000") << "repaired before OK could show it";
+  dialog.cancelButton->setFocus();
+  EXPECT_EQ(dialog.widthField->lineEdit()->text(), "480") << "left unrepaired";
 }
 
 TEST(FloatSpinEditFocus, KeyboardFocusSelectsAllText) {
   App();
   QWidget host;
   auto* before = new QLineEdit(&host);
-  auto* field = new TFloatSpinEdit(&host);
+  auto* field = new FloatSpinEdit(&host);
   field->SetText("8.5");
   host.show();
   QApplication::setActiveWindow(&host);
@@ -392,7 +392,7 @@ TEST(FloatSpinEditFocus, KeyboardFocusSelectsAllText) {
 
 struct DialogRow {
   const char* Name;
-  std::function<std::unique_ptr<QDialog>(TPrompts&, TSettingsStore&)> Make;
+  std::function<std::unique_ptr<QDialog>(Prompter&, SettingsStore&)> Make;
 };
 
 class DialogLayoutTest : public ::testing::TestWithParam<DialogRow> {};
@@ -412,9 +412,9 @@ TEST_P(DialogLayoutTest, ControlsNeitherOverlapNorCutTheirText) {
     QFont large = original;
     large.setPointSizeF(original.pointSizeF() * scale);
     QApplication::setFont(large);
-    TScriptedPrompts prompts;
+    ScriptedPrompter prompts;
     QTemporaryDir dir;
-    TSettingsStore store(dir.filePath("settings.ini"));
+    SettingsStore store(dir.filePath("settings.ini"));
     std::unique_ptr<QDialog> dialog = GetParam().Make(prompts, store);
     dialog->show();
     QApplication::processEvents();
@@ -456,38 +456,38 @@ TEST_P(DialogLayoutTest, ControlsNeitherOverlapNorCutTheirText) {
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, DialogLayoutTest,
     ::testing::Values(DialogRow{"GradientEditor",
-                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmGradient>(p);
+                                [](Prompter& p, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<GradientDialog>(p);
                                 }},
                       DialogRow{"NewProject",
-                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmNewImageP>([&p]() -> TPrompts& { return p; });
+                                [](Prompter& p, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<NewProjectDialog>([&p]() -> Prompter& { return p; });
                                 }},
                       DialogRow{"SizeAndColor",
-                                [](TPrompts& p, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmCanvasSize>([&p]() -> TPrompts& { return p; });
+                                [](Prompter& p, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<CanvasSizeDialog>([&p]() -> Prompter& { return p; });
                                 }},
                       DialogRow{"Preferences",
-                                [](TPrompts& p, TSettingsStore& s) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmPreferencesP>([&s]() -> TSettingsStore& { return s; },
-                                                                            [&p]() -> TPrompts& { return p; },
-                                                                            [](const StoredPreferences&) {});
+                                [](Prompter& p, SettingsStore& s) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<PreferencesDialog>([&s]() -> SettingsStore& { return s; },
+                                                                             [&p]() -> Prompter& { return p; },
+                                                                             [](const StoredPreferences&) {});
                                 }},
                       DialogRow{"TipOfTheDay",
-                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmTipOfDay>();
+                                [](Prompter&, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<TipsDialog>();
                                 }},
                       DialogRow{"BackgroundImage",
-                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmBackImgAlign>();
+                                [](Prompter&, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<BackgroundAlignDialog>();
                                 }},
                       DialogRow{"ImageCompression",
-                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmImageQuality>();
+                                [](Prompter&, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<ImageQualityDialog>();
                                 }},
                       DialogRow{"VideoCompression",
-                                [](TPrompts&, TSettingsStore&) -> std::unique_ptr<QDialog> {
-                                  return std::make_unique<TfrmVideoCompression>(AvailableAVICodecs());
+                                [](Prompter&, SettingsStore&) -> std::unique_ptr<QDialog> {
+                                  return std::make_unique<VideoCompressionDialog>(AvailableAVICodecs());
                                 }}),
     [](const ::testing::TestParamInfo<DialogRow>& info) { return std::string(info.param.Name); });
 
@@ -497,7 +497,7 @@ INSTANTIATE_TEST_SUITE_P(
 // main window opens at 700 x 576, not at what its layout would shrink to).
 TEST(WindowPlacement, CentredOnTheScreenKeepingTheGivenSize) {
   App();
-  TfrmMain window;
+  MainWindow window;
   const QSize given = window.size();
   CentreOnScreen(window);
   EXPECT_EQ(window.size(), given);

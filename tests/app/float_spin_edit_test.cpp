@@ -39,7 +39,7 @@ class FloatSpinEditTest : public ::testing::TestWithParam<SpinRow> {
 
 TEST_P(FloatSpinEditTest, TextAfterTypingAndAction) {
   const SpinRow& row = GetParam();
-  TFloatSpinEdit edit;
+  FloatSpinEdit edit;
   edit.MinValue = row.Min;
   edit.MaxValue = row.Max;
   edit.Increment = 0.1;
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FloatSpinEdit, DisabledEditorStillSteps) {
   App();
-  TFloatSpinEdit edit;
+  FloatSpinEdit edit;
   edit.Increment = 0.5;
   edit.SetText("1");
   edit.SetEditorEnabled(false);
@@ -87,14 +87,14 @@ TEST(FloatSpinEdit, DisabledEditorStillSteps) {
 
 TEST(FloatSpinEdit, KeyPressHookAndLengthLimitDropCharacters) {
   App();
-  TFloatSpinEdit edit;
+  FloatSpinEdit edit;
   edit.SetText("");
   edit.MaxLength = 3;
   edit.OnKeyPress = [](QChar& c) {
     if (c == '-') c = QChar();
   };
   int changes = 0;
-  QObject::connect(&edit, &TFloatSpinEdit::Change, [&] { ++changes; });
+  QObject::connect(&edit, &FloatSpinEdit::Change, [&] { ++changes; });
   QTest::keyClicks(&edit, "1-2345");
   EXPECT_EQ(edit.Text(), "123");
   EXPECT_EQ(changes, 3);

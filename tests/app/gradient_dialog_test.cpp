@@ -15,51 +15,51 @@ namespace {
 class GradientDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { App(); }
-  TScriptedPrompts prompts;
-  TfrmGradient dialog{prompts};
+  ScriptedPrompter prompts;
+  GradientDialog dialog{prompts};
 };
 
 TEST_F(GradientDialogTest, ControlsAsTheyOpen) {
   EXPECT_EQ(dialog.windowTitle(), "Gradient Editor");
-  EXPECT_EQ(dialog.cbGradientStyle->count(), 23);
-  EXPECT_EQ(dialog.cbGradientStyle->itemText(22), "Butterfy");
-  EXPECT_EQ(dialog.btnDefault->text(), "&Default");
-  EXPECT_TRUE(dialog.btnOk->isDefault());
+  EXPECT_EQ(dialog.gradientStyleList->count(), 23);
+  EXPECT_EQ(dialog.gradientStyleList->itemText(22), "Butterfy");
+  EXPECT_EQ(dialog.defaultButton->text(), "&Default");
+  EXPECT_TRUE(dialog.okButton->isDefault());
   EXPECT_EQ(dialog.Settings(), (TGradientSettings{0x800000, 0xFFFF00, 10, 0, 0}));
   EXPECT_EQ(dialog.Gradient->size(), QSize(140, 100));
 }
 
 TEST_F(GradientDialogTest, PreviewFollowsEveryControl) {
   TGradient& g = dialog.Gradient->Gradient();
-  dialog.cbGradientStyle->setCurrentIndex(9);
+  dialog.gradientStyleList->setCurrentIndex(9);
   EXPECT_EQ(g.Style(), gsLinearH);
   EXPECT_EQ(g.Pattern().Width(), 256);
   EXPECT_EQ(g.Pattern().Height(), 1);
-  dialog.gbRotation->setValue(-35);
-  EXPECT_EQ(dialog.lblRotation->text(), "-35%");
+  dialog.rotationSlider->setValue(-35);
+  EXPECT_EQ(dialog.rotationLabel->text(), "-35%");
   EXPECT_EQ(g.Rotation(), -35);
-  dialog.gbShift->setValue(100);
-  EXPECT_EQ(dialog.lblShift->text(), "100%");
+  dialog.shiftSlider->setValue(100);
+  EXPECT_EQ(dialog.shiftLabel->text(), "100%");
   // Shift 100 makes the ramp flat.
   EXPECT_EQ(g.Pattern().Pixel(0, 0), g.Pattern().Pixel(255, 0));
 }
 
 TEST_F(GradientDialogTest, SwatchTakesAChosenColourAndIgnoresACancel) {
   prompts.Colors = {0x00FF00, std::nullopt};
-  QTest::mouseClick(dialog.shpColorBegin, Qt::LeftButton);
-  EXPECT_EQ(dialog.shpColorBegin->Color(), 0x00FF00);
+  QTest::mouseClick(dialog.colorBeginSwatch, Qt::LeftButton);
+  EXPECT_EQ(dialog.colorBeginSwatch->Color(), 0x00FF00);
   EXPECT_EQ(dialog.Gradient->Gradient().ColorBegin(), 0x00FF00);
-  QTest::mouseClick(dialog.shpColorEnd, Qt::RightButton);  // any button opens it
-  EXPECT_EQ(dialog.shpColorEnd->Color(), 0xFFFF00);
+  QTest::mouseClick(dialog.colorEndSwatch, Qt::RightButton);  // any button opens it
+  EXPECT_EQ(dialog.colorEndSwatch->Color(), 0xFFFF00);
   EXPECT_EQ(prompts.Log, QStringList({"colour 800000", "colour ffff00"}));
 }
 
 TEST_F(GradientDialogTest, DefaultRestoresTheVerticalNavyToAquaRamp) {
   dialog.Load({0x123456, 0x654321, 3, 80, -20});
-  EXPECT_EQ(dialog.lblRotation->text(), "80%");
-  QTest::mouseClick(dialog.btnDefault, Qt::LeftButton);
+  EXPECT_EQ(dialog.rotationLabel->text(), "80%");
+  QTest::mouseClick(dialog.defaultButton, Qt::LeftButton);
   EXPECT_EQ(dialog.Settings(), (TGradientSettings{0x800000, 0xFFFF00, 10, 0, 0}));
-  EXPECT_EQ(dialog.lblShift->text(), "0%");
+  EXPECT_EQ(dialog.shiftLabel->text(), "0%");
   const TBitmap32& p = dialog.Gradient->Gradient().Pattern();
   ASSERT_EQ(p.Width(), 1);
   ASSERT_EQ(p.Height(), 256);

@@ -32,9 +32,9 @@ TEST_P(HostileSettingsTest, ProgramStartsWithUsableValues) {
   EXPECT_GE(UsableFrameRate(files->Preferences.FrameRate), 1);
   EXPECT_LE(UsableFrameRate(files->Preferences.FrameRate), 30);
   const QList<QAction*> recent = window->recentMenu->actions();
-  EXPECT_LE(recent.size(), TRecentProjects::kMaxEntries);
+  EXPECT_LE(recent.size(), RecentProjects::kMaxEntries);
   for (QAction* a : recent) {
-    EXPECT_LE(a->text().size(), TRecentProjects::kMaxPathLength + 4);
+    EXPECT_LE(a->text().size(), RecentProjects::kMaxPathLength + 4);
     for (QChar c : a->text()) EXPECT_GE(c.unicode(), 0x20) << "control character in a menu caption";
   }
   // And it still works: a shape can be drawn.
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileSettingsTest,
                                                       [](SettingsWindowTest&, const QString& ini) {
                                                         QSettings s(ini, QSettings::IniFormat);
                                                         const QString key =
-                                                            TSettingsStore::KeyPath() + "/Recent Projects/";
+                                                            SettingsStore::KeyPath() + "/Recent Projects/";
                                                         s.setValue(key + "0", QString(100000, 'a'));
                                                         s.setValue(key + "1", QString("/tmp/evil\nline\t\x01.plv"));
                                                         for (int i = 2; i < 3000; ++i)

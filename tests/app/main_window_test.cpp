@@ -128,21 +128,21 @@ TEST_F(WindowTest, ZoomHintsDifferOnlyInTheTrailingBlankOfThePopupCopy) {
 
 TEST_F(WindowTest, HintsOfMenuItemsAndControlsGoToStatusPanelZero) {
   window->Action(CommandId::EditCopy)->showStatusText(window.get());
-  EXPECT_EQ(window->StatusBar->Text(0), " Copy the active shape into the Clipboard");
+  EXPECT_EQ(window->statusPanels->Text(0), " Copy the active shape into the Clipboard");
   QStatusTipEvent tip(window->zoomButton->statusTip());
   QApplication::sendEvent(window->zoomButton, &tip);
-  EXPECT_EQ(window->StatusBar->Text(0), " Change the view magnification");
+  EXPECT_EQ(window->statusPanels->Text(0), " Change the view magnification");
 }
 
 TEST_F(WindowTest, StartsWithAnEmptyAffineProjectAtFullSize) {
   EXPECT_EQ(window->size(), QSize(700, 576));
   EXPECT_EQ(window->minimumSize(), QSize(320, 240));
-  EXPECT_EQ(window->pnlSide->width(), 138);
-  EXPECT_EQ(window->StatusBar->Text(2), " Affine, 0 Shape(s), None Selected");
-  EXPECT_EQ(TStatusBar::kWidths, (std::array<int, 3>{330, 90, 132}));
-  EXPECT_EQ(window->ImgDraw->geometry(), QRect(1, 1, 480, 360));
-  EXPECT_EQ(window->PanelDraw->size(), QSize(487, 367));
-  EXPECT_EQ(window->shShadow->geometry(), QRect(5, 5, 482, 362));
+  EXPECT_EQ(window->sidePanel->width(), 138);
+  EXPECT_EQ(window->statusPanels->Text(2), " Affine, 0 Shape(s), None Selected");
+  EXPECT_EQ(StatusPanels::kWidths, (std::array<int, 3>{330, 90, 132}));
+  EXPECT_EQ(window->imageView->geometry(), QRect(1, 1, 480, 360));
+  EXPECT_EQ(window->viewPanel->size(), QSize(487, 367));
+  EXPECT_EQ(window->viewShadow->geometry(), QRect(5, 5, 482, 362));
   EXPECT_TRUE(window->uiTimer->isActive());
   EXPECT_EQ(window->uiTimer->interval(), 300);
   EXPECT_TRUE(window->zoomActions[2]->isChecked());
@@ -152,7 +152,7 @@ TEST_F(WindowTest, StartsWithAnEmptyAffineProjectAtFullSize) {
         window->Action(CommandId::BackgroundClear), window->Action(CommandId::AnimationStop)})
     EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
   EXPECT_FALSE(window->ToolButton(CommandId::FileSave)->isEnabled());
-  EXPECT_FALSE(window->cbeBrush->isEnabled());
+  EXPECT_FALSE(window->brushList->isEnabled());
   // The white canvas is composed and BackColor fills the view bitmap.
   EXPECT_EQ(window->CanvasLayer.Pixel(10, 10), 0xFFFFFFFFu);
   EXPECT_EQ(window->ViewBitmap.Pixel(10, 10), 0xFFFFFFFFu);
@@ -172,10 +172,10 @@ TEST_P(ZoomTest, ViewSizeIsTheBitmapTimesTheScaleRoundedHalfToEven) {
   window->zoomPopupActions[size_t(row.Index)]->trigger();
   EXPECT_TRUE(window->zoomActions[size_t(row.Index)]->isChecked());
   EXPECT_TRUE(window->zoomPopupActions[size_t(row.Index)]->isChecked());
-  EXPECT_EQ(window->ImgDraw->size(), row.View);
-  EXPECT_EQ(window->shFrame->size(), row.View + QSize(2, 2));
-  EXPECT_EQ(window->PanelDraw->size(), row.View + QSize(7, 7));
-  EXPECT_EQ(window->editor->Scale(), window->ImgDraw->Scale());
+  EXPECT_EQ(window->imageView->size(), row.View);
+  EXPECT_EQ(window->viewFrame->size(), row.View + QSize(2, 2));
+  EXPECT_EQ(window->viewPanel->size(), row.View + QSize(7, 7));
+  EXPECT_EQ(window->editor->Scale(), window->imageView->Scale());
 }
 
 // Zoom menu item 0..4 -> "Zoom25Percent" .. "Zoom400Percent"
@@ -199,19 +199,19 @@ TEST_F(WindowTest, ViewIsCentredWhenSmallAndAtTheScrollOriginWhenLarge) {
   window->resize(900, 700);
   QApplication::processEvents();
   window->CentreView();
-  const QSize client = window->sbDraw->viewport()->size();
-  EXPECT_EQ(window->PanelDraw->pos(), QPoint((client.width() - 487) / 2, (client.height() - 367) / 2));
+  const QSize client = window->viewScrollArea->viewport()->size();
+  EXPECT_EQ(window->viewPanel->pos(), QPoint((client.width() - 487) / 2, (client.height() - 367) / 2));
   window->zoomActions[4]->trigger();
   QApplication::processEvents();
   window->CentreView();
-  EXPECT_EQ(window->PanelDraw->pos(),
-            QPoint(-window->sbDraw->horizontalScrollBar()->value(), -window->sbDraw->verticalScrollBar()->value()));
+  EXPECT_EQ(window->viewPanel->pos(), QPoint(-window->viewScrollArea->horizontalScrollBar()->value(),
+                                             -window->viewScrollArea->verticalScrollBar()->value()));
 }
 
 TEST_F(WindowTest, ZoomButtonReturnsTo100PercentOrOpensItsMenu) {
   window->zoomActions[4]->trigger();
   QTest::mouseClick(window->zoomButton, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-  EXPECT_EQ(window->ImgDraw->Scale(), 1.0);
+  EXPECT_EQ(window->imageView->Scale(), 1.0);
   EXPECT_TRUE(window->zoomPopupActions[2]->isChecked());
   QTest::mouseClick(window->zoomButton, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
   EXPECT_TRUE(window->zoomPopup->isVisible());
@@ -224,8 +224,8 @@ TEST_F(WindowTest, ViewSwitchesHideAndShowTheirBars) {
     QWidget* Bar;
   };
   for (const Switch& s : {Switch{window->Action(CommandId::ViewToolbar), window->ToolBar},
-                          Switch{window->Action(CommandId::ViewStatusBar), window->StatusBar},
-                          Switch{window->Action(CommandId::ViewSidePanel), window->pnlSide}}) {
+                          Switch{window->Action(CommandId::ViewStatusBar), window->statusPanels},
+                          Switch{window->Action(CommandId::ViewSidePanel), window->sidePanel}}) {
     ASSERT_TRUE(s.Item->isChecked());
     s.Item->trigger();
     EXPECT_FALSE(s.Item->isChecked());
@@ -250,7 +250,7 @@ TEST_P(DrawStateTest, InterfaceStateFollowsTheShapes) {
   const DrawRow& row = GetParam();
   const QPoint points[] = {{40, 40}, {240, 40}, {40, 240}, {260, 40}, {400, 40}, {260, 180}};
   for (int i = 0; i < row.Clicks; ++i) ClickView(points[i].x(), points[i].y());
-  EXPECT_EQ(window->StatusBar->Text(2), row.Summary);
+  EXPECT_EQ(window->statusPanels->Text(2), row.Summary);
   EXPECT_EQ(window->Action(CommandId::EditCut)->isEnabled(), row.Cut);
   EXPECT_EQ(window->ToolButton(CommandId::EditCut)->isEnabled(), row.Cut);
   EXPECT_EQ(window->Action(CommandId::EditCopy)->isEnabled(), row.Copy);
@@ -264,7 +264,7 @@ TEST_P(DrawStateTest, InterfaceStateFollowsTheShapes) {
   EXPECT_EQ(window->Action(CommandId::FileSave)->isEnabled(), row.SaveAs);
   EXPECT_FALSE(window->Action(CommandId::EditPaste)->isEnabled());
   // The side panel belongs to Sub-Shapes only, complete or not.
-  EXPECT_EQ(window->cbeBrushStyle->isEnabled(), window->project.Selected() >= 1);
+  EXPECT_EQ(window->brushStyleList->isEnabled(), window->project.Selected() >= 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, DrawStateTest,
@@ -335,18 +335,18 @@ TEST_F(WindowTest, ArrowKeysMoveTheSelectionUnlessAControlHasTheFocus) {
   QTest::keyRelease(window.get(), Qt::Key_Down);
   EXPECT_EQ(window->project.Corner(2, 0), (Vertex{start.X + 10, start.Y + 1}));
   // One undo step takes the whole run back (once the release has ended it).
-  QTest::qWait(TfrmMain::kArrowReleaseMs + 80);
+  QTest::qWait(MainWindow::kArrowReleaseMs + 80);
   window->Action(CommandId::EditUndo)->trigger();
   EXPECT_EQ(window->project.Corner(2, 0), start);
 
-  window->cbeBrushStyle->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), window->cbeBrushStyle);
-  QTest::keyClick(window->cbeBrushStyle, Qt::Key_Left);
+  window->brushStyleList->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), window->brushStyleList);
+  QTest::keyClick(window->brushStyleList, Qt::Key_Left);
   EXPECT_EQ(window->project.Corner(2, 0), start);
 }
 
 struct CloseRow {
-  TPromptAnswer Answer;
+  PromptAnswer Answer;
   bool Closes;
 };
 
@@ -364,13 +364,13 @@ TEST_P(CloseTest, UnsavedWorkIsAskedAboutAndNeverDroppedByYes) {
 
 // Yes on an untitled project goes to Save As; cancelling it keeps the window open.
 INSTANTIATE_TEST_SUITE_P(Answers, CloseTest,
-                         ::testing::Values(CloseRow{TPromptAnswer::Cancel, false}, CloseRow{TPromptAnswer::No, true},
-                                           CloseRow{TPromptAnswer::Yes, false}),
+                         ::testing::Values(CloseRow{PromptAnswer::Cancel, false}, CloseRow{PromptAnswer::No, true},
+                                           CloseRow{PromptAnswer::Yes, false}),
                          [](const ::testing::TestParamInfo<CloseRow>& info) {
-                           const TPromptAnswer a = info.param.Answer;
-                           const std::string answer = a == TPromptAnswer::Yes  ? "Yes"
-                                                      : a == TPromptAnswer::No ? "No"
-                                                                               : "Cancel";
+                           const PromptAnswer a = info.param.Answer;
+                           const std::string answer = a == PromptAnswer::Yes  ? "Yes"
+                                                      : a == PromptAnswer::No ? "No"
+                                                                              : "Cancel";
                            return answer + (info.param.Closes ? "Closes" : "StaysOpen");
                          });
 

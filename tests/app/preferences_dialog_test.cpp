@@ -1,10 +1,10 @@
 // Preferences: defaults with an empty store, stored values and the limits
 // applied before use, the fields' repair and check, Default and Cancel, and
 // rendering again only when the picture would change.
-#include <QMenu>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 
@@ -23,9 +23,9 @@ struct Shown {
   friend bool operator==(const Shown&, const Shown&) = default;
 };
 
-Shown ShownIn(const TfrmPreferencesP& d) {
-  return {d.seTimes->Text(),      d.cbRendering->isChecked(), d.cbAntialiased->isChecked(),
-          d.AnimQuality->value(), d.lblQuality->text(),       d.seRate->Text()};
+Shown ShownIn(const PreferencesDialog& d) {
+  return {d.loopsField->Text(),     d.realTimeCheck->isChecked(), d.antialiasedCheck->isChecked(),
+          d.qualitySlider->value(), d.qualityLabel->text(),       d.frameRateField->Text()};
 }
 
 const Shown kDefaultsShown{"10000", true, true, 75, "75%", "10"};
@@ -35,7 +35,7 @@ TEST_F(SettingsWindowTest, AnEmptyStoreGivesTheDefaultsAndStaysEmpty) {
   EXPECT_EQ(window->renderer.Preferences, RenderPreferences{});
   EXPECT_EQ(files->Preferences, StoredPreferences{});
   EXPECT_TRUE(window->editor->RealTimeRendering());
-  EXPECT_EQ(ShownIn(*files->frmPreferencesP), kDefaultsShown);
+  EXPECT_EQ(ShownIn(*files->preferencesDialog), kDefaultsShown);
   EXPECT_FALSE(window->recentMenu->menuAction()->isEnabled());
   EXPECT_FALSE(QFile::exists(SettingsFile()));
 }
@@ -58,7 +58,7 @@ TEST_P(StoredPreferencesTest, ValuesAreUsedAsReadWithinSafeLimits) {
   Start();
   EXPECT_EQ(window->renderer.Preferences.RenderingLoops, row.LoopsUsed);
   EXPECT_FALSE(window->renderer.Preferences.Antialiased);
-  EXPECT_EQ(ShownIn(*files->frmPreferencesP), row.InDialog);
+  EXPECT_EQ(ShownIn(*files->preferencesDialog), row.InDialog);
   EXPECT_EQ(UsableFrameRate(files->Preferences.FrameRate), row.InDialog.Rate.toInt());
 }
 
@@ -77,14 +77,14 @@ class PreferencesDialogTest : public SettingsWindowTest {
   void SetUp() override {
     SettingsWindowTest::SetUp();
     Start();
-    dialog = files->frmPreferencesP;
+    dialog = files->preferencesDialog;
     dialog->show();
   }
-  static void Leave(TNumberEdit* field) {
+  static void Leave(NumberEdit* field) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(field, &out);
   }
-  TfrmPreferencesP* dialog = nullptr;
+  PreferencesDialog* dialog = nullptr;
 };
 
 struct RepairRow {
@@ -97,7 +97,7 @@ struct RepairRow {
 class PreferencesRepairTest : public PreferencesDialogTest, public ::testing::WithParamInterface<RepairRow> {};
 
 TEST_P(PreferencesRepairTest, MalformedTextIsResetToTheDefaultOnLeaving) {
-  TNumberEdit* field = GetParam().Rate ? dialog->seRate : dialog->seTimes;
+  NumberEdit* field = GetParam().Rate ? dialog->frameRateField : dialog->loopsField;
   field->lineEdit()->clear();
   QTest::keyClicks(field, GetParam().Typed);
   Leave(field);
@@ -127,9 +127,9 @@ struct CheckRow {
 class PreferencesCheckTest : public PreferencesDialogTest, public ::testing::WithParamInterface<CheckRow> {};
 
 TEST_P(PreferencesCheckTest, OkRefusesTheFirstBadFieldAndStoresNothing) {
-  dialog->seTimes->SetText(GetParam().Times);
-  dialog->seRate->SetText(GetParam().Rate);
-  QTest::keyClick(dialog->seRate, Qt::Key_Return);  // Enter is OK
+  dialog->loopsField->SetText(GetParam().Times);
+  dialog->frameRateField->SetText(GetParam().Rate);
+  QTest::keyClick(dialog->frameRateField, Qt::Key_Return);  // Enter is OK
   EXPECT_NE(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(prompts->Log, QStringList{QString("warning: ") + GetParam().Warning});
   EXPECT_FALSE(QFile::exists(SettingsFile()));
@@ -148,9 +148,9 @@ TEST_F(PreferencesDialogTest, DefaultResetsTheControlsAndEachShowingStartsFromTh
   dialog->FormShow();
   EXPECT_EQ(ShownIn(*dialog), stored);
   EXPECT_EQ(window->renderer.Preferences, (RenderPreferences{5000, false, false}));
-  dialog->btnDefault->click();
+  dialog->defaultButton->click();
   EXPECT_EQ(ShownIn(*dialog), kDefaultsShown);
-  dialog->btnCancel->click();
+  dialog->cancelButton->click();
   EXPECT_EQ(plumavo::LoadPreferences(files->Settings).RenderingLoops, 5000);  // nothing stored
   dialog->FormShow();
   EXPECT_EQ(ShownIn(*dialog), stored);
@@ -161,7 +161,7 @@ TEST_F(PreferencesDialogTest, DefaultResetsTheControlsAndEachShowingStartsFromTh
 
 struct RenderRow {
   const char* Name;
-  void (*Edit)(TfrmPreferencesP&);
+  void (*Edit)(PreferencesDialog&);
   bool Ok;
   bool Renders;
   StoredPreferences After;  // program-wide values afterwards
@@ -176,9 +176,9 @@ TEST_P(PreferencesCommandTest, RendersAgainOnlyWhenLoopsOrAntialiasingChange) {
   constexpr TColor32 kMarker = 0x12345678;  // any render paints over it
   window->CanvasLayer.Pixel(0, 0) = kMarker;
   prompts->Dialogs.push_back([&row](QDialog& d) {
-    auto& dlg = static_cast<TfrmPreferencesP&>(d);
+    auto& dlg = static_cast<PreferencesDialog&>(d);
     row.Edit(dlg);
-    (row.Ok ? dlg.btnOk : dlg.btnCancel)->click();
+    (row.Ok ? dlg.okButton : dlg.cancelButton)->click();
     return dlg.result() == QDialog::Accepted;
   });
   window->Action(CommandId::ProjectPreferences)->trigger();
@@ -196,33 +196,35 @@ TEST_P(PreferencesCommandTest, RendersAgainOnlyWhenLoopsOrAntialiasingChange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PreferencesCommandTest,
-    ::testing::Values(
-        RenderRow{
-            "Loops", [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); }, true, true, {5000, true, true, 75, 10}},
-        RenderRow{"Antialiasing",
-                  [](TfrmPreferencesP& d) { d.cbAntialiased->setChecked(false); },
-                  true,
-                  true,
-                  {10000, true, false, 75, 10}},
-        RenderRow{"RealTimeOnly",
-                  [](TfrmPreferencesP& d) { d.cbRendering->setChecked(false); },
-                  true,
-                  false,
-                  {10000, false, true, 75, 10}},
-        RenderRow{"AnimationOnly",
-                  [](TfrmPreferencesP& d) {
-                    d.seRate->SetText("20");
-                    d.AnimQuality->setValue(50);
-                  },
-                  true,
-                  false,
-                  {10000, true, true, 50, 20}},
-        RenderRow{"Unchanged", [](TfrmPreferencesP&) {}, true, false, {10000, true, true, 75, 10}},
-        RenderRow{"Cancelled",
-                  [](TfrmPreferencesP& d) { d.seTimes->SetText("5000"); },
-                  false,
-                  false,
-                  {10000, true, true, 75, 10}}),
+    ::testing::Values(RenderRow{"Loops",
+                                [](PreferencesDialog& d) { d.loopsField->SetText("5000"); },
+                                true,
+                                true,
+                                {5000, true, true, 75, 10}},
+                      RenderRow{"Antialiasing",
+                                [](PreferencesDialog& d) { d.antialiasedCheck->setChecked(false); },
+                                true,
+                                true,
+                                {10000, true, false, 75, 10}},
+                      RenderRow{"RealTimeOnly",
+                                [](PreferencesDialog& d) { d.realTimeCheck->setChecked(false); },
+                                true,
+                                false,
+                                {10000, false, true, 75, 10}},
+                      RenderRow{"AnimationOnly",
+                                [](PreferencesDialog& d) {
+                                  d.frameRateField->SetText("20");
+                                  d.qualitySlider->setValue(50);
+                                },
+                                true,
+                                false,
+                                {10000, true, true, 50, 20}},
+                      RenderRow{"Unchanged", [](PreferencesDialog&) {}, true, false, {10000, true, true, 75, 10}},
+                      RenderRow{"Cancelled",
+                                [](PreferencesDialog& d) { d.loopsField->SetText("5000"); },
+                                false,
+                                false,
+                                {10000, true, true, 75, 10}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -28,7 +28,7 @@ struct PrintJob {
 };
 
 // A letter sheet at 600 dpi with a quarter-inch margin it cannot print on.
-class TFakePrinter : public TPrinter {
+class TFakePrinter : public PrintDevice {
  public:
   bool Present = true;
   PrinterMetrics Reported{600, 600, 5100, 6600, 150, 150};
@@ -41,7 +41,7 @@ class TFakePrinter : public TPrinter {
   QString Name() const override { return "Desk Printer"; }
   PrinterMetrics Metrics() const override { return Reported; }
   TRect PrintableArea() const override { return Printable; }
-  bool Setup(TPrompts&, QWidget*) override {
+  bool Setup(Prompter&, QWidget*) override {
     ++Setups;
     return true;
   }
@@ -64,8 +64,8 @@ class PrintTest : public WindowTest {
     WindowTest::TearDown();
   }
 
-  TfrmPrintPreview& preview() { return window->prints->Preview(); }
-  TfrmPrintPreview& OpenPreview() {
+  PrintPreviewDialog& preview() { return window->prints->Preview(); }
+  PrintPreviewDialog& OpenPreview() {
     window->Action(CommandId::FilePrintPreview)->trigger();
     QApplication::processEvents();
     return preview();
@@ -139,7 +139,7 @@ TEST_F(PrintTest, PrinterErrorIsShownWithItsOwnText) {
   EXPECT_TRUE(window->OutputImage.Empty());
 
   prompts->Log.clear();
-  OpenPreview().btnPrint->click();
+  OpenPreview().printButton->click();
   EXPECT_EQ(prompts->Log, QStringList{"error: The printer is out of paper."});
   EXPECT_TRUE(preview().isVisible());
 }
@@ -149,14 +149,14 @@ TEST_F(PrintTest, PrinterErrorIsShownWithItsOwnText) {
 
 TEST_F(PrintTest, PreviewReplacesTheWindowWithThePictureFitted) {
   window->setWindowTitle("Plumavo PRO - fern.plv");
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   EXPECT_TRUE(p.isVisible());
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(p.ShownOnce);
   EXPECT_EQ(p.windowTitle(), "Plumavo PRO - fern.plv");
-  EXPECT_EQ(p.lblPrinter->text(), "Desk Printer");
-  EXPECT_EQ(p.lblResolution->text(), "600 x 600");
-  EXPECT_EQ(p.lblPaperSize->text(), "8.5 x 11");
+  EXPECT_EQ(p.printerLabel->text(), "Desk Printer");
+  EXPECT_EQ(p.resolutionLabel->text(), "600 x 600");
+  EXPECT_EQ(p.paperSizeLabel->text(), "8.5 x 11");
   // 480 × 360 on portrait paper: the full width, centred down the page.
   EXPECT_EQ(p.fseLeft->Text(), "0");
   EXPECT_EQ(p.fseWidth->Text(), "8.5");
@@ -183,8 +183,8 @@ class ProportionTest : public PrintTest, public ::testing::WithParamInterface<Pr
 
 TEST_P(ProportionTest, TypedSizeKeepsOrFreesTheAspect) {
   const ProportionRow& row = GetParam();
-  TfrmPrintPreview& p = OpenPreview();
-  p.cbProportions->setChecked(row.Constrain);
+  PrintPreviewDialog& p = OpenPreview();
+  p.proportionsCheck->setChecked(row.Constrain);
   const QString width = p.fseWidth->Text(), height = p.fseHeight->Text();
   (QString(row.Field) == "width" ? p.fseWidth : p.fseHeight)->SetText(row.Typed);
   EXPECT_EQ(p.fseWidth->Text(), row.Width ? QString(row.Width) : width);
@@ -221,9 +221,9 @@ class ArrowKeyTest : public PrintTest, public ::testing::WithParamInterface<Arro
 
 TEST_P(ArrowKeyTest, FivePressesStepAFieldHalfAnInch) {
   const ArrowRow& row = GetParam();
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   Place("1", "2", "4");
-  if (row.FieldFocused) p.seCopies->setFocus();
+  if (row.FieldFocused) p.copiesField->setFocus();
   for (int i = 0; i < 5; ++i) QTest::keyClick(&p, row.Key, row.Modifiers);
   EXPECT_EQ(p.fseLeft->Text(), row.Left);
   EXPECT_EQ(p.fseTop->Text(), row.Top);
@@ -245,15 +245,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(PrintTest, DraggingAHandleResizesInHundredthsOfAnInch) {
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   Place("1", "2", "4");
   const TRect page = p.PageRect();
   const TFloatRect l = p.Location();
   const QPoint right(page.Left + int(l.Right), page.Top + int((l.Top + l.Bottom) / 2));
-  ASSERT_EQ(p.imgPreview->HandleAt(right), TDragHandle::Right);
-  QTest::mousePress(p.imgPreview, Qt::LeftButton, Qt::NoModifier, right);
-  QTest::mouseMove(p.imgPreview, right + QPoint(37, 0));
-  QTest::mouseRelease(p.imgPreview, Qt::LeftButton, Qt::NoModifier, right + QPoint(37, 0));
+  ASSERT_EQ(p.previewPicture->HandleAt(right), TDragHandle::Right);
+  QTest::mousePress(p.previewPicture, Qt::LeftButton, Qt::NoModifier, right);
+  QTest::mouseMove(p.previewPicture, right + QPoint(37, 0));
+  QTest::mouseRelease(p.previewPicture, Qt::LeftButton, Qt::NoModifier, right + QPoint(37, 0));
   const double inches = 37 * 8.5 / page.Width();
   EXPECT_NEAR(p.fseWidth->Value(), 4 + inches, 0.011);
   // The frame kept the picture's aspect in preview pixels.
@@ -265,7 +265,7 @@ TEST_F(PrintTest, DraggingAHandleResizesInHundredthsOfAnInch) {
 }
 
 TEST_F(PrintTest, ResizingThePreviewKeepsThePictureOnThePaper) {
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   Place("1", "2", "4");
   const double left = p.Location().Left / p.PageRect().Width(), top = p.Location().Top / p.PageRect().Height();
   const TRect before = p.PageRect();
@@ -276,7 +276,7 @@ TEST_F(PrintTest, ResizingThePreviewKeepsThePictureOnThePaper) {
   EXPECT_NEAR(p.Location().Top / p.PageRect().Height(), top, 1e-9);
   EXPECT_EQ(p.fseLeft->Text(), "1");
   EXPECT_EQ(p.fseWidth->Text(), "4");
-  p.btnPrint->click();
+  p.printButton->click();
   ASSERT_EQ(printer->Jobs.size(), 1u);
   EXPECT_EQ(printer->Jobs[0].Rect, (TRect{600, 1200, 3000, 3000}));
 }
@@ -296,10 +296,10 @@ class PreviewPrintTest : public PrintTest, public ::testing::WithParamInterface<
 
 TEST_P(PreviewPrintTest, ChecksCopiesAndPrintsThePlacement) {
   const PreviewPrintRow& row = GetParam();
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   Place(row.Left, "2", "4");
-  p.seCopies->SetText(row.Copies);
-  p.btnPrint->click();
+  p.copiesField->SetText(row.Copies);
+  p.printButton->click();
   if (row.Warning) {
     EXPECT_EQ(prompts->Log, QStringList{QString("warning: ") + row.Warning});
     EXPECT_TRUE(printer->Jobs.empty());
@@ -325,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(PrintTest, EnterPrintsAndEscapeCloses) {
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   QTest::keyClick(&p, Qt::Key_Return);
   EXPECT_EQ(printer->Jobs.size(), 1u);
   QTest::keyClick(&p, Qt::Key_Escape);
@@ -334,12 +334,12 @@ TEST_F(PrintTest, EnterPrintsAndEscapeCloses) {
 }
 
 TEST_F(PrintTest, SetupRefitsThePictureToThePaper) {
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   Place("1", "2", "4");
   printer->Reported = {300, 300, 3300, 2550, 0, 0};  // landscape letter
-  p.btnSetup->click();
+  p.setupButton->click();
   EXPECT_EQ(printer->Setups, 1);
-  EXPECT_EQ(p.lblPaperSize->text(), "11 x 8.5");
+  EXPECT_EQ(p.paperSizeLabel->text(), "11 x 8.5");
   // 4:3 on 11 × 8.5: the full width, centred down the page.
   EXPECT_EQ(p.fseLeft->Text(), "0");
   EXPECT_EQ(p.fseWidth->Text(), "11");
@@ -348,10 +348,10 @@ TEST_F(PrintTest, SetupRefitsThePictureToThePaper) {
 }
 
 TEST_F(PrintTest, ClosingHandsThePlaceBackAndEmptiesThePictures) {
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   p.setGeometry(QRect(40, 50, 700, 520));
   QApplication::processEvents();
-  p.btnClose->click();
+  p.closeButton->click();
   QApplication::processEvents();
   EXPECT_FALSE(p.isVisible());
   EXPECT_TRUE(window->isVisible());
@@ -374,14 +374,14 @@ TEST_P(FirstPreviewTest, KeepsThePicturesShapeOnScreenAndOnPaper) {
   const FirstPreviewRow& r = GetParam();
   window->SetProjectSize(r.Width, r.Height);
   printer->Reported = r.Paper;
-  TfrmPrintPreview& p = OpenPreview();
+  PrintPreviewDialog& p = OpenPreview();
   const double aspect = double(r.Width) / r.Height;
   // The frame on screen, in preview pixels of a page of the paper's shape.
   EXPECT_NEAR(p.Location().Width() / p.Location().Height(), aspect, aspect * 0.01);
   EXPECT_GT(p.PageRect().Width(), 100) << "fitted before the window had its size";
   // The inch fields.
   EXPECT_NEAR(p.fseWidth->Value() / p.fseHeight->Value(), aspect, aspect * 0.01);
-  p.btnPrint->click();
+  p.printButton->click();
   ASSERT_EQ(printer->Jobs.size(), 1u);
   const TRect& printed = printer->Jobs[0].Rect;
   const double w = printed.Right - printed.Left, h = printed.Bottom - printed.Top;
@@ -399,10 +399,10 @@ INSTANTIATE_TEST_SUITE_P(
 // A4's "8.27 x 11.69" is the longest paper text; it shows in full, unit and all.
 TEST_F(PrintTest, PaperSizeIsNeverCutOff) {
   printer->Reported = {600, 600, 4961, 7016, 0, 0};
-  TfrmPrintPreview& p = OpenPreview();
-  EXPECT_EQ(p.lblPaperSize->text(), "8.27 x 11.69");
-  EXPECT_GE(p.lblPaperSize->width(), p.lblPaperSize->sizeHint().width());
-  EXPECT_LE(p.lblPaperSize->mapTo(&p, QPoint(p.lblPaperSize->width(), 0)).x(), p.width());
+  PrintPreviewDialog& p = OpenPreview();
+  EXPECT_EQ(p.paperSizeLabel->text(), "8.27 x 11.69");
+  EXPECT_GE(p.paperSizeLabel->width(), p.paperSizeLabel->sizeHint().width());
+  EXPECT_LE(p.paperSizeLabel->mapTo(&p, QPoint(p.paperSizeLabel->width(), 0)).x(), p.width());
 }
 
 }  // namespace

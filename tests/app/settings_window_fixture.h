@@ -32,8 +32,8 @@ class SettingsWindowTest : public ::testing::Test {
 
   // Builds and shows the window; commandLine is what followed the program name.
   void Start(const QStringList& commandLine = {}) {
-    window = std::make_unique<TfrmMain>();
-    auto p = std::make_unique<TScriptedPrompts>();
+    window = std::make_unique<MainWindow>();
+    auto p = std::make_unique<ScriptedPrompter>();
     prompts = p.get();
     window->SetPrompts(std::move(p));
     files = window->files;
@@ -49,11 +49,11 @@ class SettingsWindowTest : public ::testing::Test {
   // A raw value under the program's key, as another run would have left it.
   void SetStored(const QString& key, const QVariant& v) {
     QSettings s(SettingsFile(), QSettings::IniFormat);
-    s.setValue(TSettingsStore::KeyPath() + "/" + key, v);
+    s.setValue(SettingsStore::KeyPath() + "/" + key, v);
   }
   QVariant Stored(const QString& key) const {
     QSettings s(SettingsFile(), QSettings::IniFormat);
-    return s.value(TSettingsStore::KeyPath() + "/" + key);
+    return s.value(SettingsStore::KeyPath() + "/" + key);
   }
 
   // An empty project file of the given size and mode.
@@ -73,8 +73,8 @@ class SettingsWindowTest : public ::testing::Test {
   }
 
   void ClickView(int x, int y) {
-    QTest::mouseMove(window->ImgDraw, QPoint(x, y));
-    QTest::mouseClick(window->ImgDraw, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+    QTest::mouseMove(window->imageView, QPoint(x, y));
+    QTest::mouseClick(window->imageView, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
   }
   void DrawTriangle(QPoint a, QPoint b, QPoint c) {
     for (QPoint p : {a, b, c}) ClickView(p.x(), p.y());
@@ -86,9 +86,9 @@ class SettingsWindowTest : public ::testing::Test {
   }
 
   QTemporaryDir dir;
-  std::unique_ptr<TfrmMain> window;
-  TScriptedPrompts* prompts = nullptr;
-  TFileCommands* files = nullptr;
+  std::unique_ptr<MainWindow> window;
+  ScriptedPrompter* prompts = nullptr;
+  FileCommands* files = nullptr;
 
  private:
   QByteArray savedVariable_;

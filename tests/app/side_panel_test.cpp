@@ -16,8 +16,8 @@ namespace {
 
 struct PanelRow {
   const char* Name;
-  std::function<void(TfrmMain&)> Act;
-  std::function<void(const ShapeSettings& got, TfrmMain&)> Check;
+  std::function<void(MainWindow&)> Act;
+  std::function<void(const ShapeSettings& got, MainWindow&)> Check;
 };
 
 class PanelSettingTest : public WindowTest, public ::testing::WithParamInterface<PanelRow> {};
@@ -48,52 +48,56 @@ TEST_P(PanelSettingTest, ReachesTheSelectedSubShapeOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Controls, PanelSettingTest,
-    ::testing::Values(
-        PanelRow{"PalettePick",
-                 [](TfrmMain& w) { QTest::mouseClick(w.imgColor, Qt::LeftButton, Qt::NoModifier, QPoint(0, 31)); },
-                 [](const ShapeSettings& s, TfrmMain& w) {
-                   EXPECT_EQ(s.Color, w.imgColor->ColorAt(QPoint(0, 31)));
-                   EXPECT_EQ(w.shpColor->Color(), s.Color);
-                   EXPECT_EQ(s.Color & 0xFF, 0xFF);  // the middle rows are fully saturated: red at the left
-                 }},
-        PanelRow{"SwatchDialog",
-                 [](TfrmMain& w) {
-                   static_cast<TScriptedPrompts&>(w.Prompts()).Colors.push_back(0x123456);
-                   QTest::mouseClick(w.shpColor, Qt::LeftButton);
-                 },
-                 [](const ShapeSettings& s, TfrmMain&) { EXPECT_EQ(s.Color, 0x123456); }},
-        PanelRow{"Diffusing",
-                 [](TfrmMain& w) { QTest::mouseClick(w.cbDiffusing, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5)); },
-                 [](const ShapeSettings& s, TfrmMain& w) {
-                   EXPECT_TRUE(s.Diffusing);
-                   EXPECT_TRUE(w.seDiffusingLen->isEnabled());
-                 }},
-        PanelRow{"DiffusingDepth", [](TfrmMain& w) { w.seDiffusingLen->setValue(7); },
-                 [](const ShapeSettings& s, TfrmMain&) { EXPECT_EQ(s.DiffusingLen, 7); }},
-        PanelRow{"BrushCategory", [](TfrmMain& w) { Choose(w.cbeBrushStyle, 19); },
-                 [](const ShapeSettings& s, TfrmMain& w) {
-                   EXPECT_EQ(s.Brush, 224);
-                   EXPECT_EQ(w.cbeBrush->count(), 6);
-                   EXPECT_EQ(w.cbeBrush->currentText(), "Baseball");
-                 }},
-        PanelRow{"Brush", [](TfrmMain& w) { Choose(w.cbeBrush, 2); },
-                 [](const ShapeSettings& s, TfrmMain&) { EXPECT_EQ(s.Brush, 2); }},
-        PanelRow{"BlendMode", [](TfrmMain& w) { Choose(w.cbBlendingMode, 26); },
-                 [](const ShapeSettings& s, TfrmMain&) { EXPECT_EQ(s.BlendingMode, 26); }},
-        PanelRow{"BrushOpacity", [](TfrmMain& w) { w.gbBrushOpacity->setValue(100); },
-                 [](const ShapeSettings& s, TfrmMain&) { EXPECT_EQ(s.BrushOpacity, 100); }}),
+    ::testing::Values(PanelRow{"PalettePick",
+                               [](MainWindow& w) {
+                                 QTest::mouseClick(w.colorPicture, Qt::LeftButton, Qt::NoModifier, QPoint(0, 31));
+                               },
+                               [](const ShapeSettings& s, MainWindow& w) {
+                                 EXPECT_EQ(s.Color, w.colorPicture->ColorAt(QPoint(0, 31)));
+                                 EXPECT_EQ(w.colorSwatch->Color(), s.Color);
+                                 EXPECT_EQ(s.Color & 0xFF,
+                                           0xFF);  // the middle rows are fully saturated: red at the left
+                               }},
+                      PanelRow{"SwatchDialog",
+                               [](MainWindow& w) {
+                                 static_cast<ScriptedPrompter&>(w.Prompts()).Colors.push_back(0x123456);
+                                 QTest::mouseClick(w.colorSwatch, Qt::LeftButton);
+                               },
+                               [](const ShapeSettings& s, MainWindow&) { EXPECT_EQ(s.Color, 0x123456); }},
+                      PanelRow{"Diffusing",
+                               [](MainWindow& w) {
+                                 QTest::mouseClick(w.diffusingCheck, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+                               },
+                               [](const ShapeSettings& s, MainWindow& w) {
+                                 EXPECT_TRUE(s.Diffusing);
+                                 EXPECT_TRUE(w.diffusingDepthField->isEnabled());
+                               }},
+                      PanelRow{"DiffusingDepth", [](MainWindow& w) { w.diffusingDepthField->setValue(7); },
+                               [](const ShapeSettings& s, MainWindow&) { EXPECT_EQ(s.DiffusingLen, 7); }},
+                      PanelRow{"BrushCategory", [](MainWindow& w) { Choose(w.brushStyleList, 19); },
+                               [](const ShapeSettings& s, MainWindow& w) {
+                                 EXPECT_EQ(s.Brush, 224);
+                                 EXPECT_EQ(w.brushList->count(), 6);
+                                 EXPECT_EQ(w.brushList->currentText(), "Baseball");
+                               }},
+                      PanelRow{"Brush", [](MainWindow& w) { Choose(w.brushList, 2); },
+                               [](const ShapeSettings& s, MainWindow&) { EXPECT_EQ(s.Brush, 2); }},
+                      PanelRow{"BlendMode", [](MainWindow& w) { Choose(w.blendingModeList, 26); },
+                               [](const ShapeSettings& s, MainWindow&) { EXPECT_EQ(s.BlendingMode, 26); }},
+                      PanelRow{"BrushOpacity", [](MainWindow& w) { w.brushOpacitySlider->setValue(100); },
+                               [](const ShapeSettings& s, MainWindow&) { EXPECT_EQ(s.BrushOpacity, 100); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(WindowTest, PanelIsDisabledForTheMainShapeAndControlsCannotReachIt) {
   DrawThreeShapes();
   window->project.SetSelected(0);
   window->UpdateInterfaceState();
-  for (QWidget* w : std::initializer_list<QWidget*>{window->imgColor, window->shpColor, window->cbDiffusing,
-                                                    window->seDiffusingLen, window->cbeBrushStyle, window->cbeBrush,
-                                                    window->cbBlendingMode, window->gbBrushOpacity})
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           window->colorPicture, window->colorSwatch, window->diffusingCheck, window->diffusingDepthField,
+           window->brushStyleList, window->brushList, window->blendingModeList, window->brushOpacitySlider})
     EXPECT_FALSE(w->isEnabled());
   // Even a programmatic change keeps the Main-Shape's fixed settings.
-  window->gbBrushOpacity->setValue(10);
+  window->brushOpacitySlider->setValue(10);
   EXPECT_EQ(window->project.SettingsOf(0), MainShapeDefaults());
 }
 
@@ -112,14 +116,14 @@ TEST_F(WindowTest, ShowingAShapesSettingsFillsThePanelWithoutApplyingAnything) {
   window->ShowShapeSettingsInPanel();
   window->UpdateInterfaceState();
 
-  EXPECT_EQ(window->cbeBrushStyle->currentText(), "Mixed");
-  EXPECT_EQ(window->cbeBrush->currentText(), "Mixed Metals 2");
-  EXPECT_EQ(window->cbBlendingMode->currentIndex(), 5);
-  EXPECT_EQ(window->gbBrushOpacity->value(), 77);
-  EXPECT_TRUE(window->cbDiffusing->isChecked());
-  EXPECT_EQ(window->seDiffusingLen->value(), 12);
-  EXPECT_TRUE(window->seDiffusingLen->isEnabled());
-  EXPECT_EQ(window->shpColor->Color(), 0x00FF00);
+  EXPECT_EQ(window->brushStyleList->currentText(), "Mixed");
+  EXPECT_EQ(window->brushList->currentText(), "Mixed Metals 2");
+  EXPECT_EQ(window->blendingModeList->currentIndex(), 5);
+  EXPECT_EQ(window->brushOpacitySlider->value(), 77);
+  EXPECT_TRUE(window->diffusingCheck->isChecked());
+  EXPECT_EQ(window->diffusingDepthField->value(), 12);
+  EXPECT_TRUE(window->diffusingDepthField->isEnabled());
+  EXPECT_EQ(window->colorSwatch->Color(), 0x00FF00);
   EXPECT_EQ(window->PanelSettings(), window->project.SettingsOf(2));
   EXPECT_EQ(window->project.AffineShapes[2], stored);
   EXPECT_TRUE(window->project.ProjectSaved);
@@ -136,9 +140,9 @@ class DepthFieldTest : public WindowTest, public ::testing::WithParamInterface<D
 
 TEST_P(DepthFieldTest, TypingKeepsTheFieldWithinOneToTwenty) {
   DrawThreeShapes();
-  window->cbDiffusing->setChecked(true);
+  window->diffusingCheck->setChecked(true);
   window->UpdateInterfaceState();
-  TSpinEdit* field = window->seDiffusingLen;
+  SpinEdit* field = window->diffusingDepthField;
   ASSERT_TRUE(field->isEnabled());
   field->setFocus();
   field->lineEdit()->selectAll();

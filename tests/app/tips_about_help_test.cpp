@@ -44,14 +44,14 @@ class TipsTest : public ::testing::Test {
     f.write("first tip\r\nsecond tip\rthird tip\n");
     f.close();
     dialog.TipsFile = dir.filePath("tips.txt");
-    store = TSettingsStore(dir.filePath("settings.ini"));
-    dialog.Store = [this]() -> TSettingsStore& { return store; };
+    store = SettingsStore(dir.filePath("settings.ini"));
+    dialog.Store = [this]() -> SettingsStore& { return store; };
   }
   void StoreIndex(int index, bool show = true) { ASSERT_TRUE(StoreTipState(store, {index, show})); }
 
   QTemporaryDir dir;
-  TSettingsStore store;
-  TfrmTipOfDay dialog;
+  SettingsStore store;
+  TipsDialog dialog;
 };
 
 struct StartCase {
@@ -68,7 +68,7 @@ TEST_P(TipsStartTest, EachShowingStartsAfterTheTipShownLast) {
   EXPECT_EQ(dialog.TipCount(), 3);
   EXPECT_EQ(dialog.Index(), GetParam().firstShown);
   const char* texts[] = {"first tip", "second tip", "third tip"};
-  EXPECT_EQ(dialog.lblTips->text(), texts[GetParam().firstShown]);
+  EXPECT_EQ(dialog.tipsLabel->text(), texts[GetParam().firstShown]);
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredIndexes, TipsStartTest,
@@ -82,16 +82,16 @@ TEST_F(TipsTest, BackAndNextWrapAndCloseStoresTheState) {
   StoreIndex(2, true);
   dialog.FormShow();
   ASSERT_EQ(dialog.Index(), 0);
-  dialog.btnBack->click();
+  dialog.backButton->click();
   EXPECT_EQ(dialog.Index(), 2);
-  EXPECT_EQ(dialog.lblTips->text(), "third tip");
-  dialog.btnNext->click();
+  EXPECT_EQ(dialog.tipsLabel->text(), "third tip");
+  dialog.nextButton->click();
   EXPECT_EQ(dialog.Index(), 0);
-  dialog.btnNext->click();
-  EXPECT_EQ(dialog.lblTips->text(), "second tip");
+  dialog.nextButton->click();
+  EXPECT_EQ(dialog.tipsLabel->text(), "second tip");
 
-  dialog.cbTipsStartup->setChecked(false);
-  dialog.btnClose->click();
+  dialog.showTipsCheck->setChecked(false);
+  dialog.closeButton->click();
   const TipState stored = LoadTipState(store);
   EXPECT_EQ(stored.Index, 1);
   EXPECT_FALSE(stored.ShowTips);
@@ -100,8 +100,8 @@ TEST_F(TipsTest, BackAndNextWrapAndCloseStoresTheState) {
 TEST_F(TipsTest, TitleBarCloseStoresNothing) {
   StoreIndex(0, true);
   dialog.FormShow();
-  dialog.btnNext->click();
-  dialog.cbTipsStartup->setChecked(false);
+  dialog.nextButton->click();
+  dialog.showTipsCheck->setChecked(false);
   dialog.show();
   dialog.close();
   const TipState stored = LoadTipState(store);
@@ -115,15 +115,15 @@ TEST_F(TipsTest, AMissingFileShowsEmptyTips) {
   dialog.FormShow();
   EXPECT_EQ(dialog.TipCount(), 0);
   EXPECT_EQ(dialog.Index(), 0);
-  dialog.btnNext->click();
-  dialog.btnBack->click();
+  dialog.nextButton->click();
+  dialog.backButton->click();
   EXPECT_EQ(dialog.Index(), 0);
-  EXPECT_TRUE(dialog.lblTips->text().isEmpty());
+  EXPECT_TRUE(dialog.tipsLabel->text().isEmpty());
 }
 
 TEST(TipsFile, TheDeliveredFileSitsBesideTheProgram) {
   App();
-  const QStringList tips = ReadTips(TfrmTipOfDay::DefaultTipsFile());
+  const QStringList tips = ReadTips(TipsDialog::DefaultTipsFile());
   EXPECT_GE(tips.size(), 25);
   for (const QString& t : tips) EXPECT_FALSE(t.trimmed().isEmpty());
 }
@@ -141,7 +141,7 @@ class SplashTest : public ::testing::TestWithParam<SplashCase> {};
 
 TEST_P(SplashTest, ClosesThenHandsOverToTheTips) {
   App();
-  TfrmAbout about;
+  AboutDialog about;
   int done = 0;
   about.OnSplashDone = [&] { ++done; };
   QElapsedTimer t;
@@ -165,18 +165,18 @@ INSTANTIATE_TEST_SUITE_P(Ways, SplashTest,
 
 TEST(AboutWindow, ShowsThePictureVersionAndLinks) {
   App();
-  TfrmAbout about;
+  AboutDialog about;
   EXPECT_EQ(about.size(), QSize(440, 330));
-  EXPECT_EQ(about.imgAbout->pixmap().size(), QSize(440, 330));
-  EXPECT_EQ(about.lblVersion->text(), "Professional Edition, Version 2.50  May 14, 2006");
+  EXPECT_EQ(about.aboutPicture->pixmap().size(), QSize(440, 330));
+  EXPECT_EQ(about.versionLabel->text(), "Professional Edition, Version 2.50  May 14, 2006");
   QList<QUrl> opened;
   about.OpenUrl = [&](const QUrl& u) { opened << u; };
   about.show();
-  QTest::mouseClick(about.lblWeb, Qt::LeftButton);
-  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  QTest::mouseClick(about.webLink, Qt::LeftButton);
+  QTest::mouseClick(about.emailLink, Qt::LeftButton);
   EXPECT_EQ(opened, (QList<QUrl>{QUrl(links::kWebSite), QUrl(QString("mailto:") + links::kSupportMail)}));
   EXPECT_TRUE(about.isVisible());  // a link does not close the window
-  EXPECT_EQ(about.lblWeb->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x80));
+  EXPECT_EQ(about.webLink->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x80));
   QTest::keyClick(&about, Qt::Key_Escape);
   EXPECT_FALSE(about.isVisible());
 }
@@ -210,7 +210,7 @@ TEST_P(HelpTopicTest, OpensItsPageInTheViewer) {
     window->Action(CommandId::HelpTutorial)->trigger();
   else
     window->Action(CommandId::HelpSupport)->trigger();
-  THelpViewer* viewer = window->dialogs->helpViewer;
+  HelpViewer* viewer = window->dialogs->helpViewer;
   EXPECT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->CurrentPage(), GetParam().page);
   EXPECT_FALSE(viewer->Browser->toPlainText().isEmpty());
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, HelpTopicTest,
 
 TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
   window->Action(CommandId::HelpSupport)->trigger();
-  THelpViewer* viewer = window->dialogs->helpViewer;
+  HelpViewer* viewer = window->dialogs->helpViewer;
   const QString text = viewer->Browser->toPlainText();
   EXPECT_TRUE(text.contains(links::kSupportMail));
   EXPECT_TRUE(text.contains(links::kDownloadPage));
@@ -260,7 +260,7 @@ TEST_F(HelpTest, WebAndMailCommandsOpenTheirAddresses) {
 
 TEST_F(HelpTest, TipsAndAboutRunTheirDialogs) {
   QTemporaryDir dir;
-  window->settings = TSettingsStore(dir.filePath("settings.ini"));
+  window->settings = SettingsStore(dir.filePath("settings.ini"));
   window->Action(CommandId::HelpTips)->trigger();
   window->Action(CommandId::HelpAbout)->trigger();
   EXPECT_EQ(prompts->Log, (QStringList{"unanswered dialog: Tip of the Day", "unanswered dialog: About Plumavo PRO"}));
@@ -275,10 +275,10 @@ class StartupTipsTest : public HelpTest, public ::testing::WithParamInterface<St
 
 TEST_P(StartupTipsTest, TheSplashEndShowsTipsOnlyWhenWanted) {
   QTemporaryDir dir;
-  TfrmTipOfDay& tips = *window->dialogs->frmTipOfDay;
-  window->settings = TSettingsStore(dir.filePath("settings.ini"));
+  TipsDialog& tips = *window->dialogs->tipsDialog;
+  window->settings = SettingsStore(dir.filePath("settings.ini"));
   ASSERT_TRUE(StoreTipState(tips.Store(), {-1, GetParam().showTips}));
-  TfrmAbout splash;
+  AboutDialog splash;
   window->dialogs->AdoptSplash(splash);
   prompts->Dialogs.push_back([](QDialog&) { return true; });
   splash.TimerTimer();  // first tick: closes

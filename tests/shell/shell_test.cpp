@@ -18,25 +18,25 @@ class Store : public testing::Test {
   QString IniPath() const { return dir_.filePath("settings.ini"); }
   void SetRaw(const QString& key, const QVariant& v) {
     QSettings s(IniPath(), QSettings::IniFormat);
-    s.setValue(TSettingsStore::KeyPath() + "/" + key, v);
+    s.setValue(SettingsStore::KeyPath() + "/" + key, v);
   }
   QTemporaryDir dir_;
 };
 
 TEST_F(Store, EmptyStoreGivesEveryDefault) {
-  TSettingsStore store(IniPath());
+  SettingsStore store(IniPath());
   EXPECT_EQ(LoadPreferences(store), StoredPreferences{});
   const TipState tips = LoadTipState(store);
   EXPECT_EQ(tips.Index, -1);
   EXPECT_TRUE(tips.ShowTips);
-  TRecentProjects recent;
+  RecentProjects recent;
   recent.Load(store);
   EXPECT_TRUE(recent.Entries().isEmpty());
   EXPECT_FALSE(QFile::exists(IniPath()));  // reading never writes defaults back
 }
 
 TEST_F(Store, PreferencesRoundTripUnderTheProgramsKey) {
-  TSettingsStore store(IniPath());
+  SettingsStore store(IniPath());
   const StoredPreferences p{5000, false, false, 40, 25};
   ASSERT_TRUE(StorePreferences(store, p));
   EXPECT_EQ(LoadPreferences(store), p);
@@ -50,7 +50,7 @@ TEST_F(Store, UnreadableValuesFallBackToTheirDefaults) {
   SetRaw("Antialiased", "yes please");
   SetRaw("Frame Rate", 0);
   SetRaw("Animation Quality", QStringList{"a", "b"});
-  TSettingsStore store(IniPath());
+  SettingsStore store(IniPath());
   const StoredPreferences p = LoadPreferences(store);
   EXPECT_EQ(p.RenderingLoops, 10000);
   EXPECT_TRUE(p.Antialiased);
@@ -76,7 +76,7 @@ TEST_F(Store, AFailedWriteIsReported) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
   // The settings file would have to live inside a plain file: nothing can be written.
-  TSettingsStore store(dir_.filePath("blocked/settings.ini"));
+  SettingsStore store(dir_.filePath("blocked/settings.ini"));
   EXPECT_FALSE(StorePreferences(store, StoredPreferences{}));
   EXPECT_FALSE(store.WriteString("Recent Projects", "0", "/x.plv"));
 }
@@ -85,27 +85,27 @@ TEST_F(Store, RecentProjectsSkipEmptyValuesAndKeepHigherOnes) {
   SetRaw("Recent Projects/0", "/a.plv");
   SetRaw("Recent Projects/1", "");
   SetRaw("Recent Projects/3", "/d.plv");
-  TSettingsStore store(IniPath());
-  TRecentProjects recent;
+  SettingsStore store(IniPath());
+  RecentProjects recent;
   recent.Load(store);
   EXPECT_EQ(recent.Entries(), (QStringList{"/a.plv", "/d.plv"}));
-  TRecentProjects one;
+  RecentProjects one;
   one.Add("/new.plv");
   ASSERT_TRUE(one.Save(store));
   recent.Load(store);
   EXPECT_EQ(recent.Entries(), (QStringList{"/new.plv", "/d.plv"}));
 }
 
-TEST(RecentProjects, NewestFirstCaseInsensitiveAtMostFour) {
-  TRecentProjects r;
+TEST(recentProjects, NewestFirstCaseInsensitiveAtMostFour) {
+  RecentProjects r;
   for (const char* p : {"/p/1.plv", "/p/2.plv", "/p/3.plv", "/p/4.plv", "/p/5.plv"}) r.Add(p);
   EXPECT_EQ(r.Entries(), (QStringList{"/p/5.plv", "/p/4.plv", "/p/3.plv", "/p/2.plv"}));
   r.Add("/p/3.plv");
   EXPECT_EQ(r.Entries(), (QStringList{"/p/3.plv", "/p/5.plv", "/p/4.plv", "/p/2.plv"}));
   r.Add("/P/4.PLV");
   EXPECT_EQ(r.Entries(), (QStringList{"/P/4.PLV", "/p/3.plv", "/p/5.plv", "/p/2.plv"}));
-  EXPECT_EQ(TRecentProjects::MenuCaption(0, "/art/fern.plv"), "&1 /art/fern.plv");
-  EXPECT_EQ(TRecentProjects::MissingFileMessage("/x.plv"), "The project file:\n/x.plv\ndoes not exist.");
+  EXPECT_EQ(RecentProjects::MenuCaption(0, "/art/fern.plv"), "&1 /art/fern.plv");
+  EXPECT_EQ(RecentProjects::MissingFileMessage("/x.plv"), "The project file:\n/x.plv\ndoes not exist.");
 }
 
 struct FieldRow {
@@ -118,7 +118,7 @@ struct FieldRow {
 class NumberField : public testing::TestWithParam<FieldRow> {};
 
 TEST_P(NumberField, RepairAndCheckOfTheLoopField) {
-  const TNumberField loops{1000, 100000, 10000, 7};
+  const NumberFieldRules loops{1000, 100000, 10000, 7};
   EXPECT_EQ(loops.RepairedOnExit(GetParam().text), GetParam().afterExit);
   EXPECT_EQ(!CheckNumberField(GetParam().text, 1000, 100000).has_value(), GetParam().passesCheck);
 }
@@ -135,11 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NumberField, WarningTextAndTypingRules) {
   EXPECT_EQ(CheckNumberField("12", 16, 1280).value(), "An number between 16 and 1280 is required.");
   EXPECT_FALSE(CheckNumberField("16", 16, 1280).has_value());
-  EXPECT_TRUE(TNumberField::AcceptsKey('7'));
-  EXPECT_TRUE(TNumberField::AcceptsKey(QChar(8)));
-  EXPECT_FALSE(TNumberField::AcceptsKey('-'));
-  EXPECT_FALSE(TNumberField::AcceptsKey('a'));
-  const TNumberField width{16, 1280, 480, 4};
+  EXPECT_TRUE(NumberFieldRules::AcceptsKey('7'));
+  EXPECT_TRUE(NumberFieldRules::AcceptsKey(QChar(8)));
+  EXPECT_FALSE(NumberFieldRules::AcceptsKey('-'));
+  EXPECT_FALSE(NumberFieldRules::AcceptsKey('a'));
+  const NumberFieldRules width{16, 1280, 480, 4};
   EXPECT_EQ(width.RepairedOnExit("0099"), "480");
   EXPECT_EQ(width.ValueOf("abc"), 16);
   EXPECT_EQ(width.ValueOf("5000"), 1280);
