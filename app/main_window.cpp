@@ -829,7 +829,6 @@ void MainWindow::DiffusingDepthFieldKeyUp() {
 
 bool MainWindow::Recording() const { return aniTimer->isActive(); }
 
-bool MainWindow::ShapesShownCheck() const { return Action(CommandId::ViewShapes)->isChecked(); }
 
 void MainWindow::UpdateInterfaceState() {
   const int32_t s = project.Selected();

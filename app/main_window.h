@@ -126,7 +126,6 @@ class MainWindow : public QMainWindow {
   void uiTimerTimer();
   void HintHandler(const QString& hint);
   bool Recording() const;
-  bool ShapesShownCheck() const;
 
   QPixmap ImageListPixmap(int index) const;
   const QCursor& CursorOf(EditCursor c) const;

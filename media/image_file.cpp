@@ -15,9 +15,10 @@ namespace plumavo {
 
 namespace {
 
-thread_local std::string tLastMessage;
-
-void RememberMessage(FREE_IMAGE_FORMAT, const char* message) { tLastMessage = message ? message : ""; }
+// The library's own words on a failure go to the log beside ours.
+void RememberMessage(FREE_IMAGE_FORMAT, const char* message) {
+  if (message != nullptr) std::fprintf(stderr, "plumavo: image library: %s\n", message);
+}
 
 // The shared library registers its plugins on load, but a static build does
 // not; initialising again is harmless, and the message hook must be set once.
@@ -129,7 +130,6 @@ DibPtr To32Bits(FIBITMAP* dib) {
 
 bool LoadUnguarded(TBitmap32& target, const std::string& fileName, int32_t flags) {
   EnsureFreeImage();
-  tLastMessage.clear();
   const char* name = fileName.c_str();
   FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(name, 0);
   if (fif == FIF_UNKNOWN) fif = FreeImage_GetFIFFromFilename(name);
@@ -168,7 +168,6 @@ bool StoresPalettes(FREE_IMAGE_FORMAT fif) {
 
 bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const std::string& formatName, int32_t flags) {
   EnsureFreeImage();
-  tLastMessage.clear();
   if (source.Empty()) return false;
   const char* name = fileName.c_str();
   const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(formatName.empty() ? name : formatName.c_str());
@@ -254,7 +253,5 @@ bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const
     return false;
   }
 }
-
-std::string LastImageFileMessage() { return tLastMessage; }
 
 }  // namespace plumavo

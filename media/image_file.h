@@ -40,9 +40,4 @@ inline constexpr int32_t kSaveQuantize = -1;
 [[nodiscard]] bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension,
                                    int32_t flags);
 
-// The last message FreeImage gave during this thread's latest load or save
-// (often empty); useful
-// to explain a false result in logs or on the command line.
-std::string LastImageFileMessage();
-
 }  // namespace plumavo

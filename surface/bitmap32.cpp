@@ -267,24 +267,6 @@ void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor3
   if (x1 < x2 && y1 < y2) Changed();
 }
 
-void TBitmap32::FillRectT(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c) {
-  const uint32_t a = c >> 24;
-  if (a == 255) {
-    FillRect(x1, y1, x2, y2, c);
-    return;
-  }
-  if (a == 0) return;
-  x1 = std::max(x1, 0);
-  y1 = std::max(y1, 0);
-  x2 = std::min(x2, width_);
-  y2 = std::min(y2, height_);
-  for (int32_t y = y1; y < y2; ++y) {
-    TColor32* row = ScanLine(y);
-    for (int32_t x = x1; x < x2; ++x) row[x] = BlendPixelWeighted(c, row[x], a);
-  }
-  if (x1 < x2 && y1 < y2) Changed();
-}
-
 void TBitmap32::FrameRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c) {
   if (x2 <= x1 || y2 <= y1) return;
   BeginUpdate();

@@ -129,7 +129,6 @@ class TBitmap32 {
   void ResetAlpha();
   // Inclusive-exclusive rectangles, clipped.
   void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c);
-  void FillRectT(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c);  // blended by c's alpha
   void FrameRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c);
 
   void BeginUpdate() { ++updateCount_; }
