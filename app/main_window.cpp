@@ -829,7 +829,6 @@ void MainWindow::DiffusingDepthFieldKeyUp() {
 
 bool MainWindow::Recording() const { return aniTimer->isActive(); }
 
-
 void MainWindow::UpdateInterfaceState() {
   const int32_t s = project.Selected();
   statusPanels->SetText(2, QString::fromStdString(ShapeSummaryText(project)));
