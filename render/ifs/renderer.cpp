@@ -190,6 +190,24 @@ bool BuildDotSquare(const int32_t* X, const int32_t* Y, int32_t K, TColor32 c, c
 #endif
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// The engine is built for SSE2 in its legacy encoding. Once code with
+// 256-bit AVX instructions has run on this thread (Qt's own drawing does) and
+// left the upper halves of the registers dirty, some processors pay a state
+// transition on every legacy SSE instruction until a vzeroupper, so a render
+// on the interface thread could run far slower after a paint. Clearing the
+// upper state at the start of a render costs one instruction.
+// RenderImageAfterPaint_* in bench/ watches for it.
+[[gnu::target("avx")]] void ClearUpperVectorState() { _mm256_zeroupper(); }
+
+void LeaveWideVectorState() {
+  static const bool hasAvx = __builtin_cpu_supports("avx");
+  if (hasAvx) ClearUpperVectorState();
+}
+#else
+void LeaveWideVectorState() {}
+#endif
+
 // A hint to the processor while waiting for the other thread.
 inline void Pause() {
 #if defined(__SSE2__)
@@ -1007,6 +1025,7 @@ void TRenderer::RenderProjective(const Project& p, const std::vector<float>& wei
 }
 
 void TRenderer::RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
+  LeaveWideVectorState();
   const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
   if (p.VertexCount <= minVertices) {
     {
