@@ -2,6 +2,9 @@
 // stamps and the final alpha reset, with the layer reused between renders.
 #include <benchmark/benchmark.h>
 
+#include <functional>
+#include <utility>
+
 #if defined(PLUMAVO_BENCH_PAINT)
 #include <QImage>
 #include <QPainter>
@@ -14,7 +17,9 @@ namespace {
 
 using namespace plumavo;
 
-void Run(benchmark::State& state, scenes::Scene scene) {
+// The renders of one scene; untimedBefore, when given, runs before each one
+// with the clock stopped.
+void Run(benchmark::State& state, scenes::Scene scene, const std::function<void()>& untimedBefore = {}) {
   Project& p = scene.project;
   TRenderer r;
   r.Preferences.RenderingLoops = scene.loops;
@@ -24,6 +29,11 @@ void Run(benchmark::State& state, scenes::Scene scene) {
   layer.DrawMode = dmBlend;
   r.RenderImage(p, canvas, layer);  // brushes prepared once, as after an edit
   for (auto _ : state) {
+    if (untimedBefore) {
+      state.PauseTiming();
+      untimedBefore();
+      state.ResumeTiming();
+    }
     r.RenderImage(p, canvas, layer);
     benchmark::DoNotOptimize(layer.Bits());
   }
@@ -46,31 +56,16 @@ BENCHMARK(RenderImage_d)->Unit(benchmark::kMillisecond);
 // A render that does not leave that state first runs much slower here than
 // above.
 void RunAfterPaint(benchmark::State& state, scenes::Scene scene) {
-  Project& p = scene.project;
-  TRenderer r;
-  r.Preferences.RenderingLoops = scene.loops;
-  TBitmap32 canvas(p.Width, p.Height);
-  canvas.Clear(Color32(200, 190, 170));
-  TBitmap32 layer(p.Width, p.Height);
-  layer.DrawMode = dmBlend;
   // As the view draws its layer: a straight-alpha picture, converted on the
   // way, onto an opaque surface.
   QImage target(640, 640, QImage::Format_RGB32);
   target.fill(Qt::white);
   QImage picture(640, 640, QImage::Format_ARGB32);
   picture.fill(QColor(20, 40, 200, 200));
-  r.RenderImage(p, canvas, layer);
-  for (auto _ : state) {
-    state.PauseTiming();
-    {
-      QPainter painter(&target);
-      painter.drawImage(0, 0, picture);
-    }
-    state.ResumeTiming();
-    r.RenderImage(p, canvas, layer);
-    benchmark::DoNotOptimize(layer.Bits());
-  }
-  state.counters["stamped"] = r.LastStats().Stamped;
+  Run(state, std::move(scene), [&] {
+    QPainter painter(&target);
+    painter.drawImage(0, 0, picture);
+  });
 }
 
 void RenderImageAfterPaint_a(benchmark::State& state) { RunAfterPaint(state, scenes::SceneA()); }
