@@ -852,15 +852,16 @@ bool TRenderer::BrushesMatch(const Project& p, int32_t subCount) const {
 // Prepare brushes: a copy of each image brush with its draw mode, combine
 // function and opacity, and the scratch squares of blend-mode dots.
 void TRenderer::PrepareBrushes(const Project& p, int32_t subCount) {
-  const TBitmap32List& library = BrushList();
+  // The brush library is unpacked on its first use; a project of dots never
+  // needs it (a command-line render then saves the unpacking).
   brushes_.Clear();
   brushKeys_.clear();
   for (int32_t k = 0; k < subCount; ++k) {
     const BrushFields f = FieldsOf(p, k + 1);
     brushKeys_.push_back(BrushKey{f.Brush, f.BlendingMode, f.BrushOpacity});
     TBitmap32& entry = brushes_.Add();
-    if (f.Brush >= kDotBrushes && f.Brush < kBrushCount && f.Brush + 1 < library.Count()) {
-      entry.Assign(library[f.Brush + 1]);
+    if (f.Brush >= kDotBrushes && f.Brush < kBrushCount) {
+      entry.Assign(BrushList()[f.Brush + 1]);
       if (f.BlendingMode != 0) {
         entry.DrawMode = dmCustom;
         entry.OnPixelCombine = BlendModeFunction(f.BlendingMode);
@@ -869,10 +870,12 @@ void TRenderer::PrepareBrushes(const Project& p, int32_t subCount) {
         entry.OnPixelCombine = nullptr;
       }
       entry.MasterAlpha = ClampByte(f.BrushOpacity);
-    } else if (f.Brush >= 0 && f.Brush < kDotBrushes && f.BlendingMode != 0 && f.Brush + 1 < library.Count()) {
-      // The scratch squares: side Brush + 2 for antialiased dots (room for the
-      // splat's spill), Brush + 1 otherwise.
-      entry.Assign(library[Preferences.Antialiased ? f.Brush + 1 : f.Brush]);
+    } else if (f.Brush >= 0 && f.Brush < kDotBrushes && f.BlendingMode != 0) {
+      // The scratch squares, cleared: side Brush + 2 for antialiased dots
+      // (room for the splat's spill), Brush + 1 otherwise.
+      const int32_t side = Preferences.Antialiased ? f.Brush + 2 : f.Brush + 1;
+      entry.SetSize(side, side);
+      entry.Clear(0);
       entry.DrawMode = dmCustom;
       entry.OnPixelCombine = BlendModeFunction(f.BlendingMode);
       entry.MasterAlpha = 255;
