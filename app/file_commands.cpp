@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "app/dialog_commands.h"
@@ -163,13 +164,10 @@ void FileCommands::OpenChosenProject(const QString& chosen) {
   LastProjectOpenFolder = FolderOf(*path);
   // The interface timer rests while the file is read, and runs again after,
   // whatever happens.
-  struct TimerPause {
-    QTimer* timer;
-    bool wasActive;
-    ~TimerPause() {
-      if (wasActive) timer->start();
-    }
-  } pause{w_.uiTimer, w_.uiTimer->isActive()};
+  const bool timerWasActive = w_.uiTimer->isActive();
+  const auto restartTimer = qScopeGuard([&] {
+    if (timerWasActive) w_.uiTimer->start();
+  });
   w_.uiTimer->stop();
   OpenProject(*path);
 }

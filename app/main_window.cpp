@@ -1016,9 +1016,7 @@ void MainWindow::ApplySetting(ShapeSetting kind) {
   const bool applied = plumavo::ApplyShapeSetting(project, kind, PanelSettings());
   if (!applied) return;
   editor->TakeRedoSnapshot();
-  Action(CommandId::EditUndo)->setEnabled(editor->UndoEnabled());
-  Action(CommandId::EditRedo)->setEnabled(editor->RedoEnabled());
-  UpdateInterfaceState();
+  UpdateInterfaceState();  // Undo and Redo take their states from the editor there
   RenderImage();
 }
 

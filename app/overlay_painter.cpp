@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QRect>
+#include <QScopeGuard>
 #include <QString>
 #include <QVector>
 #include <algorithm>
@@ -105,13 +106,8 @@ void DrawLabel(QPainter& painter, const OverlayLabel& label, const QFont& font) 
 void PaintOverlayScene(QPainter& painter, const OverlayScene& scene) {
   if (scene.Items.empty()) return;
   // The painter is handed back as it came, also when drawing throws.
-  struct SavedState {
-    QPainter& p;
-    explicit SavedState(QPainter& painter) : p(painter) { p.save(); }
-    ~SavedState() { p.restore(); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-  } saved(painter);
+  painter.save();
+  const auto restore = qScopeGuard([&] { painter.restore(); });
   QFont font = QGuiApplication::font();
   font.setPointSize(8);
   // Plain glyphs: smoothed edges would mix with the picture underneath and
