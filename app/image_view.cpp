@@ -4,7 +4,9 @@
 
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace plumavo {
 
@@ -39,20 +41,34 @@ QImage Wrap(const TBitmap32& b, QImage::Format f) {
 
 }  // namespace
 
-void ImageView::paintEvent(QPaintEvent*) {
+void ImageView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  p.fillRect(rect(), QColor(0x78, 0x78, 0x78));
-  if (view_.Empty()) return;
-  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const QColor grey(0x78, 0x78, 0x78);
+  if (view_.Empty()) {
+    p.fillRect(e->rect(), grey);
+    return;
+  }
   const QRect target(QPoint(0, 0), ScaledSize());
-  // The view bitmap is opaque BackColor: drawn as RGB32 there is no alpha to convert.
-  p.drawImage(target, Wrap(view_, QImage::Format_RGB32));
-  if (!layer_.Empty() && layer_.MasterAlpha > 0) {
-    p.setOpacity(layer_.MasterAlpha / 255.0);
-    p.drawImage(
-        QRect(QPoint(0, 0), QSize(RoundHalfEven(layer_.Width() * scale_), RoundHalfEven(layer_.Height() * scale_))),
-        Wrap(layer_, QImage::Format_ARGB32));
-    p.setOpacity(1.0);
+  // Grey only around the picture: filling under it would be painted over.
+  for (const QRect& r : QRegion(e->rect()).subtracted(target)) p.fillRect(r, grey);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const bool layerShown = !layer_.Empty() && layer_.MasterAlpha > 0;
+  // A rendered layer is opaque and covers the view bitmap: it is drawn alone,
+  // and as RGB32, so nothing is blended or converted on the way. Otherwise the
+  // opaque view bitmap (BackColor) shows through the layer.
+  const bool layerCovers = layerShown && layer_.MasterAlpha == 255 && layer_.Width() == view_.Width() &&
+                           layer_.Height() == view_.Height() && layer_.IsOpaque();
+  if (layerCovers) {
+    p.drawImage(target, Wrap(layer_, QImage::Format_RGB32));
+  } else {
+    p.drawImage(target, Wrap(view_, QImage::Format_RGB32));
+    if (layerShown) {
+      p.setOpacity(layer_.MasterAlpha / 255.0);
+      p.drawImage(
+          QRect(QPoint(0, 0), QSize(RoundHalfEven(layer_.Width() * scale_), RoundHalfEven(layer_.Height() * scale_))),
+          Wrap(layer_, QImage::Format_ARGB32));
+      p.setOpacity(1.0);
+    }
   }
   if (overlayVisible_ && OverlayPainter) OverlayPainter(p);
 }

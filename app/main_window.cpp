@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <variant>
 
 #include <QAction>
@@ -880,15 +881,18 @@ void MainWindow::ApplyEdit(const EditResult& r) {
   if (r.Cursor) imageView->setCursor(CursorOf(*r.Cursor));
   if (r.StopRecording) Action(CommandId::AnimationStop)->trigger();
   if (r.Render) {
-    // Let the overlay show the edit before a possibly long render.
-    if (r.ProcessMessageFirst) imageView->repaint();
+    // Let the overlay show the edit before a render that keeps the picture
+    // waiting past a screen frame; a quicker one is painted with it, once.
+    if (r.ProcessMessageFirst && lastRenderTime_ > kFrameTime) imageView->repaint();
     RenderImage();
   }
   if (r.RepaintView) imageView->update();
 }
 
 void MainWindow::RenderImage() {
+  const auto start = std::chrono::steady_clock::now();
   Safely([&] { renderer.RenderImage(project, canvas.CanvasPicture, CanvasLayer); });
+  lastRenderTime_ = std::chrono::steady_clock::now() - start;
   imageView->update();
 }
 

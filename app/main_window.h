@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <memory>
 
 #include <QCursor>
@@ -95,6 +96,8 @@ class MainWindow : public QMainWindow {
   // How long an arrow key's release waits for the same key to come down again
   // before it ends the nudge (a repeat the window system did not mark).
   static constexpr int kArrowReleaseMs = 120;
+  // One frame of a 60 Hz screen.
+  static constexpr std::chrono::microseconds kFrameTime{16667};
 
   // --- Commands and routines ------------------------------------------------
   void UpdateInterfaceState();
@@ -192,6 +195,8 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* e) override;
 
  private:
+  std::chrono::steady_clock::duration lastRenderTime_{};  // of the last RenderImage
+
   void FormCreate();
   void FormShow();
   void CreateMenus();

@@ -258,6 +258,24 @@ void TBitmap32::ResetAlpha() {
   Changed();
 }
 
+bool TBitmap32::IsOpaque() const {
+  if (Empty()) return false;
+  // AND of whole blocks, so the loop vectorises; a stop at the first block
+  // with a lower alpha keeps a transparent layer's test short.
+  constexpr size_t kBlock = 256;
+  const TColor32* p = pixels_.data();
+  const size_t n = pixels_.size();
+  size_t i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    TColor32 all = 0xFFFFFFFFu;
+    for (size_t k = 0; k < kBlock; ++k) all &= p[i + k];
+    if ((all >> 24) != 255) return false;
+  }
+  TColor32 all = 0xFFFFFFFFu;
+  for (; i < n; ++i) all &= p[i];
+  return (all >> 24) == 255;
+}
+
 void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c) {
   x1 = std::max(x1, 0);
   y1 = std::max(y1, 0);

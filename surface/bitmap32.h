@@ -127,6 +127,8 @@ class TBitmap32 {
   // Antialiased plot over up to four pixels with gamma-shaped weights.
   void SplatPixel(float x, float y, TColor32 c);
   void ResetAlpha();
+  // True when every pixel has alpha 255 (an empty bitmap is not opaque).
+  bool IsOpaque() const;
   // Inclusive-exclusive rectangles, clipped.
   void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c);
   void FrameRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 c);

@@ -234,6 +234,32 @@ TEST(Bitmap, ChangeNotificationsWaitForTheOutermostEndUpdate) {
   EXPECT_EQ(b.Pixel(0, 0), 3u);
 }
 
+// The view draws an opaque layer without blending; one pixel of lower alpha
+// anywhere, the tail past the last whole block included, must say no.
+TEST(Bitmap, IsOpaqueOnlyWhenEveryAlphaIs255) {
+  struct Case {
+    const char* what;
+    int32_t w, h;
+    int32_t x, y;  // the pixel given `alpha`; -1 for none
+    uint32_t alpha;
+    bool opaque;
+  };
+  const Case cases[] = {
+      {"all opaque", 300, 3, -1, 0, 255, true},
+      {"first pixel clear", 300, 3, 0, 0, 0, false},
+      {"pixel in the last whole block at 254", 300, 3, 255, 0, 254, false},
+      {"last pixel of the tail at 0x7F", 300, 3, 299, 2, 0x7F, false},
+      {"single opaque pixel", 1, 1, -1, 0, 255, true},
+      {"empty bitmap", 0, 0, -1, 0, 255, false},
+  };
+  for (const Case& c : cases) {
+    TBitmap32 b(c.w, c.h);
+    b.Clear(0xFF102030u);
+    if (c.x >= 0) b.Pixel(c.x, c.y) = (c.alpha << 24) | 0xFFFFFFu;
+    EXPECT_EQ(b.IsOpaque(), c.opaque) << c.what;
+  }
+}
+
 TEST(Bitmap, ResetAlphaAndEmptyOperations) {
   TBitmap32 b(2, 1);
   b.Clear(0x00ABCDEF);

@@ -1,0 +1,71 @@
+// What the drawing area shows: the layer over the back colour, at the zoom,
+// grey around the picture. The view draws an opaque layer alone and a layer
+// with any transparency over the view bitmap; both must show the same as the
+// layer blended over the back colour.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+#include <ostream>
+#include <string>
+
+#include "app/image_view.h"
+#include "surface/bitmap32.h"
+
+namespace plumavo {
+namespace {
+
+constexpr TColor32 kBack = 0xFF204060u;  // the view bitmap's back colour
+constexpr QRgb kGrey = 0xFF787878u;      // around the picture
+
+struct ViewCase {
+  std::string name;
+  TColor32 layerColor;   // every layer pixel but the one at (1, 1)
+  TColor32 cornerColor;  // the layer pixel at (1, 1)
+  uint8_t masterAlpha;
+  double scale;
+  QRgb expectedAt00, expectedAt11;  // what shows at picture pixels (0, 0) and (1, 1)
+};
+
+void PrintTo(const ViewCase& c, std::ostream* os) { *os << c.name; }
+
+class ImageViewTest : public testing::TestWithParam<ViewCase> {};
+
+TEST_P(ImageViewTest, ShowsTheLayerOverTheBackColour) {
+  const ViewCase& c = GetParam();
+  TBitmap32 view(4, 3), layer(4, 3);
+  view.Clear(kBack);
+  layer.Clear(c.layerColor);
+  layer.Pixel(1, 1) = c.cornerColor;
+  layer.MasterAlpha = c.masterAlpha;
+  ImageView widget(view, layer);
+  widget.SetScale(c.scale);
+  widget.resize(20, 20);
+  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+  const int s = int(c.scale);
+  for (int dy = 0; dy < s; ++dy)
+    for (int dx = 0; dx < s; ++dx) {
+      EXPECT_EQ(shown.pixel(dx, dy), c.expectedAt00) << "picture pixel (0, 0), screen offset " << dx << "," << dy;
+      EXPECT_EQ(shown.pixel(s + dx, s + dy), c.expectedAt11) << "picture pixel (1, 1)";
+    }
+  EXPECT_EQ(shown.pixel(4 * s, 0), kGrey) << "right of the picture";
+  EXPECT_EQ(shown.pixel(0, 3 * s), kGrey) << "below the picture";
+  EXPECT_EQ(shown.pixel(19, 19), kGrey) << "far corner";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layers, ImageViewTest,
+    testing::Values(
+        ViewCase{"OpaqueLayerHidesTheBackColour", 0xFF112233u, 0xFFAABBCCu, 255, 1.0, 0xFF112233u, 0xFFAABBCCu},
+        ViewCase{"OpaqueLayerAtTwiceTheSize", 0xFF112233u, 0xFFAABBCCu, 255, 2.0, 0xFF112233u, 0xFFAABBCCu},
+        ViewCase{"ClearedLayerShowsTheBackColour", 0x00000000u, 0x00000000u, 255, 1.0, kBack, kBack},
+        ViewCase{"OneTransparentPixelShowsTheBackColourThere", 0xFF112233u, 0x00FFFFFFu, 255, 1.0, 0xFF112233u, kBack},
+        ViewCase{"OpacityZeroHidesAnOpaqueLayer", 0xFF112233u, 0xFFAABBCCu, 0, 1.0, kBack, kBack},
+        // Layer opacity 50 %: half-way between layer and back colour, as Qt
+        // rounds it.
+        ViewCase{"HalfOpacityMixesWithTheBackColour", 0xFFFFFFFFu, 0xFF000000u, 128, 1.0, 0xFF8F9FAFu, 0xFF102030u}),
+    [](const testing::TestParamInfo<ViewCase>& i) { return i.param.name; });
+
+}  // namespace
+}  // namespace plumavo
