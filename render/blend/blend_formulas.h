@@ -27,27 +27,141 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <tuple>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define PLUMAVO_BLEND_SSE2 1
+#endif
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
+
+// The kernels are compiled once for the baseline processor and once more, in
+// stamp_wide.cpp, for AVX2; each compilation keeps its inline code in its own
+// namespace, so the linker can never take one's copy for the other's.
+#ifndef PLUMAVO_KERNEL_SET
+#define PLUMAVO_KERNEL_SET baseline
 #endif
 
 #include "render/blend/blend_modes.h"
 
 namespace plumavo::blend {
 
+// Hue mode, worked out ahead. With the hue taken from F, HSLToRGB needs of B
+// only m1 and m2, which follow from B's largest and smallest channel alone, so
+// they are tabulated once for every such pair (mx >= mn) with the scalar
+// arithmetic. Each of F's three channels then is m1 + ((m2 - m1) * k) * s, or
+// m2, with k, s and the choice fixed by F's hue: k = 6h, s = 1 on the rising
+// part, m2 on the flat top, k = 2/3 - h, s = 6 on the falling part and k = 0,
+// s = 1 (giving m1) elsewhere; multiplying by 1 and adding 0 are exact, so
+// these are HSLToRGB's own operations. A grey B has m1 = m2 = L, which gives
+// Round(255 L) for every channel as HSLToRGB does.
+//
+// Three hues a third apart leave at most one of them on a sloping part, so
+// nearly every colour has one channel that needs the arithmetic; the others
+// are Round(255 m1) or Round(255 m2). The few colours with two sloping
+// channels (hues exactly on a boundary after rounding) are marked and take the
+// plain per-pixel form.
+struct HueMix {
+  float m1, m2;
+};
+static_assert(sizeof(HueMix) == 8, "entries are read as one 64-bit pair");
+inline constexpr uint32_t HueMixIndex(uint32_t mx, uint32_t mn) { return mx * (mx + 1) / 2 + mn; }
+const HueMix* HueMixTable();
+// Planes: k and s of the sloping channel (0 and 1 without one), then, as bit
+// patterns, the byte masks of the channels that take m1, m2 and the sloping
+// value. A sloping mask of all ones marks a colour the fast form cannot serve.
+inline constexpr int kHueOwnPlanes = 5;
+inline constexpr uint32_t kHueSlow = 0xFFFFFFFFu;
+void HueOwn(TColor32 F, float* out, size_t stride);
+
+inline namespace PLUMAVO_KERNEL_SET {
+
 #if PLUMAVO_BLEND_SSE2
+// Sixteen-bit lane operations under one name for both register widths, so
+// each formula below is written once: V16 holds two pixels, and with AVX2 a
+// V16x2 holds four.
 using V16 = __m128i;
-inline V16 Splat16(int v) { return _mm_set1_epi16(int16_t(v)); }
-// (a * b) div 2^n for lane values whose product stays below 65536.
-template <int N>
-inline V16 MulShift(V16 a, V16 b) {
-  return _mm_srli_epi16(_mm_mullo_epi16(a, b), N);
+template <class V>
+V Splat16(int v);
+template <>
+inline V16 Splat16<V16>(int v) {
+  return _mm_set1_epi16(int16_t(v));
 }
-inline V16 Inv(V16 a) { return _mm_sub_epi16(Splat16(255), a); }
-inline V16 Select(V16 mask, V16 yes, V16 no) {
-  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+inline V16 Add16(V16 a, V16 b) { return _mm_add_epi16(a, b); }
+inline V16 Sub16(V16 a, V16 b) { return _mm_sub_epi16(a, b); }
+inline V16 SubSat16(V16 a, V16 b) { return _mm_subs_epu16(a, b); }
+inline V16 MulLow16(V16 a, V16 b) { return _mm_mullo_epi16(a, b); }
+inline V16 MulHigh16(V16 a, V16 b) { return _mm_mulhi_epi16(a, b); }
+inline V16 Max16(V16 a, V16 b) { return _mm_max_epi16(a, b); }
+inline V16 Min16(V16 a, V16 b) { return _mm_min_epi16(a, b); }
+inline V16 Greater16(V16 a, V16 b) { return _mm_cmpgt_epi16(a, b); }
+inline V16 And(V16 a, V16 b) { return _mm_and_si128(a, b); }
+inline V16 Or(V16 a, V16 b) { return _mm_or_si128(a, b); }
+inline V16 AndNot(V16 mask, V16 a) { return _mm_andnot_si128(mask, a); }
+template <int N>
+inline V16 ShiftRight16(V16 a) {
+  return _mm_srli_epi16(a, N);
+}
+template <int N>
+inline V16 ShiftLeft16(V16 a) {
+  return _mm_slli_epi16(a, N);
+}
+// All ones in lane `lane` of each pixel (blue 0, green 1, red 2, alpha 3).
+template <class V>
+V PixelLaneMask(int lane);
+template <>
+inline V16 PixelLaneMask<V16>(int lane) {
+  const int16_t m[4] = {int16_t(lane == 0 ? -1 : 0), int16_t(lane == 1 ? -1 : 0), int16_t(lane == 2 ? -1 : 0),
+                        int16_t(lane == 3 ? -1 : 0)};
+  return _mm_set_epi16(m[3], m[2], m[1], m[0], m[3], m[2], m[1], m[0]);
+}
+
+#if defined(__AVX2__)
+using V16x2 = __m256i;
+template <>
+inline V16x2 Splat16<V16x2>(int v) {
+  return _mm256_set1_epi16(int16_t(v));
+}
+inline V16x2 Add16(V16x2 a, V16x2 b) { return _mm256_add_epi16(a, b); }
+inline V16x2 Sub16(V16x2 a, V16x2 b) { return _mm256_sub_epi16(a, b); }
+inline V16x2 SubSat16(V16x2 a, V16x2 b) { return _mm256_subs_epu16(a, b); }
+inline V16x2 MulLow16(V16x2 a, V16x2 b) { return _mm256_mullo_epi16(a, b); }
+inline V16x2 MulHigh16(V16x2 a, V16x2 b) { return _mm256_mulhi_epi16(a, b); }
+inline V16x2 Max16(V16x2 a, V16x2 b) { return _mm256_max_epi16(a, b); }
+inline V16x2 Min16(V16x2 a, V16x2 b) { return _mm256_min_epi16(a, b); }
+inline V16x2 Greater16(V16x2 a, V16x2 b) { return _mm256_cmpgt_epi16(a, b); }
+inline V16x2 And(V16x2 a, V16x2 b) { return _mm256_and_si256(a, b); }
+inline V16x2 Or(V16x2 a, V16x2 b) { return _mm256_or_si256(a, b); }
+inline V16x2 AndNot(V16x2 mask, V16x2 a) { return _mm256_andnot_si256(mask, a); }
+template <int N>
+inline V16x2 ShiftRight16(V16x2 a) {
+  return _mm256_srli_epi16(a, N);
+}
+template <int N>
+inline V16x2 ShiftLeft16(V16x2 a) {
+  return _mm256_slli_epi16(a, N);
+}
+template <>
+inline V16x2 PixelLaneMask<V16x2>(int lane) {
+  const V16 half = PixelLaneMask<V16>(lane);
+  return _mm256_set_m128i(half, half);
+}
+#endif
+
+// (a * b) div 2^n for lane values whose product stays below 65536.
+template <int N, class V>
+inline V MulShift(V a, V b) {
+  return ShiftRight16<N>(MulLow16(a, b));
+}
+template <class V>
+inline V Inv(V a) {
+  return Sub16(Splat16<V>(255), a);
+}
+template <class V>
+inline V Select(V mask, V yes, V no) {
+  return Or(And(mask, yes), AndNot(mask, no));
 }
 #endif
 
@@ -79,7 +193,10 @@ struct PerChannel {
     return MixTowards(T, B, O);
   }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) requires HasTarget8<Rule> { return Rule::Target8(f, b); }
+  template <class V>
+  static V Target8(V f, V b) requires HasTarget8<Rule> {
+    return Rule::Target8(f, b);
+  }
 #endif
 };
 
@@ -87,13 +204,19 @@ struct PerChannel {
 struct MultiplyRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return (b * f) >> 8; }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return MulShift<8>(b, f); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return MulShift<8>(b, f);
+  }
 #endif
 };
 struct ScreenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return 255 - (((255 - b) * (255 - f)) >> 8); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return Inv(MulShift<8>(Inv(b), Inv(f))); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Inv(MulShift<8>(Inv(b), Inv(f)));
+  }
 #endif
 };
 struct OverlayRule {
@@ -101,8 +224,9 @@ struct OverlayRule {
     return b >= 128 ? 255 - (((255 - b) * (255 - f)) >> 7) : (b * f) >> 7;
   }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) {
-    return Select(_mm_cmpgt_epi16(b, Splat16(127)), Inv(MulShift<7>(Inv(b), Inv(f))), MulShift<7>(b, f));
+  template <class V>
+  static V Target8(V f, V b) {
+    return Select(Greater16(b, Splat16<V>(127)), Inv(MulShift<7>(Inv(b), Inv(f))), MulShift<7>(b, f));
   }
 #endif
 };
@@ -117,10 +241,11 @@ struct SoftLightRule {
     return m + (((s - m) * b) >> 8);
   }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) {
-    const V16 m = MulShift<8>(b, f);
-    const V16 s = Inv(MulShift<8>(Inv(b), Inv(f)));
-    return _mm_add_epi16(m, MulShift<8>(_mm_sub_epi16(s, m), b));
+  template <class V>
+  static V Target8(V f, V b) {
+    const V m = MulShift<8>(b, f);
+    const V s = Inv(MulShift<8>(Inv(b), Inv(f)));
+    return Add16(m, MulShift<8>(Sub16(s, m), b));
   }
 #endif
 };
@@ -132,8 +257,9 @@ struct HardLightRule {
     return f >= 128 ? 255 - (((255 - f) * (255 - b)) >> 7) : (b * f) >> 7;
   }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) {
-    return Select(_mm_cmpgt_epi16(f, Splat16(127)), Inv(MulShift<7>(Inv(f), Inv(b))), MulShift<7>(b, f));
+  template <class V>
+  static V Target8(V f, V b) {
+    return Select(Greater16(f, Splat16<V>(127)), Inv(MulShift<7>(Inv(f), Inv(b))), MulShift<7>(b, f));
   }
 #endif
 };
@@ -150,53 +276,75 @@ struct ColorBurnRule {
 struct LightenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::max(f, b); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_max_epi16(f, b); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Max16(f, b);
+  }
 #endif
 };
 struct DarkenRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::min(f, b); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_min_epi16(f, b); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Min16(f, b);
+  }
 #endif
 };
 struct AdditiveRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return std::min(f + b, 255u); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_min_epi16(_mm_add_epi16(f, b), Splat16(255)); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Min16(Add16(f, b), Splat16<V>(255));
+  }
 #endif
 };
 struct SubtractiveRule {
   // 256, not 255: equal halves cancel out completely.
   static uint32_t Target(uint32_t f, uint32_t b) { return f + b > 256 ? f + b - 256 : 0u; }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_subs_epu16(_mm_add_epi16(f, b), Splat16(256)); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return SubSat16(Add16(f, b), Splat16<V>(256));
+  }
 #endif
 };
 struct AverageRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return (f + b) >> 1; }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_srli_epi16(_mm_add_epi16(f, b), 1); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return ShiftRight16<1>(Add16(f, b));
+  }
 #endif
 };
 struct DifferenceRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return f > b ? f - b : b - f; }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_sub_epi16(_mm_max_epi16(f, b), _mm_min_epi16(f, b)); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Sub16(Max16(f, b), Min16(f, b));
+  }
 #endif
 };
 struct ExclusionRule {
   // b + f - bf/128 stays in 0..255 even though it lies below b for bright pairs.
   static uint32_t Target(uint32_t f, uint32_t b) { return b + f - ((b * f) >> 7); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) { return _mm_sub_epi16(_mm_add_epi16(b, f), MulShift<7>(b, f)); }
+  template <class V>
+  static V Target8(V f, V b) {
+    return Sub16(Add16(b, f), MulShift<7>(b, f));
+  }
 #endif
 };
 struct NegationRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return 255 - uint32_t(std::abs(255 - int32_t(b) - int32_t(f))); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16 b) {
-    const V16 d = _mm_sub_epi16(_mm_sub_epi16(Splat16(255), b), f);  // -255 .. 255, signed
-    return Inv(_mm_max_epi16(d, _mm_sub_epi16(_mm_setzero_si128(), d)));
+  template <class V>
+  static V Target8(V f, V b) {
+    const V d = Sub16(Sub16(Splat16<V>(255), b), f);  // -255 .. 255, signed
+    return Inv(Max16(d, Sub16(Splat16<V>(0), d)));
   }
 #endif
 };
@@ -213,7 +361,10 @@ struct FreezeRule {
 struct IdentityRule {
   static uint32_t Target(uint32_t f, uint32_t b) { return IdentityTable()[(f << 8) | b] & 255u; }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16) { return f; }
+  template <class V>
+  static V Target8(V f, V) {
+    return f;
+  }
 #endif
 };
 
@@ -223,7 +374,10 @@ struct Normal {
   static constexpr bool kSkipEqual = true;
   static TColor32 Apply(TColor32 F, TColor32 B, uint32_t O) { return MixTowards(F, B, O); }
 #if PLUMAVO_BLEND_SSE2
-  static V16 Target8(V16 f, V16) { return f; }
+  template <class V>
+  static V Target8(V f, V) {
+    return f;
+  }
 #endif
 };
 
@@ -250,11 +404,9 @@ struct SingleChannel {
   }
 #if PLUMAVO_BLEND_SSE2
   // Lanes hold blue, green, red, alpha of one pixel, then of the next.
-  static V16 Target8(V16 f, V16 b) {
-    constexpr int lane = Shift / 8;
-    const V16 mask = _mm_set_epi16(lane == 3 ? -1 : 0, lane == 2 ? -1 : 0, lane == 1 ? -1 : 0, lane == 0 ? -1 : 0,
-                                   lane == 3 ? -1 : 0, lane == 2 ? -1 : 0, lane == 1 ? -1 : 0, lane == 0 ? -1 : 0);
-    return Select(mask, f, b);
+  template <class V>
+  static V Target8(V f, V b) {
+    return Select(PixelLaneMask<V>(Shift / 8), f, b);
   }
 #endif
 };
@@ -356,34 +508,6 @@ inline __m128i HSLToRGB4(const HSL4& t) {
 
 #endif
 
-// Hue mode, worked out ahead. With the hue taken from F, HSLToRGB needs of B
-// only m1 and m2, which follow from B's largest and smallest channel alone, so
-// they are tabulated once for every such pair (mx >= mn) with the scalar
-// arithmetic. Each of F's three channels then is m1 + ((m2 - m1) * k) * s, or
-// m2, with k, s and the choice fixed by F's hue: k = 6h, s = 1 on the rising
-// part, m2 on the flat top, k = 2/3 - h, s = 6 on the falling part and k = 0,
-// s = 1 (giving m1) elsewhere; multiplying by 1 and adding 0 are exact, so
-// these are HSLToRGB's own operations. A grey B has m1 = m2 = L, which gives
-// Round(255 L) for every channel as HSLToRGB does.
-//
-// Three hues a third apart leave at most one of them on a sloping part, so
-// nearly every colour has one channel that needs the arithmetic; the others
-// are Round(255 m1) or Round(255 m2). The few colours with two sloping
-// channels (hues exactly on a boundary after rounding) are marked and take the
-// plain per-pixel form.
-struct HueMix {
-  float m1, m2;
-};
-static_assert(sizeof(HueMix) == 8, "entries are read as one 64-bit pair");
-inline constexpr uint32_t HueMixIndex(uint32_t mx, uint32_t mn) { return mx * (mx + 1) / 2 + mn; }
-const HueMix* HueMixTable();
-// Planes: k and s of the sloping channel (0 and 1 without one), then, as bit
-// patterns, the byte masks of the channels that take m1, m2 and the sloping
-// value. A sloping mask of all ones marks a colour the fast form cannot serve.
-inline constexpr int kHueOwnPlanes = 5;
-inline constexpr uint32_t kHueSlow = 0xFFFFFFFFu;
-void HueOwn(TColor32 F, float* out, size_t stride);
-
 #if PLUMAVO_BLEND_SSE2
 // True when none of the four pixels is marked slow.
 inline bool HueFast4(const float* own, size_t stride) {
@@ -427,6 +551,65 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
 }
 #endif
 
+#if PLUMAVO_BLEND_SSE2
+// True when each of the four pixels is grey (red = green = blue). Hue leaves
+// a grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
+// lightness whatever the hue, and the mix towards itself changes nothing.
+inline bool AllGrey4(__m128i B) {
+  const __m128i x = _mm_and_si128(_mm_xor_si128(B, _mm_srli_epi32(B, 8)), _mm_set1_epi32(0xFFFF));
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(x, _mm_setzero_si128())) == 0xFFFF;
+}
+#endif
+
+#if defined(__AVX2__)
+inline bool AllGrey8(__m256i B) {
+  const __m256i x = _mm256_and_si256(_mm256_xor_si256(B, _mm256_srli_epi32(B, 8)), _mm256_set1_epi32(0xFFFF));
+  return _mm256_testz_si256(x, x) != 0;
+}
+
+inline bool HueFast8(const float* own, size_t stride) {
+  const __m256i slope = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + 4 * stride));
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(slope, _mm256_set1_epi32(-1))) == 0;
+}
+
+// HueTarget4 on eight pixels: the same operations on each lane, the table
+// entries fetched by two gathers instead of one by one.
+inline __m256i HueTarget8(const float* own, size_t stride, __m256i B, const HueMix* table) {
+  const __m256i g = _mm256_srli_epi32(B, 8), r = _mm256_srli_epi32(B, 16), byte = _mm256_set1_epi32(255);
+  const __m256i hi = _mm256_and_si256(_mm256_max_epu8(_mm256_max_epu8(B, g), r), byte);
+  const __m256i lo = _mm256_and_si256(_mm256_min_epu8(_mm256_min_epu8(B, g), r), byte);
+  // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16.
+  const __m256i index =
+      _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(hi, _mm256_add_epi32(hi, _mm256_set1_epi32(1))), 1), lo);
+  const auto* pairs = reinterpret_cast<const long long*>(table);
+  const __m256 e0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 8));
+  const __m256 e1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 8));
+  // e0 holds (m1, m2) of pixels 0-3, e1 of 4-7. The shuffles take the m1s and
+  // the m2s within each half, in the order 0 1 4 5 | 2 3 6 7; the quarters are
+  // then put back in order.
+  const auto inOrder = [](__m256 v) { return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(v), 0xD8)); };
+  const __m256 m1 = inOrder(_mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(2, 0, 2, 0)));
+  const __m256 m2 = inOrder(_mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(3, 1, 3, 1)));
+  const __m256 k = _mm256_loadu_ps(own), s = _mm256_loadu_ps(own + stride), c255 = _mm256_set1_ps(255.0f);
+  const auto toByte = [](__m256i v) {
+    return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+  };
+  const __m256i slope = toByte(_mm256_cvtps_epi32(
+      _mm256_mul_ps(c255, _mm256_add_ps(m1, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(m2, m1), k), s)))));
+  const __m256i low = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m1)));
+  const __m256i high = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m2)));
+  // Each byte value spread over its pixel's four bytes, then kept where the
+  // brush pixel's mask says.
+  const __m256i spread = _mm256_set1_epi32(0x01010101);
+  auto mask = [&](int plane) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + size_t(plane) * stride));
+  };
+  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_mullo_epi32(low, spread), mask(2)),
+                                         _mm256_and_si256(_mm256_mullo_epi32(high, spread), mask(3))),
+                         _mm256_and_si256(_mm256_mullo_epi32(slope, spread), mask(4)));
+}
+#endif
+
 // Hue, Saturation, Lightness: the target colour takes one HSL component from F
 // and the other two from B.
 template <int Component>
@@ -461,4 +644,17 @@ struct HSLComponent {
 #endif
 };
 
+// Every mode's formula by its index (0..27), the order of the blending-mode
+// list. The mode table and the wide kernels are both made from it.
+using ModeList =
+    std::tuple<Normal, PerChannel<MultiplyRule>, PerChannel<ScreenRule>, PerChannel<OverlayRule>,
+               PerChannel<ReflectRule>, PerChannel<SoftLightRule>, PerChannel<BrightLightRule>,
+               PerChannel<HardLightRule>, PerChannel<ColorDodgeRule>, PerChannel<ColorBurnRule>,
+               PerChannel<LightenRule>, PerChannel<DarkenRule>, PerChannel<AdditiveRule>, PerChannel<SubtractiveRule>,
+               PerChannel<AverageRule>, PerChannel<DifferenceRule>, PerChannel<ExclusionRule>, PerChannel<NegationRule>,
+               Glow, PerChannel<HeatRule>, PerChannel<FreezeRule>, SingleChannel<16>, SingleChannel<8>,
+               SingleChannel<0>, HSLComponent<0>, HSLComponent<1>, HSLComponent<2>, PerChannel<IdentityRule>>;
+static_assert(std::tuple_size_v<ModeList> == kBlendFunctionCount);
+
+}  // namespace PLUMAVO_KERNEL_SET
 }  // namespace plumavo::blend

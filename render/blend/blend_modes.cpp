@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "render/blend/blend_formulas.h"
 #include "render/blend/stamp.h"
@@ -213,37 +214,22 @@ constexpr ModeEntry Entry(const char* name) {
   return {name, &Combine<Mode>, &StampLoop<CustomRow<Mode>>, &BlockLoop<CustomRow<Mode>>, prepared};
 }
 
-// Index, name and formula, in list order.
-constexpr ModeEntry kModes[kBlendFunctionCount] = {
-    Entry<Normal>("Normal"),
-    Entry<PerChannel<MultiplyRule>>("Multiply"),
-    Entry<PerChannel<ScreenRule>>("Screen"),
-    Entry<PerChannel<OverlayRule>>("Overlay"),
-    Entry<PerChannel<ReflectRule>>("Reflect"),
-    Entry<PerChannel<SoftLightRule>>("Soft Light"),
-    Entry<PerChannel<BrightLightRule>>("Bright Light"),
-    Entry<PerChannel<HardLightRule>>("Hard Light"),
-    Entry<PerChannel<ColorDodgeRule>>("Color Dodge"),
-    Entry<PerChannel<ColorBurnRule>>("Color Burn"),
-    Entry<PerChannel<LightenRule>>("Lighten"),
-    Entry<PerChannel<DarkenRule>>("Darken"),
-    Entry<PerChannel<AdditiveRule>>("Additive"),
-    Entry<PerChannel<SubtractiveRule>>("Subtractive"),
-    Entry<PerChannel<AverageRule>>("Average"),
-    Entry<PerChannel<DifferenceRule>>("Difference"),
-    Entry<PerChannel<ExclusionRule>>("Exclusion"),
-    Entry<PerChannel<NegationRule>>("Negation"),
-    Entry<Glow>("Glow"),
-    Entry<PerChannel<HeatRule>>("Heat"),
-    Entry<PerChannel<FreezeRule>>("Freeze"),
-    Entry<SingleChannel<16>>("Red"),
-    Entry<SingleChannel<8>>("Green"),
-    Entry<SingleChannel<0>>("Blue"),
-    Entry<HSLComponent<0>>("Hue"),
-    Entry<HSLComponent<1>>("Saturation"),
-    Entry<HSLComponent<2>>("Lightness"),
-    Entry<PerChannel<IdentityRule>>(nullptr),
+// The names in list order; the last index has none.
+constexpr const char* kModeNames[kBlendFunctionCount] = {
+    "Normal",     "Multiply",    "Screen",     "Overlay",  "Reflect",    "Soft Light", "Bright Light",
+    "Hard Light", "Color Dodge", "Color Burn", "Lighten",  "Darken",     "Additive",   "Subtractive",
+    "Average",    "Difference",  "Exclusion",  "Negation", "Glow",       "Heat",       "Freeze",
+    "Red",        "Green",       "Blue",       "Hue",      "Saturation", "Lightness",  nullptr,
 };
+
+template <size_t... I>
+constexpr std::array<ModeEntry, kBlendFunctionCount> MakeModes(std::index_sequence<I...>) {
+  return {Entry<std::tuple_element_t<I, ModeList>>(kModeNames[I])...};
+}
+
+// Index, name and formula, in list order.
+constexpr std::array<ModeEntry, kBlendFunctionCount> kModes =
+    MakeModes(std::make_index_sequence<kBlendFunctionCount>{});
 
 }  // namespace
 
@@ -258,19 +244,36 @@ const std::vector<std::string>& BlendModeNames() {
 }
 
 TPixelCombineEvent BlendModeFunction(int index) {
-  return index >= 0 && index < kBlendFunctionCount ? kModes[index].combine : nullptr;
+  return index >= 0 && index < kBlendFunctionCount ? kModes[size_t(index)].combine : nullptr;
 }
 
-TPreparedMode blend::PreparedModeFor(int index) {
-  return index >= 0 && index < kBlendFunctionCount ? kModes[index].prepared : TPreparedMode{};
+bool blend::WideKernelsAvailable() {
+#if PLUMAVO_WIDE_KERNELS
+  static const bool available = __builtin_cpu_supports("avx2");
+  return available;
+#else
+  return false;
+#endif
+}
+
+TPreparedMode blend::PreparedModeFor(int index, KernelSet set) {
+  if (index < 0 || index >= kBlendFunctionCount) return {};
+  TPreparedMode mode = kModes[size_t(index)].prepared;
+#if PLUMAVO_WIDE_KERNELS
+  if (set == KernelSet::Best && WideKernelsAvailable())
+    if (const TPreparedStamp wide = WidePreparedStamp(index)) mode.stamp = wide;
+#else
+  (void)set;
+#endif
+  return mode;
 }
 
 TStampBlockProc StampBlockProcFor(int index) {
-  return index >= 0 && index < kBlendFunctionCount ? kModes[index].block : nullptr;
+  return index >= 0 && index < kBlendFunctionCount ? kModes[size_t(index)].block : nullptr;
 }
 
 TStampProc blend::CustomStampProc(int index) {
-  return index >= 0 && index < kBlendFunctionCount ? kModes[index].stamp : nullptr;
+  return index >= 0 && index < kBlendFunctionCount ? kModes[size_t(index)].stamp : nullptr;
 }
 
 }  // namespace plumavo

@@ -56,18 +56,18 @@ TStampProc StampProcFor(TDrawMode mode, int blendIndex) {
   return &StampLoop<NothingRow>;
 }
 
-void TStampBrush::Prepare(const TBitmap32& src, int blendIndex, uint8_t master) {
-  Reset(src.Width(), src.Height(), blendIndex, master);
+void TStampBrush::Prepare(const TBitmap32& src, int blendIndex, uint8_t master, blend::KernelSet kernels) {
+  Reset(src.Width(), src.Height(), blendIndex, master, kernels);
   std::copy_n(src.Bits(), pixels_.size(), pixels_.begin());
   Refresh();
 }
 
-void TStampBrush::Reset(int32_t w, int32_t h, int blendIndex, uint8_t master) {
+void TStampBrush::Reset(int32_t w, int32_t h, int blendIndex, uint8_t master, blend::KernelSet kernels) {
   width_ = std::max(w, 0);
   height_ = std::max(h, 0);
   if (width_ == 0 || height_ == 0) width_ = height_ = 0;
   master_ = master;
-  mode_ = PreparedModeFor(blendIndex);
+  mode_ = PreparedModeFor(blendIndex, kernels);
   const size_t n = size_t(width_) * size_t(height_);
   pixels_.assign(n, 0);
   opacity_.assign(n, 0);

@@ -63,9 +63,17 @@ struct TPreparedMode {
   void (*own)(TColor32 F, float* out, size_t stride) = nullptr;
   int ownPlanes = 0;
 };
+// Which compiled kernels to use: the baseline ones (SSE2), which every
+// processor runs and which are the reference, or the best this processor
+// runs (AVX2 where the build has them and the processor has it).
+enum class KernelSet { Baseline, Best };
+bool WideKernelsAvailable();
 // The prepared-brush kernel of blend mode `index`; empty for an index without a
 // combine function. Defined beside the mode table.
-TPreparedMode PreparedModeFor(int index);
+TPreparedMode PreparedModeFor(int index, KernelSet set = KernelSet::Best);
+// The AVX2 stamp of blend mode `index`, nullptr where it has no wide form.
+// Only in builds with wide kernels; call only when WideKernelsAvailable().
+TPreparedStamp WidePreparedStamp(int index);
 }  // namespace blend
 
 // A brush bitmap made ready for the many stamps of one render in a blend mode
@@ -79,7 +87,7 @@ class TStampBrush {
  public:
   // src as drawn in dmCustom with BlendModeFunction(blendIndex) and `master`.
   // An index without a function gives a brush that draws nothing.
-  void Prepare(const TBitmap32& src, int blendIndex, uint8_t master);
+  void Prepare(const TBitmap32& src, int blendIndex, uint8_t master, blend::KernelSet kernels = blend::KernelSet::Best);
 
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
@@ -90,7 +98,7 @@ class TStampBrush {
   void Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32_t rows) const;
 
  private:
-  void Reset(int32_t w, int32_t h, int blendIndex, uint8_t master);
+  void Reset(int32_t w, int32_t h, int blendIndex, uint8_t master, blend::KernelSet kernels);
   void Refresh();
 
   int32_t width_ = 0, height_ = 0;

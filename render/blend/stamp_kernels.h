@@ -12,6 +12,12 @@
 
 namespace plumavo::blend {
 
+// The dmCustom kernel of blend mode `index`; nullptr for an index without a
+// combine function. Defined beside the mode table.
+TStampProc CustomStampProc(int index);
+
+inline namespace PLUMAVO_KERNEL_SET {
+
 struct StampArea {
   int32_t dx, dy, sx, sy, w, h;
 };
@@ -133,6 +139,9 @@ concept HSLVectorMode = requires {
 
 inline __m128i Load4(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline __m128i Load2(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
+#if defined(__AVX2__)
+inline __m256i Load8(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+#endif
 
 // The common step on two pixels in eight 16-bit lanes,
 // (t * O + b * (256 - O)) div 256 = b + floor((t - b) * O / 256), with o2
@@ -140,8 +149,9 @@ inline __m128i Load2(const void* p) { return _mm_loadl_epi64(static_cast<const _
 // half of their product is floor((t - b) * O * 256 / 65536). One multiply
 // instead of two. The alpha lane's o2 is 0, so B's alpha is kept, and a pixel
 // with O = 0 comes out unchanged.
-inline __m128i MixLanes(__m128i t, __m128i b, __m128i o2) {
-  return _mm_add_epi16(b, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(t, b), 7), o2));
+template <class V>
+inline V MixLanes(V t, V b, V o2) {
+  return Add16(b, MulHigh16(ShiftLeft16<7>(Sub16(t, b)), o2));
 }
 
 // Per-channel modes, two pixels per register of eight 16-bit lanes: the
@@ -156,6 +166,20 @@ struct PreparedRow<Mode> {
     const __m128i z = _mm_setzero_si128();
     const uint16_t *f = b.f16 + at * 4, *o2 = b.o2 + at * 4;
     int32_t i = 0;
+#if defined(__AVX2__)
+    // Eight pixels a step, four to a register. The packing works within each
+    // half of the register, so its quarters come out as pixels 0-1, 4-5, 2-3,
+    // 6-7 and are put back in order.
+    for (; i + 8 <= n; i += 8, f += 32, o2 += 32) {
+      const __m128i* at8 = reinterpret_cast<const __m128i*>(d + i);
+      const V16x2 lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8));
+      const V16x2 hi = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8 + 1));
+      const V16x2 rlo = MixLanes(Mode::Target8(Load8(f), lo), lo, Load8(o2));
+      const V16x2 rhi = MixLanes(Mode::Target8(Load8(f + 16), hi), hi, Load8(o2 + 16));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                          _mm256_permute4x64_epi64(_mm256_packus_epi16(rlo, rhi), 0xD8));
+    }
+#endif
     for (; i + 4 <= n; i += 4, f += 16, o2 += 16) {
       const __m128i B = Load4(d + i);
       const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o2);
@@ -196,7 +220,7 @@ struct CustomRow<Mode> {
     return MixLanes(Mode::Target8(f, b), b, _mm_add_epi16(o, o));
   }
   static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
-    const __m128i z = _mm_setzero_si128(), m = Splat16(int(master));
+    const __m128i z = _mm_setzero_si128(), m = Splat16<V16>(int(master));
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
       const __m128i F = Load4(s + i), B = Load4(d + i);
@@ -217,47 +241,79 @@ struct CustomRow<Mode> {
   }
 };
 
-// Hue, Saturation, Lightness: the targets of four pixels per step, then the
-// common step on 16-bit lanes. A last one to three pixels, and for Hue a
-// group holding a pixel the fast target cannot serve, take the plain
-// per-pixel form.
+// Hue, Saturation, Lightness: the targets of four pixels per step (eight for
+// Hue with AVX2), then the common step on 16-bit lanes. A last one to three
+// pixels, and for Hue a group holding a pixel the fast target cannot serve,
+// take the plain per-pixel form; Hue skips a group of grey pixels, which it
+// leaves as they are.
 template <class Mode>
 requires HSLVectorMode<Mode>
 struct PreparedRow<Mode> {
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
-    const __m128i z = _mm_setzero_si128();
     const uint16_t* o2 = b.o2 + at * 4;
-    const float* own = b.own + at;
-    const auto plain = [&](int32_t i) {
-      const uint32_t O = b.opacity[at + size_t(i)] & 255u;
-      if (O != 0) d[i] = Mode::Apply(b.F[at + size_t(i)], d[i], O);
-    };
+    [[maybe_unused]] const float* own = b.own + at;
     [[maybe_unused]] const HueMix* table = nullptr;
     if constexpr (Mode::kIsHue) table = HueMixTable();
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4, o2 += 16) {
-      const __m128i B = Load4(d + i);
-      __m128i T;
-      if constexpr (Mode::kIsHue) {
-        if (!HueFast4(own + i, b.ownStride)) {
-          for (int32_t k = i; k < i + 4; ++k) plain(k);
+#if defined(__AVX2__)
+    if constexpr (Mode::kIsHue) {
+      // Eight pixels a step; a group with a slow pixel goes on as two of four.
+      for (; i + 8 <= n; i += 8, o2 += 32) {
+        const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        if (AllGrey8(B)) continue;
+        if (!HueFast8(own + i, b.ownStride)) {
+          RunFour(d, b, at, i, o2, table);
+          RunFour(d, b, at, i + 4, o2 + 16, table);
           continue;
         }
-        T = HueTarget4(own + i, b.ownStride, B, table);
-      } else {
-        T = Mode::Target4(own + i, b.ownStride, B);
+        const __m256i T = HueTarget8(own + i, b.ownStride, B, table);
+        const __m256i lo = MixLanes(_mm256_unpacklo_epi8(T, _mm256_setzero_si256()),
+                                    _mm256_unpacklo_epi8(B, _mm256_setzero_si256()), Interleaved(o2));
+        const __m256i hi = MixLanes(_mm256_unpackhi_epi8(T, _mm256_setzero_si256()),
+                                    _mm256_unpackhi_epi8(B, _mm256_setzero_si256()), Interleaved(o2 + 8));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
       }
-      const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o2));
-      const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o2 + 8));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
     }
-    for (; i < n; ++i) plain(i);
+#endif
+    for (; i + 4 <= n; i += 4, o2 += 16) RunFour(d, b, at, i, o2, table);
+    for (; i < n; ++i) Plain(d, b, at, i);
+  }
+
+ private:
+  static void Plain(TColor32* d, const TPreparedPixels& b, size_t at, int32_t i) {
+    const uint32_t O = b.opacity[at + size_t(i)] & 255u;
+    if (O != 0) d[i] = Mode::Apply(b.F[at + size_t(i)], d[i], O);
+  }
+
+#if defined(__AVX2__)
+  // The 2 O lanes of pixels 0-1 and 4-5 (from p) and of 2-3 and 6-7 (p + 8),
+  // matching the byte unpacking, which works within each half.
+  static __m256i Interleaved(const uint16_t* p) { return _mm256_set_m128i(Load4(p + 16), Load4(p)); }
+#endif
+
+  // Pixels i .. i + 3.
+  static void RunFour(TColor32* d, const TPreparedPixels& b, size_t at, int32_t i, const uint16_t* o2,
+                      [[maybe_unused]] const HueMix* table) {
+    const __m128i z = _mm_setzero_si128();
+    const float* own = b.own + at;
+    const __m128i B = Load4(d + i);
+    __m128i T;
+    if constexpr (Mode::kIsHue) {
+      if (AllGrey4(B)) return;
+      if (!HueFast4(own + i, b.ownStride)) {
+        for (int32_t k = i; k < i + 4; ++k) Plain(d, b, at, k);
+        return;
+      }
+      T = HueTarget4(own + i, b.ownStride, B, table);
+    } else {
+      T = Mode::Target4(own + i, b.ownStride, B);
+    }
+    const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o2));
+    const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o2 + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
   }
 };
 #endif
 
-// The dmCustom kernel of blend mode `index`; nullptr for an index without a
-// combine function. Defined beside the mode table.
-TStampProc CustomStampProc(int index);
-
+}  // namespace PLUMAVO_KERNEL_SET
 }  // namespace plumavo::blend
