@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <variant>
 
 #include <QAction>
@@ -184,6 +185,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), prompts_(std::mak
 }
 
 MainWindow::~MainWindow() {
+  if (textureIcons_.joinable()) textureIcons_.join();
   SetFailureReporter(nullptr);
   qApp->removeEventFilter(this);
 }
@@ -602,28 +604,45 @@ void MainWindow::FillCanvasStyleList() {
   const QSignalBlocker block(canvasStyleList);
   canvasStyleList->clear();
   const auto& captions = CanvasStyleCaptions();
-  // The icon of a texture is the texture itself, shrunk. All textures are
-  // decoded by one child process: a process each would cost more than the
-  // decoding.
-  std::vector<std::string> textures;
-  for (size_t i = csFirstTexture; i < captions.size(); ++i) textures.push_back(canvas.TexturePath(uint16_t(i)));
-  std::vector<TBitmap32> tiles;
-  const std::vector<TDecodeStatus> decoded = DecodeImageFilesIsolated(textures, tiles);
+  QImage placeholder(16, 16, QImage::Format_ARGB32);
+  placeholder.fill(QColor(160, 160, 160));
   for (size_t i = 0; i < captions.size(); ++i) {
-    QImage icon;
-    if (i == csGrid) {
-      icon = WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else if (i >= csFirstTexture) {
-      const size_t t = i - csFirstTexture;
-      if (t < decoded.size() && decoded[t] == TDecodeStatus::Ok && !tiles[t].Empty())
-        icon = WrapCopy(tiles[t]).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    if (icon.isNull()) {
-      icon = QImage(16, 16, QImage::Format_ARGB32);
-      icon.fill(QColor(160, 160, 160));
-    }
+    const QImage icon = i == csGrid
+                            ? WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            : placeholder;
     canvasStyleList->addItem(QPixmap::fromImage(icon), captions[i]);
   }
+  // The icon of a texture is the texture itself, shrunk. Decoding all of them
+  // takes several times as long as the rest of the start, so one child
+  // process decodes them (a process each would cost more than the decoding)
+  // while the window comes up, and the icons replace the grey squares when
+  // it is done.
+  std::vector<std::string> textures;
+  for (size_t i = csFirstTexture; i < captions.size(); ++i) textures.push_back(canvas.TexturePath(uint16_t(i)));
+  if (textureIcons_.joinable()) textureIcons_.join();
+  textureIcons_ = std::thread([this, textures = std::move(textures)] {
+    try {
+      std::vector<TBitmap32> tiles;
+      const std::vector<TDecodeStatus> decoded = DecodeImageFilesIsolated(textures, tiles);
+      std::vector<QImage> icons(textures.size());
+      for (size_t t = 0; t < icons.size(); ++t)
+        if (t < decoded.size() && decoded[t] == TDecodeStatus::Ok && !tiles[t].Empty())
+          icons[t] = WrapCopy(tiles[t]).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      // The window joins this thread before it goes, so it is still there
+      // to take the call.
+      QMetaObject::invokeMethod(
+          this,
+          [this, icons = std::move(icons)] {
+            for (size_t t = 0; t < icons.size(); ++t)
+              if (!icons[t].isNull())
+                canvasStyleList->setItemIcon(int(csFirstTexture + t), QPixmap::fromImage(icons[t]));
+          },
+          Qt::QueuedConnection);
+    } catch (const std::exception& e) {
+      // The grey squares stay; the textures themselves load when chosen.
+      std::fprintf(stderr, "plumavo: making the texture icons failed: %s\n", e.what());
+    }
+  });
 }
 
 void MainWindow::UpdateSolidSwatch(TColor c) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include <QCursor>
 #include <QImage>
@@ -196,6 +197,7 @@ class MainWindow : public QMainWindow {
 
  private:
   std::chrono::steady_clock::duration lastRenderTime_{};  // of the last RenderImage
+  std::thread textureIcons_;                              // decodes the textures for their list icons
 
   void FormCreate();
   void FormShow();

@@ -3,7 +3,9 @@
 // and leaves everything as it was.
 #include <functional>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -100,6 +102,24 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_TRUE(log[0].endsWith("Cement 1.jpg\ndoes not exist.")) << log[0].toStdString();
                  }}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// The texture icons are decoded while the window comes up; they must still
+// arrive, each the texture itself rather than the flat grey stand-in.
+TEST_F(WindowTest, TextureIconsArriveAfterTheWindowIsUp) {
+  auto flat = [&](int index) {
+    const QImage icon = window->canvasStyleList->itemIcon(index).pixmap(16, 16).toImage();
+    for (int y = 0; y < icon.height(); ++y)
+      for (int x = 0; x < icon.width(); ++x)
+        if (icon.pixel(x, y) != icon.pixel(0, 0)) return false;
+    return true;
+  };
+  const int last = window->canvasStyleList->count() - 1;
+  QElapsedTimer clock;
+  clock.start();
+  while (flat(last) && clock.elapsed() < 20000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  for (int i = csFirstTexture; i <= last; ++i)
+    EXPECT_FALSE(flat(i)) << window->canvasStyleList->itemText(i).toStdString() << " kept the grey stand-in";
+}
 
 TEST_F(WindowTest, GradientEditorIsLoadedFromTheProject) {
   window->project.GradientColorBegin = 0x0000FF;
