@@ -71,9 +71,6 @@ bool WideKernelsAvailable();
 // The prepared-brush kernel of blend mode `index`; empty for an index without a
 // combine function. Defined beside the mode table.
 TPreparedMode PreparedModeFor(int index, KernelSet set = KernelSet::Best);
-// The AVX2 stamp of blend mode `index`, nullptr where it has no wide form.
-// Only in builds with wide kernels; call only when WideKernelsAvailable().
-TPreparedStamp WidePreparedStamp(int index);
 }  // namespace blend
 
 // A brush bitmap made ready for the many stamps of one render in a blend mode

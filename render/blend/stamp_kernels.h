@@ -15,6 +15,10 @@ namespace plumavo::blend {
 // The dmCustom kernel of blend mode `index`; nullptr for an index without a
 // combine function. Defined beside the mode table.
 TStampProc CustomStampProc(int index);
+// The AVX2 prepared stamp of blend mode `index`, nullptr where it has no wide
+// form. Defined in stamp_wide.cpp, only in builds with wide kernels; call only
+// when WideKernelsAvailable().
+TPreparedStamp WidePreparedStamp(int index);
 
 inline namespace PLUMAVO_KERNEL_SET {
 
