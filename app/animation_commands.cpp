@@ -36,7 +36,6 @@ QString FolderOf(const QString& path) { return QDir::toNativeSeparators(QFileInf
 
 AnimationCommands::AnimationCommands(MainWindow& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
-  videoCompressionDialog = new VideoCompressionDialog(AvailableAVICodecs(), &window);
   // The commands this module carries out.
   window.commands->Bind(CommandId::AnimationRecord, [this] { RecordButtonClick(); });
   window.commands->Bind(CommandId::AnimationStop, [this] { StopButtonClick(); });
@@ -85,6 +84,9 @@ void AnimationCommands::RecordButtonClick() {
   // The compressor and its quality are chosen together; a cancelled choice
   // records with the default compressor at the preferred quality.
   int32_t qualityPercent = UsableAnimationQuality(preferences.AnimationQuality);
+  // Made on the first recording: listing the encoders loads the video
+  // libraries, which the window does not need to come up.
+  if (videoCompressionDialog == nullptr) videoCompressionDialog = new VideoCompressionDialog(AvailableAVICodecs(), &w_);
   videoCompressionDialog->SetQuality(qualityPercent);
   std::optional<std::string> codec;
   if (w_.Prompts().RunDialog(*videoCompressionDialog)) {

@@ -47,7 +47,7 @@ class AnimationCommands : public QObject {
 
   // The recorder exists exactly while a recording runs.
   TAVIRecorder* Recorder() const { return recorder_.get(); }
-  VideoCompressionDialog* videoCompressionDialog;
+  VideoCompressionDialog* videoCompressionDialog = nullptr;  // made on first use
 
   // --- Handlers ---------------------------------------------------------------
   void RecordButtonClick();

@@ -8,12 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/frame.h>
-#include <libswscale/swscale.h>
-}
+#include "media/video_library.h"
 
 namespace plumavo {
 
@@ -43,11 +38,11 @@ constexpr TCandidate kCandidates[] = {
     {"huffyuv", "Huffyuv (lossless)", false},
 };
 
-const AVCodec* AviEncoder(const std::string& name) {
-  const AVCodec* codec = avcodec_find_encoder_by_name(name.c_str());
+const AVCodec* AviEncoder(const VideoLibrary& video, const std::string& name) {
+  const AVCodec* codec = video.avcodec_find_encoder_by_name(name.c_str());
   if (codec == nullptr || codec->type != AVMEDIA_TYPE_VIDEO || codec->pix_fmts == nullptr) return nullptr;
-  const AVOutputFormat* avi = av_guess_format("avi", nullptr, nullptr);
-  if (avi == nullptr || avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) != 1) return nullptr;
+  const AVOutputFormat* avi = video.av_guess_format("avi", nullptr, nullptr);
+  if (avi == nullptr || video.avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) != 1) return nullptr;
   return codec;
 }
 
@@ -70,12 +65,19 @@ int32_t RestrictSize(int32_t size, TAVISizeRestriction r) {
 
 std::vector<TAVICodecInfo> AvailableAVICodecs() {
   std::vector<TAVICodecInfo> r;
+  const VideoLibrary* video = LoadVideoLibrary();
+  if (video == nullptr) return r;
   for (const TCandidate& c : kCandidates)
-    if (AviEncoder(c.Name) != nullptr) r.push_back({c.Name, c.Caption, c.UsesQuality});
+    if (AviEncoder(*video, c.Name) != nullptr) r.push_back({c.Name, c.Caption, c.UsesQuality});
   return r;
 }
 
 struct TAVIRecorder::TState {
+  explicit TState(const VideoLibrary& v) : video(v) {}
+  TState(const TState&) = delete;
+  TState& operator=(const TState&) = delete;
+
+  const VideoLibrary& video;
   std::string Path;
   bool CreatedFile = false;  // the file did not exist before it was opened
   bool HeaderWritten = false;
@@ -89,27 +91,27 @@ struct TAVIRecorder::TState {
   std::vector<TColor32> Pixels;  // the frame as taken from the source
 
   ~TState() {
-    sws_freeContext(Scaler);
-    av_packet_free(&Packet);
-    av_frame_free(&Frame);
-    avcodec_free_context(&Encoder);
+    video.sws_freeContext(Scaler);
+    video.av_packet_free(&Packet);
+    video.av_frame_free(&Frame);
+    video.avcodec_free_context(&Encoder);
     if (Format != nullptr) {
-      if (Format->pb != nullptr) avio_closep(&Format->pb);
-      avformat_free_context(Format);
+      if (Format->pb != nullptr) video.avio_closep(&Format->pb);
+      video.avformat_free_context(Format);
     }
   }
 
   // Hands every packet the encoder has ready to the file; false on failure.
   bool WritePackets() {
     for (;;) {
-      const int r = avcodec_receive_packet(Encoder, Packet);
+      const int r = video.avcodec_receive_packet(Encoder, Packet);
       if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
       if (r < 0) return false;
-      av_packet_rescale_ts(Packet, Encoder->time_base, Stream->time_base);
+      video.av_packet_rescale_ts(Packet, Encoder->time_base, Stream->time_base);
       Packet->stream_index = Stream->index;
       LargestPacket = std::max<int64_t>(LargestPacket, Packet->size);
-      const int w = av_interleaved_write_frame(Format, Packet);
-      av_packet_unref(Packet);
+      const int w = video.av_interleaved_write_frame(Format, Packet);
+      video.av_packet_unref(Packet);
       if (w < 0) return false;
     }
   }
@@ -166,30 +168,37 @@ bool TAVIRecorder::CreateAVI(int32_t frameRate, int32_t quality) {
     return false;
   };
 
-  state_ = std::make_unique<TState>();
+  std::string why;
+  const VideoLibrary* loaded = LoadVideoLibrary(&why);
+  if (loaded == nullptr) {
+    lastError_ = kCompressedStreamError + why;
+    return false;
+  }
+  const VideoLibrary& video = *loaded;
+  state_ = std::make_unique<TState>(video);
   TState& s = *state_;
   s.Path = Filename;
   if (s.Path.empty()) return fail(kOpenFileError);
   std::error_code ec;
   const bool existed = std::filesystem::exists(s.Path, ec);
-  if (avformat_alloc_output_context2(&s.Format, nullptr, "avi", s.Path.c_str()) < 0 || s.Format == nullptr)
+  if (video.avformat_alloc_output_context2(&s.Format, nullptr, "avi", s.Path.c_str()) < 0 || s.Format == nullptr)
     return fail(kOpenFileError);
-  if (avio_open(&s.Format->pb, s.Path.c_str(), AVIO_FLAG_WRITE) < 0) return fail(kOpenFileError);
+  if (video.avio_open(&s.Format->pb, s.Path.c_str(), AVIO_FLAG_WRITE) < 0) return fail(kOpenFileError);
   s.CreatedFile = !existed;
 
   // A rate below 1 would divide by zero in the timing; sizes below one pixel
   // (a tiny size under a block restriction) make no stream.
   if (frameRate < 1 || frameRate > 1000 || width_ < 1 || height_ < 1) return fail(kStreamError);
-  s.Stream = avformat_new_stream(s.Format, nullptr);
+  s.Stream = video.avformat_new_stream(s.Format, nullptr);
   if (s.Stream == nullptr) return fail(kStreamError);
 
   std::string name = kDefaultAVICodec;
   if (Compressor == TAVICompressor::acShowDialog && ChooseCompressor) {
     if (std::optional<std::string> chosen = ChooseCompressor()) name = *chosen;
   }
-  const AVCodec* codec = AviEncoder(name);
+  const AVCodec* codec = AviEncoder(video, name);
   if (codec == nullptr) return fail(std::string(kCompressedStreamError) + kNoCompressor);
-  s.Encoder = avcodec_alloc_context3(codec);
+  s.Encoder = video.avcodec_alloc_context3(codec);
   if (s.Encoder == nullptr) return fail(kCompressedStreamError);
   AVCodecContext& e = *s.Encoder;
   e.width = width_;
@@ -207,24 +216,24 @@ bool TAVIRecorder::CreateAVI(int32_t frameRate, int32_t quality) {
   e.flags |= AV_CODEC_FLAG_QSCALE;
   e.global_quality = FF_QP2LAMBDA * QScaleOf(std::clamp(quality, 0, 10000));
   if ((s.Format->oformat->flags & AVFMT_GLOBALHEADER) != 0) e.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (avcodec_open2(s.Encoder, codec, nullptr) < 0) return fail(kCompressedStreamError);
-  if (avcodec_parameters_from_context(s.Stream->codecpar, s.Encoder) < 0) return fail(kCompressedStreamError);
+  if (video.avcodec_open2(s.Encoder, codec, nullptr) < 0) return fail(kCompressedStreamError);
+  if (video.avcodec_parameters_from_context(s.Stream->codecpar, s.Encoder) < 0) return fail(kCompressedStreamError);
   s.Stream->time_base = e.time_base;
   s.Stream->avg_frame_rate = e.framerate;
 
-  s.Frame = av_frame_alloc();
-  s.Packet = av_packet_alloc();
+  s.Frame = video.av_frame_alloc();
+  s.Packet = video.av_packet_alloc();
   if (s.Frame == nullptr || s.Packet == nullptr) return fail(kFormatError);
   s.Frame->format = e.pix_fmt;
   s.Frame->width = width_;
   s.Frame->height = height_;
-  if (av_frame_get_buffer(s.Frame, 0) < 0) return fail(kFormatError);
+  if (video.av_frame_get_buffer(s.Frame, 0) < 0) return fail(kFormatError);
   // TColor32 is 0xAARRGGBB in native byte order, which is AV_PIX_FMT_RGB32.
-  s.Scaler = sws_getContext(width_, height_, AV_PIX_FMT_RGB32, width_, height_, e.pix_fmt, SWS_POINT, nullptr, nullptr,
-                            nullptr);
+  s.Scaler = video.sws_getContext(width_, height_, AV_PIX_FMT_RGB32, width_, height_, e.pix_fmt, SWS_POINT, nullptr,
+                                  nullptr, nullptr);
   if (s.Scaler == nullptr) return fail(kFormatError);
   s.Pixels.assign(size_t(width_) * size_t(height_), 0);
-  if (avformat_write_header(s.Format, nullptr) < 0) return fail(kFormatError);
+  if (video.avformat_write_header(s.Format, nullptr) < 0) return fail(kFormatError);
   s.HeaderWritten = true;
   return true;
 }
@@ -249,6 +258,7 @@ int64_t TAVIRecorder::RoomNeededForNextFrame() const {
 void TAVIRecorder::AddFrame(const TBitmap32& source) {
   if (!IsOpen()) throw TAVIError(kAddFrameError);
   TState& s = *state_;
+  const VideoLibrary& video = s.video;
   // Stop while the movie can still be finished: a file cut off in the middle
   // of a frame has no index, and no player opens it.
   if (FreeSpace) {
@@ -266,17 +276,17 @@ void TAVIRecorder::AddFrame(const TBitmap32& source) {
     }
     std::fill(row + x, row + width_, 0xFF000000u);
   }
-  if (av_frame_make_writable(s.Frame) < 0) throw TAVIError(kAddFrameError);
+  if (video.av_frame_make_writable(s.Frame) < 0) throw TAVIError(kAddFrameError);
   const uint8_t* planes[1] = {reinterpret_cast<const uint8_t*>(s.Pixels.data())};
   const int strides[1] = {width_ * 4};
-  if (sws_scale(s.Scaler, planes, strides, 0, height_, s.Frame->data, s.Frame->linesize) != height_)
+  if (video.sws_scale(s.Scaler, planes, strides, 0, height_, s.Frame->data, s.Frame->linesize) != height_)
     throw TAVIError(kAddFrameError);
   s.Frame->pts = frameIndex_;
   s.Frame->quality = s.Encoder->global_quality;
-  if (avcodec_send_frame(s.Encoder, s.Frame) < 0 || !s.WritePackets()) throw TAVIError(kAddFrameError);
+  if (video.avcodec_send_frame(s.Encoder, s.Frame) < 0 || !s.WritePackets()) throw TAVIError(kAddFrameError);
   // Each frame goes to the disk at once, so that the free space asked for
   // before the next one is the true one and a write error shows now.
-  avio_flush(s.Format->pb);
+  video.avio_flush(s.Format->pb);
   if (s.Format->pb->error < 0) throw TAVIError(kAddFrameError);
   ++frameIndex_;
 }
@@ -288,13 +298,14 @@ bool TAVIRecorder::CloseAVI(bool deleteFile) {
 
 bool TAVIRecorder::Finish(bool deleteFile) {
   std::unique_ptr<TState> s = std::move(state_);
+  const VideoLibrary& video = s->video;
   // Frames still inside the encoder, then the index: a failure here (a full
   // disk) still closes and frees everything, and is reported.
   bool finished = false;
   if (s->HeaderWritten) {
-    const bool flushed = avcodec_send_frame(s->Encoder, nullptr) >= 0 && s->WritePackets();
-    const bool trailer = av_write_trailer(s->Format) >= 0;
-    avio_flush(s->Format->pb);
+    const bool flushed = video.avcodec_send_frame(s->Encoder, nullptr) >= 0 && s->WritePackets();
+    const bool trailer = video.av_write_trailer(s->Format) >= 0;
+    video.avio_flush(s->Format->pb);
     finished = flushed && trailer && s->Format->pb->error >= 0;
   }
   const std::string path = s->Path;
