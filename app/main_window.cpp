@@ -258,7 +258,6 @@ void MainWindow::FormCreate() {
   connect(uiTimer, &QTimer::timeout, this, [this] { Safely([&] { uiTimerTimer(); }); });
   aniTimer = new QTimer(this);  // started by animation recording
 
-  gradientDialog = new GradientDialog([this]() -> Prompter& { return *prompts_; }, this);
   dialogs = new DialogCommands(*this);
   files = new FileCommands(*this);
   animations = new AnimationCommands(*this);
@@ -1093,6 +1092,9 @@ void MainWindow::CanvasStyleListChange(int index) {
   if (index == csSolid) {
     choice.Color = prompts_->ChooseColor(project.CanvasColor);
   } else if (index == csGradient) {
+    // Made on first use; the window comes up without it.
+    if (gradientDialog == nullptr)
+      gradientDialog = new GradientDialog([this]() -> Prompter& { return *prompts_; }, this);
     gradientDialog->Load(GradientSettingsOf(project));
     if (prompts_->RunDialog(*gradientDialog)) choice.Gradient = gradientDialog->Settings();
   }

@@ -177,7 +177,7 @@ class MainWindow : public QMainWindow {
 
   QTimer* uiTimer;
   QTimer* aniTimer;
-  GradientDialog* gradientDialog;
+  GradientDialog* gradientDialog = nullptr;  // made on first use
   // Size, background, export, tips, about and help.
   DialogCommands* dialogs = nullptr;
   // New, Open, Save, recent projects, preferences and the save question.

@@ -32,8 +32,8 @@ QImage PrintableCopy(const TBitmap32& b) {
 
 }  // namespace
 
-PrintCommands::PrintCommands(MainWindow& window) : QObject(&window), w_(window), printer_(MakeSystemPrinter()) {
-  printPreviewDialog_ = std::make_unique<PrintPreviewDialog>([this]() -> PrintDevice& { return *printer_; },
+PrintCommands::PrintCommands(MainWindow& window) : QObject(&window), w_(window) {
+  printPreviewDialog_ = std::make_unique<PrintPreviewDialog>([this]() -> PrintDevice& { return Printer(); },
                                                              [this]() -> Prompter& { return w_.Prompts(); }, &window);
   printPreviewDialog_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
 
@@ -45,12 +45,19 @@ PrintCommands::PrintCommands(MainWindow& window) : QObject(&window), w_(window),
 
 PrintCommands::~PrintCommands() = default;
 
+PrintDevice& PrintCommands::Printer() {
+  // Made on first use: the system's printer loads the print system's plugin,
+  // which the window does not need to come up.
+  if (!printer_) printer_ = MakeSystemPrinter();
+  return *printer_;
+}
+
 void PrintCommands::SetPrinter(std::unique_ptr<PrintDevice> printer) {
   if (printer) printer_ = std::move(printer);
 }
 
 bool PrintCommands::CheckPrinterInstalled() {
-  if (printer_->Installed()) return true;
+  if (Printer().Installed()) return true;
   w_.Prompts().Warning("There is no printer installed.");
   return false;
 }
@@ -69,15 +76,15 @@ void PrintCommands::FilePrintClick() {
   const QImage picture = PrintableCopy(w_.OutputImage);
   w_.OutputImage.SetSize(0, 0);
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const PrinterMetrics m = MeasurePrinter(printer_->Metrics(), screen ? RoundN(screen->logicalDotsPerInch()) : 96);
-  const TRect rect = QuickPrintRect(picture.width(), picture.height(), printer_->PrintableArea(), m);
-  const QString error = printer_->Print(picture, rect, 1, kApplicationTitle);
+  const PrinterMetrics m = MeasurePrinter(Printer().Metrics(), screen ? RoundN(screen->logicalDotsPerInch()) : 96);
+  const TRect rect = QuickPrintRect(picture.width(), picture.height(), Printer().PrintableArea(), m);
+  const QString error = Printer().Print(picture, rect, 1, kApplicationTitle);
   if (!error.isEmpty()) w_.Prompts().Error(error);
 }
 
 void PrintCommands::FilePrintSetupClick() {
   if (!CheckPrinterInstalled()) return;
-  printer_->Setup(w_.Prompts(), &w_);
+  Printer().Setup(w_.Prompts(), &w_);
   w_.update();
 }
 

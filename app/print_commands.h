@@ -22,7 +22,7 @@ class PrintCommands : public QObject {
   ~PrintCommands() override;
 
   // The system's printer unless replaced (tests put in one of their own).
-  PrintDevice& Printer() { return *printer_; }
+  PrintDevice& Printer();
   void SetPrinter(std::unique_ptr<PrintDevice> printer);
 
   PrintPreviewDialog& Preview() { return *printPreviewDialog_; }

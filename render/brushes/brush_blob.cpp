@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -11,7 +12,7 @@ namespace plumavo {
 namespace {
 
 constexpr char kMagic[4] = {'P', 'V', 'B', 'R'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr size_t kHeaderSize = 12;
 
 // Expected sizes straight from the tables; the blob must agree with them.
@@ -20,14 +21,15 @@ void ExpectedImageSize(int brush, int32_t& w, int32_t& h) {
   h = BrushWidth(brush) * BrushFrames(brush);
 }
 
+constexpr size_t kIconsSize = size_t(kBrushCount) * (8 + 4 * kBrushIconSize * kBrushIconSize);
+
 size_t ExpectedPayloadSize() {
-  size_t total = 0;
+  size_t total = kIconsSize;
   for (int b = kDotBrushCount; b < kBrushCount; ++b) {
     int32_t w, h;
     ExpectedImageSize(b, w, h);
     total += 8 + 4 * size_t(w) * size_t(h);
   }
-  total += size_t(kBrushCount) * (8 + 4 * kBrushIconSize * kBrushIconSize);
   return total;
 }
 
@@ -77,6 +79,25 @@ bool GetEntry(const std::vector<uint8_t>& in, size_t& pos, int32_t w, int32_t h,
 std::string ImageName(int brush) { return "brush " + std::to_string(brush); }
 std::string IconName(int brush) { return "icon " + std::to_string(brush); }
 
+// The signature, the version and the declared payload size.
+bool CheckHeader(const uint8_t* data, size_t size, std::string* error) {
+  if (data == nullptr || size < kHeaderSize) return Fail(error, "brush data missing or too short");
+  if (std::memcmp(data, kMagic, 4) != 0) return Fail(error, "brush data has a wrong signature");
+  if (GetU32(data + 4) != kVersion) return Fail(error, "brush data has an unknown version");
+  // The payload size is fixed by the tables, so a forged size can neither
+  // make us allocate wildly nor disagree with what follows.
+  if (GetU32(data + 8) != ExpectedPayloadSize()) return Fail(error, "brush data has a wrong payload size");
+  if (size - kHeaderSize > std::numeric_limits<uLong>::max()) return Fail(error, "brush data too large");
+  return true;
+}
+
+bool GetIcons(const std::vector<uint8_t>& in, size_t& pos, std::vector<BrushPixels>& icons, std::string* error) {
+  icons.resize(size_t(kBrushCount));
+  for (int b = 0; b < kBrushCount; ++b)
+    if (!GetEntry(in, pos, kBrushIconSize, kBrushIconSize, icons[size_t(b)], IconName(b), error)) return false;
+  return true;
+}
+
 }  // namespace
 
 bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std::string* error) {
@@ -84,13 +105,13 @@ bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std:
     return Fail(error, "wrong number of images or icons");
   std::vector<uint8_t> payload;
   payload.reserve(ExpectedPayloadSize());
+  for (int b = 0; b < kBrushCount; ++b)
+    if (!PutEntry(payload, assets.icons[size_t(b)], kBrushIconSize, kBrushIconSize, IconName(b), error)) return false;
   for (int b = kDotBrushCount; b < kBrushCount; ++b) {
     int32_t w, h;
     ExpectedImageSize(b, w, h);
     if (!PutEntry(payload, assets.images[size_t(b - kDotBrushCount)], w, h, ImageName(b), error)) return false;
   }
-  for (int b = 0; b < kBrushCount; ++b)
-    if (!PutEntry(payload, assets.icons[size_t(b)], kBrushIconSize, kBrushIconSize, IconName(b), error)) return false;
 
   uLongf packedSize = compressBound(uLong(payload.size()));
   std::vector<uint8_t> packed(packedSize);
@@ -108,15 +129,8 @@ bool EncodeBrushBlob(const BrushAssets& assets, std::vector<uint8_t>& blob, std:
 
 bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std::string* error) {
   assets = {};
-  if (data == nullptr || size < kHeaderSize) return Fail(error, "brush data missing or too short");
-  if (std::memcmp(data, kMagic, 4) != 0) return Fail(error, "brush data has a wrong signature");
-  if (GetU32(data + 4) != kVersion) return Fail(error, "brush data has an unknown version");
-  // The payload size is fixed by the tables, so a forged size can neither
-  // make us allocate wildly nor disagree with what follows.
+  if (!CheckHeader(data, size, error)) return false;
   const size_t expected = ExpectedPayloadSize();
-  if (GetU32(data + 8) != expected) return Fail(error, "brush data has a wrong payload size");
-  if (size - kHeaderSize > std::numeric_limits<uLong>::max()) return Fail(error, "brush data too large");
-
   std::vector<uint8_t> payload(expected);
   uLongf outSize = uLongf(expected);
   const int rc = uncompress(payload.data(), &outSize, data + kHeaderSize, uLong(size - kHeaderSize));
@@ -126,18 +140,40 @@ bool DecodeBrushBlob(const uint8_t* data, size_t size, BrushAssets& assets, std:
   if (outSize != expected) return Fail(error, "brush data inflates to the wrong size");
 
   BrushAssets out;
-  out.images.resize(size_t(kBrushCount - kDotBrushCount));
-  out.icons.resize(size_t(kBrushCount));
   size_t pos = 0;
+  if (!GetIcons(payload, pos, out.icons, error)) return false;
+  out.images.resize(size_t(kBrushCount - kDotBrushCount));
   for (int b = kDotBrushCount; b < kBrushCount; ++b) {
     int32_t w, h;
     ExpectedImageSize(b, w, h);
     if (!GetEntry(payload, pos, w, h, out.images[size_t(b - kDotBrushCount)], ImageName(b), error)) return false;
   }
-  for (int b = 0; b < kBrushCount; ++b)
-    if (!GetEntry(payload, pos, kBrushIconSize, kBrushIconSize, out.icons[size_t(b)], IconName(b), error)) return false;
   if (pos != payload.size()) return Fail(error, "brush data has trailing bytes");
   assets = std::move(out);
+  return true;
+}
+
+bool DecodeBrushIcons(const uint8_t* data, size_t size, std::vector<BrushPixels>& icons, std::string* error) {
+  icons.clear();
+  if (!CheckHeader(data, size, error)) return false;
+  // Only as much of the stream as holds the icons.
+  std::vector<uint8_t> front(kIconsSize);
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return Fail(error, "brush data could not be inflated");
+  z.next_in = const_cast<Bytef*>(data + kHeaderSize);  // zlib's interface is not const; it only reads
+  z.avail_in = uInt(std::min<size_t>(size - kHeaderSize, std::numeric_limits<uInt>::max()));
+  z.next_out = front.data();
+  z.avail_out = uInt(front.size());
+  const int rc = inflate(&z, Z_SYNC_FLUSH);
+  const size_t got = front.size() - z.avail_out;
+  inflateEnd(&z);
+  if ((rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) || got != front.size())
+    return Fail(error, rc == Z_DATA_ERROR ? "brush data is not a valid zlib stream"
+                                          : "brush data is cut short before the end of the icons");
+  std::vector<BrushPixels> out;
+  size_t pos = 0;
+  if (!GetIcons(front, pos, out, error)) return false;
+  icons = std::move(out);
   return true;
 }
 

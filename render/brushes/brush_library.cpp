@@ -31,33 +31,23 @@ void CopyInto(const BrushPixels& src, TBitmap32& dst) {
   std::copy(src.pixels.begin(), src.pixels.end(), dst.Bits());
 }
 
-struct Library {
-  TBitmap32List list;
+// What the library is unpacked from.
+const uint8_t* BlobData() { return plumavo_brush_blob; }
+size_t BlobSize() { return size_t(plumavo_brush_blob_end - plumavo_brush_blob); }
+
+// The icons alone: the window shows them at once, and they come first in
+// the packed data, so the images need not be inflated for them.
+struct Icons {
   std::vector<TBitmap32> icons;
   TBitmap32 none;
   std::string error;
 
-  Library() {
-    for (int i = 0; i < kBrushListCount; ++i) list.Add();
-    for (int i = 0; i < 4; ++i) {
-      list[i].SetSize(i + 1, i + 1);
-      list[i].Clear(0);
-    }
+  Icons() {
     icons.resize(size_t(kBrushCount));
-
-    BrushAssets assets;
-    const size_t size = size_t(plumavo_brush_blob_end - plumavo_brush_blob);
-    if (DecodeBrushBlob(plumavo_brush_blob, size, assets, &error)) {
-      for (int b = kDotBrushCount; b < kBrushCount; ++b)
-        CopyInto(assets.images[size_t(b - kDotBrushCount)], list[b + 1]);
-      for (int b = 0; b < kBrushCount; ++b) CopyInto(assets.icons[size_t(b)], icons[size_t(b)]);
+    std::vector<BrushPixels> decoded;
+    if (DecodeBrushIcons(BlobData(), BlobSize(), decoded, &error)) {
+      for (int b = 0; b < kBrushCount; ++b) CopyInto(decoded[size_t(b)], icons[size_t(b)]);
       return;
-    }
-    for (int b = kDotBrushCount; b < kBrushCount; ++b) {
-      TBitmap32& bmp = list[b + 1];
-      const int32_t w = BrushWidth(b), frames = BrushFrames(b);
-      bmp.SetSize(w, w * frames);
-      for (int32_t f = 0; f < frames; ++f) PaintFallbackDisc(bmp.ScanLine(f * w), w, w, 160);
     }
     for (int b = 0; b < kBrushCount; ++b) {
       icons[size_t(b)].SetSize(kBrushIconSize, kBrushIconSize);
@@ -66,20 +56,56 @@ struct Library {
   }
 };
 
-const Library& TheLibrary() {
-  static const Library library;  // C++ guarantees one thread-safe construction
-  return library;
+// The brush images, unpacked when the first one is drawn.
+struct Images {
+  TBitmap32List list;
+  std::string error;
+
+  Images() {
+    for (int i = 0; i < kBrushListCount; ++i) list.Add();
+    for (int i = 0; i < 4; ++i) {
+      list[i].SetSize(i + 1, i + 1);
+      list[i].Clear(0);
+    }
+    BrushAssets assets;
+    if (DecodeBrushBlob(BlobData(), BlobSize(), assets, &error)) {
+      for (int b = kDotBrushCount; b < kBrushCount; ++b)
+        CopyInto(assets.images[size_t(b - kDotBrushCount)], list[b + 1]);
+      return;
+    }
+    for (int b = kDotBrushCount; b < kBrushCount; ++b) {
+      TBitmap32& bmp = list[b + 1];
+      const int32_t w = BrushWidth(b), frames = BrushFrames(b);
+      bmp.SetSize(w, w * frames);
+      for (int32_t f = 0; f < frames; ++f) PaintFallbackDisc(bmp.ScanLine(f * w), w, w, 160);
+    }
+  }
+};
+
+// C++ guarantees one thread-safe construction of each.
+const Icons& TheIcons() {
+  static const Icons icons;
+  return icons;
+}
+
+const Images& TheImages() {
+  static const Images images;
+  return images;
 }
 
 }  // namespace
 
-const TBitmap32List& BrushList() { return TheLibrary().list; }
+const TBitmap32List& BrushList() { return TheImages().list; }
 
 const TBitmap32& BrushIcon(int brush) {
-  const Library& lib = TheLibrary();
-  return brush >= 0 && brush < kBrushCount ? lib.icons[size_t(brush)] : lib.none;
+  const Icons& icons = TheIcons();
+  return brush >= 0 && brush < kBrushCount ? icons.icons[size_t(brush)] : icons.none;
 }
 
-const std::string& BrushLibraryError() { return TheLibrary().error; }
+const std::string& BrushLibraryError() {
+  // The whole stream is only checked with the images.
+  const std::string& images = TheImages().error;
+  return images.empty() ? TheIcons().error : images;
+}
 
 }  // namespace plumavo

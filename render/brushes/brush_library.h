@@ -1,5 +1,6 @@
 // The brush library: the tables of brush_tables.h plus the brush images and
-// their 16 x 16 icons, unpacked once from the data built into the program.
+// their 16 x 16 icons, unpacked from the data built into the program, the
+// icons and the images each on their first use.
 #pragma once
 
 #include <string>

@@ -126,6 +126,9 @@ using Bytes = std::vector<uint8_t>;
 struct Corruption {
   const char* name;
   std::function<void(Bytes&)> damage;
+  // The damage lies past the icons, which come first: the icons alone still
+  // unpack, the same as from the intact data.
+  bool iconsIntact = false;
 };
 
 class BrushBlobCorruption : public ::testing::TestWithParam<Corruption> {};
@@ -141,25 +144,58 @@ TEST_P(BrushBlobCorruption, IsRefusedWithAReason) {
   EXPECT_TRUE(assets.images.empty() && assets.icons.empty()) << "nothing half-decoded may leak out";
 }
 
+TEST_P(BrushBlobCorruption, IconsAloneUnpackOnlyWhenTheDamageLiesPastThem) {
+  const std::vector<uint8_t> intact = ReadCommittedBlob();
+  BrushAssets whole;
+  ASSERT_TRUE(DecodeBrushBlob(intact.data(), intact.size(), whole));
+  std::vector<uint8_t> blob = intact;
+  GetParam().damage(blob);
+  std::vector<BrushPixels> icons;
+  std::string error;
+  const bool unpacked = DecodeBrushIcons(blob.data(), blob.size(), icons, &error);
+  ASSERT_EQ(unpacked, GetParam().iconsIntact) << error;
+  if (!unpacked) {
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(icons.empty()) << "nothing half-decoded may leak out";
+    return;
+  }
+  ASSERT_EQ(icons.size(), whole.icons.size());
+  for (size_t b = 0; b < icons.size(); ++b) EXPECT_EQ(icons[b].pixels, whole.icons[b].pixels) << "icon " << b;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Damage, BrushBlobCorruption,
     ::testing::Values(Corruption{"Empty", [](Bytes& b) { b.clear(); }},
                       Corruption{"HeaderOnly", [](Bytes& b) { b.erase(b.begin() + 12, b.end()); }},
                       Corruption{"WrongSignature", [](Bytes& b) { b[0] = 'X'; }},
-                      Corruption{"UnknownVersion", [](Bytes& b) { b[4] = 2; }},
+                      Corruption{"UnknownVersion", [](Bytes& b) { b[4] = 9; }},
+                      Corruption{"FormerLayoutWithTheIconsLast", [](Bytes& b) { b[4] = 1; }},
                       Corruption{"HugeDeclaredSize", [](Bytes& b) { b[8] = b[9] = b[10] = b[11] = 0xFF; }},
                       Corruption{"CutInHalf",
-                                 [](Bytes& b) { b.erase(b.begin() + std::ptrdiff_t(b.size() / 2), b.end()); }},
+                                 [](Bytes& b) { b.erase(b.begin() + std::ptrdiff_t(b.size() / 2), b.end()); }, true},
+                      Corruption{"CutInsideTheIcons", [](Bytes& b) { b.erase(b.begin() + 2000, b.end()); }},
                       Corruption{"ScrambledStream",
                                  [](Bytes& b) {
                                    for (size_t i = b.size() / 2; i < b.size() / 2 + 16; ++i) b[i] ^= 0x5A;
+                                 },
+                                 true},
+                      Corruption{"ScrambledIcons",
+                                 [](Bytes& b) {
+                                   for (size_t i = 200; i < 216; ++i) b[i] ^= 0x5A;
                                  }},
                       Corruption{"StoredWidthDisagrees",
                                  [](Bytes& b) {
                                    std::vector<uint8_t> p = Inflate(b);
-                                   p[0] = 5;  // brush 3 claims 5 pixels wide
+                                   p[0] = 5;  // icon 0 claims 5 pixels wide
                                    b = Repack(b, p, uint32_t(p.size()));
                                  }},
+                      Corruption{"StoredImageWidthDisagrees",
+                                 [](Bytes& b) {
+                                   std::vector<uint8_t> p = Inflate(b);
+                                   p[230 * (8 + 4 * 16 * 16)] = 5;  // brush 3, after the icons, claims 5 wide
+                                   b = Repack(b, p, uint32_t(p.size()));
+                                 },
+                                 true},
                       Corruption{"StoredHeightHuge",
                                  [](Bytes& b) {
                                    std::vector<uint8_t> p = Inflate(b);
@@ -172,14 +208,16 @@ INSTANTIATE_TEST_SUITE_P(
                                    const uint32_t declared = uint32_t(p.size());
                                    p.insert(p.end(), 64, uint8_t(0));
                                    b = Repack(b, p, declared);
-                                 }},
+                                 },
+                                 true},
                       Corruption{"PayloadShorterThanDeclared",
                                  [](Bytes& b) {
                                    std::vector<uint8_t> p = Inflate(b);
                                    const uint32_t declared = uint32_t(p.size());
                                    p.erase(p.end() - 4, p.end());
                                    b = Repack(b, p, declared);
-                                 }}),
+                                 },
+                                 true}),
     [](const ::testing::TestParamInfo<Corruption>& info) { return std::string(info.param.name); });
 
 }  // namespace
