@@ -79,23 +79,29 @@ inline void SplatFixedScalar(const SplatTarget& t, int32_t X, int32_t Y, TColor3
 // The splat at fixed point (X, Y). When all four pixels are inside, they are
 // mixed at once in 16-bit lanes; they are distinct pixels, so their order
 // does not matter and the result equals SplatFixedScalar.
-inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c, const uint8_t* G) {
+[[gnu::always_inline]] inline void SplatFixed(const SplatTarget& t, int32_t X, int32_t Y, TColor32 c,
+                                              const uint8_t* G) {
 #if defined(__SSE2__)
   if (X >= 0 && X < t.limitX - 256 && Y >= int64_t(t.lo) * 256 && Y < int64_t(t.hi - 1) * 256) {
-    const int32_t px = X >> 8, py = Y >> 8;
-    const SplatWeights w = SplatWeightsAt(uint32_t(X & 255), uint32_t(Y & 255), c >> 24, G);
-    TColor32* row0 = t.bits + size_t(py) * size_t(t.width) + size_t(px);
+    const uint32_t fx = uint32_t(X & 255), fy = uint32_t(Y & 255);
+    TColor32* row0 = t.bits + size_t(Y >> 8) * size_t(t.width) + size_t(X >> 8);
     TColor32* row1 = row0 + t.width;
     const __m128i z = _mm_setzero_si128();
     const __m128i C = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(c)), z);
     const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0)), z);
     const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1)), z);
-    const auto pair = [](uint32_t a, uint32_t b) {
-      return _mm_set_epi16(int16_t(b), int16_t(b), int16_t(b), int16_t(b), int16_t(a), int16_t(a), int16_t(a),
-                           int16_t(a));
+    // The weights as SplatWeightsAt makes them, in lanes: A gx fits 16 bits,
+    // and the high half of its product with gy is (A gx gy) div 65536. gx is
+    // G[255 - fx] in the left pixel's lanes and G[fx] in the right one's.
+    const auto spread = [](uint32_t left, uint32_t right) {
+      const __m128i v = _mm_cvtsi32_si128(int32_t(left | right << 16));
+      const __m128i twice = _mm_unpacklo_epi16(v, v);
+      return _mm_unpacklo_epi32(twice, twice);
     };
-    const __m128i r =
-        _mm_packus_epi16(SplatLanes(top, pair(w.w00, w.w10), C), SplatLanes(bottom, pair(w.w01, w.w11), C));
+    const __m128i gx = _mm_mullo_epi16(spread(G[255 - fx], G[fx]), _mm_set1_epi16(int16_t(c >> 24)));
+    const __m128i wTop = _mm_mulhi_epu16(gx, _mm_set1_epi16(int16_t(G[255 - fy])));
+    const __m128i wBottom = _mm_mulhi_epu16(gx, _mm_set1_epi16(int16_t(G[fy])));
+    const __m128i r = _mm_packus_epi16(SplatLanes(top, wTop, C), SplatLanes(bottom, wBottom, C));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row0), r);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row1), _mm_unpackhi_epi64(r, r));
     return;

@@ -564,14 +564,25 @@ class Stamper {
   }
 
   void StampDotSplat(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
+    switch (plan.K) {
+      case 1: StampDotSplatOf<1>(plan, pt, lo, hi); return;
+      case 2: StampDotSplatOf<2>(plan, pt, lo, hi); return;
+      default: StampDotSplatOf<3>(plan, pt, lo, hi); return;
+    }
+  }
+
+  // The dot's side is known to the compiler, which then unrolls the splats.
+  template <int32_t K>
+  [[gnu::always_inline]] void StampDotSplatOf(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo,
+                                              int32_t hi) const {
     int32_t X[3], Y[3];
-    FixedRow(pt.x - plan.L, plan.K, X);
-    FixedRow(pt.y - plan.L, plan.K, Y);
+    FixedRow(pt.x - plan.L, K, X);
+    FixedRow(pt.y - plan.L, K, Y);
     SplatTarget t = target_;
     t.lo = lo;
     t.hi = hi;
-    for (int32_t dx = 0; dx < plan.K; ++dx)
-      for (int32_t dy = 0; dy < plan.K; ++dy) SplatFixed(t, X[dx], Y[dy], plan.Color, gamma_);
+    for (int32_t dx = 0; dx < K; ++dx)
+      for (int32_t dy = 0; dy < K; ++dy) SplatFixed(t, X[dx], Y[dy], plan.Color, gamma_);
   }
 
   void StampDotPut(const ifs_detail::StampPlan& plan, const Point& pt, int32_t lo, int32_t hi) const {
@@ -768,21 +779,27 @@ bool StampsKeepAlpha(const std::vector<ifs_detail::StampPlan>& plans, const TBit
   return true;
 }
 
-// A layer that fits the second-level cache: each point is stamped as the
-// orbit reaches it.
+// A layer that fits the second-level cache: each point is stamped soon after
+// the orbit reaches it.
 template <class MapFn, class CopyCanvas>
 typename Orbit<MapFn>::Result StampAsTheOrbitGoes(const typename Orbit<MapFn>::Setup& setup, const Stamper& stamper,
                                                   int32_t loops, const CopyCanvas& copyCanvas) {
   Orbit<MapFn> orbit(setup);
   copyCanvas();
   const int32_t height = stamper.Height();
+  // The orbit and the stamps in turns of a batch each: two short loops keep
+  // their own state in registers, where one loop doing both spills it.
+  constexpr int32_t kBatch = 128;
+  Point batch[kBatch];
   int32_t stamped = 0;
-  Point pt{};
-  for (int32_t j = 0; j < loops; ++j) {
-    orbit.Step(j, pt);
-    if (pt.shape == 0) continue;
-    stamper.Stamp(pt, 0, height);
-    ++stamped;
+  for (int32_t j = 0; j < loops;) {
+    int32_t n = 0;
+    for (const int32_t stop = std::min(loops, j + kBatch); j < stop; ++j) {
+      orbit.Step(j, batch[n]);
+      n += batch[n].shape != 0 ? 1 : 0;
+    }
+    for (int32_t i = 0; i < n; ++i) stamper.Stamp(batch[i], 0, height);
+    stamped += n;
   }
   return orbit.Finish(loops, stamped);
 }

@@ -191,6 +191,23 @@ scenes::Scene Mixed(int32_t w, int32_t h) {
 scenes::Scene MixedSmall() { return Mixed(480, 360); }
 scenes::Scene MixedLarge() { return Mixed(1100, 900); }
 
+// Normal-mode antialiased dots only, in several colours (one see-through):
+// all of one size, which the renderer stamps in a loop of its own, and of
+// mixed sizes, which it must not.
+scenes::Scene NormalDots(const char* name, const int32_t (&sides)[5]) {
+  scenes::Scene scene{name, scenes::Triangles(8, 480, 360, 4, scenes::Brush(0, 0, 0, 255)), 20000};
+  const TColor colors[] = {0x3050A0, 0x20C040, 0xC02060, 0x808000, 0x102030};
+  for (int32_t k = 0; k < 5; ++k) {
+    AffineShape& shape = scene.project.AffineShapes[size_t(k)];
+    shape.Brush = sides[k] - 1;
+    shape.Color = colors[k];
+    shape.BrushOpacity = k == 3 ? 150 : 255;
+  }
+  return scene;
+}
+scenes::Scene DotsOfOneSize() { return NormalDots("dots_of_one_size", {2, 2, 2, 2, 2}); }
+scenes::Scene DotsOfMixedSizes() { return NormalDots("dots_of_mixed_sizes", {1, 3, 1, 2, 3}); }
+
 struct SceneRow {
   scenes::Scene (*make)();
   bool antialiased;
@@ -224,7 +241,8 @@ INSTANTIATE_TEST_SUITE_P(Benchmarks, SceneRenderTest,
                                          SceneRow{scenes::SceneB, true}, SceneRow{scenes::SceneB, false},
                                          SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
                                          SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false},
-                                         SceneRow{MixedLarge, true}, SceneRow{MixedLarge, false}),
+                                         SceneRow{MixedLarge, true}, SceneRow{MixedLarge, false},
+                                         SceneRow{DotsOfOneSize, true}, SceneRow{DotsOfMixedSizes, true}),
                          RowName);
 
 }  // namespace
