@@ -1,5 +1,7 @@
 #include "render/ifs/renderer.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -30,6 +32,7 @@ constexpr float kWindowLow = -32.0f;
 constexpr float kWindowMargin = 16.0f;
 constexpr float kEscapeFactor = 100.0f;
 constexpr int32_t kDotBrushes = 3;  // brushes 0..2 are square dots
+constexpr int64_t kHelperPixels = int64_t{1} << 19;
 
 // Brush settings of shape s (1-based) of the project's mode.
 struct BrushFields {
@@ -207,13 +210,6 @@ void LeaveWideVectorState() {
 #else
 void LeaveWideVectorState() {}
 #endif
-
-// A hint to the processor while waiting for the other thread.
-inline void Pause() {
-#if defined(__SSE2__)
-  _mm_pause();
-#endif
-}
 
 // Round half to even through the current rounding mode (nearest by default),
 // as lrintf does, without a library call. Callers keep v well inside int32.
@@ -671,22 +667,26 @@ void MarkStripes(Point& pt, const Stamper& stamper, int32_t groups) {
 // copies the canvas and stamps the points as the first publishes them,
 // everywhere. When the orbit is done, the second thread says how far it got,
 // and both share the rest by groups of stripes, each taking the next group
-// left. Each row thus gets its stamps in the orbit's order.
+// left. Each row thus gets its stamps in the orbit's order. A thread that
+// waits for the other sleeps in the kernel instead of spinning, so it never
+// takes a core from anything else.
 template <class CopyCanvas>
 class SharedStamping {
  public:
   SharedStamping(const Point* points, const Stamper& stamper, int32_t groups, const CopyCanvas& copyCanvas)
       : points_(points), stamper_(stamper), groups_(groups), copyCanvas_(copyCanvas) {}
 
-  // The first thread, after each batch of points and at the end.
-  void Publish(int32_t count) { published_.store(count, std::memory_order_release); }
+  // The first thread, after each batch of points.
+  void Publish(int32_t count) {
+    published_.store(count, std::memory_order_release);
+    published_.notify_one();
+  }
   // The first thread, once the orbit is done: the rest by groups.
   void FinishFirst(int32_t count) {
-    Publish(count);
-    finished_.store(true, std::memory_order_release);
-    int32_t from;
-    while ((from = handover_.load(std::memory_order_acquire)) < 0) Pause();
-    Share(from, count);
+    published_.store(count | kFinished, std::memory_order_release);
+    published_.notify_one();
+    handover_.wait(-1, std::memory_order_acquire);
+    Share(handover_.load(std::memory_order_acquire), count);
   }
   // Without a second thread: the canvas, then every group on this one.
   void AllOnThisThread(int32_t count) {
@@ -698,22 +698,19 @@ class SharedStamping {
   void RunSecond() {
     copyCanvas_();
     int32_t i = 0;
-    for (int32_t idle = 0;;) {
-      const bool done = finished_.load(std::memory_order_acquire);
-      const int32_t n = published_.load(std::memory_order_acquire);
-      if (done) {
+    for (;;) {
+      const int32_t state = published_.load(std::memory_order_acquire);
+      const int32_t n = state & ~kFinished;
+      if ((state & kFinished) != 0) {
         handover_.store(i, std::memory_order_release);
+        handover_.notify_one();
         Share(i, n);
         return;
       }
-      if (i < n) {
-        idle = 0;
+      if (i < n)
         i = StampEverywhere(i, n);
-      } else if (++idle < 64) {
-        Pause();
-      } else {
-        std::this_thread::yield();
-      }
+      else
+        published_.wait(state, std::memory_order_acquire);
     }
   }
   static void RunSecondOf(void* self) { static_cast<SharedStamping*>(self)->RunSecond(); }
@@ -759,8 +756,10 @@ class SharedStamping {
   const Stamper& stamper_;
   int32_t groups_;
   const CopyCanvas& copyCanvas_;
+  // The points published so far, with kFinished once the orbit is done.
+  static constexpr int32_t kFinished = int32_t{1} << 30;
+  static_assert(kMaxRenderingLoops < kFinished);
   std::atomic<int32_t> published_{0}, handover_{-1}, nextGroup_{0};
-  std::atomic<bool> finished_{false};
 };
 
 // Whether every stamp keeps the layer's alpha, so that the canvas copy can
@@ -777,6 +776,25 @@ bool StampsKeepAlpha(const std::vector<ifs_detail::StampPlan>& plans, const TBit
       return false;
   }
   return true;
+}
+
+// Whether a second thread is worth waking for a render of a large layer:
+// only when this process may run on more than one core, and when the stamps
+// may cover enough pixels (all loops with the largest brush) to outweigh
+// handing work over.
+bool HelperPays(const std::vector<ifs_detail::StampPlan>& plans, int32_t loops) {
+  static const bool twoCores = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return ::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+  }();
+  if (!twoCores) return false;
+  int64_t largest = 0;
+  for (const ifs_detail::StampPlan& plan : plans) {
+    const int64_t side = plan.Kind == StampKind::Image ? plan.Width : plan.K + 1;
+    largest = std::max(largest, side * side);
+  }
+  return int64_t(loops) * largest >= kHelperPixels;
 }
 
 // A layer that fits the second-level cache: each point is stamped soon after
@@ -810,14 +828,14 @@ typename Orbit<MapFn>::Result StampAsTheOrbitGoes(const typename Orbit<MapFn>::S
 template <class MapFn, class CopyCanvas>
 typename Orbit<MapFn>::Result StampAfterTheOrbit(const typename Orbit<MapFn>::Setup& setup, const Stamper& stamper,
                                                  int32_t loops, const CopyCanvas& copyCanvas, int32_t groups,
-                                                 std::vector<Point>& pointStore,
-                                                 std::unique_ptr<TStampWorker>& worker) {
+                                                 std::vector<Point>& pointStore, std::unique_ptr<TStampWorker>& worker,
+                                                 bool withHelper) {
   Orbit<MapFn> orbit(setup);
   if (pointStore.size() < size_t(loops)) pointStore.resize(size_t(loops));
   Point* const points = pointStore.data();
   SharedStamping sharing(points, stamper, groups, copyCanvas);
-  if (!worker) worker = std::make_unique<TStampWorker>();
-  const bool helped = worker->Start(&decltype(sharing)::RunSecondOf, &sharing);
+  if (withHelper && !worker) worker = std::make_unique<TStampWorker>();
+  const bool helped = withHelper && worker->Start(&decltype(sharing)::RunSecondOf, &sharing);
   constexpr int32_t kBatch = 64;
   int32_t count = 0;
   for (int32_t j = 0; j < loops; ++j) {
@@ -996,7 +1014,8 @@ void TRenderer::RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitma
   const typename Orbit<MapFn>::Result result =
       size_t(layer.Width()) * size_t(layer.Height()) * sizeof(TColor32) <= kCachedLayerBytes
           ? StampAsTheOrbitGoes<MapFn>(setup, stamper, loops, copyCanvas)
-          : StampAfterTheOrbit<MapFn>(setup, stamper, loops, copyCanvas, StripeGroups(plans_), points_, worker_);
+          : StampAfterTheOrbit<MapFn>(setup, stamper, loops, copyCanvas, StripeGroups(plans_), points_, worker_,
+                                      HelperPays(plans_, loops));
   Generator.Seed = result.Seed;
   history_ = result.History;
   if (!keepsAlpha) layer.ResetAlpha();

@@ -190,6 +190,13 @@ scenes::Scene Mixed(int32_t w, int32_t h) {
 }
 scenes::Scene MixedSmall() { return Mixed(480, 360); }
 scenes::Scene MixedLarge() { return Mixed(1100, 900); }
+// So few points that one thread stamps them all.
+scenes::Scene MixedLargeFewPoints() {
+  scenes::Scene scene = Mixed(1100, 900);
+  scene.loops = 400;
+  scene.name += "_few_points";
+  return scene;
+}
 
 // Normal-mode antialiased dots only, in several colours (one see-through):
 // all of one size, which the renderer stamps in a loop of its own, and of
@@ -242,7 +249,8 @@ INSTANTIATE_TEST_SUITE_P(Benchmarks, SceneRenderTest,
                                          SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
                                          SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false},
                                          SceneRow{MixedLarge, true}, SceneRow{MixedLarge, false},
-                                         SceneRow{DotsOfOneSize, true}, SceneRow{DotsOfMixedSizes, true}),
+                                         SceneRow{MixedLargeFewPoints, true}, SceneRow{DotsOfOneSize, true},
+                                         SceneRow{DotsOfMixedSizes, true}),
                          RowName);
 
 }  // namespace
