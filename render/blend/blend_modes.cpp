@@ -268,8 +268,15 @@ TPreparedMode blend::PreparedModeFor(int index, KernelSet set) {
   return mode;
 }
 
-TStampBlockProc StampBlockProcFor(int index) {
-  return index >= 0 && index < kBlendFunctionCount ? kModes[size_t(index)].block : nullptr;
+TStampBlockProc StampBlockProcFor(int index, blend::KernelSet set) {
+  if (index < 0 || index >= kBlendFunctionCount) return nullptr;
+#if PLUMAVO_WIDE_KERNELS
+  if (set == blend::KernelSet::Best && blend::WideKernelsAvailable())
+    if (const TStampBlockProc wide = blend::WideBlockProc(index)) return wide;
+#else
+  (void)set;
+#endif
+  return kModes[size_t(index)].block;
 }
 
 TStampProc blend::CustomStampProc(int index) {

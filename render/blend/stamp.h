@@ -32,8 +32,6 @@ TStampProc StampProcFor(TDrawMode mode, int blendIndex);
 // whose clipping the caller has already settled.
 using TStampBlockProc = void (*)(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w, int32_t h,
                                  uint32_t master);
-// nullptr for an index without a combine function.
-TStampBlockProc StampBlockProcFor(int blendIndex);
 
 namespace blend {
 // What a prepared stamp reads of its brush.
@@ -72,6 +70,10 @@ bool WideKernelsAvailable();
 // combine function. Defined beside the mode table.
 TPreparedMode PreparedModeFor(int index, KernelSet set = KernelSet::Best);
 }  // namespace blend
+
+// The block kernel of blend mode `blendIndex`; nullptr for an index without a
+// combine function.
+TStampBlockProc StampBlockProcFor(int blendIndex, blend::KernelSet set = blend::KernelSet::Best);
 
 // A brush bitmap made ready for the many stamps of one render in a blend mode
 // (dmCustom): what the combine function would work out from the brush's own

@@ -15,10 +15,11 @@ namespace plumavo::blend {
 // The dmCustom kernel of blend mode `index`; nullptr for an index without a
 // combine function. Defined beside the mode table.
 TStampProc CustomStampProc(int index);
-// The AVX2 prepared stamp of blend mode `index`, nullptr where it has no wide
-// form. Defined in stamp_wide.cpp, only in builds with wide kernels; call only
-// when WideKernelsAvailable().
+// The AVX2 prepared stamp and block kernel of blend mode `index`, nullptr
+// where it has no wide form. Defined in stamp_wide.cpp, only in builds with
+// wide kernels; call only when WideKernelsAvailable().
 TPreparedStamp WidePreparedStamp(int index);
+TStampBlockProc WideBlockProc(int index);
 
 inline namespace PLUMAVO_KERNEL_SET {
 
@@ -98,8 +99,13 @@ template <class Row>
 void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, int32_t w, int32_t h,
                uint32_t master) {
   if (w == 4) {
-    // The common case of small dots, with the row length known to the compiler.
-    for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, 4, master);
+    // The common case of small dots, with the row length known to the
+    // compiler; two rows at once where the row has a form for that.
+    int32_t r = 0;
+    if constexpr (requires { Row::TwoRowsOfFour(d, dStride, s, sStride, master); })
+      for (; r + 2 <= h; r += 2, d += 2 * ptrdiff_t(dStride), s += 2 * ptrdiff_t(sStride))
+        Row::TwoRowsOfFour(d, dStride, s, sStride, master);
+    for (; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, 4, master);
     return;
   }
   for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, w, master);
@@ -223,6 +229,27 @@ struct CustomRow<Mode> {
     const __m128i o = _mm_and_si128(MulShift<8>(a, master), colour);
     return MixLanes(Mode::Target8(f, b), b, _mm_add_epi16(o, o));
   }
+#if defined(__AVX2__)
+  // Mix8 on four pixels, two in each half of the register.
+  static __m256i Mix16(__m256i f, __m256i b, __m256i master) {
+    const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(f, 0xFF), 0xFF);
+    const __m256i colour = _mm256_set_epi16(0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1);
+    const __m256i o = _mm256_and_si256(MulShift<8>(a, master), colour);
+    return MixLanes(Mode::Target8(f, b), b, _mm256_add_epi16(o, o));
+  }
+  // Rows of four pixels at d and d + dStride from s and s + sStride: one row
+  // in each half of the register, so the packing needs no reordering.
+  static void TwoRowsOfFour(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, uint32_t master) {
+    const __m256i z = _mm256_setzero_si256(), m = Splat16<V16x2>(int(master));
+    const __m256i F = _mm256_inserti128_si256(_mm256_castsi128_si256(Load4(s)), Load4(s + sStride), 1);
+    const __m256i B = _mm256_inserti128_si256(_mm256_castsi128_si256(Load4(d)), Load4(d + dStride), 1);
+    const __m256i lo = Mix16(_mm256_unpacklo_epi8(F, z), _mm256_unpacklo_epi8(B, z), m);
+    const __m256i hi = Mix16(_mm256_unpackhi_epi8(F, z), _mm256_unpackhi_epi8(B, z), m);
+    const __m256i r = _mm256_packus_epi16(lo, hi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + dStride), _mm256_extracti128_si256(r, 1));
+  }
+#endif
   static void Row(TColor32* d, const TColor32* s, int32_t n, uint32_t master) {
     const __m128i z = _mm_setzero_si128(), m = Splat16<V16>(int(master));
     int32_t i = 0;

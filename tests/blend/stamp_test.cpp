@@ -223,6 +223,46 @@ TEST(PreparedBrush, WideKernelsAreInUseWhereTheProcessorHasThem) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, PreparedBrushTest, testing::Range(-1, kBlendFunctionCount + 1), BlendIndexName);
 
+// The block kernels of blend-mode dots: the same pixels as Draw of that block
+// for every size a dot's square or its clipped part can have (rows of four
+// go two at a time in the wide kernels, an odd last row alone), with source
+// and destination rows of other lengths than the block.
+class BlockKernelTest : public testing::TestWithParam<int> {};
+
+TEST_P(BlockKernelTest, SamePixelsAsDraw) {
+  const int index = GetParam();
+  std::mt19937 rng(uint32_t(index + 3000));
+  struct Size {
+    int32_t w, h;
+  };
+  const Size kSizes[] = {{4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 5}, {3, 4}, {2, 2}, {1, 1}, {5, 2}};
+  TBitmap32 src(6, 7), base(9, 8);
+  src.DrawMode = dmCustom;
+  src.OnPixelCombine = BlendModeFunction(index);
+  for (int round = 0; round < 12; ++round) {
+    Fill(src, rng);
+    Fill(base, rng);
+    for (uint8_t master : {uint8_t(255), uint8_t(200), uint8_t(0), uint8_t(rng() % 256)})
+      for (const blend::KernelSet set : kKernelSets) {
+        const TStampBlockProc block = StampBlockProcFor(index, set);
+        ASSERT_NE(block, nullptr);
+        src.MasterAlpha = master;
+        for (const Size& size : kSizes) {
+          TBitmap32 viaDraw(base), viaBlock(base);
+          viaDraw.Draw(2, 1, TRect{1, 2, 1 + size.w, 2 + size.h}, src);
+          block(&viaBlock.Pixel(2, 1), viaBlock.Width(), &src.Pixel(1, 2), src.Width(), size.w, size.h, master);
+          for (int32_t y = 0; y < base.Height(); ++y)
+            for (int32_t x = 0; x < base.Width(); ++x)
+              ASSERT_EQ(viaBlock.Pixel(x, y), viaDraw.Pixel(x, y))
+                  << KernelSetName(set) << " kernels, " << size.w << " x " << size.h << " block, master " << int(master)
+                  << ", pixel " << x << "," << y;
+        }
+      }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModes, BlockKernelTest, testing::Range(1, kBlendFunctionCount), BlendIndexName);
+
 TEST(StampKernel, NotifiesOnceWhenSomethingLandsAndNeverWhenClippedAway) {
   TBitmap32 dst(4, 4), src(2, 2);
   src.Clear(0xFF112233u);
