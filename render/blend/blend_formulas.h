@@ -578,9 +578,10 @@ inline __m256i HueTarget8(const float* own, size_t stride, __m256i B, const HueM
   const __m256i g = _mm256_srli_epi32(B, 8), r = _mm256_srli_epi32(B, 16), byte = _mm256_set1_epi32(255);
   const __m256i hi = _mm256_and_si256(_mm256_max_epu8(_mm256_max_epu8(B, g), r), byte);
   const __m256i lo = _mm256_and_si256(_mm256_min_epu8(_mm256_min_epu8(B, g), r), byte);
-  // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16.
+  // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16. hi * (hi + 1) fits the
+  // low 16 bits of each lane (the high ones are 0), so a 16-bit multiply does.
   const __m256i index =
-      _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(hi, _mm256_add_epi32(hi, _mm256_set1_epi32(1))), 1), lo);
+      _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi16(hi, _mm256_add_epi32(hi, _mm256_set1_epi32(1))), 1), lo);
   const auto* pairs = reinterpret_cast<const long long*>(table);
   const __m256 e0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 8));
   const __m256 e1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 8));
@@ -598,15 +599,16 @@ inline __m256i HueTarget8(const float* own, size_t stride, __m256i B, const HueM
       _mm256_mul_ps(c255, _mm256_add_ps(m1, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(m2, m1), k), s)))));
   const __m256i low = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m1)));
   const __m256i high = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m2)));
-  // Each byte value spread over its pixel's four bytes, then kept where the
-  // brush pixel's mask says.
-  const __m256i spread = _mm256_set1_epi32(0x01010101);
+  // Each byte value spread over its pixel's four bytes (a byte shuffle, not
+  // a multiply by 0x01010101), then kept where the brush pixel's mask says.
+  const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4, 4, 4, 4, 8,
+                                          8, 8, 8, 12, 12, 12, 12);
   auto mask = [&](int plane) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + size_t(plane) * stride));
   };
-  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_mullo_epi32(low, spread), mask(2)),
-                                         _mm256_and_si256(_mm256_mullo_epi32(high, spread), mask(3))),
-                         _mm256_and_si256(_mm256_mullo_epi32(slope, spread), mask(4)));
+  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_shuffle_epi8(low, spread), mask(2)),
+                                         _mm256_and_si256(_mm256_shuffle_epi8(high, spread), mask(3))),
+                         _mm256_and_si256(_mm256_shuffle_epi8(slope, spread), mask(4)));
 }
 #endif
 
