@@ -41,8 +41,6 @@ DialogCommands::DialogCommands(MainWindow& window)
     if (OpenUrl) OpenUrl(url);
   };
 
-  canvasSizeDialog = new CanvasSizeDialog([this]() -> Prompter& { return w_.Prompts(); }, &window);
-  canvasSizeDialog->SetCursors(window.CursorOf(EditCursor::EyeDrop), window.CursorOf(EditCursor::Hand));
   backgroundAlignDialog = new BackgroundAlignDialog(&window);
   imageQualityDialog = new ImageQualityDialog(&window);
   tipsDialog = new TipsDialog(&window);
@@ -80,6 +78,11 @@ void DialogCommands::ProjectCanvasSizeClick() {
   Project& p = w_.project;
   const QSize background =
       p.BackgroundImage.Empty() ? QSize() : QSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
+  // Made on first use; the window comes up without it.
+  if (canvasSizeDialog == nullptr) {
+    canvasSizeDialog = new CanvasSizeDialog([this]() -> Prompter& { return w_.Prompts(); }, &w_);
+    canvasSizeDialog->SetCursors(w_.CursorOf(EditCursor::EyeDrop), w_.CursorOf(EditCursor::Hand));
+  }
   canvasSizeDialog->Load(p.Width, p.Height, p.BackColor, background);
   if (!w_.Prompts().RunDialog(*canvasSizeDialog)) return;
   const int width = canvasSizeDialog->WidthValue();

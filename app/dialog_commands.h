@@ -40,7 +40,7 @@ class DialogCommands : public QObject {
   QString ExportDefaultExt;
   int ExportFilterIndex = 1;
 
-  CanvasSizeDialog* canvasSizeDialog;
+  CanvasSizeDialog* canvasSizeDialog = nullptr;  // made on first use
   BackgroundAlignDialog* backgroundAlignDialog;
   ImageQualityDialog* imageQualityDialog;
   TipsDialog* tipsDialog;

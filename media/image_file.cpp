@@ -1,8 +1,7 @@
 #include "media/image_file.h"
 
+#include "media/image_library.h"
 #include "surface/atomic_file.h"
-
-#include <FreeImage.h>
 
 #include <array>
 #include <cstdio>
@@ -15,25 +14,10 @@ namespace plumavo {
 
 namespace {
 
-// The library's own words on a failure go to the log beside ours.
-void RememberMessage(FREE_IMAGE_FORMAT, const char* message) {
-  if (message != nullptr) std::fprintf(stderr, "plumavo: image library: %s\n", message);
-}
-
-// The shared library registers its plugins on load, but a static build does
-// not; initialising again is harmless, and the message hook must be set once.
-void EnsureFreeImage() {
-  static const bool ready = [] {
-    FreeImage_Initialise(FALSE);
-    FreeImage_SetOutputMessage(&RememberMessage);
-    return true;
-  }();
-  (void)ready;
-}
-
+// A picture the library made; it exists only once the library is loaded.
 struct DibDeleter {
   void operator()(FIBITMAP* dib) const {
-    if (dib) FreeImage_Unload(dib);
+    if (dib) LoadImageLibrary()->FreeImage_Unload(dib);
   }
 };
 using DibPtr = std::unique_ptr<FIBITMAP, DibDeleter>;
@@ -104,11 +88,12 @@ std::optional<Size2> IffSize(const std::string& fileName) {
 // The picture's size read without decoding its pixels, so that a file that
 // claims a huge size is refused before the decoder allocates for it. Formats
 // whose size cannot be learnt beforehand are not decoded at all.
-std::optional<Size2> SizeBeforeDecoding(FREE_IMAGE_FORMAT fif, const std::string& fileName, int32_t flags) {
-  if (FreeImage_FIFSupportsNoPixels(fif)) {
-    DibPtr header(FreeImage_Load(fif, fileName.c_str(), flags | FIF_LOAD_NOPIXELS));
+std::optional<Size2> SizeBeforeDecoding(const ImageLibrary& fi, FREE_IMAGE_FORMAT fif, const std::string& fileName,
+                                        int32_t flags) {
+  if (fi.FreeImage_FIFSupportsNoPixels(fif)) {
+    DibPtr header(fi.FreeImage_Load(fif, fileName.c_str(), flags | FIF_LOAD_NOPIXELS));
     if (!header) return std::nullopt;
-    return Size2{FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get())};
+    return Size2{fi.FreeImage_GetWidth(header.get()), fi.FreeImage_GetHeight(header.get())};
   }
   if (fif == FIF_GIF) return GifFrameSize(fileName);
   if (fif == FIF_IFF) return IffSize(fileName);
@@ -117,33 +102,36 @@ std::optional<Size2> SizeBeforeDecoding(FREE_IMAGE_FORMAT fif, const std::string
 
 // Any decoded picture as 32-bit BGRA rows: palettes expanded, 16-bit and
 // floating-point channels scaled down to 8 bits.
-DibPtr To32Bits(FIBITMAP* dib) {
-  DibPtr converted(FreeImage_ConvertTo32Bits(dib));
-  if (!converted && FreeImage_GetImageType(dib) != FIT_BITMAP) {
-    DibPtr standard(FreeImage_ConvertToStandardType(dib, TRUE));
-    if (standard) converted.reset(FreeImage_ConvertTo32Bits(standard.get()));
+DibPtr To32Bits(const ImageLibrary& fi, FIBITMAP* dib) {
+  DibPtr converted(fi.FreeImage_ConvertTo32Bits(dib));
+  if (!converted && fi.FreeImage_GetImageType(dib) != FIT_BITMAP) {
+    DibPtr standard(fi.FreeImage_ConvertToStandardType(dib, TRUE));
+    if (standard) converted.reset(fi.FreeImage_ConvertTo32Bits(standard.get()));
   }
-  if (converted && (FreeImage_GetImageType(converted.get()) != FIT_BITMAP || FreeImage_GetBPP(converted.get()) != 32))
+  if (converted &&
+      (fi.FreeImage_GetImageType(converted.get()) != FIT_BITMAP || fi.FreeImage_GetBPP(converted.get()) != 32))
     converted.reset();
   return converted;
 }
 
 bool LoadUnguarded(TBitmap32& target, const std::string& fileName, int32_t flags) {
-  EnsureFreeImage();
+  const ImageLibrary* loaded = LoadImageLibrary();
+  if (loaded == nullptr) return false;  // the reason is in the log
+  const ImageLibrary& fi = *loaded;
   const char* name = fileName.c_str();
-  FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(name, 0);
-  if (fif == FIF_UNKNOWN) fif = FreeImage_GetFIFFromFilename(name);
-  if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return false;
+  FREE_IMAGE_FORMAT fif = fi.FreeImage_GetFileType(name, 0);
+  if (fif == FIF_UNKNOWN) fif = fi.FreeImage_GetFIFFromFilename(name);
+  if (fif == FIF_UNKNOWN || !fi.FreeImage_FIFSupportsReading(fif)) return false;
 
-  const std::optional<Size2> announced = SizeBeforeDecoding(fif, fileName, flags);
+  const std::optional<Size2> announced = SizeBeforeDecoding(fi, fif, fileName, flags);
   if (!announced || !SizeInRange(*announced)) return false;
 
-  DibPtr dib(FreeImage_Load(fif, name, flags));
-  if (!dib || !FreeImage_HasPixels(dib.get())) return false;
-  const Size2 size{FreeImage_GetWidth(dib.get()), FreeImage_GetHeight(dib.get())};
+  DibPtr dib(fi.FreeImage_Load(fif, name, flags));
+  if (!dib || !fi.FreeImage_HasPixels(dib.get())) return false;
+  const Size2 size{fi.FreeImage_GetWidth(dib.get()), fi.FreeImage_GetHeight(dib.get())};
   if (!SizeInRange(size)) return false;
 
-  DibPtr rgba = To32Bits(dib.get());
+  DibPtr rgba = To32Bits(fi, dib.get());
   dib.reset();
   if (!rgba) return false;
 
@@ -153,7 +141,7 @@ bool LoadUnguarded(TBitmap32& target, const std::string& fileName, int32_t flags
   // which on a little-endian machine is the 0xAARRGGBB of TColor32. Alpha
   // is dropped: the picture is always opaque.
   for (int32_t y = 0; y < h; ++y) {
-    const BYTE* src = FreeImage_GetScanLine(rgba.get(), h - 1 - y);
+    const BYTE* src = fi.FreeImage_GetScanLine(rgba.get(), h - 1 - y);
     TColor32* dst = target.ScanLine(y);
     for (int32_t x = 0; x < w; ++x, src += 4)
       dst[x] = Color32(src[FI_RGBA_RED], src[FI_RGBA_GREEN], src[FI_RGBA_BLUE], 255);
@@ -167,17 +155,19 @@ bool StoresPalettes(FREE_IMAGE_FORMAT fif) {
 }
 
 bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const std::string& formatName, int32_t flags) {
-  EnsureFreeImage();
+  const ImageLibrary* loaded = LoadImageLibrary();
+  if (loaded == nullptr) return false;  // the reason is in the log
+  const ImageLibrary& fi = *loaded;
   if (source.Empty()) return false;
   const char* name = fileName.c_str();
-  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(formatName.empty() ? name : formatName.c_str());
+  const FREE_IMAGE_FORMAT fif = fi.FreeImage_GetFIFFromFilename(formatName.empty() ? name : formatName.c_str());
   if (fif == FIF_UNKNOWN) return false;
 
   const int32_t w = source.Width(), h = source.Height();
-  DibPtr dib(FreeImage_Allocate(w, h, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+  DibPtr dib(fi.FreeImage_Allocate(w, h, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
   if (!dib) return false;
   for (int32_t y = 0; y < h; ++y) {
-    BYTE* dst = FreeImage_GetScanLine(dib.get(), h - 1 - y);
+    BYTE* dst = fi.FreeImage_GetScanLine(dib.get(), h - 1 - y);
     const TColor32* src = source.ScanLine(y);
     for (int32_t x = 0; x < w; ++x, dst += 4) {
       dst[FI_RGBA_RED] = RedComponent(src[x]);
@@ -187,25 +177,26 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const s
     }
   }
 
-  DibPtr image(FreeImage_ConvertTo24Bits(dib.get()));
+  DibPtr image(fi.FreeImage_ConvertTo24Bits(dib.get()));
   dib.reset();
   if (!image) return false;
   if (flags == kSaveQuantize) {
-    DibPtr reduced(FreeImage_ColorQuantize(image.get(), FIQ_NNQUANT));
+    DibPtr reduced(fi.FreeImage_ColorQuantize(image.get(), FIQ_NNQUANT));
     // The neural-net quantiser refuses some small pictures; Wu's does not.
-    if (!reduced) reduced.reset(FreeImage_ColorQuantize(image.get(), FIQ_WUQUANT));
+    if (!reduced) reduced.reset(fi.FreeImage_ColorQuantize(image.get(), FIQ_WUQUANT));
     if (!reduced) return false;
     // Formats without colour tables (PPM writes the indices as grey levels)
     // get the reduced colours back as 24-bit pixels.
-    if (!StoresPalettes(fif)) reduced.reset(FreeImage_ConvertTo24Bits(reduced.get()));
+    if (!StoresPalettes(fif)) reduced.reset(fi.FreeImage_ConvertTo24Bits(reduced.get()));
     if (!reduced) return false;
     image = std::move(reduced);
   }
 
-  const FREE_IMAGE_TYPE type = FreeImage_GetImageType(image.get());
-  const bool writable = type == FIT_BITMAP ? FreeImage_FIFSupportsWriting(fif) &&
-                                                 FreeImage_FIFSupportsExportBPP(fif, int(FreeImage_GetBPP(image.get())))
-                                           : FreeImage_FIFSupportsExportType(fif, type);
+  const FREE_IMAGE_TYPE type = fi.FreeImage_GetImageType(image.get());
+  const bool writable = type == FIT_BITMAP
+                            ? fi.FreeImage_FIFSupportsWriting(fif) &&
+                                  fi.FreeImage_FIFSupportsExportBPP(fif, int(fi.FreeImage_GetBPP(image.get())))
+                            : fi.FreeImage_FIFSupportsExportType(fif, type);
   if (!writable) return false;
 
   // Encoded in memory first: the library's own file writes go unchecked, and
@@ -213,12 +204,13 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const s
   // then replace the old file only once they are safely on the disk.
   // The quantising marker is not an encoder option: passed on, its set bits
   // would ask BMP for RLE compression that FreeImage cannot read back.
-  std::unique_ptr<FIMEMORY, decltype(&FreeImage_CloseMemory)> memory(FreeImage_OpenMemory(), &FreeImage_CloseMemory);
-  if (!memory || !FreeImage_SaveToMemory(fif, image.get(), memory.get(), flags == kSaveQuantize ? 0 : flags))
+  const auto closeMemory = [&fi](FIMEMORY* m) { fi.FreeImage_CloseMemory(m); };
+  std::unique_ptr<FIMEMORY, decltype(closeMemory)> memory(fi.FreeImage_OpenMemory(nullptr, 0), closeMemory);
+  if (!memory || !fi.FreeImage_SaveToMemory(fif, image.get(), memory.get(), flags == kSaveQuantize ? 0 : flags))
     return false;
   BYTE* bytes = nullptr;
   DWORD size = 0;
-  if (!FreeImage_AcquireMemory(memory.get(), &bytes, &size) || bytes == nullptr || size == 0) return false;
+  if (!fi.FreeImage_AcquireMemory(memory.get(), &bytes, &size) || bytes == nullptr || size == 0) return false;
   return WriteFileAtomically(fileName, bytes, size) == TWriteResult::Written;
 }
 

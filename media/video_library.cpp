@@ -1,14 +1,15 @@
 #include "media/video_library.h"
 
-#include <dlfcn.h>
-
 #include <array>
 #include <cstdio>
+#include <vector>
 
 extern "C" {
 #include <libavutil/macros.h>
 #include <libswscale/version.h>
 }
+
+#include "media/library_loader.h"
 
 namespace plumavo {
 
@@ -29,31 +30,18 @@ struct Loaded {
 };
 
 Loaded Load() {
-  Loaded r;
-  std::array<void*, kLibraries.size()> handles{};
-  for (size_t i = 0; i < kLibraries.size(); ++i) {
-    handles[i] = ::dlopen(kLibraries[i], RTLD_NOW | RTLD_LOCAL);
-    if (handles[i] == nullptr) {
-      const char* why = ::dlerror();
-      r.error = std::string("The video library could not be loaded: ") + (why != nullptr ? why : kLibraries[i]);
-      return r;
-    }
-  }
-  // Each function from whichever of the libraries has it. The handles stay
-  // open for the life of the program.
-  const auto find = [&handles](const char* name) -> void* {
-    for (void* h : handles)
-      if (void* f = ::dlsym(h, name)) return f;
-    return nullptr;
+  static constexpr const char* kNames[] = {
+#define PLUMAVO_VIDEO_NAME(name) #name,
+      PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_NAME)
+#undef PLUMAVO_VIDEO_NAME
   };
-#define PLUMAVO_VIDEO_FIND(name)                                            \
-  r.library.name = reinterpret_cast<decltype(r.library.name)>(find(#name)); \
-  if (r.library.name == nullptr) {                                          \
-    r.error = "The video library has no function " #name;                   \
-    return r;                                                               \
-  }
-  PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_FIND)
-#undef PLUMAVO_VIDEO_FIND
+  Loaded r;
+  const std::vector<void*> found = LoadLibraryFunctions("The video library", kLibraries, kNames, r.error);
+  if (found.empty()) return r;
+  size_t i = 0;
+#define PLUMAVO_VIDEO_SET(name) r.library.name = reinterpret_cast<decltype(r.library.name)>(found[i++]);
+  PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_SET)
+#undef PLUMAVO_VIDEO_SET
   return r;
 }
 

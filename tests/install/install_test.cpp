@@ -153,10 +153,10 @@ TEST_F(InstalledTree, ThumbnailOfASampleFitsTheAskedSize) {
   EXPECT_EQ(std::max(thumb.Width(), thumb.Height()), 96);
 }
 
-// The window comes up without the video libraries: with what they pull in
-// they took longer to load than the window takes to show, and they are
-// loaded when the first movie is made.
-TEST_F(InstalledTree, WindowComesUpWithoutLoadingTheVideoLibraries) {
+// The window comes up without the video and image file libraries: with what
+// they pull in they took longer to load than the window takes to show, and
+// they are loaded when the first movie is made or image file is read.
+TEST_F(InstalledTree, WindowComesUpWithoutLoadingTheVideoAndImageFileLibraries) {
   const fs::path program = prefix_ / "bin" / "plumavo";
   if (!fs::exists(program)) GTEST_SKIP() << "the window program is not built here";
   const fs::path home = root_ / "home";
@@ -165,7 +165,7 @@ TEST_F(InstalledTree, WindowComesUpWithoutLoadingTheVideoLibraries) {
                              " QT_QPA_PLATFORM=offscreen PLUMAVO_EXIT_WHEN_SHOWN=1 LD_DEBUG=files " + Quote(program));
   ASSERT_EQ(run.Code, 0) << run.Out;
   EXPECT_NE(run.Out.find("libQt6Widgets"), std::string::npos) << "the loader's list was not captured";
-  for (const char* lib : {"libavformat", "libavcodec", "libswscale"})
+  for (const char* lib : {"libavformat", "libavcodec", "libswscale", "libfreeimage"})
     EXPECT_EQ(run.Out.find(lib), std::string::npos) << lib << " was loaded at start-up";
 }
 

@@ -1,0 +1,60 @@
+#include "media/image_library.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "media/library_loader.h"
+
+// The library of the major version the header describes.
+#define PLUMAVO_STRINGIFY_VALUE(v) #v
+#define PLUMAVO_STRINGIFY(v) PLUMAVO_STRINGIFY_VALUE(v)
+
+namespace plumavo {
+
+namespace {
+
+constexpr const char* kLibraries[] = {"libfreeimage.so." PLUMAVO_STRINGIFY(FREEIMAGE_MAJOR_VERSION)};
+
+// The library's own words on a failure go to the log beside ours.
+void RememberMessage(FREE_IMAGE_FORMAT, const char* message) {
+  if (message != nullptr) std::fprintf(stderr, "plumavo: image library: %s\n", message);
+}
+
+struct Loaded {
+  ImageLibrary library;
+  std::string error;  // empty when every function was found
+};
+
+Loaded Load() {
+  static constexpr const char* kNames[] = {
+#define PLUMAVO_IMAGE_NAME(name) #name,
+      PLUMAVO_IMAGE_FUNCTIONS(PLUMAVO_IMAGE_NAME)
+#undef PLUMAVO_IMAGE_NAME
+  };
+  Loaded r;
+  const std::vector<void*> found = LoadLibraryFunctions("The image file library", kLibraries, kNames, r.error);
+  if (found.empty()) return r;
+  size_t i = 0;
+#define PLUMAVO_IMAGE_SET(name) r.library.name = reinterpret_cast<decltype(r.library.name)>(found[i++]);
+  PLUMAVO_IMAGE_FUNCTIONS(PLUMAVO_IMAGE_SET)
+#undef PLUMAVO_IMAGE_SET
+  // The shared library registers its plugins on load; initialising again is
+  // harmless, and the message hook must be set once.
+  r.library.FreeImage_Initialise(FALSE);
+  r.library.FreeImage_SetOutputMessage(&RememberMessage);
+  return r;
+}
+
+}  // namespace
+
+const ImageLibrary* LoadImageLibrary(std::string* why) {
+  static const Loaded loaded = [] {
+    Loaded r = Load();
+    if (!r.error.empty()) std::fprintf(stderr, "plumavo: %s\n", r.error.c_str());
+    return r;
+  }();
+  if (why != nullptr) *why = loaded.error;
+  return loaded.error.empty() ? &loaded.library : nullptr;
+}
+
+}  // namespace plumavo
