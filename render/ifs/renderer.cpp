@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -663,13 +664,32 @@ void MarkStripes(Point& pt, const Stamper& stamper, int32_t groups) {
   for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (groups - 1));
 }
 
+// Returns once `value` no longer holds `old`. The waits here are mostly a
+// few microseconds (the other thread finishing a batch of points), shorter
+// than it takes to put a thread to sleep and wake it again, so it first
+// watches for a moment and only then sleeps in the kernel.
+void WaitWhile(const std::atomic<int32_t>& value, int32_t old) {
+  constexpr auto kWatch = std::chrono::microseconds(50);
+  const auto until = std::chrono::steady_clock::now() + kWatch;
+  for (;;) {
+    for (int32_t i = 0; i < 64; ++i) {
+      if (value.load(std::memory_order_acquire) != old) return;
+#if defined(__SSE2__)
+      _mm_pause();
+#endif
+    }
+    if (std::chrono::steady_clock::now() >= until) break;
+  }
+  value.wait(old, std::memory_order_acquire);
+}
+
 // The stamping of a whole orbit's points by two threads. The second thread
 // copies the canvas and stamps the points as the first publishes them,
 // everywhere. When the orbit is done, the second thread says how far it got,
 // and both share the rest by groups of stripes, each taking the next group
 // left. Each row thus gets its stamps in the orbit's order. A thread that
-// waits for the other sleeps in the kernel instead of spinning, so it never
-// takes a core from anything else.
+// waits for the other longer than a moment sleeps in the kernel, so it never
+// keeps a core from anything else.
 template <class CopyCanvas>
 class SharedStamping {
  public:
@@ -685,7 +705,7 @@ class SharedStamping {
   void FinishFirst(int32_t count) {
     published_.store(count | kFinished, std::memory_order_release);
     published_.notify_one();
-    handover_.wait(-1, std::memory_order_acquire);
+    WaitWhile(handover_, -1);
     Share(handover_.load(std::memory_order_acquire), count);
   }
   // Without a second thread: the canvas, then every group on this one.
@@ -710,7 +730,7 @@ class SharedStamping {
       if (i < n)
         i = StampEverywhere(i, n);
       else
-        published_.wait(state, std::memory_order_acquire);
+        WaitWhile(published_, state);
     }
   }
   static void RunSecondOf(void* self) { static_cast<SharedStamping*>(self)->RunSecond(); }
