@@ -20,41 +20,25 @@ void RememberMessage(FREE_IMAGE_FORMAT, const char* message) {
   if (message != nullptr) std::fprintf(stderr, "plumavo: image library: %s\n", message);
 }
 
-struct Loaded {
-  ImageLibrary library;
-  std::string error;  // empty when every function was found
-};
+}  // namespace
 
-Loaded Load() {
+const ImageLibrary* LoadImageLibrary(std::string* why) {
   static constexpr const char* kNames[] = {
 #define PLUMAVO_IMAGE_NAME(name) #name,
       PLUMAVO_IMAGE_FUNCTIONS(PLUMAVO_IMAGE_NAME)
 #undef PLUMAVO_IMAGE_NAME
   };
-  Loaded r;
-  const std::vector<void*> found = LoadLibraryFunctions("The image file library", kLibraries, kNames, r.error);
-  if (found.empty()) return r;
-  size_t i = 0;
-#define PLUMAVO_IMAGE_SET(name) r.library.name = reinterpret_cast<decltype(r.library.name)>(found[i++]);
-  PLUMAVO_IMAGE_FUNCTIONS(PLUMAVO_IMAGE_SET)
+  const auto fill = [](ImageLibrary& fi, const std::vector<void*>& found) {
+    size_t i = 0;
+#define PLUMAVO_IMAGE_SET(name) fi.name = reinterpret_cast<decltype(fi.name)>(found[i++]);
+    PLUMAVO_IMAGE_FUNCTIONS(PLUMAVO_IMAGE_SET)
 #undef PLUMAVO_IMAGE_SET
-  // The shared library registers its plugins on load; initialising again is
-  // harmless, and the message hook must be set once.
-  r.library.FreeImage_Initialise(FALSE);
-  r.library.FreeImage_SetOutputMessage(&RememberMessage);
-  return r;
-}
-
-}  // namespace
-
-const ImageLibrary* LoadImageLibrary(std::string* why) {
-  static const Loaded loaded = [] {
-    Loaded r = Load();
-    if (!r.error.empty()) std::fprintf(stderr, "plumavo: %s\n", r.error.c_str());
-    return r;
-  }();
-  if (why != nullptr) *why = loaded.error;
-  return loaded.error.empty() ? &loaded.library : nullptr;
+    // The shared library registers its plugins on load; initialising again
+    // is harmless, and the message hook must be set once.
+    fi.FreeImage_Initialise(FALSE);
+    fi.FreeImage_SetOutputMessage(&RememberMessage);
+  };
+  return LoadFunctionTable<ImageLibrary>("The image file library", kLibraries, kNames, fill, why);
 }
 
 }  // namespace plumavo

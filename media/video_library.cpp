@@ -1,7 +1,6 @@
 #include "media/video_library.h"
 
 #include <array>
-#include <cstdio>
 #include <vector>
 
 extern "C" {
@@ -24,37 +23,21 @@ constexpr std::array<const char*, 4> kLibraries = {
     "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR),
 };
 
-struct Loaded {
-  VideoLibrary library;
-  std::string error;  // empty when every function was found
-};
+}  // namespace
 
-Loaded Load() {
+const VideoLibrary* LoadVideoLibrary(std::string* why) {
   static constexpr const char* kNames[] = {
 #define PLUMAVO_VIDEO_NAME(name) #name,
       PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_NAME)
 #undef PLUMAVO_VIDEO_NAME
   };
-  Loaded r;
-  const std::vector<void*> found = LoadLibraryFunctions("The video library", kLibraries, kNames, r.error);
-  if (found.empty()) return r;
-  size_t i = 0;
-#define PLUMAVO_VIDEO_SET(name) r.library.name = reinterpret_cast<decltype(r.library.name)>(found[i++]);
-  PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_SET)
+  const auto fill = [](VideoLibrary& v, const std::vector<void*>& found) {
+    size_t i = 0;
+#define PLUMAVO_VIDEO_SET(name) v.name = reinterpret_cast<decltype(v.name)>(found[i++]);
+    PLUMAVO_VIDEO_FUNCTIONS(PLUMAVO_VIDEO_SET)
 #undef PLUMAVO_VIDEO_SET
-  return r;
-}
-
-}  // namespace
-
-const VideoLibrary* LoadVideoLibrary(std::string* why) {
-  static const Loaded loaded = [] {
-    Loaded r = Load();
-    if (!r.error.empty()) std::fprintf(stderr, "plumavo: %s\n", r.error.c_str());
-    return r;
-  }();
-  if (why != nullptr) *why = loaded.error;
-  return loaded.error.empty() ? &loaded.library : nullptr;
+  };
+  return LoadFunctionTable<VideoLibrary>("The video library", kLibraries, kNames, fill, why);
 }
 
 }  // namespace plumavo
