@@ -108,6 +108,8 @@ template <int N>
 inline V16 ShiftLeft16(V16 a) {
   return _mm_slli_epi16(a, N);
 }
+// Each pixel's alpha in all four of its lanes.
+inline V16 EachPixelsAlpha(V16 a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
 // All ones in lane `lane` of each pixel (blue 0, green 1, red 2, alpha 3).
 template <class V>
 V PixelLaneMask(int lane);
@@ -143,6 +145,7 @@ template <int N>
 inline V16x2 ShiftLeft16(V16x2 a) {
   return _mm256_slli_epi16(a, N);
 }
+inline V16x2 EachPixelsAlpha(V16x2 a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
 template <>
 inline V16x2 PixelLaneMask<V16x2>(int lane) {
   const V16 half = PixelLaneMask<V16>(lane);

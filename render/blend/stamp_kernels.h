@@ -223,28 +223,22 @@ struct PreparedRow<Mode> {
 template <class Mode>
 requires VectorMode<Mode>
 struct CustomRow<Mode> {
-  static __m128i Mix8(__m128i f, __m128i b, __m128i master) {
-    __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0xFF), 0xFF);  // each pixel's alpha in all its lanes
-    const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
-    const __m128i o = _mm_and_si128(MulShift<8>(a, master), colour);
-    return MixLanes(Mode::Target8(f, b), b, _mm_add_epi16(o, o));
+  // One register of pixels (two or, with AVX2, four): F's mode target mixed
+  // onto B with each pixel's opacity.
+  template <class V>
+  static V Mix(V f, V b, V master) {
+    const V o = AndNot(PixelLaneMask<V>(3), MulShift<8>(EachPixelsAlpha(f), master));
+    return MixLanes(Mode::Target8(f, b), b, Add16(o, o));
   }
 #if defined(__AVX2__)
-  // Mix8 on four pixels, two in each half of the register.
-  static __m256i Mix16(__m256i f, __m256i b, __m256i master) {
-    const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(f, 0xFF), 0xFF);
-    const __m256i colour = _mm256_set_epi16(0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1);
-    const __m256i o = _mm256_and_si256(MulShift<8>(a, master), colour);
-    return MixLanes(Mode::Target8(f, b), b, _mm256_add_epi16(o, o));
-  }
   // Rows of four pixels at d and d + dStride from s and s + sStride: one row
   // in each half of the register, so the packing needs no reordering.
   static void TwoRowsOfFour(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride, uint32_t master) {
     const __m256i z = _mm256_setzero_si256(), m = Splat16<V16x2>(int(master));
     const __m256i F = _mm256_inserti128_si256(_mm256_castsi128_si256(Load4(s)), Load4(s + sStride), 1);
     const __m256i B = _mm256_inserti128_si256(_mm256_castsi128_si256(Load4(d)), Load4(d + dStride), 1);
-    const __m256i lo = Mix16(_mm256_unpacklo_epi8(F, z), _mm256_unpacklo_epi8(B, z), m);
-    const __m256i hi = Mix16(_mm256_unpackhi_epi8(F, z), _mm256_unpackhi_epi8(B, z), m);
+    const __m256i lo = Mix(_mm256_unpacklo_epi8(F, z), _mm256_unpacklo_epi8(B, z), m);
+    const __m256i hi = Mix(_mm256_unpackhi_epi8(F, z), _mm256_unpackhi_epi8(B, z), m);
     const __m256i r = _mm256_packus_epi16(lo, hi);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(r));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + dStride), _mm256_extracti128_si256(r, 1));
@@ -255,19 +249,18 @@ struct CustomRow<Mode> {
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
       const __m128i F = Load4(s + i), B = Load4(d + i);
-      const __m128i lo = Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m);
-      const __m128i hi = Mix8(_mm_unpackhi_epi8(F, z), _mm_unpackhi_epi8(B, z), m);
+      const __m128i lo = Mix(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m);
+      const __m128i hi = Mix(_mm_unpackhi_epi8(F, z), _mm_unpackhi_epi8(B, z), m);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
     }
     if (n - i >= 2) {
-      const __m128i r = Mix8(_mm_unpacklo_epi8(Load2(s + i), z), _mm_unpacklo_epi8(Load2(d + i), z), m);
+      const __m128i r = Mix(_mm_unpacklo_epi8(Load2(s + i), z), _mm_unpacklo_epi8(Load2(d + i), z), m);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(r, z));
       i += 2;
     }
     if (i < n) {
       const __m128i F = _mm_cvtsi32_si128(int32_t(s[i])), B = _mm_cvtsi32_si128(int32_t(d[i]));
-      d[i] =
-          uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(Mix8(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m), z)));
+      d[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(Mix(_mm_unpacklo_epi8(F, z), _mm_unpacklo_epi8(B, z), m), z)));
     }
   }
 };
