@@ -134,10 +134,11 @@ void AboutDialog::mousePressEvent(QMouseEvent* e) {
   CloseClick();
 }
 
-std::unique_ptr<AboutDialog> ShowSplashScreen() {
+std::unique_ptr<AboutDialog> ShowSplashScreen(const std::function<void()>& beforePainting) {
   // The splash screen is a greeting only: the program starts without it.
   try {
     auto about = std::make_unique<AboutDialog>();
+    if (beforePainting) beforePainting();
     about->ShowAsSplash();
     QApplication::processEvents();
     return about;

@@ -54,6 +54,7 @@ class AboutDialog : public QDialog {
 };
 
 // The splash screen of the start-up; empty when it could not be made.
-std::unique_ptr<AboutDialog> ShowSplashScreen();
+// beforePainting runs once the window is made, before it is first painted.
+std::unique_ptr<AboutDialog> ShowSplashScreen(const std::function<void()>& beforePainting = {});
 
 }  // namespace plumavo

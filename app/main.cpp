@@ -6,13 +6,16 @@
 #include "app/dialog_commands.h"
 #include "app/file_commands.h"
 #include "app/main_window.h"
+#include "app/startup_helper.h"
 #include "app/widgets.h"
 
 int main(int argc, char** argv) {
+  // First of all, so that its work overlaps everything the main thread does.
+  plumavo::StartupHelper startupHelper;
   plumavo::Application app(argc, argv);
   // The about window shows at once as splash screen; it closes about a second
   // after the event loop starts and then brings up the tip of the day.
-  const std::unique_ptr<plumavo::AboutDialog> splash = plumavo::ShowSplashScreen();
+  const std::unique_ptr<plumavo::AboutDialog> splash = plumavo::ShowSplashScreen([&] { startupHelper.WaitForFonts(); });
   plumavo::MainWindow window;
   if (splash && window.dialogs) window.dialogs->AdoptSplash(*splash);
   // A project named as the single argument opens when the window first shows

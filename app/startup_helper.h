@@ -1,0 +1,34 @@
+// Work of the start that needs no window, done on the second core while the
+// main thread builds the windows: reading the font configuration, which the
+// toolkit otherwise does on the main thread at the first text it paints, and
+// unpacking the brush icons the side panel shows.
+#pragma once
+
+#include <future>
+#include <thread>
+
+namespace plumavo {
+
+class StartupHelper {
+ public:
+  // Starts the work at once.
+  StartupHelper();
+  // Waits for the rest of the work.
+  ~StartupHelper();
+  StartupHelper(const StartupHelper&) = delete;
+  StartupHelper& operator=(const StartupHelper&) = delete;
+
+  // Returns once the font configuration is read. Call it before the first
+  // text is painted: the toolkit would otherwise read the configuration a
+  // second time alongside this one instead of waiting for it.
+  void WaitForFonts();
+
+ private:
+  void Run();
+
+  std::promise<void> fontsRead_;
+  std::future<void> fontsReadFuture_;
+  std::thread thread_;
+};
+
+}  // namespace plumavo
