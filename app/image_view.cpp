@@ -28,6 +28,22 @@ QSize ImageView::ScaledSize() const {
   return {RoundHalfEven(view_.Width() * scale_), RoundHalfEven(view_.Height() * scale_)};
 }
 
+void ImageView::LayerChanged(std::optional<bool> opaque) {
+  layerOpaque_ = opaque;
+  layerBits_ = layer_.Bits();
+  layerSize_ = QSize(layer_.Width(), layer_.Height());
+}
+
+bool ImageView::LayerOpaque() const {
+  const QSize size(layer_.Width(), layer_.Height());
+  if (!layerOpaque_ || layerBits_ != layer_.Bits() || layerSize_ != size) {
+    layerOpaque_ = layer_.IsOpaque();
+    layerBits_ = layer_.Bits();
+    layerSize_ = size;
+  }
+  return *layerOpaque_;
+}
+
 void ImageView::SetOverlayVisible(bool v) {
   overlayVisible_ = v;
   update();
@@ -57,7 +73,7 @@ void ImageView::paintEvent(QPaintEvent* e) {
   // and as RGB32, so nothing is blended or converted on the way. Otherwise the
   // opaque view bitmap (BackColor) shows through the layer.
   const bool layerCovers = layerShown && layer_.MasterAlpha == 255 && layer_.Width() == view_.Width() &&
-                           layer_.Height() == view_.Height() && layer_.IsOpaque();
+                           layer_.Height() == view_.Height() && LayerOpaque();
   if (layerCovers) {
     p.drawImage(target, Wrap(layer_, QImage::Format_RGB32));
   } else {

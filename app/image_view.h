@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QWidget>
 
@@ -26,6 +27,12 @@ class ImageView : public QWidget {
   // Bitmap size times Scale, each side rounded half to even.
   QSize ScaledSize() const;
 
+  // To be called whenever the layer's pixels change. opaque is what the
+  // caller knows of them: true when every alpha is 255. Without it the view
+  // looks at every pixel once, at its next paint, and keeps the answer until
+  // the next change, instead of at every paint.
+  void LayerChanged(std::optional<bool> opaque = std::nullopt);
+
   bool OverlayVisible() const { return overlayVisible_; }
   void SetOverlayVisible(bool v);
   // Paints the overlay; the painter is in view pixels (already scaled space).
@@ -43,10 +50,18 @@ class ImageView : public QWidget {
   void leaveEvent(QEvent* e) override;
 
  private:
+  bool LayerOpaque() const;
+
   TBitmap32& view_;
   TBitmap32& layer_;
   double scale_ = 1.0;
   bool overlayVisible_ = true;
+  // Whether every alpha of the layer is 255, for the pixels at `layerBits_`
+  // in a layer of `layerSize_` (a layer that moved or changed its size is
+  // looked at again).
+  mutable std::optional<bool> layerOpaque_;
+  mutable const TColor32* layerBits_ = nullptr;
+  mutable QSize layerSize_;
 };
 
 }  // namespace plumavo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <variant>
 
 #include <QAction>
@@ -911,11 +912,13 @@ void MainWindow::RenderImage() {
   const auto start = std::chrono::steady_clock::now();
   Safely([&] { renderer.RenderImage(project, canvas.CanvasPicture, CanvasLayer); });
   lastRenderTime_ = std::chrono::steady_clock::now() - start;
+  imageView->LayerChanged(renderer.LeftLayerOpaque() ? std::optional<bool>(true) : std::nullopt);
   imageView->update();
 }
 
 void MainWindow::ComposeCanvas() {
   Safely([&] { canvas.ComposeCanvas(project, CanvasLayer, &ViewBitmap); });
+  imageView->LayerChanged();
   imageView->update();
 }
 
@@ -976,6 +979,7 @@ void MainWindow::SetProjectSize(int32_t width, int32_t height) {
   ViewBitmap.SetSize(width, height);
   CanvasLayer.SetSize(width, height);
   CanvasLayer.Clear(0x00000000u);
+  imageView->LayerChanged(false);
   LayoutView();
 }
 
@@ -1103,6 +1107,7 @@ void MainWindow::CanvasStyleListChange(int index) {
     const BusyCursor busy;  // a texture is decoded in a child process
     r = canvas.ChangeCanvasStyle(project, uint16_t(index), choice, CanvasLayer, &ViewBitmap);
   }
+  imageView->LayerChanged();
   {
     const QSignalBlocker block(canvasStyleList);
     canvasStyleList->setCurrentIndex(r.ListIndex);

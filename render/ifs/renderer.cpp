@@ -1040,6 +1040,9 @@ void TRenderer::RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitma
   history_ = result.History;
   if (!keepsAlpha) layer.ResetAlpha();
   stats_ = result.Stats;
+  // The canvas copy made every pixel opaque and the stamps kept it so, or
+  // the reset just now did.
+  layerOpaque_ = !layer.Empty();
 }
 
 void TRenderer::RenderAffine(const Project& p, const std::vector<AffineMap>& maps, const std::vector<float>& weights,
@@ -1085,6 +1088,7 @@ void TRenderer::RenderProjective(const Project& p, const std::vector<float>& wei
 
 void TRenderer::RenderImage(const Project& p, const TBitmap32& canvasPicture, TBitmap32& layer) {
   LeaveWideVectorState();
+  layerOpaque_ = false;
   const int32_t minVertices = p.Mode == ShapeMode::Affine ? 3 : 4;
   if (p.VertexCount <= minVertices) {
     {

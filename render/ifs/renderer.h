@@ -124,6 +124,10 @@ class TRenderer {
   const std::vector<float>& MapWeights() const { return mapWeights_; }
   const plumavo::MapHistory& LastMapHistory() const { return history_; }
   const TRenderStats& LastStats() const { return stats_; }
+  // Whether the last RenderImage left every pixel of the layer at alpha 255
+  // (a chaos game always does); false when it did not, or cannot tell. A
+  // view can then show the layer alone without looking at every pixel.
+  bool LeftLayerOpaque() const { return layerOpaque_; }
 
  private:
   // The brush settings a prepared brush depends on, per Sub-Shape, and the
@@ -162,6 +166,7 @@ class TRenderer {
   std::unique_ptr<TStampWorker> worker_;
   int32_t firstDiffusionEntry_ = kMapHistoryLength - 1;
   TRenderStats stats_;
+  bool layerOpaque_ = false;
 };
 
 }  // namespace plumavo

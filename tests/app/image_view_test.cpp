@@ -67,5 +67,54 @@ INSTANTIATE_TEST_SUITE_P(
         ViewCase{"HalfOpacityMixesWithTheBackColour", 0xFFFFFFFFu, 0xFF000000u, 128, 1.0, 0xFF8F9FAFu, 0xFF102030u}),
     [](const testing::TestParamInfo<ViewCase>& i) { return i.param.name; });
 
+// The view remembers whether the layer is opaque between paints. Each row
+// changes a layer that was shown opaque so that pixel (1, 1) becomes clear,
+// tells the view as the main window would, and expects the back colour to
+// show through there.
+struct ChangeCase {
+  std::string name;
+  void (*change)(TBitmap32& layer, ImageView& view);
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class LayerChangeTest : public testing::TestWithParam<ChangeCase> {};
+
+TEST_P(LayerChangeTest, TheViewLooksAgainAfterAChange) {
+  TBitmap32 view(4, 3), layer(4, 3);
+  view.Clear(kBack);
+  layer.Clear(0xFF112233u);
+  ImageView widget(view, layer);
+  widget.resize(20, 20);
+  widget.LayerChanged(true);
+  ASSERT_EQ(widget.grab().toImage().pixel(1, 1), 0xFF112233u) << "the opaque layer first";
+
+  GetParam().change(layer, widget);
+  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown.pixel(1, 1), kBack) << "the clear pixel";
+  EXPECT_EQ(shown.pixel(0, 0), 0xFF112233u) << "an opaque pixel";
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, LayerChangeTest,
+                         testing::Values(ChangeCase{"ChangedWithoutSayingHow",
+                                                    [](TBitmap32& layer, ImageView& view) {
+                                                      layer.Pixel(1, 1) = 0x00000000u;
+                                                      view.LayerChanged();
+                                                    }},
+                                         ChangeCase{"SaidToBeTransparent",
+                                                    [](TBitmap32& layer, ImageView& view) {
+                                                      layer.Pixel(1, 1) = 0x00000000u;
+                                                      view.LayerChanged(false);
+                                                    }},
+                                         // A layer made anew is looked at again even unannounced.
+                                         ChangeCase{"MadeAnewAtTheSameSize",
+                                                    [](TBitmap32& layer, ImageView&) {
+                                                      TBitmap32 fresh(4, 3);
+                                                      fresh.Clear(0xFF112233u);
+                                                      fresh.Pixel(1, 1) = 0x00000000u;
+                                                      layer = std::move(fresh);
+                                                    }}),
+                         [](const testing::TestParamInfo<ChangeCase>& i) { return i.param.name; });
+
 }  // namespace
 }  // namespace plumavo

@@ -508,6 +508,67 @@ TEST(RenderImage, CounterWrapsAfter60000) {
   EXPECT_EQ(r.RenderCounter(), 0);
 }
 
+// A view shows the layer alone, without looking at its pixels, when the
+// renderer says it left every pixel opaque. A wrong "yes" would show black
+// where the canvas should show through, so each yes is checked pixel by
+// pixel; each "no" here is a layer that really has transparency.
+struct OpacityRow {
+  const char* Name;
+  Project (*project)();
+  TColor32 canvasColor;
+  int32_t canvasWidth, layerSide;
+  bool claimsOpaque;
+};
+
+class LayerOpacityTest : public ::testing::TestWithParam<OpacityRow> {};
+
+TEST_P(LayerOpacityTest, TheRendererSaysOpaqueOnlyOfAnOpaqueLayer) {
+  const OpacityRow& c = GetParam();
+  const Project p = c.project();
+  TRenderer r;
+  r.Preferences.RenderingLoops = 2000;
+  const TBitmap32 canvas = Solid(c.canvasWidth, c.layerSide, c.canvasColor);
+  TBitmap32 layer = Solid(c.layerSide, c.layerSide, 0x00000000u);
+  r.RenderImage(p, canvas, layer);
+  EXPECT_EQ(r.LeftLayerOpaque(), c.claimsOpaque);
+  EXPECT_EQ(layer.IsOpaque(), c.claimsOpaque) << "what the layer really is";
+}
+
+Project TriangleOf(int32_t side, const ShapeSettings& s, int subs = 2) {
+  const int32_t e = side - 1;
+  std::vector<Tri> shapes{Tri{{{0, e}, {e, e}, {e / 2, 0}}}, Tri{{{0, e}, {e / 2, e}, {e / 4, e / 2}}},
+                          Tri{{{e / 2, e}, {e, e}, {3 * e / 4, e / 2}}}};
+  shapes.resize(size_t(subs) + 1);
+  return MakeProject<3>(side, side, shapes, s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Renders, LayerOpacityTest,
+    ::testing::Values(OpacityRow{"DotsOverAHalfTransparentCanvas",
+                                 [] { return TriangleOf(120, Settings(0x207020, 1)); }, 0x80112233u, 120, 120, true},
+                      OpacityRow{"ImageBrushInNormalModeOverANarrowerCanvas",
+                                 [] { return TriangleOf(120, Settings(0, 65)); }, 0x80112233u, 100, 120, true},
+                      OpacityRow{"BlendModeBrushOnALayerLargerThanTheCache",
+                                 [] { return TriangleOf(600, Settings(0, 65, kMultiply)); }, kWhite, 600, 600, true},
+                      OpacityRow{"ProjectiveDots",
+                                 [] {
+                                   return MakeProject<4>(100, 100,
+                                                         {Quad{{{10, 10}, {90, 10}, {90, 90}, {10, 90}}},
+                                                          Quad{{{50, 50}, {90, 50}, {90, 90}, {50, 90}}}},
+                                                         Settings(0, 0));
+                                 },
+                                 0x80112233u, 100, 100, true},
+                      OpacityRow{"TooFewVerticesCopyTheCanvasAsItIs", [] { return TriangleOf(120, Settings(0, 1), 0); },
+                                 0x80112233u, 120, 120, false},
+                      OpacityRow{"AnUnfinishedShapeLeavesTheLayerAlone",
+                                 [] {
+                                   Project p = TriangleOf(120, Settings(0, 1));
+                                   AppendVertex(p, 10, 10, Settings(0, 1));
+                                   return p;
+                                 },
+                                 kWhite, 120, 120, false}),
+    [](const ::testing::TestParamInfo<OpacityRow>& i) { return std::string(i.param.Name); });
+
 // The renderer keeps prepared brushes between renders; an edit of a brush
 // setting, with nothing else telling it, must still reach the picture.
 struct BrushEditRow {
