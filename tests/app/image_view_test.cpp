@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <ostream>
 #include <string>
 
 #include "app/image_view.h"
+#include "app/overlay_painter.h"
+#include "editing/overlay_scene.h"
 #include "surface/bitmap32.h"
 
 namespace plumavo {
@@ -115,6 +118,35 @@ INSTANTIATE_TEST_SUITE_P(Changes, LayerChangeTest,
                                                       layer = std::move(fresh);
                                                     }}),
                          [](const testing::TestParamInfo<ChangeCase>& i) { return i.param.name; });
+
+// In the window the overlay is painted into the window's backing image, at
+// the view's place in it and clipped to what is being repainted; the lines'
+// pixels put directly must land where the painter would put them.
+TEST(ImageViewOverlay, LinesPutDirectlyLandWhereThePainterPutsThem) {
+  auto shown = [](OverlayPlotting plotting) {
+    TBitmap32 view(60, 40), layer(60, 40);
+    view.Clear(kBack);
+    layer.Clear(0xFF808080u);
+    QWidget window;
+    window.resize(90, 70);
+    auto* widget = new ImageView(view, layer, &window);
+    widget->setGeometry(13, 9, 60, 40);
+    OverlayScene scene;
+    scene.Items.push_back(OverlayLine{-5.5f, 3.25f, 70.0f, 33.5f, 0xFFFF0000u, false, 0.0f});
+    scene.Items.push_back(OverlayLine{30.2f, -4.0f, 12.0f, 50.0f, 0xC000FF00u, true, 1.5f});
+    scene.Items.push_back(OverlayHandle{30, 20});
+    widget->OverlayPainter = [&](QPainter& p) { PaintOverlayScene(p, scene, plotting); };
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  const QImage direct = shown(OverlayPlotting::Fastest), painter = shown(OverlayPlotting::ThroughThePainter);
+  int linePixels = 0;
+  for (int y = 0; y < direct.height(); ++y)
+    for (int x = 0; x < direct.width(); ++x) {
+      ASSERT_EQ(direct.pixel(x, y), painter.pixel(x, y)) << "at " << x << "," << y;
+      linePixels += painter.pixel(x, y) != 0xFF808080u && painter.pixel(x, y) != direct.pixel(0, 0);
+    }
+  EXPECT_GT(linePixels, 100) << "the lines were drawn at all";
+}
 
 }  // namespace
 }  // namespace plumavo

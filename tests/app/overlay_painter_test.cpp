@@ -162,5 +162,74 @@ TEST(OverlayPainter, HiddenShapesPaintNothing) {
   }
 }
 
+// Lines are put pixel by pixel straight into the painter's image where it
+// allows that. Whatever the target and the painter's state, the picture must
+// be the one the painter's own one-pixel fills make: every alpha and every
+// colour below it, where lines cross, and in order with the handles and
+// labels drawn between them.
+OverlayScene BusyScene() {
+  OverlayScene s;
+  const TColor32 colors[] = {0xFFFF0000u, 0x80204060u, 0xFF00FF00u, 0x33FFFFFFu, 0xC0C08040u};
+  for (int k = 0; k < 24; ++k) {
+    // Ends off the pixel grid, some beyond the picture's edges.
+    const float x1 = float((k * 37) % 90 - 10) + 0.29f * float(k % 4), y1 = float((k * 53) % 70 - 5) + 0.41f;
+    const float x2 = float((k * 71 + 20) % 100 - 5) + 0.7f, y2 = float((k * 29 + 40) % 80 - 8) - 0.13f * float(k % 3);
+    s.Items.push_back(OverlayLine{x1, y1, x2, y2, colors[k % 5], k % 3 == 0, float(k) * 0.37f});
+    if (k % 6 == 2) s.Items.push_back(OverlayHandle{int32_t(x2), int32_t(y2)});
+    if (k % 8 == 5) s.Items.push_back(OverlayLabel{int32_t(x1), int32_t(y1), "12"});
+  }
+  return s;
+}
+
+struct PlotTarget {
+  const char* name;
+  QImage::Format format;
+  void (*setUp)(QPainter&);
+};
+
+QImage PaintOn(const PlotTarget& t, OverlayPlotting plotting) {
+  App();
+  QImage img(80, 64, t.format);
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      img.setPixel(x, y,
+                   qRgba(x * 3, y * 4, (x * y) & 255, t.format == QImage::Format_RGB32 ? 255 : (x * 5 + y) & 255));
+  QPainter painter(&img);
+  t.setUp(painter);
+  PaintOverlayScene(painter, BusyScene(), plotting);
+  painter.end();
+  return img;
+}
+
+TEST(OverlayPainter, PixelsPutDirectlyEqualThePaintersOwn) {
+  const PlotTarget targets[] = {
+      {"OpaqueImage", QImage::Format_RGB32, [](QPainter&) {}},
+      {"PremultipliedImage", QImage::Format_ARGB32_Premultiplied, [](QPainter&) {}},
+      {"MovedByWholePixels", QImage::Format_RGB32, [](QPainter& p) { p.translate(7, -3); }},
+      {"ClippedToARectangle", QImage::Format_RGB32, [](QPainter& p) { p.setClipRect(10, 8, 45, 30); }},
+      {"MovedAndClipped", QImage::Format_ARGB32_Premultiplied,
+       [](QPainter& p) {
+         p.translate(-5, 4);
+         p.setClipRect(3, 2, 60, 40);
+       }},
+      {"ClippedToTwoRectangles", QImage::Format_RGB32,
+       [](QPainter& p) { p.setClipRegion(QRegion(0, 0, 30, 30) + QRegion(40, 20, 30, 30)); }},
+      {"MovedByHalfAPixel", QImage::Format_RGB32, [](QPainter& p) { p.translate(0.5, 0.5); }},
+      {"HalfOpacity", QImage::Format_RGB32, [](QPainter& p) { p.setOpacity(0.5); }},
+      {"StraightAlphaImage", QImage::Format_ARGB32, [](QPainter&) {}},
+  };
+  for (const PlotTarget& t : targets) {
+    const QImage direct = PaintOn(t, OverlayPlotting::Fastest);
+    const QImage painter = PaintOn(t, OverlayPlotting::ThroughThePainter);
+    int differ = 0;
+    for (int y = 0; y < direct.height(); ++y)
+      for (int x = 0; x < direct.width(); ++x)
+        if (direct.pixel(x, y) != painter.pixel(x, y) && ++differ <= 3)
+          ADD_FAILURE() << t.name << ": at " << x << "," << y << " " << std::hex << direct.pixel(x, y) << " instead of "
+                        << painter.pixel(x, y);
+    EXPECT_EQ(differ, 0) << t.name;
+  }
+}
+
 }  // namespace
 }  // namespace plumavo
