@@ -25,19 +25,17 @@ void ReadFontConfiguration() {
 
 }  // namespace
 
-StartupHelper::StartupHelper() : fontsReadFuture_(fontsRead_.get_future()) {
+StartupHelper::StartupHelper() {
   try {
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error& e) {
     // Without a second thread the main thread does all of it, as it would anyway.
     std::fprintf(stderr, "plumavo: no thread for the start-up work: %s\n", e.what());
-    fontsRead_.set_value();
   }
 }
 
 void StartupHelper::Run() {
-  ReadFontConfiguration();
-  fontsRead_.set_value();
+  std::call_once(fontsRead_, ReadFontConfiguration);
   try {
     // The icons are made once, by whichever thread comes first; the side
     // panel then finds them ready.
@@ -52,6 +50,6 @@ StartupHelper::~StartupHelper() {
   if (thread_.joinable()) thread_.join();
 }
 
-void StartupHelper::WaitForFonts() { fontsReadFuture_.wait(); }
+void StartupHelper::WaitForFonts() { std::call_once(fontsRead_, ReadFontConfiguration); }
 
 }  // namespace plumavo

@@ -4,7 +4,7 @@
 // unpacking the brush icons the side panel shows.
 #pragma once
 
-#include <future>
+#include <mutex>
 #include <thread>
 
 namespace plumavo {
@@ -18,16 +18,17 @@ class StartupHelper {
   StartupHelper(const StartupHelper&) = delete;
   StartupHelper& operator=(const StartupHelper&) = delete;
 
-  // Returns once the font configuration is read. Call it before the first
-  // text is painted: the toolkit would otherwise read the configuration a
-  // second time alongside this one instead of waiting for it.
+  // Returns once the font configuration is read: by the second thread, or
+  // here when that thread has not got to it yet (a new thread can take
+  // milliseconds to be first scheduled). Call it before the first text is
+  // painted: the toolkit would otherwise read the configuration a second
+  // time alongside this one instead of waiting for it.
   void WaitForFonts();
 
  private:
   void Run();
 
-  std::promise<void> fontsRead_;
-  std::future<void> fontsReadFuture_;
+  std::once_flag fontsRead_;
   std::thread thread_;
 };
 
