@@ -37,16 +37,6 @@ std::string LocalFileName(const QString& name) { return QFile::encodeName(name).
 DialogCommands::DialogCommands(MainWindow& window)
     : QObject(&window), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
   OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-  auto forwardUrl = [this](const QUrl& url) {
-    if (OpenUrl) OpenUrl(url);
-  };
-
-  backgroundAlignDialog = new BackgroundAlignDialog(&window);
-  imageQualityDialog = new ImageQualityDialog(&window);
-  tipsDialog = new TipsDialog(&window);
-  tipsDialog->Store = [&window]() -> SettingsStore& { return window.settings; };
-  helpViewer = new HelpViewer(&window);
-  helpViewer->OpenUrl = forwardUrl;
 
   window.Action(CommandId::HelpWebSite)->setText(QString("&Browse ") + links::kWebSiteName + "...");
 
@@ -63,6 +53,34 @@ DialogCommands::DialogCommands(MainWindow& window)
   window.commands->Bind(CommandId::HelpLatestVersion, [this] { HelpCheckClick(); });
   window.commands->Bind(CommandId::HelpWebSite, [this] { HelpWebClick(); });
   window.commands->Bind(CommandId::HelpAbout, [this] { HelpAboutClick(); });
+}
+
+BackgroundAlignDialog& DialogCommands::BackgroundAlign() {
+  if (backgroundAlign_ == nullptr) backgroundAlign_ = new BackgroundAlignDialog(&w_);
+  return *backgroundAlign_;
+}
+
+ImageQualityDialog& DialogCommands::ImageQuality() {
+  if (imageQuality_ == nullptr) imageQuality_ = new ImageQualityDialog(&w_);
+  return *imageQuality_;
+}
+
+TipsDialog& DialogCommands::Tips() {
+  if (tips_ == nullptr) {
+    tips_ = new TipsDialog(&w_);
+    tips_->Store = [this]() -> SettingsStore& { return w_.settings; };
+  }
+  return *tips_;
+}
+
+HelpViewer& DialogCommands::Help() {
+  if (help_ == nullptr) {
+    help_ = new HelpViewer(&w_);
+    help_->OpenUrl = [this](const QUrl& url) {
+      if (OpenUrl) OpenUrl(url);
+    };
+  }
+  return *help_;
 }
 
 DialogCommands::~DialogCommands() = default;
@@ -130,11 +148,11 @@ void DialogCommands::BackImportClick() {
     w_.Prompts().Error("The image is not usable.");
     return;
   }
-  if (!w_.Prompts().RunDialog(*backgroundAlignDialog)) return;
+  if (!w_.Prompts().RunDialog(BackgroundAlign())) return;
 
   Project& p = w_.project;
   p.BackgroundImage = std::move(scratch);
-  if (backgroundAlignDialog->ItemIndex() == BackgroundAlignDialog::plResizeCanvas) {
+  if (BackgroundAlign().ItemIndex() == BackgroundAlignDialog::plResizeCanvas) {
     w_.SetProjectSize(p.BackgroundImage.Width(), p.BackgroundImage.Height());
     w_.LayoutView();
     w_.CentreView();
@@ -180,9 +198,10 @@ void DialogCommands::FileExportClick() {
   ExportDefaultExt = choice.DefaultExt;
   int32_t flags = choice.Flags;
   if (choice.AsksQuality) {
-    imageQualityDialog->FormShow();
-    if (!w_.Prompts().RunDialog(*imageQualityDialog)) return;
-    flags = imageQualityDialog->Quality();
+    ImageQualityDialog& quality = ImageQuality();
+    quality.FormShow();
+    if (!w_.Prompts().RunDialog(quality)) return;
+    flags = quality.Quality();
   }
   ImagesFolder = QFileInfo(target.Path).absolutePath();
 
@@ -217,20 +236,21 @@ void DialogCommands::AdoptSplash(AboutDialog& splash) {
 }
 
 void DialogCommands::ShowTipsAtStartup() {
-  if (!LoadTipState(tipsDialog->Store()).ShowTips) return;
+  if (!LoadTipState(Tips().Store()).ShowTips) return;
   HelpTipsClick();
 }
 
 void DialogCommands::HelpTipsClick() {
-  tipsDialog->FormShow();
-  w_.Prompts().RunDialog(*tipsDialog);
+  TipsDialog& tips = Tips();
+  tips.FormShow();
+  w_.Prompts().RunDialog(tips);
 }
 
 void DialogCommands::HelpAboutClick() { w_.Prompts().RunDialog(About()); }
 
-void DialogCommands::HelpContentsClick() { helpViewer->ShowTopic(hcContents); }
-void DialogCommands::HelpTutorialClick() { helpViewer->ShowTopic(hcTutorial); }
-void DialogCommands::HelpSupportClick() { helpViewer->ShowTopic(hcSupport); }
+void DialogCommands::HelpContentsClick() { Help().ShowTopic(hcContents); }
+void DialogCommands::HelpTutorialClick() { Help().ShowTopic(hcTutorial); }
+void DialogCommands::HelpSupportClick() { Help().ShowTopic(hcSupport); }
 
 QUrl DialogCommands::FeedbackUrl() {
   return QUrl(QString("mailto:") + links::kFeedbackMail + "?subject=Feedback on " + kApplicationTitle);

@@ -41,10 +41,12 @@ class DialogCommands : public QObject {
   int ExportFilterIndex = 1;
 
   CanvasSizeDialog* canvasSizeDialog = nullptr;  // made on first use
-  BackgroundAlignDialog* backgroundAlignDialog;
-  ImageQualityDialog* imageQualityDialog;
-  TipsDialog* tipsDialog;
-  HelpViewer* helpViewer;
+  // The dialogs, each made on first use (the window comes up without them)
+  // and kept for the rest of the run.
+  BackgroundAlignDialog& BackgroundAlign();
+  ImageQualityDialog& ImageQuality();
+  TipsDialog& Tips();
+  HelpViewer& Help();
   // The about window: the splash screen once it is adopted, else made on
   // first use.
   AboutDialog& About();
@@ -75,6 +77,11 @@ class DialogCommands : public QObject {
   QString FolderBesideProgram(const QString& name) const;
 
   MainWindow& w_;
+  // Owned by the window, as its child widgets.
+  BackgroundAlignDialog* backgroundAlign_ = nullptr;
+  ImageQualityDialog* imageQuality_ = nullptr;
+  TipsDialog* tips_ = nullptr;
+  HelpViewer* help_ = nullptr;
   std::unique_ptr<AboutDialog> ownAbout_;
   AboutDialog* about_ = nullptr;
 };

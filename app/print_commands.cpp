@@ -33,14 +33,19 @@ QImage PrintableCopy(const TBitmap32& b) {
 }  // namespace
 
 PrintCommands::PrintCommands(MainWindow& window) : QObject(&window), w_(window) {
-  printPreviewDialog_ = std::make_unique<PrintPreviewDialog>([this]() -> PrintDevice& { return Printer(); },
-                                                             [this]() -> Prompter& { return w_.Prompts(); }, &window);
-  printPreviewDialog_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
-
   // The commands this module carries out.
   window.commands->Bind(CommandId::FilePrint, [this] { FilePrintClick(); });
   window.commands->Bind(CommandId::FilePrintSetup, [this] { FilePrintSetupClick(); });
   window.commands->Bind(CommandId::FilePrintPreview, [this] { FilePrintPreviewClick(); });
+}
+
+PrintPreviewDialog& PrintCommands::Preview() {
+  if (!printPreviewDialog_) {
+    printPreviewDialog_ = std::make_unique<PrintPreviewDialog>([this]() -> PrintDevice& { return Printer(); },
+                                                               [this]() -> Prompter& { return w_.Prompts(); }, &w_);
+    printPreviewDialog_->OnClosed = [this] { w_.OutputImage.SetSize(0, 0); };
+  }
+  return *printPreviewDialog_;
 }
 
 PrintCommands::~PrintCommands() = default;
@@ -91,7 +96,7 @@ void PrintCommands::FilePrintSetupClick() {
 void PrintCommands::FilePrintPreviewClick() {
   if (!CheckPrinterInstalled()) return;
   w_.TakeOutputSnapshot();
-  printPreviewDialog_->Open(w_.OutputImage, w_.windowTitle());
+  Preview().Open(w_.OutputImage, w_.windowTitle());
 }
 
 }  // namespace plumavo

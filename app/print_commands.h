@@ -25,7 +25,8 @@ class PrintCommands : public QObject {
   PrintDevice& Printer();
   void SetPrinter(std::unique_ptr<PrintDevice> printer);
 
-  PrintPreviewDialog& Preview() { return *printPreviewDialog_; }
+  // Made on first use; the window comes up without it.
+  PrintPreviewDialog& Preview();
 
   // True when a printer is installed; otherwise the warning and false.
   bool CheckPrinterInstalled();

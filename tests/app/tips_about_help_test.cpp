@@ -210,7 +210,7 @@ TEST_P(HelpTopicTest, OpensItsPageInTheViewer) {
     window->Action(CommandId::HelpTutorial)->trigger();
   else
     window->Action(CommandId::HelpSupport)->trigger();
-  HelpViewer* viewer = window->dialogs->helpViewer;
+  HelpViewer* viewer = &window->dialogs->Help();
   EXPECT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->CurrentPage(), GetParam().page);
   EXPECT_FALSE(viewer->Browser->toPlainText().isEmpty());
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, HelpTopicTest,
 
 TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
   window->Action(CommandId::HelpSupport)->trigger();
-  HelpViewer* viewer = window->dialogs->helpViewer;
+  HelpViewer* viewer = &window->dialogs->Help();
   const QString text = viewer->Browser->toPlainText();
   EXPECT_TRUE(text.contains(links::kSupportMail));
   EXPECT_TRUE(text.contains(links::kDownloadPage));
@@ -240,9 +240,9 @@ TEST_F(HelpTest, PagesLinkToEachOtherAndHandWebLinksToTheDesktop) {
 }
 
 TEST_F(HelpTest, AMissingHelpFolderShowsNothing) {
-  window->dialogs->helpViewer->HelpFolder = "/nonexistent/help";
+  window->dialogs->Help().HelpFolder = "/nonexistent/help";
   window->Action(CommandId::HelpContents)->trigger();
-  EXPECT_FALSE(window->dialogs->helpViewer->isVisible());
+  EXPECT_FALSE(window->dialogs->Help().isVisible());
 }
 
 TEST_F(HelpTest, WebAndMailCommandsOpenTheirAddresses) {
@@ -275,7 +275,7 @@ class StartupTipsTest : public HelpTest, public ::testing::WithParamInterface<St
 
 TEST_P(StartupTipsTest, TheSplashEndShowsTipsOnlyWhenWanted) {
   QTemporaryDir dir;
-  TipsDialog& tips = *window->dialogs->tipsDialog;
+  TipsDialog& tips = window->dialogs->Tips();
   window->settings = SettingsStore(dir.filePath("settings.ini"));
   ASSERT_TRUE(StoreTipState(tips.Store(), {-1, GetParam().showTips}));
   AboutDialog splash;
