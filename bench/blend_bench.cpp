@@ -87,7 +87,14 @@ void BM_PreparedStamp(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 24 * 24);
 }
 
-BENCHMARK(BM_PreparedStamp)->Args({1, 256})->Args({1, 1280})->Args({2, 1280})->Args({24, 256})->Args({24, 1280});
+BENCHMARK(BM_PreparedStamp)
+    ->Args({1, 256})
+    ->Args({1, 1280})
+    ->Args({2, 1280})
+    ->Args({24, 256})
+    ->Args({24, 1280})
+    ->Args({25, 256})
+    ->Args({26, 256});
 
 // Normal, Multiply, Color Burn, Glow, Red, Hue.
 BENCHMARK(BM_StampKernel)->Arg(0)->Arg(1)->Arg(9)->Arg(18)->Arg(21)->Arg(24);

@@ -415,100 +415,212 @@ struct SingleChannel {
 };
 
 #if PLUMAVO_BLEND_SSE2
-// RGBToHSL and HSLToRGB on four pixels at once. Each lane performs the scalar
-// operations one by one in single precision (IEEE division included, nothing
-// fused), and every choice computes both sides and selects, so each lane gives
-// the scalar result bit for bit.
-struct HSL4 {
-  __m128 H, S, L;
+// Single-precision lane operations under one name for both register widths
+// (four pixels in an F4, eight in an F8), so that the HSL formulas below are
+// written once for W = 4 and W = 8 lanes. (The widths are numbers: a
+// register type as a template argument would lose its attributes.)
+using F4 = __m128;
+template <int W>
+struct FloatLanes;
+template <>
+struct FloatLanes<4> {
+  using Float = __m128;
+  using Int = __m128i;
+};
+template <int W>
+using FloatOf = typename FloatLanes<W>::Float;
+template <int W>
+using IntOf = typename FloatLanes<W>::Int;
+
+template <int W>
+FloatOf<W> SplatF(float v);
+template <>
+inline F4 SplatF<4>(float v) {
+  return _mm_set1_ps(v);
+}
+template <int W>
+FloatOf<W> LoadF(const float* p);
+template <>
+inline F4 LoadF<4>(const float* p) {
+  return _mm_loadu_ps(p);
+}
+inline F4 AddF(F4 a, F4 b) { return _mm_add_ps(a, b); }
+inline F4 SubF(F4 a, F4 b) { return _mm_sub_ps(a, b); }
+inline F4 MulF(F4 a, F4 b) { return _mm_mul_ps(a, b); }
+inline F4 DivF(F4 a, F4 b) { return _mm_div_ps(a, b); }
+inline F4 MaxF(F4 a, F4 b) { return _mm_max_ps(a, b); }
+inline F4 MinF(F4 a, F4 b) { return _mm_min_ps(a, b); }
+inline F4 EqualF(F4 a, F4 b) { return _mm_cmpeq_ps(a, b); }
+inline F4 LessF(F4 a, F4 b) { return _mm_cmplt_ps(a, b); }
+inline F4 LessOrEqualF(F4 a, F4 b) { return _mm_cmple_ps(a, b); }
+inline F4 GreaterF(F4 a, F4 b) { return _mm_cmpgt_ps(a, b); }
+// True also where either side is NaN.
+inline F4 NotGreaterF(F4 a, F4 b) { return _mm_cmpngt_ps(a, b); }
+inline F4 AndNotF(F4 mask, F4 a) { return _mm_andnot_ps(mask, a); }
+inline F4 SelectF(F4 mask, F4 yes, F4 no) { return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no)); }
+// Rounded to nearest, halves to even; truncated toward zero; back to float.
+inline __m128i RoundToInt(F4 a) { return _mm_cvtps_epi32(a); }
+inline __m128i TruncToInt(F4 a) { return _mm_cvttps_epi32(a); }
+inline F4 ToFloat(__m128i a) { return _mm_cvtepi32_ps(a); }
+inline __m128i AsInt(F4 a) { return _mm_castps_si128(a); }
+template <int W>
+IntOf<W> Splat32(int v);
+template <>
+inline __m128i Splat32<4>(int v) {
+  return _mm_set1_epi32(v);
+}
+template <int N>
+inline __m128i ShiftRight32(__m128i a) {
+  return _mm_srli_epi32(a, N);
+}
+template <int N>
+inline __m128i ShiftLeft32(__m128i a) {
+  return _mm_slli_epi32(a, N);
+}
+inline __m128i Greater32(__m128i a, __m128i b) { return _mm_cmpgt_epi32(a, b); }
+
+#if defined(__AVX2__)
+using F8 = __m256;
+template <>
+struct FloatLanes<8> {
+  using Float = __m256;
+  using Int = __m256i;
+};
+template <>
+inline F8 SplatF<8>(float v) {
+  return _mm256_set1_ps(v);
+}
+template <>
+inline F8 LoadF<8>(const float* p) {
+  return _mm256_loadu_ps(p);
+}
+inline F8 AddF(F8 a, F8 b) { return _mm256_add_ps(a, b); }
+inline F8 SubF(F8 a, F8 b) { return _mm256_sub_ps(a, b); }
+inline F8 MulF(F8 a, F8 b) { return _mm256_mul_ps(a, b); }
+inline F8 DivF(F8 a, F8 b) { return _mm256_div_ps(a, b); }
+inline F8 MaxF(F8 a, F8 b) { return _mm256_max_ps(a, b); }
+inline F8 MinF(F8 a, F8 b) { return _mm256_min_ps(a, b); }
+inline F8 EqualF(F8 a, F8 b) { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
+inline F8 LessF(F8 a, F8 b) { return _mm256_cmp_ps(a, b, _CMP_LT_OS); }
+inline F8 LessOrEqualF(F8 a, F8 b) { return _mm256_cmp_ps(a, b, _CMP_LE_OS); }
+inline F8 GreaterF(F8 a, F8 b) { return _mm256_cmp_ps(a, b, _CMP_GT_OS); }
+inline F8 NotGreaterF(F8 a, F8 b) { return _mm256_cmp_ps(a, b, _CMP_NGT_US); }
+inline F8 AndNotF(F8 mask, F8 a) { return _mm256_andnot_ps(mask, a); }
+inline F8 SelectF(F8 mask, F8 yes, F8 no) { return _mm256_blendv_ps(no, yes, mask); }
+inline __m256i RoundToInt(F8 a) { return _mm256_cvtps_epi32(a); }
+inline __m256i TruncToInt(F8 a) { return _mm256_cvttps_epi32(a); }
+inline F8 ToFloat(__m256i a) { return _mm256_cvtepi32_ps(a); }
+inline __m256i AsInt(F8 a) { return _mm256_castps_si256(a); }
+template <>
+inline __m256i Splat32<8>(int v) {
+  return _mm256_set1_epi32(v);
+}
+template <int N>
+inline __m256i ShiftRight32(__m256i a) {
+  return _mm256_srli_epi32(a, N);
+}
+template <int N>
+inline __m256i ShiftLeft32(__m256i a) {
+  return _mm256_slli_epi32(a, N);
+}
+inline __m256i Greater32(__m256i a, __m256i b) { return _mm256_cmpgt_epi32(a, b); }
+#endif
+
+// RGBToHSL and HSLToRGB on four (or eight) pixels at once. Each lane performs
+// the scalar operations one by one in single precision (IEEE division
+// included, nothing fused), and every choice computes both sides and
+// selects, so each lane gives the scalar result bit for bit. Where the scalar
+// code divides in only one of its branches, the lanes pick the operands
+// first and divide once: the chosen lane's division is the same.
+template <int W>
+struct HSLLanes {
+  FloatOf<W> H, S, L;
 };
 
-inline __m128 SelectPs(__m128 mask, __m128 yes, __m128 no) {
-  return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
-}
-inline __m128i SelectI(__m128 mask, __m128i yes, __m128i no) { return Select(_mm_castps_si128(mask), yes, no); }
-
-// One channel of four pixels as channel / 255.
-template <int Shift>
-inline __m128 Unit4(__m128i px) {
-  const __m128i v = _mm_and_si128(_mm_srli_epi32(px, Shift), _mm_set1_epi32(255));
-  return _mm_div_ps(_mm_cvtepi32_ps(v), _mm_set1_ps(255.0f));
+// One channel of each pixel as channel / 255.
+template <int Shift, int W>
+inline FloatOf<W> UnitLanes(IntOf<W> px) {
+  const IntOf<W> v = And(ShiftRight32<Shift>(px), Splat32<W>(255));
+  return DivF(ToFloat(v), SplatF<W>(255.0f));
 }
 
 // The hue is skipped when the caller replaces it anyway.
-template <bool kHue>
-inline HSL4 RGBToHSL4(__m128i px) {
-  const __m128 r = Unit4<16>(px), g = Unit4<8>(px), b = Unit4<0>(px);
-  const __m128 mx = _mm_max_ps(r, _mm_max_ps(g, b));
-  const __m128 mn = _mm_min_ps(r, _mm_min_ps(g, b));
-  const __m128 grey = _mm_cmpeq_ps(mx, mn);
-  HSL4 out;
-  out.L = _mm_div_ps(_mm_add_ps(mx, mn), _mm_set1_ps(2.0f));
-  const __m128 d = _mm_sub_ps(mx, mn);
-  const __m128 low = _mm_div_ps(d, _mm_add_ps(mx, mn));
-  const __m128 high = _mm_div_ps(d, _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(2.0f), mx), mn));
-  out.S = _mm_andnot_ps(grey, SelectPs(_mm_cmplt_ps(out.L, _mm_set1_ps(0.5f)), low, high));
-  out.H = _mm_setzero_ps();
+template <bool kHue, int W>
+inline HSLLanes<W> RGBToHSLLanes(IntOf<W> px) {
+  using F = FloatOf<W>;
+  const F r = UnitLanes<16, W>(px), g = UnitLanes<8, W>(px), b = UnitLanes<0, W>(px);
+  const F mx = MaxF(r, MaxF(g, b)), mn = MinF(r, MinF(g, b));
+  const F grey = EqualF(mx, mn), two = SplatF<W>(2.0f), sum = AddF(mx, mn);
+  HSLLanes<W> out;
+  out.L = DivF(sum, two);
+  const F d = SubF(mx, mn);
+  // d / (mx + mn) below half lightness, d / (2 - mx - mn) from it on.
+  out.S = AndNotF(grey, DivF(d, SelectF(LessF(out.L, SplatF<W>(0.5f)), sum, SubF(SubF(two, mx), mn))));
+  out.H = SplatF<W>(0.0f);
   if constexpr (kHue) {
-    const __m128 rMax = _mm_cmpeq_ps(r, mx), gMax = _mm_cmpeq_ps(g, mx);
-    const __m128 fromR = _mm_div_ps(_mm_sub_ps(g, b), d);
-    const __m128 fromG = _mm_add_ps(_mm_set1_ps(2.0f), _mm_div_ps(_mm_sub_ps(b, r), d));
-    const __m128 fromB = _mm_add_ps(_mm_set1_ps(4.0f), _mm_div_ps(_mm_sub_ps(r, g), d));
-    __m128 h = SelectPs(rMax, fromR, SelectPs(gMax, fromG, fromB));
-    h = _mm_div_ps(h, _mm_set1_ps(6.0f));
-    h = SelectPs(_mm_cmplt_ps(h, _mm_setzero_ps()), _mm_add_ps(h, _mm_set1_ps(1.0f)), h);
-    out.H = _mm_andnot_ps(grey, h);
+    // From the largest channel: (g - b) / d for red, 2 + (b - r) / d for
+    // green, 4 + (r - g) / d for blue.
+    const F rMax = EqualF(r, mx), gMax = EqualF(g, mx);
+    const F q = DivF(SelectF(rMax, SubF(g, b), SelectF(gMax, SubF(b, r), SubF(r, g))), d);
+    F h = SelectF(rMax, q, AddF(SelectF(gMax, two, SplatF<W>(4.0f)), q));
+    h = DivF(h, SplatF<W>(6.0f));
+    h = SelectF(LessF(h, SplatF<W>(0.0f)), AddF(h, SplatF<W>(1.0f)), h);
+    out.H = AndNotF(grey, h);
   }
   return out;
 }
 
 // Round(255 v) clamped to a byte, in int32 lanes. Converting rounds to nearest,
 // halves to even, as the scalar shift trick does.
-inline __m128i RoundChannel4(__m128 v) {
-  const __m128 x = _mm_mul_ps(_mm_set1_ps(255.0f), v);
-  __m128i r = _mm_cvtps_epi32(x);
-  r = SelectI(_mm_cmpgt_ps(x, _mm_set1_ps(256.0f)), _mm_set1_epi32(255), r);
-  r = _mm_andnot_si128(_mm_castps_si128(_mm_cmpngt_ps(x, _mm_set1_ps(-1.0f))), r);  // also NaN
-  r = _mm_andnot_si128(_mm_cmplt_epi32(r, _mm_setzero_si128()), r);
-  return Select(_mm_cmpgt_epi32(r, _mm_set1_epi32(255)), _mm_set1_epi32(255), r);
+template <int W>
+inline IntOf<W> RoundChannelLanes(FloatOf<W> v) {
+  const FloatOf<W> x = MulF(SplatF<W>(255.0f), v);
+  IntOf<W> r = RoundToInt(x);
+  r = Select(AsInt(GreaterF(x, SplatF<W>(256.0f))), Splat32<W>(255), r);
+  r = AndNot(AsInt(NotGreaterF(x, SplatF<W>(-1.0f))), r);  // also NaN
+  r = AndNot(Greater32(Splat32<W>(0), r), r);
+  return Select(Greater32(r, Splat32<W>(255)), Splat32<W>(255), r);
 }
 
 // h - floor(h) for the small hues the modes produce.
-inline __m128 Fraction4(__m128 h) {
-  __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(h));
-  whole = SelectPs(_mm_cmpgt_ps(whole, h), _mm_sub_ps(whole, _mm_set1_ps(1.0f)), whole);
-  return _mm_sub_ps(h, whole);
+template <int W>
+inline FloatOf<W> FractionLanes(FloatOf<W> h) {
+  FloatOf<W> whole = ToFloat(TruncToInt(h));
+  whole = SelectF(GreaterF(whole, h), SubF(whole, SplatF<W>(1.0f)), whole);
+  return SubF(h, whole);
 }
 
-inline __m128i HueToChannel4(__m128 m1, __m128 m2, __m128 h) {
-  h = Fraction4(h);
-  const __m128 one = _mm_set1_ps(1.0f), span = _mm_sub_ps(m2, m1);
-  const __m128 h6 = _mm_mul_ps(_mm_set1_ps(6.0f), h);
-  const __m128 rising = _mm_add_ps(m1, _mm_mul_ps(span, h6));
-  const __m128 falling =
-      _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(span, _mm_sub_ps(_mm_set1_ps(2.0f / 3.0f), h)), _mm_set1_ps(6.0f)));
-  const __m128 v =
-      SelectPs(_mm_cmplt_ps(h6, one), rising,
-               SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(2.0f), h), one), m2,
-                        SelectPs(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(3.0f), h), _mm_set1_ps(2.0f)), falling, m1)));
-  return RoundChannel4(v);
+template <int W>
+inline IntOf<W> HueToChannelLanes(FloatOf<W> m1, FloatOf<W> m2, FloatOf<W> h) {
+  using F = FloatOf<W>;
+  h = FractionLanes<W>(h);
+  const F one = SplatF<W>(1.0f), span = SubF(m2, m1);
+  const F h6 = MulF(SplatF<W>(6.0f), h);
+  const F rising = AddF(m1, MulF(span, h6));
+  const F falling = AddF(m1, MulF(MulF(span, SubF(SplatF<W>(2.0f / 3.0f), h)), SplatF<W>(6.0f)));
+  const F v = SelectF(LessF(h6, one), rising,
+                      SelectF(LessF(MulF(SplatF<W>(2.0f), h), one), m2,
+                              SelectF(LessF(MulF(SplatF<W>(3.0f), h), SplatF<W>(2.0f)), falling, m1)));
+  return RoundChannelLanes<W>(v);
 }
 
-// Four pixels 0x00RRGGBB.
-inline __m128i HSLToRGB4(const HSL4& t) {
-  const __m128 m2 = SelectPs(_mm_cmple_ps(t.L, _mm_set1_ps(0.5f)), _mm_mul_ps(t.L, _mm_add_ps(_mm_set1_ps(1.0f), t.S)),
-                             _mm_sub_ps(_mm_add_ps(t.L, t.S), _mm_mul_ps(t.L, t.S)));
-  const __m128 m1 = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(2.0f), t.L), m2);
-  const __m128 third = _mm_set1_ps(1.0f / 3.0f);
-  const __m128i r = HueToChannel4(m1, m2, _mm_add_ps(t.H, third));
-  const __m128i g = HueToChannel4(m1, m2, t.H);
-  const __m128i b = HueToChannel4(m1, m2, _mm_sub_ps(t.H, third));
-  const __m128i colour = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
-  const __m128i v = RoundChannel4(t.L);
-  const __m128i grey = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(v, 16), _mm_slli_epi32(v, 8)), v);
-  return SelectI(_mm_cmpeq_ps(t.S, _mm_setzero_ps()), grey, colour);
+// Pixels 0x00RRGGBB.
+template <int W>
+inline IntOf<W> HSLLanesToRGB(const HSLLanes<W>& t) {
+  using F = FloatOf<W>;
+  const F one = SplatF<W>(1.0f);
+  const F m2 =
+      SelectF(LessOrEqualF(t.L, SplatF<W>(0.5f)), MulF(t.L, AddF(one, t.S)), SubF(AddF(t.L, t.S), MulF(t.L, t.S)));
+  const F m1 = SubF(MulF(SplatF<W>(2.0f), t.L), m2);
+  const F third = SplatF<W>(1.0f / 3.0f);
+  const IntOf<W> r = HueToChannelLanes<W>(m1, m2, AddF(t.H, third));
+  const IntOf<W> g = HueToChannelLanes<W>(m1, m2, t.H);
+  const IntOf<W> b = HueToChannelLanes<W>(m1, m2, SubF(t.H, third));
+  const IntOf<W> colour = Or(Or(ShiftLeft32<16>(r), ShiftLeft32<8>(g)), b);
+  const IntOf<W> v = RoundChannelLanes<W>(t.L);
+  const IntOf<W> grey = Or(Or(ShiftLeft32<16>(v), ShiftLeft32<8>(v)), v);
+  return Select(AsInt(EqualF(t.S, SplatF<W>(0.0f))), grey, colour);
 }
-
 #endif
 
 #if PLUMAVO_BLEND_SSE2
@@ -637,14 +749,15 @@ struct HSLComponent {
     return MixTowards(HSLToRGB(t), B, O);
   }
 #if PLUMAVO_BLEND_SSE2
-  // Saturation and Lightness: the target colours of four destination pixels
+  // Saturation and Lightness: the target colours of W destination pixels
   // (alpha 0), with F's own component worked out once per brush. (Hue has
-  // HueTarget4.)
-  static __m128i Target4(const float* own, size_t, __m128i B) requires(Component != 0) {
-    HSL4 t = RGBToHSL4<true>(B);
-    if constexpr (Component == 1) t.S = _mm_loadu_ps(own);
-    if constexpr (Component == 2) t.L = _mm_loadu_ps(own);
-    return HSLToRGB4(t);
+  // HueTarget4 and HueTarget8.)
+  template <int W>
+  static IntOf<W> Targets(const float* own, IntOf<W> B) requires(Component != 0) {
+    HSLLanes<W> t = RGBToHSLLanes<true, W>(B);
+    if constexpr (Component == 1) t.S = LoadF<W>(own);
+    if constexpr (Component == 2) t.L = LoadF<W>(own);
+    return HSLLanesToRGB<W>(t);
   }
 #endif
 };

@@ -265,8 +265,8 @@ struct CustomRow<Mode> {
   }
 };
 
-// Hue, Saturation, Lightness: the targets of four pixels per step (eight for
-// Hue with AVX2), then the common step on 16-bit lanes. A last one to three
+// Hue, Saturation, Lightness: the targets of four pixels per step (eight with
+// AVX2), then the common step on 16-bit lanes. A last one to three
 // pixels, and for Hue a group holding a pixel the fast target cannot serve,
 // take the plain per-pixel form; Hue skips a group of grey pixels, which it
 // leaves as they are.
@@ -280,23 +280,27 @@ struct PreparedRow<Mode> {
     if constexpr (Mode::kIsHue) table = HueMixTable();
     int32_t i = 0;
 #if defined(__AVX2__)
-    if constexpr (Mode::kIsHue) {
-      // Eight pixels a step; a group with a slow pixel goes on as two of four.
-      for (; i + 8 <= n; i += 8, o2 += 32) {
-        const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    // Eight pixels a step. For Hue, a group with a slow pixel goes on as two
+    // of four.
+    for (; i + 8 <= n; i += 8, o2 += 32) {
+      const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+      __m256i T;
+      if constexpr (Mode::kIsHue) {
         if (AllGrey8(B)) continue;
         if (!HueFast8(own + i, b.ownStride)) {
           RunFour(d, b, at, i, o2, table);
           RunFour(d, b, at, i + 4, o2 + 16, table);
           continue;
         }
-        const __m256i T = HueTarget8(own + i, b.ownStride, B, table);
-        const __m256i lo = MixLanes(_mm256_unpacklo_epi8(T, _mm256_setzero_si256()),
-                                    _mm256_unpacklo_epi8(B, _mm256_setzero_si256()), Interleaved(o2));
-        const __m256i hi = MixLanes(_mm256_unpackhi_epi8(T, _mm256_setzero_si256()),
-                                    _mm256_unpackhi_epi8(B, _mm256_setzero_si256()), Interleaved(o2 + 8));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
+        T = HueTarget8(own + i, b.ownStride, B, table);
+      } else {
+        T = Mode::template Targets<8>(own + i, B);
       }
+      const __m256i lo = MixLanes(_mm256_unpacklo_epi8(T, _mm256_setzero_si256()),
+                                  _mm256_unpacklo_epi8(B, _mm256_setzero_si256()), Interleaved(o2));
+      const __m256i hi = MixLanes(_mm256_unpackhi_epi8(T, _mm256_setzero_si256()),
+                                  _mm256_unpackhi_epi8(B, _mm256_setzero_si256()), Interleaved(o2 + 8));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
     }
 #endif
     for (; i + 4 <= n; i += 4, o2 += 16) RunFour(d, b, at, i, o2, table);
@@ -330,7 +334,7 @@ struct PreparedRow<Mode> {
       }
       T = HueTarget4(own + i, b.ownStride, B, table);
     } else {
-      T = Mode::Target4(own + i, b.ownStride, B);
+      T = Mode::template Targets<4>(own + i, B);
     }
     const __m128i lo = MixLanes(_mm_unpacklo_epi8(T, z), _mm_unpacklo_epi8(B, z), Load4(o2));
     const __m128i hi = MixLanes(_mm_unpackhi_epi8(T, z), _mm_unpackhi_epi8(B, z), Load4(o2 + 8));

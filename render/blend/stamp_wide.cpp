@@ -22,7 +22,7 @@ namespace {
 // Only modes with a wide form get a second copy.
 template <class Mode>
 constexpr TPreparedStamp WideStamp() {
-  if constexpr (VectorMode<Mode> || requires { requires Mode::kIsHue; })
+  if constexpr (VectorMode<Mode> || HSLVectorMode<Mode>)
     return &PreparedStamp<PreparedRow<Mode>>;
   else
     return nullptr;

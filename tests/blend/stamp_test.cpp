@@ -215,7 +215,7 @@ TEST_P(PreparedBrushTest, SamePixelsAsDrawOverManyColours) {
 TEST(PreparedBrush, WideKernelsAreInUseWhereTheProcessorHasThem) {
   if (!blend::WideKernelsAvailable())
     GTEST_SKIP() << "no AVX2 kernels on this build or processor: only the baseline kernels were checked";
-  for (const int index : {1, 24})  // Multiply, Hue
+  for (const int index : {1, 24, 25, 26})  // Multiply, Hue, Saturation, Lightness
     EXPECT_NE(blend::PreparedModeFor(index, blend::KernelSet::Best).stamp,
               blend::PreparedModeFor(index, blend::KernelSet::Baseline).stamp)
         << BlendModeNames()[size_t(index)];
