@@ -87,6 +87,37 @@ void BM_PreparedStamp(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 24 * 24);
 }
 
+// The same brush on a 256 x 256 layer of random colours, put back every 256
+// stamps with the clock stopped. Stamp after stamp, the mixing (which rounds
+// toward minus infinity) darkens a layer to black, and Hue leaves grey pixels
+// alone, so on the layer above it would time almost nothing.
+void BM_PreparedStampOnColours(benchmark::State& state) {
+  Scene s;
+  TBitmap32 colours(256, 256);
+  std::mt19937 rng(7);
+  for (int32_t y = 0; y < 256; ++y)
+    for (int32_t x = 0; x < 256; ++x) colours.Pixel(x, y) = rng() | 0xFF000000u;
+  TBitmap32 layer(colours);
+  TBitmap32 brush(24, 24);
+  brush.Draw(0, 0, TRect{4, 4, 28, 28}, s.brush);
+  TStampBrush prepared;
+  prepared.Prepare(brush, int(state.range(0)), 180);
+  uint32_t seed = 1;
+  int32_t stamps = 0;
+  for (auto _ : state) {
+    if (++stamps % 256 == 0) {
+      state.PauseTiming();
+      layer.Assign(colours);
+      state.ResumeTiming();
+    }
+    seed = seed * 134775813u + 1u;
+    const int32_t x = int32_t((seed >> 8) % 232u), y = int32_t((seed >> 20) % 232u);
+    prepared.Stamp(layer, x, y, 0, 24);
+  }
+  benchmark::DoNotOptimize(layer.Bits());
+  state.SetItemsProcessed(state.iterations() * 24 * 24);
+}
+
 BENCHMARK(BM_PreparedStamp)
     ->Args({1, 256})
     ->Args({1, 1280})
@@ -95,6 +126,9 @@ BENCHMARK(BM_PreparedStamp)
     ->Args({24, 1280})
     ->Args({25, 256})
     ->Args({26, 256});
+
+// Multiply, Hue, Saturation, Lightness.
+BENCHMARK(BM_PreparedStampOnColours)->Arg(1)->Arg(24)->Arg(25)->Arg(26);
 
 // Normal, Multiply, Color Burn, Glow, Red, Hue.
 BENCHMARK(BM_StampKernel)->Arg(0)->Arg(1)->Arg(9)->Arg(18)->Arg(21)->Arg(24);
