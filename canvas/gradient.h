@@ -80,6 +80,11 @@ TPatternSize GradientPatternSize(TGradientStyle style);
 class TGradient {
  public:
   TGradient();
+  // A painter without a pattern yet, for a caller that sets everything at
+  // once: the first pattern is painted when the first update ends (or by
+  // UpdatePattern), so the defaults are never painted only to be replaced.
+  struct Unpainted {};
+  explicit TGradient(Unpainted) : pending_(true) {}
   TGradient(const TGradient&) = delete;
   TGradient& operator=(const TGradient&) = delete;
 

@@ -201,6 +201,53 @@ TEST(Compose, HorizontalGradientStretchesToIdenticalRows) {
   }
 }
 
+// The project's gradient picture is what a painter given the same settings one
+// by one paints, including settings that equal the painter's own defaults
+// (nothing then changes during the round of settings, and the picture must
+// still be painted).
+struct GradientPictureRow {
+  const char* name;
+  TColor begin, end;
+  uint8_t style;  // the stored value: list index, painter style minus one
+  int8_t rotation, shift;
+};
+
+class GradientPicture : public testing::TestWithParam<GradientPictureRow> {};
+
+TEST_P(GradientPicture, IsThePaintersPatternForTheSameSettings) {
+  const GradientPictureRow& row = GetParam();
+  Project p;
+  p.GradientColorBegin = row.begin;
+  p.GradientColorEnd = row.end;
+  p.GradientStyle = row.style;
+  p.GradientRotation = row.rotation;
+  p.GradientShift = row.shift;
+  TBitmap32 picture;
+  PaintGradientBitmap(p, picture);
+
+  TGradient painter;
+  painter.SetColorBegin(row.begin);
+  painter.SetColorEnd(row.end);
+  if (row.style < kGradientStyleCount) painter.SetStyle(TGradientStyle(row.style + 1));
+  painter.SetRotation(row.rotation);
+  painter.SetShift(row.shift);
+  const TBitmap32& expected = painter.Pattern();
+  ASSERT_FALSE(expected.Empty());
+  ASSERT_EQ(picture.Width(), expected.Width());
+  ASSERT_EQ(picture.Height(), expected.Height());
+  for (int32_t y = 0; y < expected.Height(); ++y)
+    for (int32_t x = 0; x < expected.Width(); ++x)
+      ASSERT_EQ(picture.Pixel(x, y), expected.Pixel(x, y)) << row.name << " at " << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, GradientPicture,
+    testing::Values(GradientPictureRow{"ThePaintersDefaults", 0xFFFFFF, kClBtnFace, gsRadialC - 1, 0, 0},
+                    GradientPictureRow{"LinearVertical", 0x2080C0, 0x000000, 8, 0, 0},
+                    GradientPictureRow{"RadialTopLeftRotatedAndShifted", 0x0000FF, 0x00FF00, gsRadialTL - 1, 40, -30},
+                    GradientPictureRow{"AStyleOutsideTheList", 0x123456, 0xFEDCBA, 200, 0, 0}),
+    [](const testing::TestParamInfo<GradientPictureRow>& info) { return std::string(info.param.name); });
+
 struct CentringRow {
   int32_t width, height, imageW, imageH, left, top;
 };
