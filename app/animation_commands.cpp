@@ -19,6 +19,7 @@
 #include "app/prompts.h"
 #include "app/safely.h"
 #include "app/video_compression_dialog.h"
+#include "app/widgets.h"
 
 namespace plumavo {
 
@@ -53,7 +54,7 @@ QString AnimationCommands::AnimationsFolder() const {
 
 void AnimationCommands::SetFramePen(TColor c) {
   FramePen = c;
-  w_.viewFrame->setStyleSheet("background: transparent; border: 1px solid " + ToQColor(c).name() + ";");
+  w_.viewFrame->SetColor(ToQColor(c));
 }
 
 void AnimationCommands::RecordButtonClick() {

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   // First of all, so that its work overlaps everything the main thread does.
   plumavo::StartupHelper startupHelper;
   plumavo::Application app(argc, argv);
+  startupHelper.ApplicationBuilt();
   // The about window shows at once as splash screen; it closes about a second
   // after the event loop starts and then brings up the tip of the day.
   const std::unique_ptr<plumavo::AboutDialog> splash = plumavo::ShowSplashScreen([&] { startupHelper.WaitForFonts(); });

@@ -43,6 +43,7 @@ namespace plumavo {
 class ClickLabel;
 class ColorSwatch;
 class ImageView;
+class OutlineBox;
 class PalettePicture;
 class SpinEdit;
 class GradientDialog;
@@ -171,7 +172,7 @@ class MainWindow : public QMainWindow {
   QScrollArea* viewScrollArea;
   QWidget* viewPanel;
   QFrame* viewShadow;
-  QFrame* viewFrame;
+  OutlineBox* viewFrame;
   ImageView* imageView;
   StatusPanels* statusPanels;
 

@@ -6,6 +6,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/resource_pictures.h"
 #include "render/brushes/brush_library.h"
 
 namespace plumavo {
@@ -36,6 +37,17 @@ StartupHelper::StartupHelper() {
 
 void StartupHelper::Run() {
   std::call_once(fontsRead_, ReadFontConfiguration);
+  pictures_.wait(kNotYet);
+  if (pictures_.load() == kDecode) {
+    try {
+      // Decoded once, by whichever thread comes first; the main window then
+      // finds them ready.
+      (void)DecodedResourcePictures();
+    } catch (const std::exception& e) {
+      // The main window decodes them itself and goes without what it cannot read.
+      std::fprintf(stderr, "plumavo: decoding the icons and cursors ahead failed: %s\n", e.what());
+    }
+  }
   try {
     // The icons are made once, by whichever thread comes first; the side
     // panel then finds them ready.
@@ -47,7 +59,16 @@ void StartupHelper::Run() {
 }
 
 StartupHelper::~StartupHelper() {
+  // Never leave the thread waiting; without an application it skips the pictures.
+  int notYet = kNotYet;
+  pictures_.compare_exchange_strong(notYet, kSkip);
+  pictures_.notify_one();
   if (thread_.joinable()) thread_.join();
+}
+
+void StartupHelper::ApplicationBuilt() {
+  pictures_.store(kDecode);
+  pictures_.notify_one();
 }
 
 void StartupHelper::WaitForFonts() { std::call_once(fontsRead_, ReadFontConfiguration); }

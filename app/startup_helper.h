@@ -1,9 +1,11 @@
 // Work of the start that needs no window, done on the second core while the
 // main thread builds the windows: reading the font configuration, which the
-// toolkit otherwise does on the main thread at the first text it paints, and
-// unpacking the brush icons the side panel shows.
+// toolkit otherwise does on the main thread at the first text it paints,
+// decoding the main window's icons and cursors, and unpacking the brush icons
+// the side panel shows.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -25,10 +27,18 @@ class StartupHelper {
   // time alongside this one instead of waiting for it.
   void WaitForFonts();
 
+  // Call once the application object exists: the pictures are decoded only
+  // after that (the image plugins are looked up through it).
+  void ApplicationBuilt();
+
  private:
   void Run();
 
   std::once_flag fontsRead_;
+  // Whether the pictures may be decoded: not yet, yes (ApplicationBuilt), or
+  // never (the destructor came first).
+  enum Pictures : int { kNotYet, kDecode, kSkip };
+  std::atomic<int> pictures_{kNotYet};
   std::thread thread_;
 };
 

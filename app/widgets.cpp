@@ -31,6 +31,18 @@ void ColorSwatch::mousePressEvent(QMouseEvent* e) {
   if (OnMouseDown) OnMouseDown();
 }
 
+void OutlineBox::SetColor(QColor c) {
+  if (c == color_) return;
+  color_ = c;
+  update();
+}
+
+void OutlineBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setPen(color_);
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void PalettePicture::SetPicture(const QImage& img) {
   picture_ = img.convertToFormat(QImage::Format_RGB32);
   update();

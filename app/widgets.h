@@ -32,6 +32,22 @@ class ColorSwatch : public QWidget {
   TColor color_ = 0;
 };
 
+// A one-pixel outline in one colour around a see-through middle: the frame
+// round the view, whose colour blinks while a movie is recorded.
+class OutlineBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit OutlineBox(QColor color, QWidget* parent = nullptr) : QWidget(parent), color_(color) {}
+  QColor Color() const { return color_; }
+  void SetColor(QColor c);
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QColor color_;
+};
+
 // The palette picture. Positions are mapped onto the picture (stretched when
 // the control is larger) and clamped to it, so a drag that leaves the control
 // keeps picking the nearest edge colour.

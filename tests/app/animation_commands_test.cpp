@@ -13,6 +13,7 @@
 
 #include "app/animation_commands.h"
 #include "app/video_compression_dialog.h"
+#include "app/widgets.h"
 #include "tests/app/settings_window_fixture.h"
 
 extern "C" {
@@ -126,7 +127,10 @@ TEST_F(AnimationTest, RecordingWritesEveryTickAtTheRoundedSize) {
   }
   // Grey at first, then black and red in turn.
   EXPECT_EQ(pens, (std::vector<TColor>{0x000000, 0x0000FF, 0x000000, 0x0000FF, 0x000000}));
-  EXPECT_TRUE(window->viewFrame->styleSheet().contains("#000000"));
+  // The frame round the view shows the last pen.
+  const QImage frame = window->viewFrame->grab().toImage();
+  EXPECT_EQ(frame.pixel(0, frame.height() / 2) & 0xFFFFFFu, 0x000000u);
+  EXPECT_EQ(frame.pixel(frame.width() - 1, 0) & 0xFFFFFFu, 0x000000u);
   EXPECT_EQ(Status(), "5 Frames have been recorded! Press Esc key to stop recording.");
 
   window->Action(CommandId::AnimationStop)->trigger();

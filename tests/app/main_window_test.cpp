@@ -14,6 +14,7 @@
 #include <cctype>
 #include <string>
 
+#include "app/widgets.h"
 #include "tests/app/app_test_main.h"
 
 namespace plumavo::test {
