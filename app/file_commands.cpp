@@ -46,7 +46,6 @@ QString ProjectCaption(const std::string& projectFileName) {
 
 FileCommands::FileCommands(MainWindow& window)
     : QObject(&window), Settings(window.settings), ProgramFolder(QCoreApplication::applicationDirPath()), w_(window) {
-  newProjectDialog = new NewProjectDialog([this]() -> Prompter& { return w_.Prompts(); }, &window);
   preferencesDialog = new PreferencesDialog([this]() -> SettingsStore& { return Settings; },
                                             [this]() -> Prompter& { return w_.Prompts(); },
                                             [this](const StoredPreferences& p) { ApplyPreferences(p); }, &window);
@@ -61,6 +60,11 @@ FileCommands::FileCommands(MainWindow& window)
 }
 
 FileCommands::~FileCommands() = default;
+
+NewProjectDialog& FileCommands::NewProject() {
+  if (newProject_ == nullptr) newProject_ = new NewProjectDialog([this]() -> Prompter& { return w_.Prompts(); }, &w_);
+  return *newProject_;
+}
 
 void FileCommands::SetSettingsFile(const QString& iniFile) { Settings = SettingsStore(iniFile); }
 
@@ -128,11 +132,12 @@ void FileCommands::OpenProject(const QString& path) {
 
 void FileCommands::FileNewClick() {
   if (!QuerySaveChanges()) return;
-  newProjectDialog->Preset(kDefaultProjectWidth, kDefaultProjectHeight);
-  if (!w_.Prompts().RunDialog(*newProjectDialog)) return;
-  const ShapeMode mode = newProjectDialog->Mode();
-  const int width = newProjectDialog->WidthValue();
-  const int height = newProjectDialog->HeightValue();
+  NewProjectDialog& dialog = NewProject();
+  dialog.Preset(kDefaultProjectWidth, kDefaultProjectHeight);
+  if (!w_.Prompts().RunDialog(dialog)) return;
+  const ShapeMode mode = dialog.Mode();
+  const int width = dialog.WidthValue();
+  const int height = dialog.HeightValue();
   // The dialog's OK refuses these already; a size outside the range never
   // reaches the surfaces.
   if (width < kMinProjectSize || width > kMaxProjectSize || height < kMinProjectSize || height > kMaxProjectSize)

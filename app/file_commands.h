@@ -63,7 +63,8 @@ class FileCommands : public QObject {
   // program; the animation values are limited where they are used.
   StoredPreferences Preferences;
 
-  NewProjectDialog* newProjectDialog;
+  // Made on first use, like the other dialogs.
+  NewProjectDialog& NewProject();
   PreferencesDialog* preferencesDialog;
 
   // --- Routines ----------------------------------------------------------
@@ -97,6 +98,7 @@ class FileCommands : public QObject {
   void OpenChosenProject(const QString& path);
   void SetCaption();
   MainWindow& w_;
+  NewProjectDialog* newProject_ = nullptr;
 };
 
 }  // namespace plumavo

@@ -497,7 +497,7 @@ void MainWindow::CreateSidePanel() {
   swatches->addStretch();
   colorPicture = new PalettePicture(colorPanel);
   colorPicture->setFixedSize(106, 62);
-  colorPicture->SetPicture(QImage(":/icons/colorpanel.png"));
+  colorPicture->SetPicture(DecodedResourcePictures().ColorPanel);
   colorPicture->setCursor(CursorOf(EditCursor::EyeDrop));
   colorPicture->OnPreview = [this](TColor c) { colorSwatch->SetColor(c); };
   colorPicture->OnPick = [this](TColor c) {
@@ -1068,13 +1068,16 @@ void MainWindow::FillBrushList(int brush) {
   const int category = brushStyleList->currentIndex();
   int row = 0, selected = -1;
   for (int b : engine::BrushesOf(category)) {
-    const QIcon icon(QPixmap::fromImage(engine::BrushIconImage(b)));
+    // A row that shows this brush already keeps its caption and icon (a
+    // project reset refills the list the window has just filled).
     if (row < brushList->count()) {
-      brushList->setItemText(row, engine::BrushCaption(b));
-      brushList->setItemIcon(row, icon);
-      brushList->setItemData(row, b);
+      if (brushList->itemData(row) != QVariant(b)) {
+        brushList->setItemText(row, engine::BrushCaption(b));
+        brushList->setItemIcon(row, QPixmap::fromImage(engine::BrushIconImage(b)));
+        brushList->setItemData(row, b);
+      }
     } else {
-      brushList->addItem(icon, engine::BrushCaption(b), b);
+      brushList->addItem(QPixmap::fromImage(engine::BrushIconImage(b)), engine::BrushCaption(b), b);
     }
     if (b == brush) selected = row;
     ++row;

@@ -1,5 +1,5 @@
 // The pictures compiled into the program that the main window shows from its
-// first paint: the image list of icons and the cursors. They are decoded once
+// first paint: the image list of icons, the colour palette and the cursors. They are decoded once
 // by whichever thread asks first, so the start-up thread can decode them while
 // the main thread paints the splash screen.
 #pragma once
@@ -13,6 +13,8 @@ namespace plumavo {
 struct ResourcePictures {
   // 16 x 16 icons side by side.
   QImage ImageList;
+  // The side panel's colour palette.
+  QImage ColorPanel;
   // Indexed by the window's cursor number; entry 0 and a cursor that could
   // not be read stay null (the default cursor stands in).
   std::array<QImage, 6> Cursors;
