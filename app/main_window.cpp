@@ -628,13 +628,22 @@ void MainWindow::FillCanvasStyleList() {
                             : placeholder;
     canvasStyleList->addItem(QPixmap::fromImage(icon), captions[i]);
   }
-  // The icon of a texture is the texture itself, shrunk. Decoding all of them
-  // takes several times as long as the rest of the start, so one child
-  // process decodes them (a process each would cost more than the decoding)
-  // while the window comes up, and the icons replace the grey squares when
-  // it is done.
+  // The icon of a texture is the texture itself, shrunk (see StartTextureIcons).
+  textureIconsPending_ = true;
+}
+
+void MainWindow::StartTextureIcons() {
+  // Decoding all the textures takes several times as long as the rest of
+  // the start, so one child process decodes them (a process each would cost
+  // more than the decoding) once the window has been painted: started while
+  // the window was being built, it took a core from that. The icons replace
+  // the grey squares when it is done; the list is closed until the user
+  // opens it.
+  if (!textureIconsPending_) return;
+  textureIconsPending_ = false;
   std::vector<std::string> textures;
-  for (size_t i = csFirstTexture; i < captions.size(); ++i) textures.push_back(canvas.TexturePath(uint16_t(i)));
+  for (size_t i = csFirstTexture; i < CanvasStyleCaptions().size(); ++i)
+    textures.push_back(canvas.TexturePath(uint16_t(i)));
   if (textureIcons_.joinable()) textureIcons_.join();
   textureIcons_ = std::thread([this, textures = std::move(textures)] {
     try {
@@ -756,7 +765,12 @@ bool MainWindow::event(QEvent* e) {
     HintHandler(static_cast<QStatusTipEvent*>(e)->tip());
     return true;
   }
-  return QMainWindow::event(e);
+  const bool handled = QMainWindow::event(e);
+  // After the first paint, once the event loop gets back to its queue.
+  if (e->type() == QEvent::Paint && textureIconsPending_)
+    QMetaObject::invokeMethod(
+        this, [this] { Safely([&] { StartTextureIcons(); }); }, Qt::QueuedConnection);
+  return handled;
 }
 
 void MainWindow::HintHandler(const QString& hint) { statusPanels->SetText(0, " " + hint); }

@@ -199,6 +199,7 @@ class MainWindow : public QMainWindow {
  private:
   std::chrono::steady_clock::duration lastRenderTime_{};  // of the last RenderImage
   std::thread textureIcons_;                              // decodes the textures for their list icons
+  bool textureIconsPending_ = false;                      // their decoding waits for the first paint
 
   void FormCreate();
   void FormShow();
@@ -208,6 +209,7 @@ class MainWindow : public QMainWindow {
   void CreateDrawingArea();
   void LoadResources();
   void FillCanvasStyleList();
+  void StartTextureIcons();
   void KeepArrowKeysForTheShapes();
   void UpdateSolidSwatch(TColor c);
   void UpdateGradientSwatch();
