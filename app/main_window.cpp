@@ -697,6 +697,9 @@ void MainWindow::FormShow() {
   if (QWidget* f = focusWidget()) f->clearFocus();
   uiTimer->start();
   CentreView();
+  // The texture icons start after the window's first paint; should a
+  // platform never paint the window itself, they start a moment later.
+  QTimer::singleShot(kTextureIconsLatestMs, this, [this] { Safely([&] { StartTextureIcons(); }); });
   // Recent projects, preferences and a project named on the command line.
   if (files) files->FormShow();
 }

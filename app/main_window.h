@@ -200,6 +200,7 @@ class MainWindow : public QMainWindow {
   std::chrono::steady_clock::duration lastRenderTime_{};  // of the last RenderImage
   std::thread textureIcons_;                              // decodes the textures for their list icons
   bool textureIconsPending_ = false;                      // their decoding waits for the first paint
+  static constexpr int kTextureIconsLatestMs = 500;       // or this long after the window shows
 
   void FormCreate();
   void FormShow();
