@@ -10,6 +10,7 @@
 
 #include "app/number_edit.h"
 #include "app/prompts.h"
+#include "app/resource_pictures.h"
 #include "app/widgets.h"
 #include "model/project.h"
 
@@ -49,7 +50,7 @@ CanvasSizeDialog::CanvasSizeDialog(std::function<Prompter&()> prompts, QWidget* 
   palettePanel->setFixedSize(155, 46);
   backColorPicture = new PalettePicture(palettePanel);
   backColorPicture->setGeometry(0, 0, 155, 46);
-  backColorPicture->SetPicture(QImage(":/icons/colorpanel.png"));
+  backColorPicture->SetPicture(DecodedResourcePictures().ColorPanel);
   backColorPicture->OnPreview = [this](TColor c) { backColorSwatch->SetColor(c); };
   backColorPicture->OnPick = [this](TColor c) { backColorSwatch->SetColor(c); };
   colorRow->addWidget(backColorSwatch);

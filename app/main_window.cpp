@@ -48,10 +48,6 @@
 #include "app/widgets.h"
 #include "media/image_decoder.h"
 
-// The pictures are compiled into this static library; nothing else refers to
-// them, so they are registered by hand.
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
-
 namespace plumavo {
 
 namespace {
@@ -189,7 +185,7 @@ void StatusPanels::paintEvent(QPaintEvent*) {
 // Construction
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), prompts_(std::make_unique<QtPrompter>(this)) {
-  InitIconResources();
+  RegisterBuiltInPictures();
   setWindowTitle(kApplicationTitle);
   resize(700, 576);
   setMinimumSize(320, 240);

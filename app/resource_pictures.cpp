@@ -4,8 +4,7 @@
 
 #include <QImageReader>
 
-// The pictures are compiled into the static app library; register them by
-// hand since nothing refers to their symbols.
+// Outside the namespace, as the toolkit's macro requires.
 static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace plumavo {
@@ -22,7 +21,7 @@ QImage Read(const char* path) {
 }
 
 ResourcePictures Decode() {
-  InitIconResources();
+  RegisterBuiltInPictures();
   ResourcePictures pictures;
   pictures.ImageList = Read(":/icons/imagelist16.png");
   pictures.ColorPanel = Read(":/icons/colorpanel.png");
@@ -37,6 +36,8 @@ ResourcePictures Decode() {
 }
 
 }  // namespace
+
+void RegisterBuiltInPictures() { InitIconResources(); }
 
 const ResourcePictures& DecodedResourcePictures() {
   // A function-local static is initialised exactly once, and a second thread

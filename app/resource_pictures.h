@@ -26,4 +26,10 @@ struct ResourcePictures {
 // through it), so the start-up thread asks only after main has built it.
 const ResourcePictures& DecodedResourcePictures();
 
+// Makes the pictures (":/icons/...") readable. They are compiled into the
+// static app library, which nothing else refers to, so they are registered by
+// hand; DecodedResourcePictures does this itself. Any thread, any number of
+// times.
+void RegisterBuiltInPictures();
+
 }  // namespace plumavo
