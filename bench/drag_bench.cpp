@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "bench/render_scenes.h"
+#include "bench/step_times.h"
 #include "model/project_file.h"
 
 namespace {
@@ -50,15 +51,19 @@ void DragStep(benchmark::State& state, scenes::Scene scene) {
   SendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
   QApplication::processEvents();
   int step = 1;
+  bench::StepTimes times;
   for (auto _ : state) {
+    const auto start = bench::StepTimes::Clock::now();
     at += QPoint(step, 0);
     step = -step;  // back and forth, so the shapes stay where they are
     SendMouse(view, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
     QApplication::processEvents();  // the view's repaint
+    times.Add(start, bench::StepTimes::Clock::now());
   }
   SendMouse(view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
   window.project.ProjectSaved = true;  // close without the save question
   state.counters["stamped"] = window.renderer.LastStats().Stamped;
+  times.Report(state);
 }
 
 void DragStep_a(benchmark::State& state) { DragStep(state, scenes::SceneA()); }

@@ -11,6 +11,7 @@
 #endif
 
 #include "bench/render_scenes.h"
+#include "bench/step_times.h"
 #include "render/ifs/renderer.h"
 
 namespace {
@@ -28,16 +29,20 @@ void Run(benchmark::State& state, scenes::Scene scene, const std::function<void(
   TBitmap32 layer(p.Width, p.Height);
   layer.DrawMode = dmBlend;
   r.RenderImage(p, canvas, layer);  // brushes prepared once, as after an edit
+  bench::StepTimes times;
   for (auto _ : state) {
     if (untimedBefore) {
       state.PauseTiming();
       untimedBefore();
       state.ResumeTiming();
     }
+    const auto start = bench::StepTimes::Clock::now();
     r.RenderImage(p, canvas, layer);
     benchmark::DoNotOptimize(layer.Bits());
+    times.Add(start, bench::StepTimes::Clock::now());
   }
   state.counters["stamped"] = r.LastStats().Stamped;
+  times.Report(state);
 }
 
 void RenderImage_a(benchmark::State& state) { Run(state, scenes::SceneA()); }
