@@ -50,6 +50,11 @@ struct TPreparedPixels {
   // brush pixel), one plane per value.
   const float* own = nullptr;
   size_t ownStride = 0;
+  // Whether a stamp that is not clipped at the sides may take whole rows,
+  // transparent ends and all, instead of following the spans: the spans
+  // cover at least three quarters of the brush, and its width is a multiple
+  // of four.
+  bool wholeRows = false;
 };
 // Rows sy .. sy + h - 1, columns sx .. sx + w - 1 of the brush onto d (the
 // landing pixel of column sx in the first row; rows `stride` pixels apart).
@@ -108,6 +113,7 @@ class TStampBrush {
   std::vector<uint16_t> f16_, o2_;
   std::vector<float> own_;
   std::vector<int32_t> spans_;
+  bool wholeRows_ = false;
 };
 
 }  // namespace plumavo

@@ -117,6 +117,12 @@ void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride,
 template <class Row>
 void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
                    int32_t h) {
+  if constexpr (requires { Row::WholeRows(d, stride, b, sy, h); }) {
+    if (b.wholeRows && sx == 0 && w == b.width) {
+      Row::WholeRows(d, stride, b, sy, h);
+      return;
+    }
+  }
   for (int32_t r = 0; r < h; ++r, d += stride) {
     const int32_t y = sy + r;
     const int32_t lo = std::max(b.spans[2 * ptrdiff_t(y)], sx), hi = std::min(b.spans[2 * ptrdiff_t(y) + 1], sx + w);
@@ -172,30 +178,50 @@ struct PreparedRow<Mode> {
   static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o2) {
     return MixLanes(Mode::Target8(Load4(f), b), b, Load4(o2));
   }
+#if defined(__AVX2__)
+  // Eight pixels, four to a register. The packing works within each half of
+  // the register, so its quarters come out as pixels 0-1, 4-5, 2-3, 6-7 and
+  // are put back in order.
+  static void Eight(TColor32* d, const uint16_t* f, const uint16_t* o2) {
+    const __m128i* at8 = reinterpret_cast<const __m128i*>(d);
+    const V16x2 lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8));
+    const V16x2 hi = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8 + 1));
+    const V16x2 rlo = MixLanes(Mode::Target8(Load8(f), lo), lo, Load8(o2));
+    const V16x2 rhi = MixLanes(Mode::Target8(Load8(f + 16), hi), hi, Load8(o2 + 16));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute4x64_epi64(_mm256_packus_epi16(rlo, rhi), 0xD8));
+  }
+
+  // Rows sy .. sy + h - 1 from end to end (the brush width is a multiple of
+  // four): the pixels outside the spans have O = 0, which leaves them as
+  // they are.
+  static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
+    const int32_t n = b.width;
+    const uint16_t *f = b.f16 + size_t(sy) * size_t(n) * 4, *o2 = b.o2 + size_t(sy) * size_t(n) * 4;
+    for (int32_t r = 0; r < h; ++r, d += stride) {
+      int32_t i = 0;
+      for (; i + 8 <= n; i += 8, f += 32, o2 += 32) Eight(d + i, f, o2);
+      if (i < n) Four(d + i, f, o2), f += 16, o2 += 16;
+    }
+  }
+#endif
+
+  // Four pixels.
+  static void Four(TColor32* d, const uint16_t* f, const uint16_t* o2) {
+    const __m128i z = _mm_setzero_si128();
+    const __m128i B = Load4(d);
+    const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o2);
+    const __m128i hi = Mix8(_mm_unpackhi_epi8(B, z), f + 8, o2 + 8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(lo, hi));
+  }
+
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
     const __m128i z = _mm_setzero_si128();
     const uint16_t *f = b.f16 + at * 4, *o2 = b.o2 + at * 4;
     int32_t i = 0;
 #if defined(__AVX2__)
-    // Eight pixels a step, four to a register. The packing works within each
-    // half of the register, so its quarters come out as pixels 0-1, 4-5, 2-3,
-    // 6-7 and are put back in order.
-    for (; i + 8 <= n; i += 8, f += 32, o2 += 32) {
-      const __m128i* at8 = reinterpret_cast<const __m128i*>(d + i);
-      const V16x2 lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8));
-      const V16x2 hi = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8 + 1));
-      const V16x2 rlo = MixLanes(Mode::Target8(Load8(f), lo), lo, Load8(o2));
-      const V16x2 rhi = MixLanes(Mode::Target8(Load8(f + 16), hi), hi, Load8(o2 + 16));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
-                          _mm256_permute4x64_epi64(_mm256_packus_epi16(rlo, rhi), 0xD8));
-    }
+    for (; i + 8 <= n; i += 8, f += 32, o2 += 32) Eight(d + i, f, o2);
 #endif
-    for (; i + 4 <= n; i += 4, f += 16, o2 += 16) {
-      const __m128i B = Load4(d + i);
-      const __m128i lo = Mix8(_mm_unpacklo_epi8(B, z), f, o2);
-      const __m128i hi = Mix8(_mm_unpackhi_epi8(B, z), f + 8, o2 + 8);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
-    }
+    for (; i + 4 <= n; i += 4, f += 16, o2 += 16) Four(d + i, f, o2);
     // One to three pixels left: two, then one, through the low lanes. The
     // brush arrays are read in whole registers only where they hold those
     // pixels' lanes, so copy them to a small block first; lanes left at
