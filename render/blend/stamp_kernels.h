@@ -299,11 +299,24 @@ struct CustomRow<Mode> {
 template <class Mode>
 requires HSLVectorMode<Mode>
 struct PreparedRow<Mode> {
-  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) {
+  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) { Run(d, b, at, n, Table()); }
+
+  // Rows sy .. sy + h - 1 from end to end: the pixels outside the spans have
+  // O = 0, which leaves them as they are.
+  static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
+    const HueMix* table = Table();
+    for (int32_t r = 0; r < h; ++r, d += stride) Run(d, b, size_t(sy + r) * size_t(b.width), b.width, table);
+  }
+
+ private:
+  static const HueMix* Table() {
+    if constexpr (Mode::kIsHue) return HueMixTable();
+    return nullptr;
+  }
+
+  static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n, [[maybe_unused]] const HueMix* table) {
     const uint16_t* o2 = b.o2 + at * 4;
     [[maybe_unused]] const float* own = b.own + at;
-    [[maybe_unused]] const HueMix* table = nullptr;
-    if constexpr (Mode::kIsHue) table = HueMixTable();
     int32_t i = 0;
 #if defined(__AVX2__)
     // Eight pixels a step. For Hue, a group with a slow pixel goes on as two
@@ -333,7 +346,6 @@ struct PreparedRow<Mode> {
     for (; i < n; ++i) Plain(d, b, at, i);
   }
 
- private:
   static void Plain(TColor32* d, const TPreparedPixels& b, size_t at, int32_t i) {
     const uint32_t O = b.opacity[at + size_t(i)] & 255u;
     if (O != 0) d[i] = Mode::Apply(b.F[at + size_t(i)], d[i], O);
