@@ -116,21 +116,22 @@ void TStampBrush::Refresh() {
   wholeRows_ = width_ % 4 == 0 && spanned * 4 >= int64_t(width_) * int64_t(height_) * 3;
 }
 
+blend::TPreparedPixels TStampBrush::Pixels() const {
+  return {width_,
+          spans_.data(),
+          pixels_.data(),
+          opacity_.data(),
+          f16_.data(),
+          o2_.data(),
+          own_.empty() ? nullptr : own_.data(),
+          pixels_.size(),
+          wholeRows_};
+}
+
 void TStampBrush::Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32_t rows) const {
   StampArea a{};
   if (!ClipStamp(dst, x, y, width_, height_, TRect{0, top, width_, top + rows}, a)) return;
-  if (mode_.stamp) {
-    const blend::TPreparedPixels view{width_,
-                                      spans_.data(),
-                                      pixels_.data(),
-                                      opacity_.data(),
-                                      f16_.data(),
-                                      o2_.data(),
-                                      own_.empty() ? nullptr : own_.data(),
-                                      pixels_.size(),
-                                      wholeRows_};
-    mode_.stamp(dst.ScanLine(a.dy) + a.dx, dst.Width(), view, a.sx, a.sy, a.w, a.h);
-  }
+  if (mode_.stamp) mode_.stamp(dst.ScanLine(a.dy) + a.dx, dst.Width(), Pixels(), a.sx, a.sy, a.w, a.h);
   dst.Changed();
 }
 

@@ -101,6 +101,11 @@ class TStampBrush {
   // Draw. Sends dst's change notification when anything was drawn.
   void Stamp(TBitmap32& dst, int32_t x, int32_t y, int32_t top, int32_t rows) const;
 
+  // For callers that clip their stamps themselves and stamp many: the kernel
+  // (nullptr when the mode draws nothing) and what it reads of the brush.
+  blend::TPreparedStamp Kernel() const { return mode_.stamp; }
+  blend::TPreparedPixels Pixels() const;
+
  private:
   void Reset(int32_t w, int32_t h, int blendIndex, uint8_t master, blend::KernelSet kernels);
   void Refresh();

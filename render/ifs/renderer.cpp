@@ -537,9 +537,14 @@ class Stamper {
     if (r0 >= r1) return;
     // Brush rows from r0 - py on, landing at row r0.
     const int32_t top = Frame(plan, pt.j) * w + (r0 - py);
-    if (plan.Prepared)
-      plan.Prepared->Stamp(layer_, px, r0, top, r1 - r0);
-    else
+    if (plan.Prepared) {
+      // The rows are clipped already; the columns here, as the brush's own
+      // Stamp would.
+      const int32_t x0 = std::max(px, 0), x1 = std::min(px + w, width_);
+      if (x0 < x1 && plan.PreparedKernel)
+        plan.PreparedKernel(bits_ + size_t(r0) * size_t(width_) + size_t(x0), width_, plan.PreparedPixels, x0 - px, top,
+                            x1 - x0, r1 - r0);
+    } else
       plan.Proc(layer_, px, r0, *plan.Brush, TRect{0, top, w, top + (r1 - r0)}, plan.Master);
   }
 
@@ -936,6 +941,8 @@ void TRenderer::PlanStamps(const Project& p, int32_t subCount) {
       if (b.DrawMode == dmCustom) {
         plan.Prepared = &stampBrushes_[size_t(k)];
         plan.Prepared->Prepare(b, f.BlendingMode, b.MasterAlpha);
+        plan.PreparedKernel = plan.Prepared->Kernel();
+        plan.PreparedPixels = plan.Prepared->Pixels();
       }
       plan.Master = b.MasterAlpha;
       plan.Width = w;

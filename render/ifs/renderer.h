@@ -69,6 +69,8 @@ struct StampPlan {
   // Image brushes drawn through a blend mode (dmCustom): the brush prepared
   // for this render. Proc draws the others.
   TStampBrush* Prepared = nullptr;
+  blend::TPreparedStamp PreparedKernel = nullptr;
+  blend::TPreparedPixels PreparedPixels;
   TBitmap32* Brush = nullptr;
   int32_t Width = 0;  // image brushes: frame side
   int32_t Frames = 1;

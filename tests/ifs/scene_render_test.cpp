@@ -215,6 +215,32 @@ scenes::Scene NormalDots(const char* name, const int32_t (&sides)[5]) {
 scenes::Scene DotsOfOneSize() { return NormalDots("dots_of_one_size", {2, 2, 2, 2, 2}); }
 scenes::Scene DotsOfMixedSizes() { return NormalDots("dots_of_mixed_sizes", {1, 3, 1, 2, 3}); }
 
+// Image brushes in blend modes on a triangle from edge to edge of the layer:
+// their stamps are cut off at the left, right, top and bottom, on a layer
+// small enough to stamp as the orbit goes and on one that two threads share.
+// One brush is mostly opaque, so its whole rows are stamped where nothing
+// cuts a side off.
+scenes::Scene EdgeToEdge(int32_t w, int32_t h) {
+  const ShapeSettings s = scenes::Brush(0, 121, scenes::kMultiply, 200);
+  Project p;
+  ResetProject(p, w, h, true, ShapeMode::Affine);
+  const int32_t m = w / 2, c = h / 2;
+  const Vertex shapes[4][3] = {{{0, h - 1}, {w - 1, h - 1}, {m, 0}},
+                               {{0, h - 1}, {m, h - 1}, {m / 2, c}},
+                               {{m, h - 1}, {w - 1, h - 1}, {m + m / 2, c}},
+                               {{m / 2, c}, {m + m / 2, c}, {m, 0}}};
+  for (const auto& shape : shapes)
+    for (const Vertex& v : shape) AppendVertex(p, v.X, v.Y, s);
+  const int32_t brushes[] = {121, 124, 65}, modes[] = {scenes::kMultiply, scenes::kScreen, scenes::kHue};
+  for (int32_t k = 1; k <= 3; ++k) {
+    p.AffineShapes[size_t(k)].Brush = brushes[k - 1];
+    p.AffineShapes[size_t(k)].BlendingMode = modes[k - 1];
+  }
+  return {"edge_to_edge" + std::to_string(w), std::move(p), 20000};
+}
+scenes::Scene EdgeToEdgeSmall() { return EdgeToEdge(300, 200); }
+scenes::Scene EdgeToEdgeLarge() { return EdgeToEdge(1100, 900); }
+
 struct SceneRow {
   scenes::Scene (*make)();
   bool antialiased;
@@ -243,15 +269,14 @@ TEST_P(SceneRenderTest, SamePixelsAsThePlainLoop) {
   EXPECT_EQ(test::CountDifferent(layer, ref), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Benchmarks, SceneRenderTest,
-                         testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false},
-                                         SceneRow{scenes::SceneB, true}, SceneRow{scenes::SceneB, false},
-                                         SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
-                                         SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false},
-                                         SceneRow{MixedLarge, true}, SceneRow{MixedLarge, false},
-                                         SceneRow{MixedLargeFewPoints, true}, SceneRow{DotsOfOneSize, true},
-                                         SceneRow{DotsOfMixedSizes, true}),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(
+    Benchmarks, SceneRenderTest,
+    testing::Values(SceneRow{scenes::SceneA, true}, SceneRow{scenes::SceneA, false}, SceneRow{scenes::SceneB, true},
+                    SceneRow{scenes::SceneB, false}, SceneRow{scenes::SceneC, true}, SceneRow{scenes::SceneD, true},
+                    SceneRow{MixedSmall, true}, SceneRow{MixedSmall, false}, SceneRow{MixedLarge, true},
+                    SceneRow{MixedLarge, false}, SceneRow{MixedLargeFewPoints, true}, SceneRow{DotsOfOneSize, true},
+                    SceneRow{DotsOfMixedSizes, true}, SceneRow{EdgeToEdgeSmall, true}, SceneRow{EdgeToEdgeLarge, true}),
+    RowName);
 
 }  // namespace
 }  // namespace plumavo
