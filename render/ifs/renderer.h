@@ -67,7 +67,8 @@ struct StampPlan {
   TStampProc Proc = nullptr;
   TStampBlockProc Block = nullptr;  // dots in a blend mode, away from the edges
   // Image brushes drawn through a blend mode (dmCustom): the brush prepared
-  // for this render. Proc draws the others.
+  // for this render, with its kernel (nullptr when the mode draws nothing)
+  // and what that reads of it. Proc draws the others.
   TStampBrush* Prepared = nullptr;
   blend::TPreparedStamp PreparedKernel = nullptr;
   blend::TPreparedPixels PreparedPixels;
