@@ -921,6 +921,7 @@ void TRenderer::PrepareBrushes(const Project& p, int32_t subCount) {
     // so does a brush number out of range, which then draws nothing.
   }
   brushesAntialiased_ = Preferences.Antialiased;
+  stampBrushesReady_ = false;
 }
 
 // How each Sub-Shape's point is stamped: the kernel, chosen once per render.
@@ -940,7 +941,9 @@ void TRenderer::PlanStamps(const Project& p, int32_t subCount) {
       plan.Proc = StampProcFor(b.DrawMode, f.BlendingMode);
       if (b.DrawMode == dmCustom) {
         plan.Prepared = &stampBrushes_[size_t(k)];
-        plan.Prepared->Prepare(b, f.BlendingMode, b.MasterAlpha);
+        // Prepared from the brushes above, which change only with their
+        // settings; until then the prepared copies stay as they are.
+        if (!stampBrushesReady_) plan.Prepared->Prepare(b, f.BlendingMode, b.MasterAlpha);
         plan.PreparedKernel = plan.Prepared->Kernel();
         plan.PreparedPixels = plan.Prepared->Pixels();
       }
@@ -968,6 +971,7 @@ void TRenderer::PlanStamps(const Project& p, int32_t subCount) {
       }
     }
   }
+  stampBrushesReady_ = true;
 }
 
 bool TRenderer::PrepareLoop(const Project& p, const std::vector<float>& weights) {

@@ -151,6 +151,8 @@ class TRenderer {
   TBitmap32List brushes_;
   std::vector<BrushKey> brushKeys_;
   bool brushesAntialiased_ = true;
+  // Whether stampBrushes_ hold the current brushes_ prepared.
+  bool stampBrushesReady_ = false;
   TProjectiveTransformation transformation_;
   std::vector<AffineMap> affineMaps_;
   std::vector<float> mapWeights_;

@@ -574,6 +574,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct BrushEditRow {
   const char* Name;
   void (*edit)(AffineShape&);
+  int32_t startMode = 0;  // every Sub-Shape's blend mode before the edit
 };
 
 class BrushEditTest : public ::testing::TestWithParam<BrushEditRow> {};
@@ -581,7 +582,10 @@ class BrushEditTest : public ::testing::TestWithParam<BrushEditRow> {};
 TEST_P(BrushEditTest, TheNextRenderUsesTheNewSetting) {
   const TBitmap32 canvas = Patterned(300, 300);
   Project p = Fern();
-  for (auto& s : p.AffineShapes) s.Brush = 40;
+  for (auto& s : p.AffineShapes) {
+    s.Brush = 40;
+    s.BlendingMode = GetParam().startMode;
+  }
   TRenderer r;
   r.Preferences.RenderingLoops = 5000;
   TBitmap32 layer(300, 300);
@@ -599,10 +603,14 @@ TEST_P(BrushEditTest, TheNextRenderUsesTheNewSetting) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, BrushEditTest,
-    ::testing::Values(BrushEditRow{"OtherBrush", [](AffineShape& s) { s.Brush = 70; }},
-                      BrushEditRow{"OtherBlendMode", [](AffineShape& s) { s.BlendingMode = kDifference; }},
-                      BrushEditRow{"OtherOpacity", [](AffineShape& s) { s.BrushOpacity = 60; }},
-                      BrushEditRow{"ImageBrushToDot", [](AffineShape& s) { s.Brush = 1; }}),
+    ::testing::Values(
+        BrushEditRow{"OtherBrush", [](AffineShape& s) { s.Brush = 70; }},
+        BrushEditRow{"OtherBlendMode", [](AffineShape& s) { s.BlendingMode = kDifference; }},
+        BrushEditRow{"OtherOpacity", [](AffineShape& s) { s.BrushOpacity = 60; }},
+        BrushEditRow{"ImageBrushToDot", [](AffineShape& s) { s.Brush = 1; }},
+        BrushEditRow{"OtherBrushInABlendMode", [](AffineShape& s) { s.Brush = 70; }, kMultiply},
+        BrushEditRow{"OtherBlendModeOfABlendedBrush", [](AffineShape& s) { s.BlendingMode = kScreen; }, kMultiply},
+        BrushEditRow{"OtherOpacityOfABlendedBrush", [](AffineShape& s) { s.BrushOpacity = 60; }, kMultiply}),
     [](const ::testing::TestParamInfo<BrushEditRow>& info) { return std::string(info.param.Name); });
 
 TEST(RenderImage, SwitchingAntialiasingResizesBlendedDots) {
