@@ -625,31 +625,41 @@ class Stamper {
   const uint8_t* gamma_;
 };
 
-// Stripes of 32 rows, in groups taken in turn (stripe k is in group k mod the
+// Stripes of rows, in groups taken in turn (stripe k is in group k mod the
 // number of groups). Threads share the stamping by groups, so a row is only
 // ever stamped by one thread at a time.
-constexpr int32_t kStripeShift = 5;
+struct StripeLayout {
+  int32_t shift;   // a stripe has 1 << shift rows
+  int32_t groups;  // a power of two
+};
 
 // Image brushes bring many lines of the layer in at every stamp, so for them
-// the groups are small enough (about 80 rows of a large layer) to stay in the
-// core's cache while it works through one; a group costs one pass over the
-// points.
-int32_t StripeGroups(const std::vector<ifs_detail::StampPlan>& plans) {
-  for (const ifs_detail::StampPlan& plan : plans)
-    if (plan.Kind == StampKind::Image && plan.Width >= 8) return 16;
-  return 4;
+// the groups are small enough (a sixteenth of the layer, about 80 rows of a
+// 1280-row one) to stay in the core's cache while it works through one; a
+// group costs one pass over the points. A group's share of the layer does not
+// depend on the stripes' height. A stamp that reaches from one stripe into
+// the next is stamped twice, a part each time, so the stripes are tall while
+// the layer keeps at least eight of them to share out: up to 128 rows for
+// image brushes and 64 for dots, whose four groups then still get equal
+// shares of a 1280-row layer (the fastest of 32, 64 and 128 rows on one).
+StripeLayout LayOutStripes(const std::vector<ifs_detail::StampPlan>& plans, int32_t height) {
+  bool images = false;
+  for (const ifs_detail::StampPlan& plan : plans) images = images || (plan.Kind == StampKind::Image && plan.Width >= 8);
+  int32_t shift = images ? 7 : 6;
+  while (shift > 5 && (height >> shift) < 8) --shift;
+  return {shift, images ? 16 : 4};
 }
 
 // Marks the stripes a point may touch, for the two threads that share them.
-void MarkStripes(Point& pt, const Stamper& stamper, int32_t groups) {
+void MarkStripes(Point& pt, const Stamper& stamper, StripeLayout stripes) {
   int32_t top, rows;
   stamper.Extent(pt, top, rows);
   const int32_t end = std::min(top + rows, stamper.Height());
   top = std::max(top, 0);
   if (top >= end) return;
-  pt.firstStripe = top >> kStripeShift;
-  pt.lastStripe = (end - 1) >> kStripeShift;
-  for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (groups - 1));
+  pt.firstStripe = top >> stripes.shift;
+  pt.lastStripe = (end - 1) >> stripes.shift;
+  for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (stripes.groups - 1));
 }
 
 // Returns once `value` no longer holds `old`. The waits here are mostly a
@@ -681,8 +691,8 @@ void WaitWhile(const std::atomic<int32_t>& value, int32_t old) {
 template <class CopyCanvas>
 class SharedStamping {
  public:
-  SharedStamping(const Point* points, const Stamper& stamper, int32_t groups, const CopyCanvas& copyCanvas)
-      : points_(points), stamper_(stamper), groups_(groups), copyCanvas_(copyCanvas) {}
+  SharedStamping(const Point* points, const Stamper& stamper, StripeLayout stripes, const CopyCanvas& copyCanvas)
+      : points_(points), stamper_(stamper), stripes_(stripes), copyCanvas_(copyCanvas) {}
 
   // The first thread, after each batch of points.
   void Publish(int32_t count) {
@@ -739,7 +749,8 @@ class SharedStamping {
     const Point& pt = points_[i];
     if ((pt.groupBits >> g & 1u) == 0) return;
     for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
-      if ((k & (groups_ - 1)) == g) fn(k << kStripeShift, std::min((k + 1) << kStripeShift, stamper_.Height()));
+      if ((k & (stripes_.groups - 1)) == g)
+        fn(k << stripes_.shift, std::min((k + 1) << stripes_.shift, stamper_.Height()));
   }
 
   // Points from .. to - 1 into the stripes of group g. (Fetching the rows of
@@ -751,12 +762,12 @@ class SharedStamping {
   }
 
   void Share(int32_t from, int32_t to) {
-    for (int32_t g; (g = nextGroup_.fetch_add(1, std::memory_order_relaxed)) < groups_;) Stripes(g, from, to);
+    for (int32_t g; (g = nextGroup_.fetch_add(1, std::memory_order_relaxed)) < stripes_.groups;) Stripes(g, from, to);
   }
 
   const Point* points_;
   const Stamper& stamper_;
-  int32_t groups_;
+  StripeLayout stripes_;
   const CopyCanvas& copyCanvas_;
   // The points published so far, with kFinished once the orbit is done.
   static constexpr int32_t kFinished = int32_t{1} << 30;
@@ -829,13 +840,13 @@ typename Orbit<MapFn>::Result StampAsTheOrbitGoes(const typename Orbit<MapFn>::S
 // had). points and worker are the renderer's, kept between renders.
 template <class MapFn, class CopyCanvas>
 typename Orbit<MapFn>::Result StampAfterTheOrbit(const typename Orbit<MapFn>::Setup& setup, const Stamper& stamper,
-                                                 int32_t loops, const CopyCanvas& copyCanvas, int32_t groups,
+                                                 int32_t loops, const CopyCanvas& copyCanvas, StripeLayout stripes,
                                                  std::vector<Point>& pointStore, std::unique_ptr<TStampWorker>& worker,
                                                  bool withHelper) {
   Orbit<MapFn> orbit(setup);
   if (pointStore.size() < size_t(loops)) pointStore.resize(size_t(loops));
   Point* const points = pointStore.data();
-  SharedStamping sharing(points, stamper, groups, copyCanvas);
+  SharedStamping sharing(points, stamper, stripes, copyCanvas);
   if (withHelper && !worker) worker = std::make_unique<TStampWorker>();
   const bool helped = withHelper && worker->Start(&decltype(sharing)::RunSecondOf, &sharing);
   constexpr int32_t kBatch = 64;
@@ -844,7 +855,7 @@ typename Orbit<MapFn>::Result StampAfterTheOrbit(const typename Orbit<MapFn>::Se
     Point& pt = points[count];
     orbit.Step(j, pt);
     if (pt.shape == 0) continue;
-    MarkStripes(pt, stamper, groups);
+    MarkStripes(pt, stamper, stripes);
     ++count;
     if (helped && count % kBatch == 0) sharing.Publish(count);
   }
@@ -1022,8 +1033,8 @@ void TRenderer::RunLoop(const Project& p, const TBitmap32& canvasPicture, TBitma
   const typename Orbit<MapFn>::Result result =
       size_t(layer.Width()) * size_t(layer.Height()) * sizeof(TColor32) <= kCachedLayerBytes
           ? StampAsTheOrbitGoes<MapFn>(setup, stamper, loops, copyCanvas)
-          : StampAfterTheOrbit<MapFn>(setup, stamper, loops, copyCanvas, StripeGroups(plans_), points_, worker_,
-                                      HelperPays(plans_, loops));
+          : StampAfterTheOrbit<MapFn>(setup, stamper, loops, copyCanvas, LayOutStripes(plans_, layer.Height()), points_,
+                                      worker_, HelperPays(plans_, loops));
   Generator.Seed = result.Seed;
   history_ = result.History;
   if (!keepsAlpha) layer.ResetAlpha();
