@@ -71,8 +71,13 @@ inline constexpr uint32_t HueMixIndex(uint32_t mx, uint32_t mn) { return mx * (m
 const HueMix* HueMixTable();
 // Planes: k and s of the sloping channel (0 and 1 without one), then, as bit
 // patterns, the byte masks of the channels that take m1, m2 and the sloping
-// value. A sloping mask of all ones marks a colour the fast form cannot serve.
-inline constexpr int kHueOwnPlanes = 5;
+// value, and the byte shuffle that takes each channel from four pixels' bytes
+// laid out as [sloping x4, m1 x4, m2 x4, 0 x4] (without the pixel's place
+// among the four, which the kernel adds). A sloping mask of all ones marks a
+// colour the fast form cannot serve. The kernels with a byte shuffle use the
+// last plane, the others the masks.
+inline constexpr int kHueOwnPlanes = 6;
+inline constexpr int kHueShufflePlane = 5;
 inline constexpr uint32_t kHueSlow = 0xFFFFFFFFu;
 void HueOwn(TColor32 F, float* out, size_t stride);
 
@@ -636,16 +641,28 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
   // Bytes compare as their quotients by 255 do, so the largest and smallest
   // channel can be found on the bytes.
   const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
-  alignas(16) uint32_t hi[4], lo[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(hi), _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte));
-  _mm_store_si128(reinterpret_cast<__m128i*>(lo), _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte));
+  const __m128i hi = _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte);
+  const __m128i lo = _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte);
+#if defined(__AVX2__)
+  // The four entries by one gather (see HueTarget8 for the index), then the
+  // m1s into the low half and the m2s into the high one.
+  const __m128i index = _mm_add_epi32(_mm_srli_epi32(_mm_mullo_epi16(hi, _mm_add_epi32(hi, _mm_set1_epi32(1))), 1), lo);
+  const __m256 entries =
+      _mm256_castsi256_ps(_mm256_i32gather_epi64(reinterpret_cast<const long long*>(table), index, 8));
+  const __m256 sorted = _mm256_permutevar8x32_ps(entries, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+  const __m128 m1 = _mm256_castps256_ps128(sorted), m2 = _mm256_extractf128_ps(sorted, 1);
+#else
+  alignas(16) uint32_t his[4], los[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(his), hi);
+  _mm_store_si128(reinterpret_cast<__m128i*>(los), lo);
   // Each entry as a pair (m1, m2) in the low half of a register, then gathered
   // into one register of m1 and one of m2.
   auto entry = [&](int k) {
-    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + HueMixIndex(hi[k], lo[k]))));
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + HueMixIndex(his[k], los[k]))));
   };
   const __m128 ab = _mm_unpacklo_ps(entry(0), entry(1)), cd = _mm_unpacklo_ps(entry(2), entry(3));
   const __m128 m1 = _mm_movelh_ps(ab, cd), m2 = _mm_movehl_ps(cd, ab);
+#endif
   const __m128 k = _mm_loadu_ps(own), s = _mm_loadu_ps(own + stride), c255 = _mm_set1_ps(255.0f);
   // Converting rounds halves to even; every value is finite and within a few
   // ulps of 0..255.
@@ -655,6 +672,13 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
   // Clamped to bytes by the saturating packs: [slope, low, high, 0] four bytes
   // each, then every byte spread over its pixel's four bytes.
   const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(slope, low), _mm_packs_epi32(high, _mm_setzero_si128()));
+#if defined(__SSSE3__)
+  // Each channel picked from those bytes by the pixel's shuffle, plus its
+  // place among the four.
+  const __m128i place = _mm_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+  return _mm_shuffle_epi8(
+      bytes, _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(own + kHueShufflePlane * stride)), place));
+#else
   const __m128i w0 = _mm_unpacklo_epi8(bytes, bytes), w1 = _mm_unpackhi_epi8(bytes, bytes);
   const __m128i vSlope = _mm_unpacklo_epi16(w0, w0), vLow = _mm_unpackhi_epi16(w0, w0),
                 vHigh = _mm_unpacklo_epi16(w1, w1);
@@ -663,6 +687,7 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
   };
   return _mm_or_si128(_mm_or_si128(_mm_and_si128(vLow, mask(2)), _mm_and_si128(vHigh, mask(3))),
                       _mm_and_si128(vSlope, mask(4)));
+#endif
 }
 #endif
 
@@ -697,33 +722,30 @@ inline __m256i HueTarget8(const float* own, size_t stride, __m256i B, const HueM
   // low 16 bits of each lane (the high ones are 0), so a 16-bit multiply does.
   const __m256i index =
       _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi16(hi, _mm256_add_epi32(hi, _mm256_set1_epi32(1))), 1), lo);
+  // The entries of pixels 0, 1, 4, 5 in one gather and of 2, 3, 6, 7 in the
+  // other, so that the shuffles below, which work within each half, take the
+  // m1s and the m2s out in pixel order.
+  const __m256i order = _mm256_permutevar8x32_epi32(index, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
   const auto* pairs = reinterpret_cast<const long long*>(table);
-  const __m256 e0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 8));
-  const __m256 e1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 8));
-  // e0 holds (m1, m2) of pixels 0-3, e1 of 4-7. The shuffles take the m1s and
-  // the m2s within each half, in the order 0 1 4 5 | 2 3 6 7; the quarters are
-  // then put back in order.
-  const auto inOrder = [](__m256 v) { return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(v), 0xD8)); };
-  const __m256 m1 = inOrder(_mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(2, 0, 2, 0)));
-  const __m256 m2 = inOrder(_mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(3, 1, 3, 1)));
+  const __m256 e0 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(order), 8));
+  const __m256 e1 = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(order, 1), 8));
+  const __m256 m1 = _mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(2, 0, 2, 0));
+  const __m256 m2 = _mm256_shuffle_ps(e0, e1, _MM_SHUFFLE(3, 1, 3, 1));
   const __m256 k = _mm256_loadu_ps(own), s = _mm256_loadu_ps(own + stride), c255 = _mm256_set1_ps(255.0f);
-  const auto toByte = [](__m256i v) {
-    return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
-  };
-  const __m256i slope = toByte(_mm256_cvtps_epi32(
-      _mm256_mul_ps(c255, _mm256_add_ps(m1, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(m2, m1), k), s)))));
-  const __m256i low = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m1)));
-  const __m256i high = toByte(_mm256_cvtps_epi32(_mm256_mul_ps(c255, m2)));
-  // Each byte value spread over its pixel's four bytes (a byte shuffle, not
-  // a multiply by 0x01010101), then kept where the brush pixel's mask says.
-  const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4, 4, 4, 4, 8,
-                                          8, 8, 8, 12, 12, 12, 12);
-  auto mask = [&](int plane) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + size_t(plane) * stride));
-  };
-  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_shuffle_epi8(low, spread), mask(2)),
-                                         _mm256_and_si256(_mm256_shuffle_epi8(high, spread), mask(3))),
-                         _mm256_and_si256(_mm256_shuffle_epi8(slope, spread), mask(4)));
+  const __m256i slope = _mm256_cvtps_epi32(
+      _mm256_mul_ps(c255, _mm256_add_ps(m1, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(m2, m1), k), s))));
+  const __m256i low = _mm256_cvtps_epi32(_mm256_mul_ps(c255, m1));
+  const __m256i high = _mm256_cvtps_epi32(_mm256_mul_ps(c255, m2));
+  // Clamped to bytes by the saturating packs, as HueTarget4 does, each half
+  // [sloping x4, m1 x4, m2 x4, 0 x4]; then each channel picked by the pixel's
+  // shuffle plus its place among the four of its half.
+  const __m256i bytes =
+      _mm256_packus_epi16(_mm256_packs_epi32(slope, low), _mm256_packs_epi32(high, _mm256_setzero_si256()));
+  const __m256i place =
+      _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+  return _mm256_shuffle_epi8(
+      bytes,
+      _mm256_add_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + kHueShufflePlane * stride)), place));
 }
 #endif
 

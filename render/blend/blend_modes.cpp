@@ -122,9 +122,22 @@ void HueOwn(TColor32 F, float* out, size_t stride) {
     ++sloping;
   }
   if (sloping > 1) masks[2] = kHueSlow;
+  // The shuffle: byte 0 of the four pixels' bytes for the sloping value, 4
+  // for m1, 8 for m2; the alpha byte (and every byte of a colour the fast
+  // form cannot serve) has its top bit set, which gives 0.
+  uint32_t shuffle = 0x80808080u;
+  if (masks[2] != kHueSlow) {
+    shuffle = 0x80000000u;
+    for (uint32_t c = 0; c < 3; ++c) {
+      const uint32_t byte = 0xFFu << (8 * c);
+      const uint32_t from = (masks[0] & byte) != 0 ? 4 : (masks[1] & byte) != 0 ? 8 : 0;
+      shuffle |= from << (8 * c);
+    }
+  }
   out[0] = slopeK;
   out[stride] = slopeS;
   for (size_t m = 0; m < 3; ++m) std::memcpy(out + (2 + m) * stride, &masks[m], sizeof(float));
+  std::memcpy(out + size_t(kHueShufflePlane) * stride, &shuffle, sizeof(float));
 }
 
 }  // namespace blend
