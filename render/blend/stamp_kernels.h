@@ -117,6 +117,14 @@ void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride,
 template <class Row>
 void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
                    int32_t h) {
+  // The rows are a layer's width apart, farther than the processor follows a
+  // stride on its own, so each row's first and last pixel are asked for at
+  // once: their fetches then overlap instead of each row waiting in turn.
+  for (int32_t r = 0; r < h; ++r) {
+    const TColor32* row = d + ptrdiff_t(r) * stride;
+    __builtin_prefetch(row);
+    __builtin_prefetch(row + (w - 1));
+  }
   if constexpr (requires { Row::WholeRows(d, stride, b, sy, h); }) {
     if (b.wholeRows && sx == 0 && w == b.width) {
       Row::WholeRows(d, stride, b, sy, h);
