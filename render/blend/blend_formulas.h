@@ -629,6 +629,23 @@ inline IntOf<W> HSLLanesToRGB(const HSLLanes<W>& t) {
 #endif
 
 #if PLUMAVO_BLEND_SSE2
+// The largest and the smallest channel of each of four pixels (in the low
+// byte of each lane, the rest 0). Bytes compare as their quotients by 255 do,
+// so they can be found on the bytes.
+struct ChannelBounds4 {
+  __m128i hi, lo;
+};
+inline ChannelBounds4 Bounds4(__m128i B) {
+  const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
+  return {_mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte),
+          _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte)};
+}
+
+// True when each of the four pixels is grey (red = green = blue). Hue leaves
+// a grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
+// lightness whatever the hue, and the mix towards itself changes nothing.
+inline bool AllGrey4(const ChannelBounds4& c) { return _mm_movemask_epi8(_mm_cmpeq_epi32(c.hi, c.lo)) == 0xFFFF; }
+
 // True when none of the four pixels is marked slow.
 inline bool HueFast4(const float* own, size_t stride) {
   const __m128i slope = _mm_loadu_si128(reinterpret_cast<const __m128i*>(own + 4 * stride));
@@ -637,12 +654,8 @@ inline bool HueFast4(const float* own, size_t stride) {
 
 // The target colours (alpha 0) of four destination pixels under four brush
 // pixels none of which is marked slow.
-inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueMix* table) {
-  // Bytes compare as their quotients by 255 do, so the largest and smallest
-  // channel can be found on the bytes.
-  const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
-  const __m128i hi = _mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte);
-  const __m128i lo = _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte);
+inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds4& bounds, const HueMix* table) {
+  const __m128i hi = bounds.hi, lo = bounds.lo;
 #if defined(__AVX2__)
   // The four entries by one gather (see HueTarget8 for the index), then the
   // m1s into the low half and the m2s into the high one.
@@ -691,21 +704,17 @@ inline __m128i HueTarget4(const float* own, size_t stride, __m128i B, const HueM
 }
 #endif
 
-#if PLUMAVO_BLEND_SSE2
-// True when each of the four pixels is grey (red = green = blue). Hue leaves
-// a grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
-// lightness whatever the hue, and the mix towards itself changes nothing.
-inline bool AllGrey4(__m128i B) {
-  const __m128i x = _mm_and_si128(_mm_xor_si128(B, _mm_srli_epi32(B, 8)), _mm_set1_epi32(0xFFFF));
-  return _mm_movemask_epi8(_mm_cmpeq_epi32(x, _mm_setzero_si128())) == 0xFFFF;
-}
-#endif
-
 #if defined(__AVX2__)
-inline bool AllGrey8(__m256i B) {
-  const __m256i x = _mm256_and_si256(_mm256_xor_si256(B, _mm256_srli_epi32(B, 8)), _mm256_set1_epi32(0xFFFF));
-  return _mm256_testz_si256(x, x) != 0;
+struct ChannelBounds8 {
+  __m256i hi, lo;
+};
+inline ChannelBounds8 Bounds8(__m256i B) {
+  const __m256i g = _mm256_srli_epi32(B, 8), r = _mm256_srli_epi32(B, 16), byte = _mm256_set1_epi32(255);
+  return {_mm256_and_si256(_mm256_max_epu8(_mm256_max_epu8(B, g), r), byte),
+          _mm256_and_si256(_mm256_min_epu8(_mm256_min_epu8(B, g), r), byte)};
 }
+
+inline bool AllGrey8(const ChannelBounds8& c) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(c.hi, c.lo)) == -1; }
 
 inline bool HueFast8(const float* own, size_t stride) {
   const __m256i slope = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + 4 * stride));
@@ -714,10 +723,8 @@ inline bool HueFast8(const float* own, size_t stride) {
 
 // HueTarget4 on eight pixels: the same operations on each lane, the table
 // entries fetched by two gathers instead of one by one.
-inline __m256i HueTarget8(const float* own, size_t stride, __m256i B, const HueMix* table) {
-  const __m256i g = _mm256_srli_epi32(B, 8), r = _mm256_srli_epi32(B, 16), byte = _mm256_set1_epi32(255);
-  const __m256i hi = _mm256_and_si256(_mm256_max_epu8(_mm256_max_epu8(B, g), r), byte);
-  const __m256i lo = _mm256_and_si256(_mm256_min_epu8(_mm256_min_epu8(B, g), r), byte);
+inline __m256i HueTarget8(const float* own, size_t stride, const ChannelBounds8& bounds, const HueMix* table) {
+  const __m256i hi = bounds.hi, lo = bounds.lo;
   // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16. hi * (hi + 1) fits the
   // low 16 bits of each lane (the high ones are 0), so a 16-bit multiply does.
   const __m256i index =

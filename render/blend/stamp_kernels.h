@@ -333,13 +333,14 @@ struct PreparedRow<Mode> {
       const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
       __m256i T;
       if constexpr (Mode::kIsHue) {
-        if (AllGrey8(B)) continue;
+        const ChannelBounds8 bounds = Bounds8(B);
+        if (AllGrey8(bounds)) continue;
         if (!HueFast8(own + i, b.ownStride)) {
           RunFour(d, b, at, i, o2, table);
           RunFour(d, b, at, i + 4, o2 + 16, table);
           continue;
         }
-        T = HueTarget8(own + i, b.ownStride, B, table);
+        T = HueTarget8(own + i, b.ownStride, bounds, table);
       } else {
         T = Mode::template Targets<8>(own + i, B);
       }
@@ -373,12 +374,13 @@ struct PreparedRow<Mode> {
     const __m128i B = Load4(d + i);
     __m128i T;
     if constexpr (Mode::kIsHue) {
-      if (AllGrey4(B)) return;
+      const ChannelBounds4 bounds = Bounds4(B);
+      if (AllGrey4(bounds)) return;
       if (!HueFast4(own + i, b.ownStride)) {
         for (int32_t k = i; k < i + 4; ++k) Plain(d, b, at, k);
         return;
       }
-      T = HueTarget4(own + i, b.ownStride, B, table);
+      T = HueTarget4(own + i, b.ownStride, bounds, table);
     } else {
       T = Mode::template Targets<4>(own + i, B);
     }
