@@ -483,6 +483,12 @@ inline __m128i ShiftLeft32(__m128i a) {
   return _mm_slli_epi32(a, N);
 }
 inline __m128i Greater32(__m128i a, __m128i b) { return _mm_cmpgt_epi32(a, b); }
+#if defined(__AVX2__)
+inline F4 FloorF(F4 a) { return _mm_floor_ps(a); }
+inline __m128i ClampToByte(__m128i a) {
+  return _mm_min_epi32(_mm_max_epi32(a, _mm_setzero_si128()), _mm_set1_epi32(255));
+}
+#endif
 
 #if defined(__AVX2__)
 using F8 = __m256;
@@ -529,6 +535,10 @@ inline __m256i ShiftLeft32(__m256i a) {
   return _mm256_slli_epi32(a, N);
 }
 inline __m256i Greater32(__m256i a, __m256i b) { return _mm256_cmpgt_epi32(a, b); }
+inline F8 FloorF(F8 a) { return _mm256_floor_ps(a); }
+inline __m256i ClampToByte(__m256i a) {
+  return _mm256_min_epi32(_mm256_max_epi32(a, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
 #endif
 
 // RGBToHSL and HSLToRGB on four (or eight) pixels at once. Each lane performs
@@ -580,19 +590,30 @@ inline HSLLanes<W> RGBToHSLLanes(IntOf<W> px) {
 template <int W>
 inline IntOf<W> RoundChannelLanes(FloatOf<W> v) {
   const FloatOf<W> x = MulF(SplatF<W>(255.0f), v);
+#if defined(__AVX2__)
+  // Above 256 taken as 256 first (a NaN stays NaN: the minimum gives its
+  // second operand then). The conversion then gives the most negative integer
+  // for a NaN or -infinity, and the clamp to 0..255 does the rest.
+  return ClampToByte(RoundToInt(MinF(SplatF<W>(256.0f), x)));
+#else
   IntOf<W> r = RoundToInt(x);
   r = Select(AsInt(GreaterF(x, SplatF<W>(256.0f))), Splat32<W>(255), r);
   r = AndNot(AsInt(NotGreaterF(x, SplatF<W>(-1.0f))), r);  // also NaN
   r = AndNot(Greater32(Splat32<W>(0), r), r);
   return Select(Greater32(r, Splat32<W>(255)), Splat32<W>(255), r);
+#endif
 }
 
-// h - floor(h) for the small hues the modes produce.
+// h - floor(h) for the small hues the modes produce (with AVX2, for every h).
 template <int W>
 inline FloatOf<W> FractionLanes(FloatOf<W> h) {
+#if defined(__AVX2__)
+  return SubF(h, FloorF(h));
+#else
   FloatOf<W> whole = ToFloat(TruncToInt(h));
   whole = SelectF(GreaterF(whole, h), SubF(whole, SplatF<W>(1.0f)), whole);
   return SubF(h, whole);
+#endif
 }
 
 template <int W>
