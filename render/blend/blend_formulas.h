@@ -650,22 +650,34 @@ inline IntOf<W> HSLLanesToRGB(const HSLLanes<W>& t) {
 #endif
 
 #if PLUMAVO_BLEND_SSE2
-// The largest and the smallest channel of each of four pixels (in the low
-// byte of each lane, the rest 0). Bytes compare as their quotients by 255 do,
-// so they can be found on the bytes.
-struct ChannelBounds4 {
-  __m128i hi, lo;
+// The largest and the smallest channel of each of W pixels (in the low byte
+// of each lane, the rest 0). Bytes compare as their quotients by 255 do, so
+// they can be found on the bytes.
+template <int W>
+struct ChannelBounds {
+  IntOf<W> hi, lo;
 };
-inline ChannelBounds4 Bounds4(__m128i B) {
-  const __m128i g = _mm_srli_epi32(B, 8), r = _mm_srli_epi32(B, 16), byte = _mm_set1_epi32(255);
-  return {_mm_and_si128(_mm_max_epu8(_mm_max_epu8(B, g), r), byte),
-          _mm_and_si128(_mm_min_epu8(_mm_min_epu8(B, g), r), byte)};
+inline __m128i MaxBytes(__m128i a, __m128i b) { return _mm_max_epu8(a, b); }
+inline __m128i MinBytes(__m128i a, __m128i b) { return _mm_min_epu8(a, b); }
+inline bool AllEqual32(__m128i a, __m128i b) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, b)) == 0xFFFF; }
+#if defined(__AVX2__)
+inline __m256i MaxBytes(__m256i a, __m256i b) { return _mm256_max_epu8(a, b); }
+inline __m256i MinBytes(__m256i a, __m256i b) { return _mm256_min_epu8(a, b); }
+inline bool AllEqual32(__m256i a, __m256i b) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1; }
+#endif
+template <int W>
+inline ChannelBounds<W> Bounds(IntOf<W> B) {
+  const IntOf<W> g = ShiftRight32<8>(B), r = ShiftRight32<16>(B), byte = Splat32<W>(255);
+  return {And(MaxBytes(MaxBytes(B, g), r), byte), And(MinBytes(MinBytes(B, g), r), byte)};
 }
 
-// True when each of the four pixels is grey (red = green = blue). Hue leaves
-// a grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
+// True when each of the pixels is grey (red = green = blue). Hue leaves a
+// grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
 // lightness whatever the hue, and the mix towards itself changes nothing.
-inline bool AllGrey4(const ChannelBounds4& c) { return _mm_movemask_epi8(_mm_cmpeq_epi32(c.hi, c.lo)) == 0xFFFF; }
+template <int W>
+inline bool AllGrey(const ChannelBounds<W>& c) {
+  return AllEqual32(c.hi, c.lo);
+}
 
 // True when none of the four pixels is marked slow.
 inline bool HueFast4(const float* own, size_t stride) {
@@ -675,7 +687,7 @@ inline bool HueFast4(const float* own, size_t stride) {
 
 // The target colours (alpha 0) of four destination pixels under four brush
 // pixels none of which is marked slow.
-inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds4& bounds, const HueMix* table) {
+inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds<4>& bounds, const HueMix* table) {
   const __m128i hi = bounds.hi, lo = bounds.lo;
 #if defined(__AVX2__)
   // The four entries by one gather (see HueTarget8 for the index), then the
@@ -726,17 +738,6 @@ inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds4&
 #endif
 
 #if defined(__AVX2__)
-struct ChannelBounds8 {
-  __m256i hi, lo;
-};
-inline ChannelBounds8 Bounds8(__m256i B) {
-  const __m256i g = _mm256_srli_epi32(B, 8), r = _mm256_srli_epi32(B, 16), byte = _mm256_set1_epi32(255);
-  return {_mm256_and_si256(_mm256_max_epu8(_mm256_max_epu8(B, g), r), byte),
-          _mm256_and_si256(_mm256_min_epu8(_mm256_min_epu8(B, g), r), byte)};
-}
-
-inline bool AllGrey8(const ChannelBounds8& c) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(c.hi, c.lo)) == -1; }
-
 inline bool HueFast8(const float* own, size_t stride) {
   const __m256i slope = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(own + 4 * stride));
   return _mm256_movemask_epi8(_mm256_cmpeq_epi32(slope, _mm256_set1_epi32(-1))) == 0;
@@ -744,7 +745,7 @@ inline bool HueFast8(const float* own, size_t stride) {
 
 // HueTarget4 on eight pixels: the same operations on each lane, the table
 // entries fetched by two gathers instead of one by one.
-inline __m256i HueTarget8(const float* own, size_t stride, const ChannelBounds8& bounds, const HueMix* table) {
+inline __m256i HueTarget8(const float* own, size_t stride, const ChannelBounds<8>& bounds, const HueMix* table) {
   const __m256i hi = bounds.hi, lo = bounds.lo;
   // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16. hi * (hi + 1) fits the
   // low 16 bits of each lane (the high ones are 0), so a 16-bit multiply does.
