@@ -659,11 +659,13 @@ struct ChannelBounds {
 };
 inline __m128i MaxBytes(__m128i a, __m128i b) { return _mm_max_epu8(a, b); }
 inline __m128i MinBytes(__m128i a, __m128i b) { return _mm_min_epu8(a, b); }
-inline bool AllEqual32(__m128i a, __m128i b) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, b)) == 0xFFFF; }
+inline __m128i Xor(__m128i a, __m128i b) { return _mm_xor_si128(a, b); }
+inline bool AllZero(__m128i a) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_setzero_si128())) == 0xFFFF; }
 #if defined(__AVX2__)
 inline __m256i MaxBytes(__m256i a, __m256i b) { return _mm256_max_epu8(a, b); }
 inline __m256i MinBytes(__m256i a, __m256i b) { return _mm256_min_epu8(a, b); }
-inline bool AllEqual32(__m256i a, __m256i b) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1; }
+inline __m256i Xor(__m256i a, __m256i b) { return _mm256_xor_si256(a, b); }
+inline bool AllZero(__m256i a) { return _mm256_testz_si256(a, a) != 0; }
 #endif
 template <int W>
 inline ChannelBounds<W> Bounds(IntOf<W> B) {
@@ -671,12 +673,14 @@ inline ChannelBounds<W> Bounds(IntOf<W> B) {
   return {And(MaxBytes(MaxBytes(B, g), r), byte), And(MinBytes(MinBytes(B, g), r), byte)};
 }
 
-// True when each of the pixels is grey (red = green = blue). Hue leaves a
+// True when each of the W pixels is grey (red = green = blue). Hue leaves a
 // grey pixel as it is: its saturation is 0, so HSLToRGB gives back its own
 // lightness whatever the hue, and the mix towards itself changes nothing.
+// Tested on the pixels themselves, before their bounds: a grey group, as on
+// a white or grey canvas, then costs a few operations.
 template <int W>
-inline bool AllGrey(const ChannelBounds<W>& c) {
-  return AllEqual32(c.hi, c.lo);
+inline bool AllGrey(IntOf<W> B) {
+  return AllZero(And(Xor(B, ShiftRight32<8>(B)), Splat32<W>(0xFFFF)));
 }
 
 // True when none of the four pixels is marked slow.

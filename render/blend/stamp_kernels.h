@@ -333,8 +333,8 @@ struct PreparedRow<Mode> {
       const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
       __m256i T;
       if constexpr (Mode::kIsHue) {
+        if (AllGrey<8>(B)) continue;
         const ChannelBounds<8> bounds = Bounds<8>(B);
-        if (AllGrey(bounds)) continue;
         if (!HueFast8(own + i, b.ownStride)) {
           RunFour(d, b, at, i, o2, table);
           RunFour(d, b, at, i + 4, o2 + 16, table);
@@ -374,8 +374,8 @@ struct PreparedRow<Mode> {
     const __m128i B = Load4(d + i);
     __m128i T;
     if constexpr (Mode::kIsHue) {
+      if (AllGrey<4>(B)) return;
       const ChannelBounds<4> bounds = Bounds<4>(B);
-      if (AllGrey(bounds)) return;
       if (!HueFast4(own + i, b.ownStride)) {
         for (int32_t k = i; k < i + 4; ++k) Plain(d, b, at, k);
         return;
