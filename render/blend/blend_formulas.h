@@ -99,6 +99,7 @@ inline V16 Sub16(V16 a, V16 b) { return _mm_sub_epi16(a, b); }
 inline V16 SubSat16(V16 a, V16 b) { return _mm_subs_epu16(a, b); }
 inline V16 MulLow16(V16 a, V16 b) { return _mm_mullo_epi16(a, b); }
 inline V16 MulHigh16(V16 a, V16 b) { return _mm_mulhi_epi16(a, b); }
+inline V16 MulHighUnsigned16(V16 a, V16 b) { return _mm_mulhi_epu16(a, b); }
 inline V16 Max16(V16 a, V16 b) { return _mm_max_epi16(a, b); }
 inline V16 Min16(V16 a, V16 b) { return _mm_min_epi16(a, b); }
 inline V16 Greater16(V16 a, V16 b) { return _mm_cmpgt_epi16(a, b); }
@@ -136,6 +137,7 @@ inline V16x2 Sub16(V16x2 a, V16x2 b) { return _mm256_sub_epi16(a, b); }
 inline V16x2 SubSat16(V16x2 a, V16x2 b) { return _mm256_subs_epu16(a, b); }
 inline V16x2 MulLow16(V16x2 a, V16x2 b) { return _mm256_mullo_epi16(a, b); }
 inline V16x2 MulHigh16(V16x2 a, V16x2 b) { return _mm256_mulhi_epi16(a, b); }
+inline V16x2 MulHighUnsigned16(V16x2 a, V16x2 b) { return _mm256_mulhi_epu16(a, b); }
 inline V16x2 Max16(V16x2 a, V16x2 b) { return _mm256_max_epi16(a, b); }
 inline V16x2 Min16(V16x2 a, V16x2 b) { return _mm256_min_epi16(a, b); }
 inline V16x2 Greater16(V16x2 a, V16x2 b) { return _mm256_cmpgt_epi16(a, b); }
@@ -189,6 +191,12 @@ template <class T>
 concept HasTarget8 = requires(V16 v) {
   T::Target8(v, v);
 };
+// A rule that takes the brush channel as f * 256 where it can: the prepared
+// brushes then keep their channels so (see kBrushShift).
+template <class T>
+concept HasShiftedTarget8 = requires(V16 v) {
+  T::ShiftedTarget8(v, v);
+};
 #endif
 
 // The common frame for modes whose target depends on one channel pair only.
@@ -205,6 +213,10 @@ struct PerChannel {
   static V Target8(V f, V b) requires HasTarget8<Rule> {
     return Rule::Target8(f, b);
   }
+  template <class V>
+  static V ShiftedTarget8(V f256, V b) requires HasShiftedTarget8<Rule> {
+    return Rule::ShiftedTarget8(f256, b);
+  }
 #endif
 };
 
@@ -215,6 +227,12 @@ struct MultiplyRule {
   template <class V>
   static V Target8(V f, V b) {
     return MulShift<8>(b, f);
+  }
+  // (b * f * 256) div 65536 is (b * f) div 256: one multiply instead of a
+  // multiply and a shift.
+  template <class V>
+  static V ShiftedTarget8(V f256, V b) {
+    return MulHighUnsigned16(b, f256);
   }
 #endif
 };

@@ -218,8 +218,16 @@ struct ModeEntry {
 };
 
 template <class Mode>
+constexpr int BrushShift() {
+#if PLUMAVO_BLEND_SSE2
+  if constexpr (requires(V16 v) { Mode::ShiftedTarget8(v, v); }) return 8;
+#endif
+  return 0;
+}
+
+template <class Mode>
 constexpr ModeEntry Entry(const char* name) {
-  TPreparedMode prepared{&PreparedStamp<PreparedRow<Mode>>, nullptr, 0};
+  TPreparedMode prepared{&PreparedStamp<PreparedRow<Mode>>, nullptr, 0, BrushShift<Mode>()};
   if constexpr (std::is_same_v<Mode, HSLComponent<0>>)
     prepared = {prepared.stamp, &HueOwn, Mode::kOwnPlanes};
   else if constexpr (requires(THSL hsl) { Mode::Own(hsl); })

@@ -178,13 +178,23 @@ inline V MixLanes(V t, V b, V o2) {
   return Add16(b, MulHigh16(ShiftLeft16<7>(Sub16(t, b)), o2));
 }
 
+// The target of a per-channel mode from the prepared brush's channels, which
+// are f * 256 for a mode with a ShiftedTarget8 (kBrushShift) and f otherwise.
+template <class Mode, class V>
+inline V PreparedTarget8(V f, V b) {
+  if constexpr (requires { Mode::ShiftedTarget8(f, b); })
+    return Mode::ShiftedTarget8(f, b);
+  else
+    return Mode::Target8(f, b);
+}
+
 // Per-channel modes, two pixels per register of eight 16-bit lanes: the
 // mode's target, then the common step. The brush side comes widened already.
 template <class Mode>
 requires VectorMode<Mode>
 struct PreparedRow<Mode> {
   static __m128i Mix8(__m128i b, const uint16_t* f, const uint16_t* o2) {
-    return MixLanes(Mode::Target8(Load4(f), b), b, Load4(o2));
+    return MixLanes(PreparedTarget8<Mode>(Load4(f), b), b, Load4(o2));
   }
 #if defined(__AVX2__)
   // Eight pixels, four to a register. The packing works within each half of
@@ -194,8 +204,8 @@ struct PreparedRow<Mode> {
     const __m128i* at8 = reinterpret_cast<const __m128i*>(d);
     const V16x2 lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8));
     const V16x2 hi = _mm256_cvtepu8_epi16(_mm_loadu_si128(at8 + 1));
-    const V16x2 rlo = MixLanes(Mode::Target8(Load8(f), lo), lo, Load8(o2));
-    const V16x2 rhi = MixLanes(Mode::Target8(Load8(f + 16), hi), hi, Load8(o2 + 16));
+    const V16x2 rlo = MixLanes(PreparedTarget8<Mode>(Load8(f), lo), lo, Load8(o2));
+    const V16x2 rhi = MixLanes(PreparedTarget8<Mode>(Load8(f + 16), hi), hi, Load8(o2 + 16));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute4x64_epi64(_mm256_packus_epi16(rlo, rhi), 0xD8));
   }
 
