@@ -114,6 +114,23 @@ void TStampBrush::Refresh() {
   // the kernel takes along it; on brushes that are mostly opaque the few
   // transparent pixels at the ends cost less than those changes.
   wholeRows_ = width_ % 4 == 0 && spanned * 4 >= int64_t(width_) * int64_t(height_) * 3;
+  f16Paired_.clear();
+  o2Paired_.clear();
+  if (wholeRows_) {
+    f16Paired_.resize(f16_.size());
+    o2Paired_.resize(o2_.size());
+    static constexpr int32_t kPairedOrder[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+    for (int32_t y = 0; y < height_; ++y)
+      for (int32_t x = 0; x < width_; ++x) {
+        const int32_t group = x & ~7;
+        // Where pixel x's lanes go: the same place in a last group of four.
+        const int32_t to = group + 8 <= width_ ? group + kPairedOrder[x - group] : x;
+        const size_t from = (size_t(y) * size_t(width_) + size_t(x)) * 4;
+        const size_t at = (size_t(y) * size_t(width_) + size_t(to)) * 4;
+        std::copy_n(f16_.begin() + ptrdiff_t(from), 4, f16Paired_.begin() + ptrdiff_t(at));
+        std::copy_n(o2_.begin() + ptrdiff_t(from), 4, o2Paired_.begin() + ptrdiff_t(at));
+      }
+  }
 }
 
 blend::TPreparedPixels TStampBrush::Pixels() const {
@@ -123,6 +140,8 @@ blend::TPreparedPixels TStampBrush::Pixels() const {
           opacity_.data(),
           f16_.data(),
           o2_.data(),
+          f16Paired_.empty() ? nullptr : f16Paired_.data(),
+          o2Paired_.empty() ? nullptr : o2Paired_.data(),
           own_.empty() ? nullptr : own_.data(),
           pixels_.size(),
           wholeRows_};

@@ -47,6 +47,12 @@ struct TPreparedPixels {
   // alpha (see MixLanes).
   const uint16_t* f16 = nullptr;
   const uint16_t* o2 = nullptr;
+  // f16 and o2 again, with each row's groups of eight pixels in the order
+  // 0, 1, 4, 5, 2, 3, 6, 7 (a last four in order): the order in which the
+  // AVX2 kernels unpack eight destination pixels, so that they need not put
+  // the result back in order. Only with wholeRows.
+  const uint16_t* f16Paired = nullptr;
+  const uint16_t* o2Paired = nullptr;
   // HSL modes: what each pixel lends, in planes of `ownStride` floats (one per
   // brush pixel), one plane per value.
   const float* own = nullptr;
@@ -119,7 +125,7 @@ class TStampBrush {
   blend::TPreparedMode mode_;
   std::vector<TColor32> pixels_;
   std::vector<uint32_t> opacity_;
-  std::vector<uint16_t> f16_, o2_;
+  std::vector<uint16_t> f16_, o2_, f16Paired_, o2Paired_;
   std::vector<float> own_;
   std::vector<int32_t> spans_;
   bool wholeRows_ = false;

@@ -209,15 +209,26 @@ struct PreparedRow<Mode> {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute4x64_epi64(_mm256_packus_epi16(rlo, rhi), 0xD8));
   }
 
+  // Eight pixels whose brush lanes come in the paired order: the byte
+  // unpacking takes the destination pixels 0-1, 4-5 and 2-3, 6-7 into its
+  // two registers, and the packing puts them back in order.
+  static void EightPaired(TColor32* d, const uint16_t* f, const uint16_t* o2) {
+    const __m256i B = Load8(d), z = _mm256_setzero_si256();
+    const V16x2 lo = _mm256_unpacklo_epi8(B, z), hi = _mm256_unpackhi_epi8(B, z);
+    const V16x2 rlo = MixLanes(PreparedTarget8<Mode>(Load8(f), lo), lo, Load8(o2));
+    const V16x2 rhi = MixLanes(PreparedTarget8<Mode>(Load8(f + 16), hi), hi, Load8(o2 + 16));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_packus_epi16(rlo, rhi));
+  }
+
   // Rows sy .. sy + h - 1 from end to end (the brush width is a multiple of
   // four): the pixels outside the spans have O = 0, which leaves them as
   // they are.
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
     const int32_t n = b.width;
-    const uint16_t *f = b.f16 + size_t(sy) * size_t(n) * 4, *o2 = b.o2 + size_t(sy) * size_t(n) * 4;
+    const uint16_t *f = b.f16Paired + size_t(sy) * size_t(n) * 4, *o2 = b.o2Paired + size_t(sy) * size_t(n) * 4;
     for (int32_t r = 0; r < h; ++r, d += stride) {
       int32_t i = 0;
-      for (; i + 8 <= n; i += 8, f += 32, o2 += 32) Eight(d + i, f, o2);
+      for (; i + 8 <= n; i += 8, f += 32, o2 += 32) EightPaired(d + i, f, o2);
       if (i < n) Four(d + i, f, o2), f += 16, o2 += 16;
     }
   }
