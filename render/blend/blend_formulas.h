@@ -192,7 +192,7 @@ concept HasTarget8 = requires(V16 v) {
   T::Target8(v, v);
 };
 // A rule that takes the brush channel as f * 256 where it can: the prepared
-// brushes then keep their channels so (see kBrushShift).
+// brushes then keep their channels so (TPreparedMode::brushShift).
 template <class T>
 concept HasShiftedTarget8 = requires(V16 v) {
   T::ShiftedTarget8(v, v);
@@ -738,7 +738,7 @@ inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds<4
       _mm_cvtps_epi32(_mm_mul_ps(c255, _mm_add_ps(m1, _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(m2, m1), k), s))));
   const __m128i low = _mm_cvtps_epi32(_mm_mul_ps(c255, m1)), high = _mm_cvtps_epi32(_mm_mul_ps(c255, m2));
   // Clamped to bytes by the saturating packs: [slope, low, high, 0] four bytes
-  // each, then every byte spread over its pixel's four bytes.
+  // each; then each channel takes its byte.
   const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(slope, low), _mm_packs_epi32(high, _mm_setzero_si128()));
 #if defined(__SSSE3__)
   // Each channel picked from those bytes by the pixel's shuffle, plus its
@@ -747,6 +747,8 @@ inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds<4
   return _mm_shuffle_epi8(
       bytes, _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(own + kHueShufflePlane * stride)), place));
 #else
+  // Every byte spread over its pixel's four bytes, then kept where the brush
+  // pixel's masks say.
   const __m128i w0 = _mm_unpacklo_epi8(bytes, bytes), w1 = _mm_unpackhi_epi8(bytes, bytes);
   const __m128i vSlope = _mm_unpacklo_epi16(w0, w0), vLow = _mm_unpackhi_epi16(w0, w0),
                 vHigh = _mm_unpacklo_epi16(w1, w1);
@@ -766,7 +768,7 @@ inline bool HueFast8(const float* own, size_t stride) {
 }
 
 // HueTarget4 on eight pixels: the same operations on each lane, the table
-// entries fetched by two gathers instead of one by one.
+// entries fetched by two gathers.
 inline __m256i HueTarget8(const float* own, size_t stride, const ChannelBounds<8>& bounds, const HueMix* table) {
   const __m256i hi = bounds.hi, lo = bounds.lo;
   // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16. hi * (hi + 1) fits the

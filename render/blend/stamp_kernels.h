@@ -179,7 +179,8 @@ inline V MixLanes(V t, V b, V o2) {
 }
 
 // The target of a per-channel mode from the prepared brush's channels, which
-// are f * 256 for a mode with a ShiftedTarget8 (kBrushShift) and f otherwise.
+// are f * 256 for a mode with a ShiftedTarget8 (TPreparedMode::brushShift)
+// and f otherwise.
 template <class Mode, class V>
 inline V PreparedTarget8(V f, V b) {
   if constexpr (requires { Mode::ShiftedTarget8(f, b); })
@@ -355,13 +356,12 @@ struct PreparedRow<Mode> {
       __m256i T;
       if constexpr (Mode::kIsHue) {
         if (AllGrey<8>(B)) continue;
-        const ChannelBounds<8> bounds = Bounds<8>(B);
         if (!HueFast8(own + i, b.ownStride)) {
           RunFour(d, b, at, i, o2, table);
           RunFour(d, b, at, i + 4, o2 + 16, table);
           continue;
         }
-        T = HueTarget8(own + i, b.ownStride, bounds, table);
+        T = HueTarget8(own + i, b.ownStride, Bounds<8>(B), table);
       } else {
         T = Mode::template Targets<8>(own + i, B);
       }
@@ -396,12 +396,11 @@ struct PreparedRow<Mode> {
     __m128i T;
     if constexpr (Mode::kIsHue) {
       if (AllGrey<4>(B)) return;
-      const ChannelBounds<4> bounds = Bounds<4>(B);
       if (!HueFast4(own + i, b.ownStride)) {
         for (int32_t k = i; k < i + 4; ++k) Plain(d, b, at, k);
         return;
       }
-      T = HueTarget4(own + i, b.ownStride, bounds, table);
+      T = HueTarget4(own + i, b.ownStride, Bounds<4>(B), table);
     } else {
       T = Mode::template Targets<4>(own + i, B);
     }
