@@ -191,11 +191,13 @@ template <class T>
 concept HasTarget8 = requires(V16 v) {
   T::Target8(v, v);
 };
-// A rule that takes the brush channel as f * 256 where it can: the prepared
-// brushes then keep their channels so (TPreparedMode::brushShift).
+// A rule whose prepared brushes keep each channel f in the form its kernel
+// multiplies with, BrushLane(f) (TPreparedMode::brushLane), and whose target
+// then comes from that lane.
 template <class T>
-concept HasShiftedTarget8 = requires(V16 v) {
-  T::ShiftedTarget8(v, v);
+concept HasBrushLane = requires(V16 v) {
+  T::BrushLane(0u);
+  T::BrushLaneTarget8(v, v);
 };
 #endif
 
@@ -213,9 +215,10 @@ struct PerChannel {
   static V Target8(V f, V b) requires HasTarget8<Rule> {
     return Rule::Target8(f, b);
   }
+  static uint16_t BrushLane(uint32_t f) requires HasBrushLane<Rule> { return Rule::BrushLane(f); }
   template <class V>
-  static V ShiftedTarget8(V f256, V b) requires HasShiftedTarget8<Rule> {
-    return Rule::ShiftedTarget8(f256, b);
+  static V BrushLaneTarget8(V lane, V b) requires HasBrushLane<Rule> {
+    return Rule::BrushLaneTarget8(lane, b);
   }
 #endif
 };
@@ -228,11 +231,12 @@ struct MultiplyRule {
   static V Target8(V f, V b) {
     return MulShift<8>(b, f);
   }
-  // (b * f * 256) div 65536 is (b * f) div 256: one multiply instead of a
-  // multiply and a shift.
+  // With f * 256 kept: (b * f * 256) div 65536 is (b * f) div 256, one
+  // multiply instead of a multiply and a shift.
+  static uint16_t BrushLane(uint32_t f) { return uint16_t(f << 8); }
   template <class V>
-  static V ShiftedTarget8(V f256, V b) {
-    return MulHighUnsigned16(b, f256);
+  static V BrushLaneTarget8(V lane, V b) {
+    return MulHighUnsigned16(b, lane);
   }
 #endif
 };
@@ -242,6 +246,12 @@ struct ScreenRule {
   template <class V>
   static V Target8(V f, V b) {
     return Inv(MulShift<8>(Inv(b), Inv(f)));
+  }
+  // With (255 - f) * 256 kept, the same way as Multiply.
+  static uint16_t BrushLane(uint32_t f) { return uint16_t((255 - f) << 8); }
+  template <class V>
+  static V BrushLaneTarget8(V lane, V b) {
+    return Inv(MulHighUnsigned16(Inv(b), lane));
   }
 #endif
 };

@@ -218,16 +218,16 @@ struct ModeEntry {
 };
 
 template <class Mode>
-constexpr int BrushShift() {
+constexpr auto BrushLaneOf() -> uint16_t (*)(uint32_t) {
 #if PLUMAVO_BLEND_SSE2
-  if constexpr (requires(V16 v) { Mode::ShiftedTarget8(v, v); }) return 8;
+  if constexpr (requires(V16 v) { Mode::BrushLaneTarget8(v, v); }) return &Mode::BrushLane;
 #endif
-  return 0;
+  return nullptr;
 }
 
 template <class Mode>
 constexpr ModeEntry Entry(const char* name) {
-  TPreparedMode prepared{&PreparedStamp<PreparedRow<Mode>>, nullptr, 0, BrushShift<Mode>()};
+  TPreparedMode prepared{&PreparedStamp<PreparedRow<Mode>>, nullptr, 0, BrushLaneOf<Mode>()};
   if constexpr (std::is_same_v<Mode, HSLComponent<0>>)
     prepared = {prepared.stamp, &HueOwn, Mode::kOwnPlanes};
   else if constexpr (requires(THSL hsl) { Mode::Own(hsl); })

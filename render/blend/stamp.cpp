@@ -89,7 +89,8 @@ void TStampBrush::Refresh() {
       const uint32_t O = ((F >> 24) * master_) >> 8;
       opacity_[i] = O * 0x010101u;
       for (int c = 0; c < 4; ++c) {
-        f16_[i * 4 + size_t(c)] = uint16_t(((F >> (8 * c)) & 255u) << mode_.brushShift);
+        const uint32_t channel = (F >> (8 * c)) & 255u;
+        f16_[i * 4 + size_t(c)] = mode_.brushLane ? mode_.brushLane(channel) : uint16_t(channel);
         o2_[i * 4 + size_t(c)] = uint16_t(c == 3 ? 0u : 2 * O);
       }
       if (O == 0) continue;

@@ -43,8 +43,8 @@ struct TPreparedPixels {
   const TColor32* F = nullptr;        // the brush pixels
   const uint32_t* opacity = nullptr;  // per pixel O in each colour byte, 0 in the alpha byte
   // Per pixel four 16-bit lanes (blue, green, red, alpha): the pixel's
-  // channels (shifted left by the mode's brushShift), and 2 O with 0 for
-  // alpha (see MixLanes).
+  // channels (in the mode's brushLane form), and 2 O with 0 for alpha (see
+  // MixLanes).
   const uint16_t* f16 = nullptr;
   const uint16_t* o2 = nullptr;
   // f16 and o2 again, with each row's groups of eight pixels in the order
@@ -72,9 +72,10 @@ struct TPreparedMode {
   // HSL modes: writes the ownPlanes values brush pixel F lends, `stride` apart.
   void (*own)(TColor32 F, float* out, size_t stride) = nullptr;
   int ownPlanes = 0;
-  // How far left the brush channels in TPreparedPixels::f16 are shifted: 8
-  // for a mode whose kernel multiplies by f * 256 (Multiply), else 0.
-  int brushShift = 0;
+  // The form of each brush channel f in TPreparedPixels::f16, for a mode
+  // whose kernel multiplies with another (Multiply keeps f * 256, Screen
+  // (255 - f) * 256); nullptr: f itself.
+  uint16_t (*brushLane)(uint32_t f) = nullptr;
 };
 // Which compiled kernels to use: the baseline ones (SSE2), which every
 // processor runs and which are the reference, or the best this processor

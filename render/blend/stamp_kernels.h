@@ -178,15 +178,15 @@ inline V MixLanes(V t, V b, V o2) {
   return Add16(b, MulHigh16(ShiftLeft16<7>(Sub16(t, b)), o2));
 }
 
-// The target of a per-channel mode from the prepared brush's channels, which
-// are f * 256 for a mode with a ShiftedTarget8 (TPreparedMode::brushShift)
-// and f otherwise.
+// The target of a per-channel mode from the prepared brush's lanes: each
+// channel in its BrushLane form for a mode that has one
+// (TPreparedMode::brushLane), else as it is.
 template <class Mode, class V>
-inline V PreparedTarget8(V f, V b) {
-  if constexpr (requires { Mode::ShiftedTarget8(f, b); })
-    return Mode::ShiftedTarget8(f, b);
+inline V PreparedTarget8(V lane, V b) {
+  if constexpr (requires { Mode::BrushLaneTarget8(lane, b); })
+    return Mode::BrushLaneTarget8(lane, b);
   else
-    return Mode::Target8(f, b);
+    return Mode::Target8(lane, b);
 }
 
 // Per-channel modes, two pixels per register of eight 16-bit lanes: the
