@@ -688,17 +688,27 @@ struct ChannelBounds {
 inline __m128i MaxBytes(__m128i a, __m128i b) { return _mm_max_epu8(a, b); }
 inline __m128i MinBytes(__m128i a, __m128i b) { return _mm_min_epu8(a, b); }
 inline __m128i Xor(__m128i a, __m128i b) { return _mm_xor_si128(a, b); }
+inline __m128i Add32(__m128i a, __m128i b) { return _mm_add_epi32(a, b); }
 inline bool AllZero(__m128i a) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_setzero_si128())) == 0xFFFF; }
 #if defined(__AVX2__)
 inline __m256i MaxBytes(__m256i a, __m256i b) { return _mm256_max_epu8(a, b); }
 inline __m256i MinBytes(__m256i a, __m256i b) { return _mm256_min_epu8(a, b); }
 inline __m256i Xor(__m256i a, __m256i b) { return _mm256_xor_si256(a, b); }
+inline __m256i Add32(__m256i a, __m256i b) { return _mm256_add_epi32(a, b); }
 inline bool AllZero(__m256i a) { return _mm256_testz_si256(a, a) != 0; }
 #endif
 template <int W>
 inline ChannelBounds<W> Bounds(IntOf<W> B) {
   const IntOf<W> g = ShiftRight32<8>(B), r = ShiftRight32<16>(B), byte = Splat32<W>(255);
   return {And(MaxBytes(MaxBytes(B, g), r), byte), And(MinBytes(MinBytes(B, g), r), byte)};
+}
+
+// HueMixIndex of each pixel's bounds: hi * (hi + 1) / 2 + lo, below 2^16.
+// hi * (hi + 1) fits the low 16 bits of each lane (the high ones are 0), so a
+// 16-bit multiply does.
+template <int W>
+inline IntOf<W> HueMixIndexLanes(const ChannelBounds<W>& c) {
+  return Add32(ShiftRight32<1>(MulLow16(c.hi, Add32(c.hi, Splat32<W>(1)))), c.lo);
 }
 
 // True when each of the W pixels is grey (red = green = blue). Hue leaves a
@@ -720,19 +730,18 @@ inline bool HueFast4(const float* own, size_t stride) {
 // The target colours (alpha 0) of four destination pixels under four brush
 // pixels none of which is marked slow.
 inline __m128i HueTarget4(const float* own, size_t stride, const ChannelBounds<4>& bounds, const HueMix* table) {
-  const __m128i hi = bounds.hi, lo = bounds.lo;
 #if defined(__AVX2__)
-  // The four entries by one gather (see HueTarget8 for the index), then the
-  // m1s into the low half and the m2s into the high one.
-  const __m128i index = _mm_add_epi32(_mm_srli_epi32(_mm_mullo_epi16(hi, _mm_add_epi32(hi, _mm_set1_epi32(1))), 1), lo);
+  // The four entries by one gather, then the m1s into the low half and the
+  // m2s into the high one.
+  const __m128i index = HueMixIndexLanes<4>(bounds);
   const __m256 entries =
       _mm256_castsi256_ps(_mm256_i32gather_epi64(reinterpret_cast<const long long*>(table), index, 8));
   const __m256 sorted = _mm256_permutevar8x32_ps(entries, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
   const __m128 m1 = _mm256_castps256_ps128(sorted), m2 = _mm256_extractf128_ps(sorted, 1);
 #else
   alignas(16) uint32_t his[4], los[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(his), hi);
-  _mm_store_si128(reinterpret_cast<__m128i*>(los), lo);
+  _mm_store_si128(reinterpret_cast<__m128i*>(his), bounds.hi);
+  _mm_store_si128(reinterpret_cast<__m128i*>(los), bounds.lo);
   // Each entry as a pair (m1, m2) in the low half of a register, then gathered
   // into one register of m1 and one of m2.
   auto entry = [&](int k) {
@@ -780,11 +789,7 @@ inline bool HueFast8(const float* own, size_t stride) {
 // HueTarget4 on eight pixels: the same operations on each lane, the table
 // entries fetched by two gathers.
 inline __m256i HueTarget8(const float* own, size_t stride, const ChannelBounds<8>& bounds, const HueMix* table) {
-  const __m256i hi = bounds.hi, lo = bounds.lo;
-  // HueMixIndex: hi * (hi + 1) / 2 + lo, below 2^16. hi * (hi + 1) fits the
-  // low 16 bits of each lane (the high ones are 0), so a 16-bit multiply does.
-  const __m256i index =
-      _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi16(hi, _mm256_add_epi32(hi, _mm256_set1_epi32(1))), 1), lo);
+  const __m256i index = HueMixIndexLanes<8>(bounds);
   // The entries of pixels 0, 1, 4, 5 in one gather and of 2, 3, 6, 7 in the
   // other, so that the shuffles below, which work within each half, take the
   // m1s and the m2s out in pixel order.

@@ -220,7 +220,7 @@ struct ModeEntry {
 template <class Mode>
 constexpr auto BrushLaneOf() -> uint16_t (*)(uint32_t) {
 #if PLUMAVO_BLEND_SSE2
-  if constexpr (requires(V16 v) { Mode::BrushLaneTarget8(v, v); }) return &Mode::BrushLane;
+  if constexpr (HasBrushLane<Mode>) return &Mode::BrushLane;
 #endif
   return nullptr;
 }

@@ -183,7 +183,7 @@ inline V MixLanes(V t, V b, V o2) {
 // (TPreparedMode::brushLane), else as it is.
 template <class Mode, class V>
 inline V PreparedTarget8(V lane, V b) {
-  if constexpr (requires { Mode::BrushLaneTarget8(lane, b); })
+  if constexpr (HasBrushLane<Mode>)
     return Mode::BrushLaneTarget8(lane, b);
   else
     return Mode::Target8(lane, b);
