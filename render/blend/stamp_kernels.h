@@ -111,20 +111,25 @@ void BlockLoop(TColor32* d, int32_t dStride, const TColor32* s, int32_t sStride,
   for (int32_t r = 0; r < h; ++r, d += dStride, s += sStride) Row::Row(d, s, w, master);
 }
 
-// Prepared brushes (TStampBrush): the generic loop visits only the span of
-// each row that is not fully transparent; Row::Run(d, b, at, n) combines n
-// brush pixels from index `at` onto d.
-template <class Row>
-void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
-                   int32_t h) {
-  // The rows are a layer's width apart, farther than the processor follows a
-  // stride on its own, so each row's first and last pixel are asked for at
-  // once: their fetches then overlap instead of each row waiting in turn.
+// The rows of a stamp are a layer's width apart, farther than the processor
+// follows a stride on its own, so each row's first and last pixel are asked
+// for at once: their fetches then overlap instead of each row waiting in turn.
+inline void PrefetchRows(const TColor32* d, int32_t stride, int32_t w, int32_t h) {
   for (int32_t r = 0; r < h; ++r) {
     const TColor32* row = d + ptrdiff_t(r) * stride;
     __builtin_prefetch(row);
     __builtin_prefetch(row + (w - 1));
   }
+}
+
+// Prepared brushes (TStampBrush): the generic loop visits only the span of
+// each row that is not fully transparent; Row::Run(d, b, at, n) combines n
+// brush pixels from index `at` onto d. A Row with WholeRows takes an unclipped
+// stamp of a wholeRows brush from end to end and asks for its rows itself.
+template <class Row>
+void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
+                   int32_t h) {
+  if (!b.wholeRows || sx != 0 || w != b.width) PrefetchRows(d, stride, w, h);
   if constexpr (requires { Row::WholeRows(d, stride, b, sy, h); }) {
     if (b.wholeRows && sx == 0 && w == b.width) {
       Row::WholeRows(d, stride, b, sy, h);
@@ -223,14 +228,43 @@ struct PreparedRow<Mode> {
 
   // Rows sy .. sy + h - 1 from end to end (the brush width is a multiple of
   // four): the pixels outside the spans have O = 0, which leaves them as
-  // they are.
+  // they are. The common widths have a row written out in full.
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
     const int32_t n = b.width;
     const uint16_t *f = b.f16Paired + size_t(sy) * size_t(n) * 4, *o2 = b.o2Paired + size_t(sy) * size_t(n) * 4;
+    switch (n) {
+      case 12: return RowsOf<1, true>(d, stride, f, o2, h);
+      case 16: return RowsOf<2, false>(d, stride, f, o2, h);
+      case 20: return RowsOf<2, true>(d, stride, f, o2, h);
+      case 24: return RowsOf<3, false>(d, stride, f, o2, h);
+      case 28: return RowsOf<3, true>(d, stride, f, o2, h);
+      case 32: return RowsOf<4, false>(d, stride, f, o2, h);
+      default: break;
+    }
+    PrefetchRows(d, stride, n, h);
     for (int32_t r = 0; r < h; ++r, d += stride) {
       int32_t i = 0;
       for (; i + 8 <= n; i += 8, f += 32, o2 += 32) EightPaired(d + i, f, o2);
       if (i < n) Four(d + i, f, o2), f += 16, o2 += 16;
+    }
+  }
+
+  // Rows of `Eights` groups of eight pixels and, with LastFour, a last four.
+  // A row is a straight run of groups with one pointer per array, where the
+  // general loop above spends a good part of a short row on its own
+  // counting. The rows are asked for kRowsAhead ahead of the one being
+  // mixed, so that their fetches overlap the mixing; asking for all of
+  // them at once would wait for the first few with nothing to do.
+  static constexpr int32_t kRowsAhead = 8;
+  template <int32_t Eights, bool LastFour>
+  static void RowsOf(TColor32* d, int32_t stride, const uint16_t* f, const uint16_t* o2, int32_t h) {
+    constexpr int32_t kWidth = 8 * Eights + (LastFour ? 4 : 0), kLanes = 4 * kWidth;
+    PrefetchRows(d, stride, kWidth, std::min(h, kRowsAhead));
+    for (int32_t r = 0; r < h; ++r, d += stride, f += kLanes, o2 += kLanes) {
+      if (r + kRowsAhead < h) PrefetchRows(d + kRowsAhead * ptrdiff_t(stride), stride, kWidth, 1);
+#pragma GCC unroll 4
+      for (int32_t g = 0; g < Eights; ++g) EightPaired(d + 8 * g, f + 32 * g, o2 + 32 * g);
+      if constexpr (LastFour) Four(d + 8 * Eights, f + 32 * Eights, o2 + 32 * Eights);
     }
   }
 #endif
@@ -334,6 +368,7 @@ struct PreparedRow<Mode> {
   // Rows sy .. sy + h - 1 from end to end: the pixels outside the spans have
   // O = 0, which leaves them as they are.
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
+    PrefetchRows(d, stride, b.width, h);
     const HueMix* table = Table();
     for (int32_t r = 0; r < h; ++r, d += stride) Run(d, b, size_t(sy + r) * size_t(b.width), b.width, table);
   }

@@ -215,13 +215,16 @@ TEST_P(PreparedBrushTest, MostlyOpaqueBrushesSamePixelsAsDraw) {
   // multiple of four: a stamp that is not clipped at the sides may then run
   // along whole rows, transparent corners included, and those must come out
   // untouched. Stamps clipped at a side, at the top or bottom, and bands of
-  // rows (one animation frame) are checked beside it.
+  // rows (one animation frame) are checked beside it. The widths from 12 to
+  // 32 each have a row written out of their own; 4, 8 and 36 take the
+  // general loop. Brushes taller than the rows asked for ahead come in too.
   const int index = GetParam();
   std::mt19937 rng(uint32_t(index + 4000));
   struct Shape {
     int32_t w, h;
   };
-  const Shape kShapes[] = {{4, 4}, {8, 8}, {12, 24}, {20, 20}, {24, 48}};
+  const Shape kShapes[] = {{4, 4},   {8, 8},   {12, 24}, {16, 16}, {20, 20},
+                           {24, 48}, {28, 28}, {32, 32}, {36, 36}};
   for (const Shape& shape : kShapes) {
     TBitmap32 src(shape.w, shape.h), base(shape.w + 12, shape.h + 6);
     Fill(src, rng);
