@@ -1,5 +1,7 @@
 #include "model/project.h"
 
+#include <algorithm>
+
 namespace plumavo {
 
 namespace {
@@ -85,9 +87,15 @@ void AppendVertex(Project& p, int32_t x, int32_t y, const ShapeSettings& panel) 
   const int32_t shape = v / n;
   const bool startsShape = v % n == 0;
 
-  // Reserve everything first so a failed allocation leaves the model as it was.
-  p.Vertices.reserve(size_t(v) + 1);
-  WithShapes(p, [&](auto& shapes, int32_t&) { shapes.reserve(size_t(shape) + 1); });
+  // Reserve everything first so a failed allocation leaves the model as it was,
+  // growing by half again at a time: reserving one more on every call would
+  // copy every vertex and shape each time, and a project built by appending
+  // tens of thousands of corners would take seconds.
+  const auto grow = [](auto& vec, size_t needed) {
+    if (vec.capacity() < needed) vec.reserve(std::max(needed, vec.capacity() + vec.capacity() / 2));
+  };
+  grow(p.Vertices, size_t(v) + 1);
+  WithShapes(p, [&](auto& shapes, int32_t&) { grow(shapes, size_t(shape) + 1); });
 
   p.SetSelected(shape);
   p.Vertices.resize(size_t(v) + 1);

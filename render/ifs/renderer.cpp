@@ -58,12 +58,12 @@ uint8_t ClampByte(int32_t v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 // The oldest history entry (from `first` on, older ones cannot qualify) whose
 // Sub-Shape diffuses at least as many steps as the entry is old; else the newest.
-inline int32_t PickDiffusion(const int16_t* hist, const int32_t* depth, int32_t subCount, int32_t first) {
+inline int32_t PickDiffusion(const int32_t* hist, const int32_t* depth, int32_t subCount, int32_t first) {
   for (int32_t i = first; i < kHistory - 1; ++i) {
     const int32_t a = hist[i];
     if (a >= 0 && a < subCount && depth[a] >= kHistory - 1 - i) return a + 1;
   }
-  return int32_t(hist[kHistory - 1]) + 1;
+  return hist[kHistory - 1] + 1;
 }
 
 // Diffusion depth per Sub-Shape (0 when off) and the first history entry that
@@ -357,21 +357,23 @@ class MapChooser {
 
 // The last kHistory chosen maps as a window sliding along a longer buffer:
 // entry i of the history is Window()[i]; the buffer is compacted once every
-// few thousand steps instead of shifting twenty entries per iteration.
+// few thousand steps instead of shifting twenty entries per iteration. Map
+// numbers are kept whole: a project may have more Sub-Shapes than 16 bits
+// count, and a wrapped number would pick a shape that is not there.
 class HistoryWindow {
  public:
-  HistoryWindow() { std::fill_n(buffer_, kHistory, int16_t(-1)); }
+  HistoryWindow() { std::fill_n(buffer_, kHistory, -1); }
   [[gnu::always_inline]] void Push(int32_t k) {
     if (newest_ == kHistoryBuffer - 1) {
       std::copy(buffer_ + newest_ - (kHistory - 2), buffer_ + newest_ + 1, buffer_);
       newest_ = kHistory - 2;
     }
-    buffer_[++newest_] = int16_t(k);
+    buffer_[++newest_] = k;
   }
-  const int16_t* Window() const { return buffer_ + newest_ - (kHistory - 1); }
+  const int32_t* Window() const { return buffer_ + newest_ - (kHistory - 1); }
 
  private:
-  int16_t buffer_[kHistoryBuffer];
+  int32_t buffer_[kHistoryBuffer];
   int32_t newest_ = kHistory - 1;
 };
 

@@ -42,7 +42,7 @@ struct TRenderStats {
 };
 
 inline constexpr int32_t kMapHistoryLength = 20;
-using MapHistory = std::array<int16_t, kMapHistoryLength>;  // oldest first; -1 empty
+using MapHistory = std::array<int32_t, kMapHistoryLength>;  // oldest first; -1 empty
 
 // Shape (1-based) whose brush draws the current point: the oldest history entry
 // whose Sub-Shape diffuses at least as far as that entry's age, else the newest

@@ -300,7 +300,7 @@ struct DiffusionRow {
   const char* name;
   std::array<bool, 3> diffusing;
   std::array<int32_t, 3> len;
-  std::vector<std::pair<int, int16_t>> history;  // (entry, sub-shape); others -1
+  std::vector<std::pair<int, int32_t>> history;  // (entry, sub-shape); others -1
   int32_t shape;
 };
 void PrintTo(const DiffusionRow& r, std::ostream* os) { *os << r.name; }
@@ -365,6 +365,38 @@ TEST(RenderImage, DiffusingShapeLendsItsBrushToLaterPoints) {
   const auto [redOn, blueOn] = render(true);
   EXPECT_GT(redOn, blueOff);
   EXPECT_LT(blueOn * 20, blueOff);
+}
+
+TEST(RenderImage, DiffusionCountsSubShapesBeyondSixteenBits) {
+  // The history of chosen maps holds each map's number in full: with more
+  // than 32767 Sub-Shapes, the numbers of the last ones must neither wrap to
+  // negative shapes nor pick another shape's brush. 40000 Sub-Shapes
+  // shrunk to a point, which weigh nothing and so are never chosen, then a
+  // Sierpinski triangle's three corners: red (diffusing), green and blue.
+  constexpr int32_t kSpecks = 40000;
+  Project p;
+  ResetProject(p, 200, 200, true, ShapeMode::Affine);
+  const ShapeSettings none = Settings(0x000000, 9999);
+  for (const Vertex& v : {Vertex{10, 190}, Vertex{190, 190}, Vertex{100, 10}}) AppendVertex(p, v.X, v.Y, none);
+  for (int32_t k = 0; k < kSpecks; ++k)
+    for (int32_t corner = 0; corner < 3; ++corner) AppendVertex(p, 100, 100, none);
+  const std::vector<Tri> corners = {Tri{{{10, 190}, {100, 190}, {55, 100}}}, Tri{{{100, 190}, {190, 190}, {145, 100}}},
+                                    Tri{{{55, 100}, {145, 100}, {100, 10}}}};
+  const TColor colours[] = {0x0000FF, 0x00FF00, 0xFF0000};  // red, green, blue (red is the low byte)
+  for (size_t c = 0; c < corners.size(); ++c)
+    for (const Vertex& v : corners[c]) AppendVertex(p, v.X, v.Y, Settings(colours[c], 0, 0, 255, c == 0, 20));
+  ASSERT_EQ(p.ShapeCount(), kSpecks + 4);
+  TRenderer r;
+  r.Preferences.Antialiased = false;
+  TBitmap32 layer(200, 200);
+  r.RenderImage(p, Solid(200, 200, kWhite), layer);
+  // Red diffuses 20 deep, so it covers most of the picture; green and blue
+  // keep the points reached after 20 maps of their own in a row.
+  const int red = CountColour(layer, 0xFFFF0000u), green = CountColour(layer, 0xFF00FF00u),
+            blue = CountColour(layer, 0xFF0000FFu), white = CountColour(layer, 0xFFFFFFFFu);
+  EXPECT_GT(red, 2000);
+  EXPECT_LT(green + blue, red / 4);
+  EXPECT_EQ(red + green + blue + white, 200 * 200) << "only the corners' colours are drawn";
 }
 
 TEST(RenderImage, SingleSubShapeIgnoresDiffusing) {
@@ -472,7 +504,7 @@ TEST(RenderImage, ZeroWeightsFallThroughToTheLastSubShape) {
   TBitmap32 layer(100, 100);
   r.RenderImage(p, Solid(100, 100, kWhite), layer);
   EXPECT_EQ(r.MapWeights(), (std::vector<float>{0.0f, 0.0f}));
-  for (int16_t h : r.LastMapHistory()) EXPECT_EQ(h, 1);
+  for (int32_t h : r.LastMapHistory()) EXPECT_EQ(h, 1);
 }
 
 TEST(RenderImage, TooFewVerticesShowTheBareCanvasAndIncompleteShapesKeepThePicture) {

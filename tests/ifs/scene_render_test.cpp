@@ -131,7 +131,7 @@ TBitmap32 ReferenceRender(const Project& p, const TRenderer& renderer, const TBi
     }
     k = std::min(k, subs - 1);
     std::copy(history.begin() + 1, history.end(), history.begin());
-    history[19] = int16_t(k);
+    history[19] = k;
     float nx = x, ny = y;
     if (affine) {
       const AffineMap& m = maps[size_t(k)];
