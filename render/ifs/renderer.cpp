@@ -441,7 +441,7 @@ class Orbit {
     const ifs_detail::StampPlan& plan = plans_[s - 1];
     if (plan.Kind == StampKind::None) return;
     if (plan.Kind == StampKind::Image && !plan.EveryIteration && j % plan.Width != 0) return;
-    out = Point{x_, y_, j, s, 0, -1, 0};
+    out = Point{x_, y_, j, s, 0, 0, 0};
   }
 
   // What the renderer keeps of the orbit once it is done.
@@ -649,6 +649,8 @@ StripeLayout LayOutStripes(const std::vector<ifs_detail::StampPlan>& plans, int3
   for (const ifs_detail::StampPlan& plan : plans) images = images || (plan.Kind == StampKind::Image && plan.Width >= 8);
   int32_t shift = images ? 7 : 6;
   while (shift > 5 && (height >> shift) < 8) --shift;
+  // A point keeps its stripes' numbers in a byte each.
+  while ((height - 1) >> shift > 255) ++shift;
   return {shift, images ? 16 : 4};
 }
 
@@ -659,9 +661,10 @@ void MarkStripes(Point& pt, const Stamper& stamper, StripeLayout stripes) {
   const int32_t end = std::min(top + rows, stamper.Height());
   top = std::max(top, 0);
   if (top >= end) return;
-  pt.firstStripe = top >> stripes.shift;
-  pt.lastStripe = (end - 1) >> stripes.shift;
-  for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k) pt.groupBits |= 1u << (k & (stripes.groups - 1));
+  const int32_t first = top >> stripes.shift, last = (end - 1) >> stripes.shift;
+  pt.firstStripe = uint8_t(first);
+  pt.lastStripe = uint8_t(last);
+  for (int32_t k = first; k <= last; ++k) pt.groupBits = uint16_t(pt.groupBits | 1u << (k & (stripes.groups - 1)));
 }
 
 // Returns once `value` no longer holds `old`. The waits here are mostly a

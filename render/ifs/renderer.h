@@ -89,10 +89,10 @@ struct StampPlan {
 struct StampPoint {
   float x, y;
   int32_t j, shape;
-  // Large layers: the stripes of rows it may touch, and the groups of those
-  // stripes as bits.
-  int32_t firstStripe, lastStripe;
-  uint32_t groupBits;
+  // Large layers: the groups of the stripes of rows it may touch, as bits,
+  // and the first and last of those stripes.
+  uint16_t groupBits;
+  uint8_t firstStripe, lastStripe;
 };
 
 }  // namespace ifs_detail
