@@ -125,13 +125,17 @@ inline void PrefetchRows(const TColor32* d, int32_t stride, int32_t w, int32_t h
 // Prepared brushes (TStampBrush): the generic loop visits only the span of
 // each row that is not fully transparent; Row::Run(d, b, at, n) combines n
 // brush pixels from index `at` onto d. A Row with WholeRows takes an unclipped
-// stamp of a wholeRows brush from end to end and asks for its rows itself.
+// stamp of a wholeRows brush from end to end, and one with kFetchesItsRows
+// asks for those rows itself as it goes.
 template <class Row>
 void PreparedStamp(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sx, int32_t sy, int32_t w,
                    int32_t h) {
-  if (!b.wholeRows || sx != 0 || w != b.width) PrefetchRows(d, stride, w, h);
-  if constexpr (requires { Row::WholeRows(d, stride, b, sy, h); }) {
-    if (b.wholeRows && sx == 0 && w == b.width) {
+  constexpr bool kWholeRows = requires { Row::WholeRows(d, stride, b, sy, h); };
+  constexpr bool kFetchesItsRows = requires { Row::kFetchesItsRows; };
+  const bool whole = kWholeRows && b.wholeRows && sx == 0 && w == b.width;
+  if (!(kFetchesItsRows && whole)) PrefetchRows(d, stride, w, h);
+  if constexpr (kWholeRows) {
+    if (whole) {
       Row::WholeRows(d, stride, b, sy, h);
       return;
     }
@@ -229,6 +233,7 @@ struct PreparedRow<Mode> {
   // Rows sy .. sy + h - 1 from end to end (the brush width is a multiple of
   // four): the pixels outside the spans have O = 0, which leaves them as
   // they are. The common widths have a row written out in full.
+  static constexpr bool kFetchesItsRows = true;
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
     const int32_t n = b.width;
     const uint16_t *f = b.f16Paired + size_t(sy) * size_t(n) * 4, *o2 = b.o2Paired + size_t(sy) * size_t(n) * 4;
@@ -368,7 +373,6 @@ struct PreparedRow<Mode> {
   // Rows sy .. sy + h - 1 from end to end: the pixels outside the spans have
   // O = 0, which leaves them as they are.
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
-    PrefetchRows(d, stride, b.width, h);
     const HueMix* table = Table();
     for (int32_t r = 0; r < h; ++r, d += stride) Run(d, b, size_t(sy + r) * size_t(b.width), b.width, table);
   }
