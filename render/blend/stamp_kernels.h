@@ -371,10 +371,16 @@ struct PreparedRow<Mode> {
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n) { Run(d, b, at, n, Table()); }
 
   // Rows sy .. sy + h - 1 from end to end: the pixels outside the spans have
-  // O = 0, which leaves them as they are.
+  // O = 0, which leaves them as they are. With AVX2 the 2 O lanes come from
+  // o2Paired, in the order the byte unpacking takes the pixels.
   static void WholeRows(TColor32* d, int32_t stride, const TPreparedPixels& b, int32_t sy, int32_t h) {
     const HueMix* table = Table();
-    for (int32_t r = 0; r < h; ++r, d += stride) Run(d, b, size_t(sy + r) * size_t(b.width), b.width, table);
+#if defined(__AVX2__)
+    constexpr bool kPaired = true;
+#else
+    constexpr bool kPaired = false;
+#endif
+    for (int32_t r = 0; r < h; ++r, d += stride) Run<kPaired>(d, b, size_t(sy + r) * size_t(b.width), b.width, table);
   }
 
  private:
@@ -383,8 +389,11 @@ struct PreparedRow<Mode> {
     return nullptr;
   }
 
+  // kPaired: o2 laid out as o2Paired (groups of eight in the unpacking's
+  // order, a last four in order).
+  template <bool kPaired = false>
   static void Run(TColor32* d, const TPreparedPixels& b, size_t at, int32_t n, [[maybe_unused]] const HueMix* table) {
-    const uint16_t* o2 = b.o2 + at * 4;
+    const uint16_t* o2 = (kPaired ? b.o2Paired : b.o2) + at * 4;
     [[maybe_unused]] const float* own = b.own + at;
     int32_t i = 0;
 #if defined(__AVX2__)
@@ -396,18 +405,21 @@ struct PreparedRow<Mode> {
       if constexpr (Mode::kIsHue) {
         if (AllGrey<8>(B)) continue;
         if (!HueFast8(own + i, b.ownStride)) {
-          RunFour(d, b, at, i, o2, table);
-          RunFour(d, b, at, i + 4, o2 + 16, table);
+          const uint16_t* inOrder = b.o2 + (at + size_t(i)) * 4;
+          RunFour(d, b, at, i, inOrder, table);
+          RunFour(d, b, at, i + 4, inOrder + 16, table);
           continue;
         }
         T = HueTarget8(own + i, b.ownStride, Bounds<8>(B), table);
       } else {
         T = Mode::template Targets<8>(own + i, B);
       }
-      const __m256i lo = MixLanes(_mm256_unpacklo_epi8(T, _mm256_setzero_si256()),
-                                  _mm256_unpacklo_epi8(B, _mm256_setzero_si256()), Interleaved(o2));
-      const __m256i hi = MixLanes(_mm256_unpackhi_epi8(T, _mm256_setzero_si256()),
-                                  _mm256_unpackhi_epi8(B, _mm256_setzero_si256()), Interleaved(o2 + 8));
+      const __m256i lo =
+          MixLanes(_mm256_unpacklo_epi8(T, _mm256_setzero_si256()), _mm256_unpacklo_epi8(B, _mm256_setzero_si256()),
+                   kPaired ? Load8(o2) : Interleaved(o2));
+      const __m256i hi =
+          MixLanes(_mm256_unpackhi_epi8(T, _mm256_setzero_si256()), _mm256_unpackhi_epi8(B, _mm256_setzero_si256()),
+                   kPaired ? Load8(o2 + 16) : Interleaved(o2 + 8));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
     }
 #endif
