@@ -268,8 +268,9 @@ struct PreparedRow<Mode> {
     for (int32_t r = 0; r < h; ++r, d += stride, f += kLanes, o2 += kLanes) {
       if (r + kRowsAhead < h) PrefetchRows(d + kRowsAhead * ptrdiff_t(stride), stride, kWidth, 1);
 #pragma GCC unroll 4
-      for (int32_t g = 0; g < Eights; ++g) EightPaired(d + 8 * g, f + 32 * g, o2 + 32 * g);
-      if constexpr (LastFour) Four(d + 8 * Eights, f + 32 * Eights, o2 + 32 * Eights);
+      for (ptrdiff_t g = 0; g < Eights; ++g) EightPaired(d + 8 * g, f + 32 * g, o2 + 32 * g);
+      constexpr ptrdiff_t kLast = Eights;
+      if constexpr (LastFour) Four(d + 8 * kLast, f + 32 * kLast, o2 + 32 * kLast);
     }
   }
 #endif
