@@ -794,8 +794,13 @@ class SharedStamping {
     }
   }
 
+  // A group without a stripe (a layer of fewer stripes than groups, such as
+  // ten of 128 rows against sixteen groups) has no points, so its pass over
+  // them is skipped.
   void Share(int32_t from, int32_t to) {
-    for (int32_t g; (g = nextGroup_.fetch_add(1, std::memory_order_relaxed)) < stripes_.groups;) Stripes(g, from, to);
+    const int32_t stripes = (stamper_.Height() + (1 << stripes_.shift) - 1) >> stripes_.shift;
+    for (int32_t g; (g = nextGroup_.fetch_add(1, std::memory_order_relaxed)) < stripes_.groups;)
+      if (g < stripes) Stripes(g, from, to);
   }
 
   const Point* points_;
