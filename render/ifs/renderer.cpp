@@ -754,8 +754,12 @@ class SharedStamping {
   // the rows lo .. hi - 1 of that stripe.
   template <class Fn>
   void InGroup(int32_t i, int32_t g, const Fn& fn) const {
+    if ((points_[i].groupBits >> g & 1u) != 0) ForStripesOf(i, g, fn);
+  }
+  // The same for a point known to be in group g.
+  template <class Fn>
+  void ForStripesOf(int32_t i, int32_t g, const Fn& fn) const {
     const Point& pt = points_[i];
-    if ((pt.groupBits >> g & 1u) == 0) return;
     for (int32_t k = pt.firstStripe; k <= pt.lastStripe; ++k)
       if ((k & (stripes_.groups - 1)) == g)
         fn(k << stripes_.shift, std::min((k + 1) << stripes_.shift, stamper_.Height()));
@@ -776,7 +780,8 @@ class SharedStamping {
   // after it, and each misprediction throws that away; so the group's points
   // are picked out of a batch first, without a branch, and then stamped one
   // after another. (An image brush's stamp is long next to a misprediction,
-  // and picking first did not make scenes c and d faster.)
+  // and picking first did not make scenes c and d faster; this stays out of
+  // line so that their loop above is compiled as it was.)
   [[gnu::noinline]] void PickedStripes(int32_t g, int32_t from, int32_t to) const {
     constexpr int32_t kBatch = 256;
     int32_t picked[kBatch];
@@ -789,7 +794,7 @@ class SharedStamping {
       }
       for (int32_t m = 0; m < n; ++m) {
         const int32_t k = picked[m];
-        InGroup(k, g, [&](int32_t lo, int32_t hi) { stamper_.Stamp(points_[k], lo, hi); });
+        ForStripesOf(k, g, [&](int32_t lo, int32_t hi) { stamper_.Stamp(points_[k], lo, hi); });
       }
     }
   }
