@@ -26,9 +26,8 @@ int main(int argc, char** argv) {
   plumavo::CentreOnScreen(window);
   window.show();
   // For the start-up benchmark: end the process as soon as the window has
-  // been painted once, so a run times process start to window shown (work
-  // that goes on behind the shown window, such as the texture icons, is cut
-  // off; nothing is saved at that point).
+  // been painted once, so a run times process start to window shown (nothing
+  // is saved at that point).
   if (qEnvironmentVariableIsSet("PLUMAVO_EXIT_WHEN_SHOWN"))
     QTimer::singleShot(0, &app, [&window] {
       window.repaint();

@@ -46,7 +46,6 @@
 #include "app/resource_pictures.h"
 #include "app/safely.h"
 #include "app/widgets.h"
-#include "media/image_decoder.h"
 
 namespace plumavo {
 
@@ -199,7 +198,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), prompts_(std::mak
 }
 
 MainWindow::~MainWindow() {
-  if (textureIcons_.joinable()) textureIcons_.join();
   SetFailureReporter(nullptr);
   qApp->removeEventFilter(this);
 }
@@ -616,54 +614,24 @@ void MainWindow::FillCanvasStyleList() {
   const QSignalBlocker block(canvasStyleList);
   canvasStyleList->clear();
   const auto& captions = CanvasStyleCaptions();
+  // The textures' icons come shrunk with the program (tools/iconsgen): the
+  // textures themselves are decoded only when one is chosen.
+  const QImage& textureIcons = DecodedResourcePictures().TextureIcons;
+  const int textureCount = int(captions.size() - csFirstTexture);
+  const bool haveTextureIcons = textureIcons.width() == 16 * textureCount && textureIcons.height() == 16;
+  if (!haveTextureIcons)
+    std::fprintf(stderr, "plumavo: the texture icons are %dx%d, not %dx16; the list shows grey squares\n",
+                 textureIcons.width(), textureIcons.height(), 16 * textureCount);
   QImage placeholder(16, 16, QImage::Format_ARGB32);
   placeholder.fill(QColor(160, 160, 160));
   for (size_t i = 0; i < captions.size(); ++i) {
-    const QImage icon = i == csGrid
-                            ? WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                            : placeholder;
+    QImage icon = placeholder;
+    if (i == csGrid)
+      icon = WrapCopy(GridTile()).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    else if (i >= csFirstTexture && haveTextureIcons)
+      icon = textureIcons.copy(16 * int(i - csFirstTexture), 0, 16, 16);
     canvasStyleList->addItem(QPixmap::fromImage(icon), captions[i]);
   }
-  // The icon of a texture is the texture itself, shrunk (see StartTextureIcons).
-  textureIconsPending_ = true;
-}
-
-void MainWindow::StartTextureIcons() {
-  // Decoding all the textures takes several times as long as the rest of
-  // the start, so one child process decodes them (a process each would cost
-  // more than the decoding) once the window has been painted: started while
-  // the window was being built, it took a core from that. The icons replace
-  // the grey squares when it is done; the list is closed until the user
-  // opens it.
-  if (!textureIconsPending_) return;
-  textureIconsPending_ = false;
-  std::vector<std::string> textures;
-  for (size_t i = csFirstTexture; i < CanvasStyleCaptions().size(); ++i)
-    textures.push_back(canvas.TexturePath(uint16_t(i)));
-  if (textureIcons_.joinable()) textureIcons_.join();
-  textureIcons_ = std::thread([this, textures = std::move(textures)] {
-    try {
-      std::vector<TBitmap32> tiles;
-      const std::vector<TDecodeStatus> decoded = DecodeImageFilesIsolated(textures, tiles);
-      std::vector<QImage> icons(textures.size());
-      for (size_t t = 0; t < icons.size(); ++t)
-        if (t < decoded.size() && decoded[t] == TDecodeStatus::Ok && !tiles[t].Empty())
-          icons[t] = WrapCopy(tiles[t]).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-      // The window joins this thread before it goes, so it is still there
-      // to take the call.
-      QMetaObject::invokeMethod(
-          this,
-          [this, icons = std::move(icons)] {
-            for (size_t t = 0; t < icons.size(); ++t)
-              if (!icons[t].isNull())
-                canvasStyleList->setItemIcon(int(csFirstTexture + t), QPixmap::fromImage(icons[t]));
-          },
-          Qt::QueuedConnection);
-    } catch (const std::exception& e) {
-      // The grey squares stay; the textures themselves load when chosen.
-      std::fprintf(stderr, "plumavo: making the texture icons failed: %s\n", e.what());
-    }
-  });
 }
 
 void MainWindow::UpdateSolidSwatch(TColor c) {
@@ -693,9 +661,6 @@ void MainWindow::FormShow() {
   if (QWidget* f = focusWidget()) f->clearFocus();
   uiTimer->start();
   CentreView();
-  // The texture icons start after the window's first paint; should a
-  // platform never paint the window itself, they start a moment later.
-  QTimer::singleShot(kTextureIconsLatestMs, this, [this] { Safely([&] { StartTextureIcons(); }); });
   // Recent projects, preferences and a project named on the command line.
   if (files) files->FormShow();
 }
@@ -764,12 +729,7 @@ bool MainWindow::event(QEvent* e) {
     HintHandler(static_cast<QStatusTipEvent*>(e)->tip());
     return true;
   }
-  const bool handled = QMainWindow::event(e);
-  // After the first paint, once the event loop gets back to its queue.
-  if (e->type() == QEvent::Paint && textureIconsPending_)
-    QMetaObject::invokeMethod(
-        this, [this] { Safely([&] { StartTextureIcons(); }); }, Qt::QueuedConnection);
-  return handled;
+  return QMainWindow::event(e);
 }
 
 void MainWindow::HintHandler(const QString& hint) { statusPanels->SetText(0, " " + hint); }

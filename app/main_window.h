@@ -8,7 +8,6 @@
 #include <array>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include <QCursor>
 #include <QImage>
@@ -198,9 +197,6 @@ class MainWindow : public QMainWindow {
 
  private:
   std::chrono::steady_clock::duration lastRenderTime_{};  // of the last RenderImage
-  std::thread textureIcons_;                              // decodes the textures for their list icons
-  bool textureIconsPending_ = false;                      // their decoding waits for the first paint
-  static constexpr int kTextureIconsLatestMs = 500;       // or this long after the window shows
 
   void FormCreate();
   void FormShow();
@@ -210,7 +206,6 @@ class MainWindow : public QMainWindow {
   void CreateDrawingArea();
   void LoadResources();
   void FillCanvasStyleList();
-  void StartTextureIcons();
   void KeepArrowKeysForTheShapes();
   void UpdateSolidSwatch(TColor c);
   void UpdateGradientSwatch();

@@ -25,6 +25,7 @@ ResourcePictures Decode() {
   ResourcePictures pictures;
   pictures.ImageList = Read(":/icons/imagelist16.png");
   pictures.ColorPanel = Read(":/icons/colorpanel.png");
+  pictures.TextureIcons = Read(":/icons/textures16.png");
   static constexpr std::array<const char*, 6> kCursorFiles{nullptr,
                                                            ":/icons/cursor_movev.png",
                                                            ":/icons/cursor_eyedrop.png",

@@ -1,5 +1,6 @@
 // The pictures compiled into the program that the main window shows from its
-// first paint: the image list of icons, the colour palette and the cursors. They are decoded once
+// first paint: the image list of icons, the colour palette, the cursors and
+// the texture list's icons. They are decoded once
 // by whichever thread asks first, so the start-up thread can decode them while
 // the main thread paints the splash screen.
 #pragma once
@@ -15,6 +16,8 @@ struct ResourcePictures {
   QImage ImageList;
   // The side panel's colour palette.
   QImage ColorPanel;
+  // The canvas textures shrunk to 16 x 16, side by side in the list's order.
+  QImage TextureIcons;
   // Indexed by the window's cursor number; entry 0 and a cursor that could
   // not be read stay null (the default cursor stands in).
   std::array<QImage, 6> Cursors;

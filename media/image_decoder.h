@@ -45,10 +45,9 @@ bool DecodedSizeAcceptable(int64_t width, int64_t height);
                                                     const TDecodeLimits& limits = {});
 
 // Decodes several files with one child, in order: much cheaper than a child
-// each (the texture icons at start-up). The wall-clock limit holds per file;
-// a file that crashes the decoder or runs out of time costs only itself, the
-// files after it get a new child. targets[i] holds file i's picture when its
-// status is Ok.
+// each. The wall-clock limit holds per file; a file that crashes the decoder
+// or runs out of time costs only itself, the files after it get a new child.
+// targets[i] holds file i's picture when its status is Ok.
 [[nodiscard]] std::vector<TDecodeStatus> DecodeImageFilesIsolated(const std::vector<std::string>& files,
                                                                   std::vector<TBitmap32>& targets,
                                                                   const TDecodeLimits& limits = {});

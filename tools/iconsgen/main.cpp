@@ -3,7 +3,8 @@
 //   imagelist16.png  the image list, 30 icons of 16 x 16 side by side
 //   cursor_*.png     32 x 32 cursors; text keys HotSpotX / HotSpotY
 //   colorpanel.png   the 106 x 62 colour palette picture
-// Usage: iconsgen <output folder>
+//   textures16.png   the canvas textures shrunk to 16 x 16, side by side
+// Usage: iconsgen <output folder> <texture folder>
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -510,12 +511,37 @@ bool Save(const QImage& img, const QString& path) {
   return true;
 }
 
+// The texture list's icons: every texture of the folder shrunk to 16 x 16,
+// side by side in the order of their file names, which is the list's order.
+// Made here once rather than by the window at each start, where decoding the
+// full textures took a core for a third of a second.
+bool SaveTextureIcons(const QDir& textures, const QString& fileName) {
+  const QStringList names = textures.entryList({"*.jpg"}, QDir::Files, QDir::Name);
+  if (names.isEmpty()) {
+    std::fprintf(stderr, "iconsgen: no textures in %s\n", qPrintable(textures.path()));
+    return false;
+  }
+  QImage strip(16 * int(names.size()), 16, QImage::Format_ARGB32);
+  strip.fill(Qt::transparent);
+  QPainter p(&strip);
+  for (int i = 0; i < names.size(); ++i) {
+    const QImage texture(textures.filePath(names[i]));
+    if (texture.isNull()) {
+      std::fprintf(stderr, "iconsgen: cannot read %s\n", qPrintable(textures.filePath(names[i])));
+      return false;
+    }
+    p.drawImage(16 * i, 0, texture.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  }
+  p.end();
+  return Save(strip, fileName);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: iconsgen <output folder>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: iconsgen <output folder> <texture folder>\n");
     return 2;
   }
   const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -534,5 +560,6 @@ int main(int argc, char** argv) {
     ok = Save(img, out.filePath(QString("cursor_%1.png").arg(QString(c.Name).toLower()))) && ok;
   }
   ok = Save(ColorPanel(), out.filePath("colorpanel.png")) && ok;
+  ok = SaveTextureIcons(QDir(QString::fromLocal8Bit(argv[2])), out.filePath("textures16.png")) && ok;
   return ok ? 0 : 1;
 }

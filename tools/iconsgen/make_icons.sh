@@ -7,4 +7,4 @@ root=$(cd "$here/../.." && pwd)
 build=${1:-"$root/build-iconsgen"}
 cmake -S "$here" -B "$build" -G Ninja >/dev/null
 cmake --build "$build"
-QT_QPA_PLATFORM=offscreen "$build/iconsgen" "$root/resources/icons"
+QT_QPA_PLATFORM=offscreen "$build/iconsgen" "$root/resources/icons" "$root/resources/Textures"
