@@ -892,15 +892,19 @@ typename Orbit<MapFn>::Result StampAfterTheOrbit(const typename Orbit<MapFn>::Se
   SharedStamping sharing(points, stamper, stripes, copyCanvas);
   if (withHelper && !worker) worker = std::make_unique<TStampWorker>();
   const bool helped = withHelper && worker->Start(&decltype(sharing)::RunSecondOf, &sharing);
+  // The orbit and the marking in turns of a batch each, as in
+  // StampAsTheOrbitGoes: the marking of a batch's points does not wait for
+  // the orbit's next step, nor the orbit for the marking.
   constexpr int32_t kBatch = 64;
   int32_t count = 0;
-  for (int32_t j = 0; j < loops; ++j) {
-    Point& pt = points[count];
-    orbit.Step(j, pt);
-    if (pt.shape == 0) continue;
-    MarkStripes(pt, stamper, stripes);
-    ++count;
-    if (helped && count % kBatch == 0) sharing.Publish(count);
+  for (int32_t j = 0; j < loops;) {
+    const int32_t first = count;
+    for (const int32_t stop = std::min(loops, j + kBatch); j < stop; ++j) {
+      orbit.Step(j, points[count]);
+      count += points[count].shape != 0 ? 1 : 0;
+    }
+    for (int32_t i = first; i < count; ++i) MarkStripes(points[i], stamper, stripes);
+    if (helped) sharing.Publish(count);
   }
   if (helped) {
     sharing.FinishFirst(count);
