@@ -1,8 +1,10 @@
 #include "media/image_file.h"
 
 #include "media/image_library.h"
+#include "model/png_block.h"
 #include "surface/atomic_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -154,11 +156,31 @@ bool StoresPalettes(FREE_IMAGE_FORMAT fif) {
   return fif == FIF_GIF || fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_TARGA;
 }
 
+bool HasPngExtension(const std::string& name) {
+  const size_t dot = name.find_last_of("./");
+  if (dot == std::string::npos || name[dot] != '.') return false;
+  std::string ext = name.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return ext == "png";
+}
+
+// PNG, what the command-line tool and the thumbnailer write, goes through
+// libpng, which the program has for project files anyway: loading the image
+// library with its two dozen codecs takes longer than rendering and writing a
+// small picture. The file holds the same 24-bit pixels.
+bool SavePng(const TBitmap32& source, const std::string& fileName) {
+  std::vector<uint8_t> bytes;
+  if (!EncodePngRgb(source, bytes)) return false;
+  return WriteFileAtomically(fileName, bytes.data(), bytes.size()) == TWriteResult::Written;
+}
+
 bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const std::string& formatName, int32_t flags) {
+  if (source.Empty()) return false;
+  if (flags != kSaveQuantize && HasPngExtension(formatName.empty() ? fileName : formatName))
+    return SavePng(source, fileName);
   const ImageLibrary* loaded = LoadImageLibrary();
   if (loaded == nullptr) return false;  // the reason is in the log
   const ImageLibrary& fi = *loaded;
-  if (source.Empty()) return false;
   const char* name = fileName.c_str();
   const FREE_IMAGE_FORMAT fif = fi.FreeImage_GetFIFFromFilename(formatName.empty() ? name : formatName.c_str());
   if (fif == FIF_UNKNOWN) return false;

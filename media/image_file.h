@@ -1,4 +1,5 @@
-// Reading and writing image files through FreeImage. Both functions report
+// Reading and writing image files through FreeImage (PNG files are written
+// with libpng, as project files are). Both functions report
 // failure through their result only: they never throw, and a damaged or
 // hostile file gives false instead of a crash or a giant allocation.
 #pragma once
@@ -30,10 +31,10 @@ inline constexpr int32_t kSaveQuantize = -1;
 
 // Writes the red, green and blue channels of source to fileName in the format
 // of its extension (bmp, jpg, gif, png, tif, tga, ppm, ...). flags go to the
-// encoder (the quality 1..100 for JPEG); kSaveQuantize first reduces the
-// picture to 8-bit palette colours and writes with the format's default
-// options. True when the file was written. False for an empty source, an
-// extension without a writer, a format that cannot store the picture's bit
+// encoder (the quality 1..100 for JPEG; PNG takes none); kSaveQuantize first
+// reduces the picture to 8-bit palette colours and writes with the format's
+// default options. True when the file was written. False for an empty source,
+// an extension without a writer, a format that cannot store the picture's bit
 // depth, or a write error.
 [[nodiscard]] bool SaveImageFile(const TBitmap32& source, const std::string& fileName, int32_t flags);
 // The same in the format of `extension` ("png") whatever fileName ends with.

@@ -26,10 +26,12 @@ bool EncodePngRgb(const TBitmap32& image, std::vector<uint8_t>& out) {
   img.width = png_uint_32(w);
   img.height = png_uint_32(h);
   img.format = PNG_FORMAT_RGB;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&img, nullptr, &size, 0, rgb.data(), 0, nullptr) || size == 0) return false;
-  out.resize(size);
-  if (!png_image_write_to_memory(&img, out.data(), &size, 0, rgb.data(), 0, nullptr)) {
+  // Room for the largest stream the picture can make, so that it is
+  // compressed once: asking libpng for the size first compresses it twice.
+  out.resize(PNG_IMAGE_PNG_SIZE_MAX(img));
+  png_alloc_size_t size = out.size();
+  if (!png_image_write_to_memory(&img, out.data(), &size, 0, rgb.data(), 0, nullptr) || size == 0 ||
+      size > out.size()) {
     out.clear();
     return false;
   }

@@ -326,6 +326,31 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportTest,
                                   (info.param.Flags < 0 ? "Quantize" : std::to_string(info.param.Flags));
                          });
 
+// PNG rows are three bytes a pixel with no padding, unlike the 32-bit
+// pictures they come from: every width's rows must land where they belong,
+// and every pixel keep its own colour.
+class PngWidthTest : public ImageFileTest, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(PngWidthTest, ReadsBackExactly) {
+  const int32_t w = GetParam(), h = 21;
+  const TBitmap32 many = ManyColours();
+  TBitmap32 picture(w, h);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) picture.Pixel(x, y) = SetAlpha(many.Pixel(x % 64, (y * 3 + x / 64) % 64), 0);
+  ASSERT_TRUE(SaveImageFile(picture, Path("rows.png"), 0));
+  TBitmap32 back;
+  ASSERT_TRUE(LoadImageFile(back, Path("rows.png"), 0));
+  ASSERT_EQ(back.Width(), w);
+  ASSERT_EQ(back.Height(), h);
+  picture.ResetAlpha();
+  EXPECT_EQ(MaxChannelDifference(back, picture), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, PngWidthTest, ::testing::Values(16, 17, 18, 19, 333, 1280),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                           return "Width" + std::to_string(info.param);
+                         });
+
 class GifColoursTest : public ImageFileTest, public ::testing::WithParamInterface<int32_t> {};
 
 TEST_P(GifColoursTest, AtMost256Colours) {
