@@ -658,7 +658,7 @@ StripeLayout LayOutStripes(const std::vector<ifs_detail::StampPlan>& plans, int3
 }
 
 // Marks the stripes a point may touch, for the two threads that share them.
-void MarkStripes(Point& pt, const Stamper& stamper, StripeLayout stripes) {
+[[gnu::always_inline]] inline void MarkStripes(Point& pt, const Stamper& stamper, StripeLayout stripes) {
   int32_t top, rows;
   stamper.Extent(pt, top, rows);
   const int32_t end = std::min(top + rows, stamper.Height());
@@ -667,7 +667,16 @@ void MarkStripes(Point& pt, const Stamper& stamper, StripeLayout stripes) {
   const int32_t first = top >> stripes.shift, last = (end - 1) >> stripes.shift;
   pt.firstStripe = uint8_t(first);
   pt.lastStripe = uint8_t(last);
-  for (int32_t k = first; k <= last; ++k) pt.groupBits = uint16_t(pt.groupBits | 1u << (k & (stripes.groups - 1)));
+  // The groups of stripes first .. last: a run of that many bits from the
+  // first one's group on, wrapping around the groups, all of them when the
+  // run is as long. Worked out without a loop, whose count the processor
+  // would guess wrong for every stamp that crosses into a further stripe.
+  const uint32_t all = (1u << stripes.groups) - 1u;
+  const uint32_t count = uint32_t(last - first + 1);
+  const uint32_t run = count >= uint32_t(stripes.groups) ? all : (1u << count) - 1u;
+  const uint32_t at = uint32_t(first) & uint32_t(stripes.groups - 1);
+  const uint64_t twice = uint64_t(run) << at;
+  pt.groupBits = uint16_t(pt.groupBits | ((twice | twice >> stripes.groups) & all));
 }
 
 // Returns once `value` no longer holds `old`. The waits here are mostly a
