@@ -1,8 +1,8 @@
 // The pictures compiled into the program that the main window shows from its
 // first paint: the image list of icons, the colour palette, the cursors and
-// the texture list's icons. They are decoded once
-// by whichever thread asks first, so the start-up thread can decode them while
-// the main thread paints the splash screen.
+// the texture list's icons. They are decoded once by whichever thread asks
+// first, so the start-up thread can decode them while the main thread paints
+// the splash screen.
 #pragma once
 
 #include <array>
