@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -36,8 +37,11 @@ Project SizedProject(int32_t w, int32_t h) {
 class TextureFolderFixture : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("plumavo_textures_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    // A parameterised test's name holds a slash, which would make a folder
+    // inside a folder that TearDown then leaves behind.
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    folder_ = fs::temp_directory_path() / ("plumavo_textures_" + name);
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     state_.TextureFolder = folder_.string() + "/";

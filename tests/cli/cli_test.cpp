@@ -33,8 +33,11 @@ ToolRun RunTool(const std::string& args) {
 class Cli : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("plumavo-cli-" + std::to_string(::getpid()) + "-" +
-                                        testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name holds a slash, which would make a folder
+    // inside a folder that TearDown then leaves behind.
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    dir_ = fs::temp_directory_path() / ("plumavo-cli-" + std::to_string(::getpid()) + "-" + name);
     fs::create_directories(dir_);
     Project p;
     ResetProject(p, 64, 48, true, ShapeMode::Affine);

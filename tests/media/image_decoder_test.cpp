@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <iterator>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -30,9 +31,11 @@ const std::string kDamaged = std::string(PLUMAVO_SOURCE_DIR) + "/tests/media/dam
 class ImageDecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ =
-        fs::temp_directory_path() / (std::string("plumavo-decoder-") + info->name() + "-" + std::to_string(getpid()));
+    // A parameterised test's name holds a slash, which would make a folder
+    // inside a folder that TearDown then leaves behind.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    dir_ = fs::temp_directory_path() / ("plumavo-decoder-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     ::setenv("PLUMAVO_DECODER", (std::string(PLUMAVO_BINARY_DIR) + "/bin/plumavo-decode").c_str(), 1);

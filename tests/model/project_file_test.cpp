@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -20,8 +21,11 @@ namespace fs = std::filesystem;
 class ProjectFile : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("plumavo-file-test-" + std::to_string(::getpid()) + "-" +
-                                        testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name holds a slash, which would make a folder
+    // inside a folder that TearDown then leaves behind.
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    dir_ = fs::temp_directory_path() / ("plumavo-file-test-" + std::to_string(::getpid()) + "-" + name);
     fs::create_directories(dir_);
   }
   void TearDown() override {
