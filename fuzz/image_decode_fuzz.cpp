@@ -38,5 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(f);
   plumavo::TBitmap32 out;
   (void)plumavo::LoadImageFile(out, ScratchFile(), 0);
+  // Gone after every input, so that a run leaves nothing behind in /tmp.
+  std::remove(ScratchFile().c_str());
   return 0;
 }

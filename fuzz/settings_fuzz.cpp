@@ -22,12 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (f == nullptr) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  const plumavo::SettingsStore store(QString::fromStdString(path));
-  const plumavo::StoredPreferences p = plumavo::LoadPreferences(store);
-  (void)plumavo::UsableRenderingLoops(p.RenderingLoops);
-  (void)plumavo::LoadTipState(store);
   plumavo::RecentProjects recent;
-  recent.Load(store);
+  {
+    const plumavo::SettingsStore store(QString::fromStdString(path));
+    const plumavo::StoredPreferences p = plumavo::LoadPreferences(store);
+    (void)plumavo::UsableRenderingLoops(p.RenderingLoops);
+    (void)plumavo::LoadTipState(store);
+    recent.Load(store);
+  }
+  // Gone after every input, so that a run leaves nothing behind in /tmp.
+  std::remove(path.c_str());
   if (recent.Entries().size() > plumavo::RecentProjects::kMaxEntries) __builtin_trap();
   for (const QString& e : recent.Entries())
     if (e.size() > plumavo::RecentProjects::kMaxPathLength) __builtin_trap();
