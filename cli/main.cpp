@@ -71,15 +71,6 @@ bool ParseOptions(int argc, char** argv, Options& o) {
   return o.Input != nullptr && (o.Thumbnail == 0 || o.Output != nullptr);
 }
 
-std::string LowerExtension(const std::string& path) {
-  const size_t dot = path.find_last_of('.');
-  const size_t slash = path.find_last_of('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 // The writer's flags for an extension, as the export dialog's filters give them.
 int32_t ExportFlags(const std::string& ext, int32_t jpegQuality) {
   if (ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jif") return jpegQuality;

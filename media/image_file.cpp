@@ -4,7 +4,6 @@
 #include "model/png_block.h"
 #include "surface/atomic_file.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -157,17 +156,9 @@ bool StoresPalettes(FREE_IMAGE_FORMAT fif) {
   return fif == FIF_GIF || fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_TARGA;
 }
 
-bool HasPngExtension(const std::string& name) {
-  const size_t dot = name.find_last_of("./");
-  if (dot == std::string::npos || name[dot] != '.') return false;
-  std::string ext = name.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  return ext == "png";
-}
-
 // PNG, what the command-line tool and the thumbnailer write, goes through
 // libpng, which the program has for project files anyway: loading the image
-// library with its two dozen codecs takes longer than rendering and writing a
+// library with its twenty-odd codecs takes longer than rendering and writing a
 // small picture. The file holds the same 24-bit pixels.
 bool SavePng(const TBitmap32& source, const std::string& fileName) {
   std::vector<uint8_t> bytes;
@@ -177,7 +168,7 @@ bool SavePng(const TBitmap32& source, const std::string& fileName) {
 
 bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const std::string& formatName, int32_t flags) {
   if (source.Empty()) return false;
-  if (flags != kSaveQuantize && HasPngExtension(formatName.empty() ? fileName : formatName))
+  if (flags != kSaveQuantize && LowerExtension(formatName.empty() ? fileName : formatName) == "png")
     return SavePng(source, fileName);
   const ImageLibrary* loaded = LoadImageLibrary();
   if (loaded == nullptr) return false;  // the reason is in the log
@@ -238,6 +229,15 @@ bool SaveUnguarded(const TBitmap32& source, const std::string& fileName, const s
 }
 
 }  // namespace
+
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  const size_t slash = path.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
 
 bool LoadImageFile(TBitmap32& target, const std::string& fileName, int32_t flags) {
   // The boundary of a file read: whatever the file does to the decoder, the

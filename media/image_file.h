@@ -41,4 +41,8 @@ inline constexpr int32_t kSaveQuantize = -1;
 [[nodiscard]] bool SaveImageFileAs(const TBitmap32& source, const std::string& fileName, const std::string& extension,
                                    int32_t flags);
 
+// The extension of the file name at the end of path, in lower case, without
+// its dot ("png" for "a/Fern.PNG"); empty when the name has none.
+std::string LowerExtension(const std::string& path);
+
 }  // namespace plumavo
